@@ -1,0 +1,45 @@
+# Build conventions shared by every deliverable.
+
+# Everything built lands in build/bin with $ORIGIN as run path, so the program
+# runs from the build tree and from an installed tree alike.
+set(CMAKE_RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
+set(CMAKE_LIBRARY_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
+set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/lib")
+set(CMAKE_BUILD_RPATH "$ORIGIN")
+set(CMAKE_INSTALL_RPATH "$ORIGIN:$ORIGIN/../lib/tessaly")
+set(CMAKE_BUILD_WITH_INSTALL_RPATH OFF)
+
+# Only the documented C functions leave a shared library.
+set(CMAKE_CXX_VISIBILITY_PRESET hidden)
+set(CMAKE_C_VISIBILITY_PRESET hidden)
+set(CMAKE_VISIBILITY_INLINES_HIDDEN ON)
+
+add_compile_options(-Wall -Wextra)
+
+if(TESSALY_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Our own code: warnings on, the shared include folder visible.
+function(tessaly_target_defaults target)
+  target_include_directories(${target} PUBLIC "${CMAKE_SOURCE_DIR}/include" "${CMAKE_SOURCE_DIR}")
+  target_compile_features(${target} PUBLIC cxx_std_20)
+endfunction()
+
+# A shared library linked at build time by its callers (libX.so).
+function(tessaly_linked_library target output_name)
+  add_library(${target} SHARED ${ARGN})
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output_name})
+  tessaly_target_defaults(${target})
+endfunction()
+
+# A library that is only ever loaded at run time with dlopen (no "lib" prefix).
+# -Bsymbolic makes its calls to its own exports stay inside it, even when the
+# engine exports functions of the same name (r_AllocMaxTextures, ...).
+function(tessaly_runtime_library target output_name)
+  add_library(${target} MODULE ${ARGN})
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output_name} PREFIX "")
+  target_link_options(${target} PRIVATE -Wl,-Bsymbolic -Wl,--no-undefined)
+  tessaly_target_defaults(${target})
+endfunction()

@@ -1,0 +1,85 @@
+// Vectors of three floats, affine 4x4 matrices, the bounding-box object frame
+// and the float-key sorts. Compiled into every deliverable; exported by none.
+//
+// Matrix44 is row-major (element r*4+c is row r, column c); points are row
+// vectors multiplied from the left (p' = p x M); the translation is the fourth
+// row. Angles are radians.
+#pragma once
+
+#include <cstdint>
+
+struct Vector3 {
+    float x, y, z;
+};
+
+struct Matrix44 {
+    float m[16];
+    float& at(int row, int col) { return m[row * 4 + col]; }
+    float at(int row, int col) const { return m[row * 4 + col]; }
+};
+
+static_assert(sizeof(Vector3) == 12);
+static_assert(sizeof(Matrix44) == 64);
+
+// ---- vectors ----
+void VecCross(const Vector3& a, const Vector3& b, Vector3& out);
+float VecDot(const Vector3& a, const Vector3& b);
+float VecLength(float x, float y, float z);
+void VecNormalize(Vector3& v);              // a zero vector stays unchanged
+float VecDistance(const Vector3& a, const Vector3& b);
+float PlaneDistance(const Vector3& normal, const Vector3& onPlane, const Vector3& p);
+float PointLineDistance(float px, float py, float pz, float qx, float qy, float qz,
+                        float dx, float dy, float dz);
+void VecRotate(Vector3& v, const Matrix44& m);     // v x upper 3x3 of m
+void VecTransform(Vector3& v, const Matrix44& m);  // v x m with translation
+
+// ---- matrices ----
+Matrix44 MatIdentity();
+void MatMultiply(const Matrix44& a, const Matrix44& b, Matrix44& out);  // out = a x b (affine)
+void MatInverseAffine(const Matrix44& a, Matrix44& out);
+void MatFromEuler(float a, float b, float c, Matrix44& out);
+void MatFromQuaternion(float x, float y, float z, float w, Matrix44& out);
+// Turns m about X, then Y, then Z, skipping angles within [-0.001, 0.001].
+// ownAxes false: m = m x R (world axes); true: m = R x m (the matrix's own axes).
+// The translation row is kept.
+void MatRotateEuler(Matrix44& m, const Vector3& angles, bool ownAxes);
+// ownAxes true: translation += v x (3x3 of m); false: translation += v.
+void MatTranslate(Matrix44& m, const Vector3& v, bool ownAxes);
+// values[0..15] are the values numbered 1 to 16.
+void MatFromSwappedAxes(Matrix44& out, const float values[16]);
+void ScreenToWorld(Vector3& out, float sx, float sy, float z, const Matrix44* camera,
+                   float fieldOfView, float aspect);
+
+// ---- key sorts ----
+// Fill indices with 0..count-1 and bubble-sort the keys in place, swapping the
+// indices along; equal keys are never swapped (ties keep their input order).
+void SortKeysAscending(int* indices, float* keys, int count);
+void SortKeysDescending(int* indices, float* keys, int count);
+
+// A placement matrix coupled with a bounding box; the box serves as the
+// accumulator for bounding spheres.
+class ObjectFrame {
+public:
+    ObjectFrame();
+    virtual ~ObjectFrame();
+
+    void ResetMaximum();
+    void ResetMinimum();
+    void GrowMaximum(const Vector3& p);
+    void GrowMinimum(const Vector3& p);   // a NaN component replaces the bound
+    void BuildCorners();
+    void BuildBoxMesh();
+    void SwapBoxAxes();
+    void GetPlacement(Matrix44& out) const;
+    void Multiply(const Matrix44& a, const Matrix44& b, Matrix44& out);
+
+    Vector3 faceNormals[12];
+    uint16_t boxTriangles[36];
+    Matrix44 placement;
+    Matrix44 scratchProduct;
+    Matrix44 scratchPoint;
+    Matrix44 scratchRotation;
+    Vector3 boxCorners[8];
+    Vector3 boxMinimum;
+    Vector3 boxMaximum;
+};

@@ -1,0 +1,166 @@
+// The boundary between the engine (libt7gfx.so) and the raster back-end
+// (t7dxraster.so). The engine loads the back-end at run time and binds the 42
+// entries of RasterEntryTable by name; the back-end defines each entry as an
+// exported C function of exactly the type given here.
+//
+// Ownership: every buffer passed in is caller-owned and only read or written
+// during the call, unless an entry says otherwise. The back-end owns its
+// surfaces, its texture and image stores and its TL vertex buffer; the engine
+// never touches them except through these entries.
+#pragma once
+
+#include <cstdint>
+
+#include "common/vecmath.h"
+#include "tessaly/export.h"
+#include "tessaly/model_records.h"
+
+// ---- render-state codes (first argument of r_SetRenderState, a bit mask) ----
+enum RenderStateCode : int {
+    RS_ZWRITE = 1,       // value zero/non-zero: depth writes off/on
+    RS_ZCHECK = 2,       // value zero/non-zero: depth test off/on
+    RS_ZFUNC = 4,        // value bits 1 less, 2 less-equal, 4 greater, 8 greater-equal (last set wins)
+    RS_ALPHABLEND = 8,   // value zero/non-zero: blending off/on
+    RS_BLENDMODE = 16,   // value bits 8 translucent, 4 additive, 16 source x source colour
+    RS_BILINEAR = 32,    // value zero/non-zero: nearest / bilinear with linear mip blending
+    RS_FILLMODE = 64,    // value bits 2 wireframe, 1 points, 4 solid (applied in that order)
+    RS_DITHER = 128,     // value 0 off, non-zero on (16-bit targets)
+    RS_ANTIALIAS = 256,  // value zero/non-zero: edge antialiasing off/on
+};
+
+enum BlendModeValue : int {
+    BLEND_ADDITIVE = 4,      // source + destination
+    BLEND_TRANSLUCENT = 8,   // source x (1 - source alpha) + destination x source alpha
+    BLEND_SOURCE_COLOUR = 16 // source x source colour, destination discarded
+};
+
+enum FillModeValue : int { FILL_POINTS = 1, FILL_WIREFRAME = 2, FILL_SOLID = 4 };
+
+// ---- r_InitEngine flags ----
+enum InitFlags : int {
+    EXCLUSIVEFULLSCREEN = 1,  // full screen in the chosen mode
+    WINDOWED = 2,             // windowed at the window's client size; wins over 1
+    NOFRONTBUFFER = 4,        // with 1: full screen without a front surface
+};
+
+// ---- r_AddTexture and r_DrawBitmap flags ----
+constexpr unsigned TEXTURE_NOMIPMAP = 0x8000;  // one level only
+constexpr unsigned DRAWBITMAP_TEXTURE = 1;     // source is a texture handle (else an image)
+constexpr unsigned DRAWBITMAP_FRONT = 4;       // draw onto the front surface (else the back)
+
+// ---- r_SetViewportArea / r_SetFrustum ----
+// (no constants)
+
+// Transformed-and-lit vertex, 88 bytes: the one layout every submission takes.
+struct TLVertex {
+    float sx;              // screen x in pixels, 0 at the left edge, pixel centres at integers
+    float sy;              // screen y in pixels, 0 at the top edge, growing downwards
+    float sz;              // depth: 0 at the near plane, 1 at the far plane
+    float rhw;             // 1 / camera-space z
+    uint32_t diffuse;      // 0xAARRGGBB (bytes in memory: blue, green, red, alpha)
+    uint32_t specular;     // same layout; unused (specular lighting is off)
+    float tex[8][2];       // texture pairs 0..7 (u, v); only pair 0 is sampled
+};
+static_assert(sizeof(TLVertex) == 88);
+
+// A display card of the survey (GetDDData).
+struct RasterCardRecord {
+    uint8_t identifier[16];  // all zeros for card 0
+    char description[256];   // zero-terminated, cut to 255 characters
+    char name[256];          // zero-terminated, cut to 255 characters
+};
+
+// ---- entry types, in binding order ----
+typedef int (*RasterFn_GetSysInfo)(void);                                                      // 1  "GetSysInfo": survey, returns card count
+typedef int (*RasterFn_InitEngine)(int card, int mode, int device, PlatWindow** window, int flags, r_MsgCallback cb);  // 2
+typedef int (*RasterFn_DeInitEngine)(void);                                                    // 3  "r_DeInitEngine"
+typedef int (*RasterFn_SetViewportArea)(float left, float top, float right, float bottom, r_MsgCallback cb);  // 4
+typedef int (*RasterFn_ClearScreen)(uint32_t colour, r_MsgCallback cb);                        // 5  colour 0xAARRGGBB
+typedef int (*RasterFn_SwapBuffers)(int reserved);                                             // 6
+typedef int (*RasterFn_SetFrustum)(float fieldOfView, float aspect, float nearDistance, float farDistance, r_MsgCallback cb);  // 7
+typedef int (*RasterFn_ClearZBuffer)(float depth, r_MsgCallback cb);                           // 8  0 nearest .. 1 farthest
+typedef int (*RasterFn_SimpleTLRender)(const TLVertex* vertices, int vertexCount, int clip, int reserved);  // 9
+typedef int (*RasterFn_TransformIntoCamSpace)(const Vector3* in, Vector3* out, int count, Matrix44 model, int reserved);  // 10
+typedef int (*RasterFn_AllocMaxVtcs)(int count, r_MsgCallback cb);                             // 11
+typedef int (*RasterFn_FreeAllocatedVtcs)(r_MsgCallback cb);                                   // 12
+typedef int (*RasterFn_RenderSBM)(CMesh* mesh, const uint32_t* colours, int reserved1, int reserved2);  // 13
+typedef int (*RasterFn_AllocMaxTextures)(int count, r_MsgCallback cb);                         // 14
+typedef int (*RasterFn_AllocMaxImages)(int count, r_MsgCallback cb);                           // 15
+typedef int (*RasterFn_FreeAllocatedTextures)(r_MsgCallback cb);                               // 16
+typedef int (*RasterFn_FreeAllocatedImages)(r_MsgCallback cb);                                 // 17
+typedef int (*RasterFn_SetCamMatrix)(const Matrix44* camera);                                  // 18
+typedef int (*RasterFn_SetModelMatrix)(const Matrix44* model);                                 // 19
+typedef int (*RasterFn_3DStart)(void);                                                         // 20
+typedef int (*RasterFn_3DEnd)(void);                                                           // 21
+typedef int (*RasterFn_SetRenderState)(int code, int value);                                   // 22
+typedef int (*RasterFn_DrawBitmap)(int handle, int x, int y, int width, int height, unsigned flags, r_MsgCallback cb);  // 23
+typedef int (*RasterFn_AddImage)(int handle, unsigned width, unsigned height, int bitsPerPixel, const uint8_t* pixels, const char* name, r_MsgCallback cb);  // 24
+typedef int (*RasterFn_AddTexture)(int handle, unsigned width, unsigned height, int bitsPerPixel, const uint8_t* texels, const char* name, unsigned flags, r_MsgCallback cb);  // 25
+typedef int (*RasterFn_SetTexture)(int stage, int handle);                                     // 26
+typedef int (*RasterFn_SysPrint)(const char* text, int x, int y, uint32_t colour);             // 27 colour 0x00BBGGRR
+typedef int (*RasterFn_SeekMode)(int card, int width, int height, int bitsPerPixel, int requireHardware);  // 28
+typedef void* (*RasterFn_LockZBufferPointer)(int* pitch, int* depthBits);                      // 29
+typedef int (*RasterFn_ReleaseZBufferPointer)(void);                                           // 30
+typedef uint8_t* (*RasterFn_LockBackBufferPointer)(int* pitch, int* bitsPerPixel);             // 31 24-bit B,G,R copy
+typedef int (*RasterFn_ReleaseBackBufferPointer)(void);                                        // 32
+typedef int (*RasterFn_GetCardsNum)(void);                                                     // 33
+typedef int (*RasterFn_GetVideoModesNum)(int card);                                            // 34
+typedef int (*RasterFn_GetVideoModeData)(int card, int mode, int* width, int* height, int* bitsPerPixel, char* reserved);  // 35
+typedef const char* (*RasterFn_GetVideoModeDataStr)(int card, int mode);                       // 36
+typedef int (*RasterFn_ZTest)(int x0, int y0, int x1, int y1, unsigned depth);                 // 37 depth on 0..65535
+typedef int (*RasterFn_FullVertexCamWork)(TLVertex* out, const Vector3* in, int count);       // 38
+typedef int (*RasterFn_SimpleIndexedTLRender)(const TLVertex* vertices, int vertexCount, const uint16_t* indices, int indexCount, int clip);  // 39
+typedef int (*RasterFn_TransformInto2DSpace)(TLVertex* out, const Vector3* in, int count);    // 40
+typedef uint8_t* (*RasterFn_LockTexturePointer)(int handle, int* width, int* height, int* pitch, int* bitsPerPixel);  // 41 24-bit B,G,R copy
+typedef int (*RasterFn_ReleaseTexturePointer)(int handle, int writeBack);                      // 42
+
+// Exported by the back-end but not bound by the engine.
+typedef int (*RasterFn_GetDDONum)(void);
+typedef int (*RasterFn_GetDDData)(int card, RasterCardRecord* out);
+
+// The engine's table of bound entries, in binding order. All null while unlinked.
+struct RasterEntryTable {
+    RasterFn_GetSysInfo GetSysInfo;
+    RasterFn_InitEngine InitEngine;
+    RasterFn_DeInitEngine DeInitEngine;
+    RasterFn_SetViewportArea SetViewportArea;
+    RasterFn_ClearScreen ClearScreen;
+    RasterFn_SwapBuffers SwapBuffers;
+    RasterFn_SetFrustum SetFrustum;
+    RasterFn_ClearZBuffer ClearZBuffer;
+    RasterFn_SimpleTLRender SimpleTLRender;
+    RasterFn_TransformIntoCamSpace TransformIntoCamSpace;
+    RasterFn_AllocMaxVtcs AllocMaxVtcs;
+    RasterFn_FreeAllocatedVtcs FreeAllocatedVtcs;
+    RasterFn_RenderSBM RenderSBM;
+    RasterFn_AllocMaxTextures AllocMaxTextures;
+    RasterFn_AllocMaxImages AllocMaxImages;
+    RasterFn_FreeAllocatedTextures FreeAllocatedTextures;
+    RasterFn_FreeAllocatedImages FreeAllocatedImages;
+    RasterFn_SetCamMatrix SetCamMatrix;
+    RasterFn_SetModelMatrix SetModelMatrix;
+    RasterFn_3DStart Start3D;
+    RasterFn_3DEnd End3D;
+    RasterFn_SetRenderState SetRenderState;
+    RasterFn_DrawBitmap DrawBitmap;
+    RasterFn_AddImage AddImage;
+    RasterFn_AddTexture AddTexture;
+    RasterFn_SetTexture SetTexture;
+    RasterFn_SysPrint SysPrint;
+    RasterFn_SeekMode SeekMode;
+    RasterFn_LockZBufferPointer LockZBufferPointer;
+    RasterFn_ReleaseZBufferPointer ReleaseZBufferPointer;
+    RasterFn_LockBackBufferPointer LockBackBufferPointer;
+    RasterFn_ReleaseBackBufferPointer ReleaseBackBufferPointer;
+    RasterFn_GetCardsNum GetCardsNum;
+    RasterFn_GetVideoModesNum GetVideoModesNum;
+    RasterFn_GetVideoModeData GetVideoModeData;
+    RasterFn_GetVideoModeDataStr GetVideoModeDataStr;
+    RasterFn_ZTest ZTest;
+    RasterFn_FullVertexCamWork FullVertexCamWork;
+    RasterFn_SimpleIndexedTLRender SimpleIndexedTLRender;
+    RasterFn_TransformInto2DSpace TransformInto2DSpace;
+    RasterFn_LockTexturePointer LockTexturePointer;
+    RasterFn_ReleaseTexturePointer ReleaseTexturePointer;
+};
+static_assert(sizeof(RasterEntryTable) == 42 * sizeof(void*));

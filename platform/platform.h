@@ -1,0 +1,122 @@
+// The platform layer (libt7platform.so): the Linux stand-ins for the Win32
+// pieces the program was written against. One shared instance, so the window,
+// the clock, the headless flag, frame capture and scripted input are one state
+// for the program, the back-end, the input library and the music library.
+//
+// Every function is a plain C export; nothing here throws.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+#include "tessaly/export.h"
+
+// ---------------------------------------------------------------- run options
+// Set once by the launcher before anything else; the defaults (all zero) give
+// a real-time run with a window when a display exists.
+struct PlatOptions {
+    int headless;            // 1: no window, no audio device, input from the script (or all up)
+    int windowed;            // 1: the program skips its full-screen set-up passes
+    int fixedFps;            // > 0: deterministic clock, 1000/N ms per presented frame
+    long maxFrames;          // > 0: a close message after this many presented frames
+    const char* captureDir;  // non-null: every presented frame is written there
+    const char* scriptPath;  // non-null: scripted keyboard and mouse input
+    const char* audioOut;    // non-null: the music library mixes into this WAV file
+};
+// Copies the options (the strings too). Returns 0, or -1 when the script cannot
+// be read (the message is written to standard error).
+TESSALY_EXPORT int plat_Configure(const PlatOptions* options);
+TESSALY_EXPORT const PlatOptions* plat_GetOptions(void);
+// True when running without a display (forced or because SDL video failed).
+TESSALY_EXPORT int plat_IsHeadless(void);
+
+// ---------------------------------------------------------------- libraries
+// name is a library file name as the program forms it ("t7dxraster.dll",
+// "LWO.dll"): X.dll is looked up as X.so, without regard to case, in the
+// program's directory, then its ../lib/tessaly/, then the current directory.
+// Loaded with RTLD_NOW | RTLD_LOCAL. Null when not found or not loadable.
+TESSALY_EXPORT void* plat_LoadLibrary(const char* name);
+TESSALY_EXPORT void* plat_GetProcAddress(void* library, const char* symbol);
+TESSALY_EXPORT void plat_FreeLibrary(void* library);
+
+// ---------------------------------------------------------------- files
+// Resolves each path component without regard to case when the exact name does
+// not exist. Writes the resolved path (or the path unchanged when nothing
+// matches) into out, cut to outSize. Returns 1 when the file exists.
+TESSALY_EXPORT int plat_ResolvePath(const char* path, char* out, size_t outSize);
+// fopen through plat_ResolvePath.
+TESSALY_EXPORT FILE* plat_OpenFile(const char* path, const char* mode);
+// The current directory with '/' appended, cut to size. Returns its length.
+TESSALY_EXPORT int plat_GetCurrentDirectory(char* buffer, size_t size);
+
+// File search over one directory with '*' and '?' patterns ("dir/*.*"; the
+// pattern part is matched without regard to case; "*.*" matches every name).
+constexpr unsigned PLAT_ATTRIB_DIRECTORY = 16;
+struct PlatFindData {
+    unsigned attrib;  // PLAT_ATTRIB_DIRECTORY for directories, 0 for files
+    char name[256];   // entry name without directory
+};
+// Returns a handle >= 0 and the first entry, or -1 when nothing matches.
+TESSALY_EXPORT intptr_t plat_FindFirst(const char* pattern, PlatFindData* data);
+// 0 and the next entry, or -1 at the end.
+TESSALY_EXPORT int plat_FindNext(intptr_t handle, PlatFindData* data);
+TESSALY_EXPORT int plat_FindClose(intptr_t handle);
+
+// ---------------------------------------------------------------- message boxes
+enum PlatBoxFlags : unsigned {
+    PLAT_MB_OK = 0,
+    PLAT_MB_ICONWARNING = 0x30,      // also the exclamation icon
+    PLAT_MB_ICONINFORMATION = 0x40,
+};
+// Writes "caption: text" to standard error and, when a display exists and the
+// run is not headless, also shows an SDL message box. Never waits in headless runs.
+TESSALY_EXPORT int plat_MessageBox(PlatWindow* owner, const char* text, const char* caption, unsigned flags);
+
+// ---------------------------------------------------------------- clock
+// Milliseconds since program start (monotonic). With a fixed rate it advances
+// only when a frame is presented or a wait jumps it.
+TESSALY_EXPORT uint32_t plat_Milliseconds(void);
+// Busy-waits the given seconds; with a fixed rate the clock jumps instead.
+TESSALY_EXPORT void plat_WaitSeconds(double seconds);
+// Called by the back-end once per presented frame with the frame as a 24-bit
+// blue-green-red copy (may be null when nothing is captured): advances the
+// fixed clock, counts the frame, writes the capture file and posts the close
+// message once maxFrames frames have been presented.
+TESSALY_EXPORT void plat_FramePresented(const uint8_t* bgr, int width, int height, int pitch);
+TESSALY_EXPORT int plat_WantsFrameCapture(void);  // 1 when plat_FramePresented needs the pixels
+TESSALY_EXPORT long plat_PresentedFrames(void);
+
+// ---------------------------------------------------------------- window and events
+// Creates the program window (SDL, borderless, centred) or a headless window
+// object when there is no display. Never null unless out of memory.
+TESSALY_EXPORT PlatWindow* plat_CreateWindow(const char* title, int width, int height);
+TESSALY_EXPORT void plat_DestroyWindow(PlatWindow* window);
+TESSALY_EXPORT int plat_WindowIsHeadless(PlatWindow* window);
+// The underlying SDL_Window*, or null for a headless window.
+TESSALY_EXPORT void* plat_GetSdlWindow(PlatWindow* window);
+TESSALY_EXPORT void plat_GetClientSize(PlatWindow* window, int* width, int* height);
+TESSALY_EXPORT void plat_GetScreenSize(int* width, int* height);  // desktop size (640x480 headless)
+TESSALY_EXPORT void plat_ShowCursor(int show);
+
+enum PlatMessageKind : int {
+    PLAT_MSG_CLOSE = 1,  // the window's close button, SIGINT, SIGTERM, the frame limit
+    PLAT_MSG_QUIT = 2,   // a quit message; code carries the exit code
+};
+struct PlatMessage {
+    int kind;
+    int code;
+};
+// Takes one pending message (pumping SDL events first). 1 when one was taken.
+TESSALY_EXPORT int plat_PeekMessage(PlatMessage* message);
+TESSALY_EXPORT void plat_PostMessage(int kind, int code);
+
+// ---------------------------------------------------------------- scripted input
+// Key and mouse state for the current presented-frame count, from the script
+// (all up and no movement without one). keys are indexed by DirectInput scan
+// code; mouse movement is what the script gave for this frame.
+TESSALY_EXPORT int plat_HasScript(void);
+TESSALY_EXPORT void plat_ScriptKeys(uint8_t keys[256]);
+TESSALY_EXPORT void plat_ScriptMouse(int* dx, int* dy, int* dz, uint8_t buttons[4]);
+// DirectInput key name ("F4", "GRAVE", "UP", "A", "RETURN") to scan code, -1 if unknown.
+TESSALY_EXPORT int plat_KeyCodeFromName(const char* name);

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Debian 12 packages the build, the tests and the program need.
+set -euo pipefail
+packages=(build-essential cmake pkg-config libsdl2-dev libopenmpt-dev
+          libgtest-dev libgmock-dev libbenchmark-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo_cmd apt-get update -q
+  $sudo_cmd apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
