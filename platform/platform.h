@@ -24,12 +24,17 @@ struct PlatOptions {
     const char* scriptPath;  // non-null: scripted keyboard and mouse input
     const char* audioOut;    // non-null: the music library mixes into this WAV file
 };
-// Copies the options (the strings too). Returns 0, or -1 when the script cannot
+// Copies the options (the strings too) and starts a fresh run: the presented-
+// frame count, the fixed clock and pending messages go back to zero, and the
+// SIGINT/SIGTERM handlers are installed. Returns 0, or -1 when the script cannot
 // be read (the message is written to standard error).
 TESSALY_EXPORT int plat_Configure(const PlatOptions* options);
 TESSALY_EXPORT const PlatOptions* plat_GetOptions(void);
 // True when running without a display (forced or because SDL video failed).
 TESSALY_EXPORT int plat_IsHeadless(void);
+// Releases SDL video when the platform started it (call last, after the window
+// is destroyed). Harmless when nothing was started.
+TESSALY_EXPORT void plat_Shutdown(void);
 
 // ---------------------------------------------------------------- libraries
 // name is a library file name as the program forms it ("t7dxraster.dll",

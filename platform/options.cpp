@@ -1,0 +1,83 @@
+// Run options set by the launcher, and the one decision everything else hangs
+// on: whether this run has a display.
+#include <mutex>
+#include <string>
+
+#include <SDL.h>
+
+#include "platform/platform.h"
+#include "platform/platform_internal.h"
+
+namespace {
+
+struct OptionStore {
+    PlatOptions options{};   // what plat_GetOptions hands out; strings point into the copies below
+    std::string captureDir;  // owned copy of options.captureDir
+    std::string scriptPath;  // owned copy of options.scriptPath
+    std::string audioOut;    // owned copy of options.audioOut
+};
+
+OptionStore g_store;
+std::mutex g_videoMutex;
+bool g_videoTried = false;  // SDL video initialisation was attempted
+bool g_videoUp = false;     // ... and succeeded
+
+const char* CopyOption(const char* text, std::string& copy) {
+    if (!text) {
+        copy.clear();
+        return nullptr;
+    }
+    copy = text;
+    return copy.c_str();
+}
+
+}  // namespace
+
+namespace plat_internal {
+
+bool VideoReady() {
+    if (g_store.options.headless) return false;
+    std::lock_guard<std::mutex> lock(g_videoMutex);
+    if (!g_videoTried) {
+        g_videoTried = true;
+        g_videoUp = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+        // The dummy driver has no screen to show anything on.
+        if (g_videoUp) {
+            const char* driver = SDL_GetCurrentVideoDriver();
+            if (driver && SDL_strcmp(driver, "dummy") == 0) {
+                SDL_QuitSubSystem(SDL_INIT_VIDEO);
+                g_videoUp = false;
+            }
+        }
+    }
+    return g_videoUp;
+}
+
+}  // namespace plat_internal
+
+int plat_Configure(const PlatOptions* options) {
+    PlatOptions copy{};
+    if (options) copy = *options;
+    copy.captureDir = CopyOption(copy.captureDir, g_store.captureDir);
+    copy.scriptPath = CopyOption(copy.scriptPath, g_store.scriptPath);
+    copy.audioOut = CopyOption(copy.audioOut, g_store.audioOut);
+    g_store.options = copy;
+
+    plat_internal::ResetClock();
+    plat_internal::ResetMessages();
+    plat_internal::InstallSignalHandlers();
+    plat_internal::ClearScript();
+    if (copy.scriptPath && !plat_internal::LoadScript(copy.scriptPath)) return -1;
+    return 0;
+}
+
+const PlatOptions* plat_GetOptions(void) { return &g_store.options; }
+
+int plat_IsHeadless(void) { return plat_internal::VideoReady() ? 0 : 1; }
+
+void plat_Shutdown(void) {
+    std::lock_guard<std::mutex> lock(g_videoMutex);
+    if (g_videoUp) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    g_videoTried = false;
+    g_videoUp = false;
+}
