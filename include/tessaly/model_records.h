@@ -53,21 +53,35 @@ struct CMesh {
     uint8_t doubleSided;      // [plugin] 1 draws both faces
     uint32_t* sourcePoints;   // [engine alloc, plugin fills] V: file point index of each triangle corner
     float smoothingAngle;     // [plugin] radians
+    int32_t capacity;         // [engine] entries the per-vertex arrays were allocated for (face normals: capacity / 3)
+    int32_t texCoordCapacity[kMeshTextureSlots];  // [engine] entries allocated in each texture-coordinate set
 
     CMesh();   // construct: zero levels, colour and colour alpha 1.0, arrays null, handles and kinds -1
     ~CMesh();  // destroy: frees every array
     CMesh(const CMesh&) = delete;
     CMesh& operator=(const CMesh&) = delete;
 
-    // Allocates every per-vertex array for n vertices (n = triangles x 3; face
-    // normals for n / 3). Sets vertexCount 0, indexCount and vertexCountCopy n.
-    // Returns false when memory runs out (the mesh is then reset).
+    // Frees every array (texture-coordinate sets too), then allocates every
+    // per-vertex array for n vertices, zeroed (n = triangles x 3; face normals
+    // for n / 3). Sets vertexCount 0, indexCount and vertexCountCopy n. Returns
+    // false for a negative n or when memory runs out (no arrays then). Names,
+    // levels and texture slots are left as they are.
     bool Allocate(int n);
+    // Frees set slot and allocates it for n pairs (zeroed). False for a slot
+    // outside 0..7, a negative n or when memory runs out.
     bool AllocateTexCoords(int slot, int n);
-    // Deep copy: every array present in src is duplicated.
+    // Deep copy of every field: every array present in src is duplicated with
+    // src's capacity; positions, source points and texture-coordinate sets are
+    // copied for the vertex count in use, the other arrays for the index count
+    // (face normals for a third of it), never beyond what src holds. False when
+    // memory runs out (the mesh is then reset).
     bool CopyFrom(const CMesh& src);
-    // Frees every array, empties the names, blend mode 8, texture handles -1.
+    // Frees every array, zeroes the counts, empties the names, blend mode 8,
+    // texture handles -1.
     void Reset();
+
+private:
+    void FreeArrays();  // frees every array and zeroes vertex, index and capacity counts
 };
 
 // A model: one mesh per surface and a bounding sphere.
@@ -75,10 +89,14 @@ class CModel {
 public:
     CModel();           // everything zero
     virtual ~CModel();  // destroys the mesh array
+    CModel(const CModel&) = delete;  // owns its mesh array; copy meshes with CMesh::CopyFrom
+    CModel& operator=(const CModel&) = delete;
 
     // Destroys the mesh array and zeroes every field.
     void Clear();
-    // Creates count constructed meshes (old ones destroyed). False on failure.
+    // Creates count constructed meshes (old ones destroyed), sets meshCount
+    // to count and meshesAllocated to 1. False for a negative count or when
+    // memory runs out (no meshes then).
     bool AllocateMeshes(int count);
 
     float radius;            // [plugin raises it; engine sets 0 first] bounding-sphere radius
