@@ -158,10 +158,20 @@ struct Device {
     TransformState xf;
     ViewportState viewport;
     std::vector<TLVertex> tlBuffer;  // r_AllocMaxVtcs
+    // Homogeneous screen positions (sx*w, sy*w, sz*w, w) beside the TL buffer,
+    // written by r_RenderSBM so that clipping never has to rebuild them from
+    // vertices on or behind the camera plane (rasterizer module).
+    std::vector<float> tlHomogeneous;  // 4 floats per TL buffer vertex
     bool inScene = false;            // between r_3DStart and r_3DEnd
 };
 
 Device& GetDevice();
+
+// Puts every render state back to its initial value: counter-clockwise culling,
+// solid fill, dithering on, nearest filtering, depth test (less-equal) and depth
+// writes on, blending off (translucent mode), no texture. r_InitEngine calls it
+// (rasterizer module, render_states.cpp).
+void ResetRenderStates();
 
 // ---- messages (device.cpp) ----
 // The back-end's one message buffer: every diagnostic is formatted into it
