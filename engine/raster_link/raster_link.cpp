@@ -1,0 +1,214 @@
+// Loading the raster back-end by file name and binding its entries by name.
+#include "engine/raster_link/raster_link.h"
+
+#include <cstdio>
+#include <iterator>
+
+#include "platform/platform.h"
+#include "tessaly/engine_api.h"
+
+namespace {
+
+// One back-end entry: the name it is exported under, the name shown when it
+// is missing, and how its address is stored in its table slot.
+struct EntryBinding {
+    const char* lookupName;
+    const char* shownName;
+    void (*store)(RasterEntryTable& table, void* address);
+};
+
+#define BIND(field, lookup, shown) \
+    {lookup, shown, [](RasterEntryTable& t, void* a) { t.field = reinterpret_cast<decltype(t.field)>(a); }}
+
+// Binding order. Three entries are reported under another name than the one
+// looked up: GetSysInfo, r_DeInitEngine and r_SetRenderState.
+constexpr EntryBinding kBindings[] = {
+    BIND(GetSysInfo, "GetSysInfo", "r_GetSysInfo"),
+    BIND(InitEngine, "r_InitEngine", "r_InitEngine"),
+    BIND(DeInitEngine, "r_DeInitEngine", "r_DeinitEngine"),
+    BIND(SetViewportArea, "r_SetViewportArea", "r_SetViewportArea"),
+    BIND(ClearScreen, "r_ClearScreen", "r_ClearScreen"),
+    BIND(SwapBuffers, "r_SwapBuffers", "r_SwapBuffers"),
+    BIND(SetFrustum, "r_SetFrustum", "r_SetFrustum"),
+    BIND(ClearZBuffer, "r_ClearZBuffer", "r_ClearZBuffer"),
+    BIND(SimpleTLRender, "r_SimpleTLRender", "r_SimpleTLRender"),
+    BIND(TransformIntoCamSpace, "r_TransformIntoCamSpace", "r_TransformIntoCamSpace"),
+    BIND(AllocMaxVtcs, "r_AllocMaxVtcs", "r_AllocMaxVtcs"),
+    BIND(FreeAllocatedVtcs, "r_FreeAllocatedVtcs", "r_FreeAllocatedVtcs"),
+    BIND(RenderSBM, "r_RenderSBM", "r_RenderSBM"),
+    BIND(AllocMaxTextures, "r_AllocMaxTextures", "r_AllocMaxTextures"),
+    BIND(AllocMaxImages, "r_AllocMaxImages", "r_AllocMaxImages"),
+    BIND(FreeAllocatedTextures, "r_FreeAllocatedTextures", "r_FreeAllocatedTextures"),
+    BIND(FreeAllocatedImages, "r_FreeAllocatedImages", "r_FreeAllocatedImages"),
+    BIND(SetCamMatrix, "r_SetCamMatrix", "r_SetCamMatrix"),
+    BIND(SetModelMatrix, "r_SetModelMatrix", "r_SetModelMatrix"),
+    BIND(Start3D, "r_3DStart", "r_3DStart"),
+    BIND(End3D, "r_3DEnd", "r_3DEnd"),
+    BIND(SetRenderState, "r_SetRenderState", "r_SetRenerState"),
+    BIND(DrawBitmap, "r_DrawBitmap", "r_DrawBitmap"),
+    BIND(AddImage, "r_AddImage", "r_AddImage"),
+    BIND(AddTexture, "r_AddTexture", "r_AddTexture"),
+    BIND(SetTexture, "r_SetTexture", "r_SetTexture"),
+    BIND(SysPrint, "r_SysPrint", "r_SysPrint"),
+    BIND(SeekMode, "r_SeekMode", "r_SeekMode"),
+    BIND(LockZBufferPointer, "r_LockZBufferPointer", "r_LockZBufferPointer"),
+    BIND(ReleaseZBufferPointer, "r_ReleaseZBufferPointer", "r_ReleaseZBufferPointer"),
+    BIND(LockBackBufferPointer, "r_LockBackBufferPointer", "r_LockBackBufferPointer"),
+    BIND(ReleaseBackBufferPointer, "r_ReleaseBackBufferPointer", "r_ReleaseBackBufferPointer"),
+    BIND(GetCardsNum, "r_GetCardsNum", "r_GetCardsNum"),
+    BIND(GetVideoModesNum, "r_GetVideoModesNum", "r_GetVideoModesNum"),
+    BIND(GetVideoModeData, "r_GetVideoModeData", "r_GetVideoModeData"),
+    BIND(GetVideoModeDataStr, "r_GetVideoModeDataStr", "r_GetVideoModeDataStr"),
+    BIND(ZTest, "r_ZTest", "r_ZTest"),
+    BIND(FullVertexCamWork, "r_FullVertexCamWork", "r_FullVertexCamWork"),
+    BIND(SimpleIndexedTLRender, "r_SimpleIndexedTLRender", "r_SimpleIndexedTLRender"),
+    BIND(TransformInto2DSpace, "r_TransformInto2DSpace", "r_TransformInto2DSpace"),
+    BIND(LockTexturePointer, "r_LockTexturePointer", "r_LockTexturePointer"),
+    BIND(ReleaseTexturePointer, "r_ReleaseTexturePointer", "r_ReleaseTexturePointer"),
+};
+#undef BIND
+static_assert(std::size(kBindings) == sizeof(RasterEntryTable) / sizeof(void*));
+
+// Engine-front state, one per process, zero at load.
+void* gLibrary = nullptr;          // the linked back-end; linked exactly while non-null
+char gLinkedName[256];             // file name of the last successful link
+char gMessage[1024];               // every engine diagnostic is formatted here
+RasterEntryTable gTable;           // bound entries, null when unbound
+int gCard = 0;                     // first argument of the last r_InitEngine
+int gVideoMode = 0;                // second argument of the last r_InitEngine
+int gDevice = 0;                   // third argument of the last r_InitEngine (kept, not read)
+bool gFramePresented = false;      // set by every r_SwapBuffers, never cleared
+
+}  // namespace
+
+const RasterEntryTable& Raster() { return gTable; }
+bool FramePresented() { return gFramePresented; }
+int RememberedCard() { return gCard; }
+int RememberedVideoMode() { return gVideoMode; }
+int RememberedDevice() { return gDevice; }
+
+int EngineMessageV(r_MsgCallback cb, const char* format, va_list args) {
+    vsnprintf(gMessage, sizeof gMessage, format, args);
+    return cb ? cb(gMessage) : 0;
+}
+
+int EngineMessage(r_MsgCallback cb, const char* format, ...) {
+    va_list args;
+    va_start(args, format);
+    const int result = EngineMessageV(cb, format, args);
+    va_end(args);
+    return result;
+}
+
+TESSALY_EXPORT int r_LinkRaster(const char* libraryName, r_MsgCallback cb) {
+    const char* name = libraryName ? libraryName : "";
+    if (gLibrary) {
+        EngineMessage(cb, "r_LinkRaster : %s Already Linked , use r_FreeRaster first\n", gLinkedName);
+        return -1;
+    }
+    gLibrary = libraryName ? plat_LoadLibrary(libraryName) : nullptr;
+    if (!gLibrary) {
+        EngineMessage(cb, "r_LinkRaster : Failed to Link %s\n", name);
+        return -1;
+    }
+    // The library stays loaded after a failed lookup, with the entries bound
+    // so far; r_FreeRaster releases it.
+    for (const EntryBinding& entry : kBindings) {
+        void* address = plat_GetProcAddress(gLibrary, entry.lookupName);
+        entry.store(gTable, address);
+        if (!address) {
+            EngineMessage(cb, "r_LinkRaster : Error, Unable to load %s from %s\n", entry.shownName, name);
+            return -1;
+        }
+    }
+    snprintf(gLinkedName, sizeof gLinkedName, "%s", name);
+    EngineMessage(cb, "r_LinkRaster : Linked %s\n", name);
+    return 0;
+}
+
+TESSALY_EXPORT int r_FreeRaster(r_MsgCallback cb) {
+    if (!gLibrary) return EngineMessage(cb, "r_FreeRaster : Error, No Raster Linked\n");
+    plat_FreeLibrary(gLibrary);
+    gLibrary = nullptr;
+    gTable = RasterEntryTable{};
+    return EngineMessage(cb, "r_FreeRaster : %s Released\n", gLinkedName);
+}
+
+// ---- pass-throughs: arguments handed on unchanged, results returned unchanged ----
+
+TESSALY_EXPORT int r_GetSysInfo(void) { return gTable.GetSysInfo(); }
+
+TESSALY_EXPORT int r_InitEngine(int card, int mode, int device, PlatWindow** window, int flags, r_MsgCallback cb) {
+    // Screenshots read the frame size of the remembered card and mode.
+    gCard = card;
+    gVideoMode = mode;
+    gDevice = device;
+    return gTable.InitEngine(card, mode, device, window, flags, cb);
+}
+
+TESSALY_EXPORT int r_DeinitEngine(void) { return gTable.DeInitEngine(); }
+
+TESSALY_EXPORT int r_SetViewportArea(float left, float top, float right, float bottom, r_MsgCallback cb) {
+    return gTable.SetViewportArea(left, top, right, bottom, cb);
+}
+
+TESSALY_EXPORT int r_ClearScreen(uint32_t colour, r_MsgCallback cb) { return gTable.ClearScreen(colour, cb); }
+
+TESSALY_EXPORT int r_ClearZBuffer(float depth, r_MsgCallback cb) { return gTable.ClearZBuffer(depth, cb); }
+
+TESSALY_EXPORT int r_SwapBuffers(int reserved) {
+    gFramePresented = true;
+    return gTable.SwapBuffers(reserved);
+}
+
+TESSALY_EXPORT int r_SetFrustum(float fieldOfView, float aspect, float nearDistance, float farDistance,
+                                r_MsgCallback cb) {
+    return gTable.SetFrustum(fieldOfView, aspect, nearDistance, farDistance, cb);
+}
+
+TESSALY_EXPORT int r_SimpleTLRender(const TLVertex* vertices, int vertexCount, int clip, int reserved) {
+    return gTable.SimpleTLRender(vertices, vertexCount, clip, reserved);
+}
+
+TESSALY_EXPORT int r_TransformIntoCamSpace(const Vector3* in, Vector3* out, int count, Matrix44 model,
+                                           int reserved) {
+    return gTable.TransformIntoCamSpace(in, out, count, model, reserved);
+}
+
+TESSALY_EXPORT int r_AllocMaxVtcs(int count, r_MsgCallback cb) { return gTable.AllocMaxVtcs(count, cb); }
+
+TESSALY_EXPORT int r_FreeAllocatedVtcs(r_MsgCallback cb) { return gTable.FreeAllocatedVtcs(cb); }
+
+TESSALY_EXPORT int r_SetRenderState(int code, int value) { return gTable.SetRenderState(code, value); }
+
+TESSALY_EXPORT int r_DrawBitmap(int handle, int x, int y, int width, int height, unsigned flags, r_MsgCallback cb) {
+    return gTable.DrawBitmap(handle, x, y, width, height, flags, cb);
+}
+
+TESSALY_EXPORT int r_SysPrint(const char* text, int x, int y, uint32_t colour) {
+    if (!text) return 0;
+    return gTable.SysPrint(text, x, y, colour);
+}
+
+TESSALY_EXPORT int r_SeekMode(int card, int width, int height, int bitsPerPixel, int requireHardware) {
+    return gTable.SeekMode(card, width, height, bitsPerPixel, requireHardware);
+}
+
+TESSALY_EXPORT void* r_LockZBufferPointer(int* pitch, int* depthBits) {
+    return gTable.LockZBufferPointer(pitch, depthBits);
+}
+
+TESSALY_EXPORT int r_ReleaseZBufferPointer(void) { return gTable.ReleaseZBufferPointer(); }
+
+TESSALY_EXPORT int r_GetCardsNum(void) { return gTable.GetCardsNum(); }
+
+TESSALY_EXPORT int r_GetVideoModesNum(int card) { return gTable.GetVideoModesNum(card); }
+
+TESSALY_EXPORT int r_GetVideoModeData(int card, int mode, int* width, int* height, int* bitsPerPixel,
+                                      char* reserved) {
+    return gTable.GetVideoModeData(card, mode, width, height, bitsPerPixel, reserved);
+}
+
+TESSALY_EXPORT const char* r_GetVideoModeDataStr(int card, int mode) {
+    return gTable.GetVideoModeDataStr(card, mode);
+}
