@@ -1,0 +1,144 @@
+// The LWOB reader: one object holding the parsed file (points, triangles,
+// surfaces) between r_Load3D and the next load or the unload of the plug-in.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "common/file_buffer.h"
+#include "common/vecmath.h"
+#include "tessaly/export.h"
+
+namespace lwo {
+
+constexpr int kTextureSlots = 8;
+constexpr int kNameLength = 256;  // name buffers, terminating zero included
+
+// Ceiling on the triangles of one object: keeps every vertex count the engine
+// derives (3 per triangle) and every array size far inside 32-bit arithmetic.
+constexpr int64_t kMaxTriangles = 20000000;
+
+// Polygons above this many corners are fanned even when concave: clipping
+// ears costs quadratic time in the corner count.
+constexpr int kMaxEarClipCorners = 4096;
+
+// Texture kinds, one bit each, from the identifier that opens a texture block.
+enum TextureKind : int32_t {
+    kColourTexture = 1,        // CTEX
+    kDiffuseTexture = 2,       // DTEX
+    kSpecularTexture = 4,      // STEX
+    kReflectionTexture = 8,    // RTEX
+    kTransparencyTexture = 16, // TTEX
+    kBumpTexture = 32,         // BTEX
+};
+
+// Surface flag bits that change how a mesh is built or drawn.
+constexpr uint16_t kFlagSmoothing = 0x4;
+constexpr uint16_t kFlagSourceColourBlend = 0x80;
+constexpr uint16_t kFlagDoubleSided = 0x100;
+constexpr uint16_t kFlagAdditive = 0x200;
+
+// Texture flag bits: the projection axis.
+constexpr uint16_t kAxisX = 0x1;
+constexpr uint16_t kAxisY = 0x2;
+constexpr uint16_t kAxisZ = 0x4;
+
+struct LwoTexture {
+    char typeText[kNameLength];   // text opening the block, e.g. "Planar Image Map"
+    char imageName[kNameLength];  // TIMG file name without directories; empty: no image
+    uint16_t flags;               // TFLG: projection axis bits
+    int32_t kind;                 // TextureKind of the opening identifier
+    Vector3 size;                 // TSIZ
+    Vector3 centre;               // TCTR
+    Vector3 velocity;             // TVEL
+    float wrapCount;              // TFP0; 1.0 when the block has none
+};
+
+struct LwoSurface {
+    char name[kNameLength];       // SURF name (empty until a SURF chunk names it)
+    float smoothingAngle;         // SMAN, radians
+    float colour[3];              // COLR red, green, blue 0..1
+    LwoTexture slots[kTextureSlots];
+    uint16_t flags;               // FLAG
+    int32_t textureCount;         // texture blocks stored (at most 8)
+    float luminosity;             // LUMI / 256
+    float diffuse;                // 1.0 once a DIFF sub-chunk was seen
+    float reflection;             // REFL / 256
+    float transparency;           // TRAN / 256
+};
+
+struct LwoTriangle {
+    uint32_t a, b, c;  // point indices, always below the point count
+    int32_t surface;   // 0-based surface index; -1 (surface number 0) matches no surface
+};
+
+struct SurfaceName {
+    char text[kNameLength];
+};
+
+enum class ParseResult { NoData, Invalid, Ok };
+
+class CLwoRead : public FileBuffer, public ObjectFrame {
+public:
+    CLwoRead();
+    ~CLwoRead() override;
+    CLwoRead(const CLwoRead&) = delete;
+    CLwoRead& operator=(const CLwoRead&) = delete;
+
+    // r_Load3D: releases the previous object, reads and parses path.
+    int Load3D(const char* path, r_MsgCallback cb);
+    // Frees everything and sets every count to 0.
+    void Clear();
+    // Parses the loaded bytes; warning boxes for files that are no LWOB.
+    ParseResult Parse(bool showWarnings);
+
+    int SurfaceCount() const { return static_cast<int>(surfaces_.size()); }
+    int PointCount() const { return static_cast<int>(points_.size()); }
+    int TriangleCount() const { return static_cast<int>(triangles_.size()); }
+    int SurfacePolys(int surface) const;
+    bool HasTexture(int surface, int slot) const;
+    const char* TextureName(int surface, int slot) const;
+
+    const std::vector<Vector3>& Points() const { return points_; }
+    const std::vector<LwoTriangle>& Triangles() const { return triangles_; }
+    const std::vector<Vector3>& FaceNormals() const { return faceNormals_; }
+    const std::vector<LwoSurface>& Surfaces() const { return surfaces_; }
+    const std::vector<SurfaceName>& SurfaceNames() const { return surfaceNames_; }
+    // True when the last parse met data it could not use (lengths beyond the
+    // file, cut polygons, point indices out of range, the triangle ceiling).
+    bool Damaged() const { return damaged_; }
+
+    // Scratch for r_ExportMD's smoothing: vertex numbers of one group.
+    std::vector<int32_t> smoothingList;
+
+private:
+    struct RawPolygon {
+        uint32_t firstCorner;  // into corners_
+        uint32_t cornerCount;
+        int32_t surface;
+    };
+
+    void ReadPoints(const uint8_t* data, int64_t length);
+    void ReadSurfaceNames(const uint8_t* data, int64_t length);
+    void ReadPolygons(const uint8_t* data, int64_t length);
+    void ReadSurface(const uint8_t* data, int64_t length);
+    void BuildTriangles();
+    void Warn(bool validForm);  // the box for a file that is no LWOB object
+
+    std::vector<SurfaceName> surfaceNames_;
+    std::vector<Vector3> points_;
+    std::vector<Vector3> faceNormals_;
+    std::vector<LwoTriangle> triangles_;
+    std::vector<LwoSurface> surfaces_;
+    std::vector<RawPolygon> polygons_;  // POLS contents until the scan ends
+    std::vector<uint32_t> corners_;
+    bool damaged_ = false;
+};
+
+// Defaults of a surface entry before any SURF chunk touches it.
+void ResetSurface(LwoSurface& surface);
+
+// The reader the exports work on (constructed when the library is loaded).
+CLwoRead& Reader();
+
+}  // namespace lwo

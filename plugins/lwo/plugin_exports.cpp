@@ -1,0 +1,57 @@
+// The eight exports the engine binds when it loads a *.lwo model.
+#include <type_traits>
+
+#include "lwo_reader.h"
+#include "mesh_export.h"
+#include "tessaly/plugin_interface.h"
+
+TESSALY_EXPORT int r_Load3D(const char* path, r_MsgCallback cb)
+{
+    return lwo::Reader().Load3D(path, cb);
+}
+
+TESSALY_EXPORT int r_GetSurfacesNum(void)
+{
+    return lwo::Reader().SurfaceCount();
+}
+
+TESSALY_EXPORT int r_GetSurfacePolys(int surface)
+{
+    return lwo::Reader().SurfacePolys(surface);
+}
+
+TESSALY_EXPORT int r_GetMaxTexturesNum(void)
+{
+    return lwo::kTextureSlots;
+}
+
+TESSALY_EXPORT int r_HasTexture(int surface, int slot)
+{
+    return lwo::Reader().HasTexture(surface, slot) ? 1 : 0;
+}
+
+TESSALY_EXPORT const char* r_GetSurfaceTextureName(int surface, int slot)
+{
+    return lwo::Reader().TextureName(surface, slot);
+}
+
+TESSALY_EXPORT void r_ExportMD(CModel* model, int flags)
+{
+    if (model)
+        lwo::ExportMeshes(lwo::Reader(), *model, flags);
+}
+
+TESSALY_EXPORT void r_ExportMD2(CModel* destination, int, const CModel* source)
+{
+    if (destination && source)
+        lwo::ExportFlatMeshes(lwo::Reader(), *destination, *source);
+}
+
+static_assert(std::is_same_v<decltype(&r_Load3D), ModelFn_Load3D>);
+static_assert(std::is_same_v<decltype(&r_ExportMD), ModelFn_ExportMD>);
+static_assert(std::is_same_v<decltype(&r_ExportMD2), ModelFn_ExportMD2>);
+static_assert(std::is_same_v<decltype(&r_GetSurfacesNum), ModelFn_GetSurfacesNum>);
+static_assert(std::is_same_v<decltype(&r_GetSurfacePolys), ModelFn_GetSurfacePolys>);
+static_assert(std::is_same_v<decltype(&r_GetMaxTexturesNum), ModelFn_GetMaxTexturesNum>);
+static_assert(std::is_same_v<decltype(&r_GetSurfaceTextureName), ModelFn_GetSurfaceTextureName>);
+static_assert(std::is_same_v<decltype(&r_HasTexture), ModelFn_HasTexture>);

@@ -1,0 +1,28 @@
+// Splitting LWOB polygons into triangles: a fan for convex polygons, ear
+// clipping for concave ones. Both keep the polygon's winding.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "lwo_reader.h"
+
+namespace lwo {
+
+// Reused between polygons so that splitting allocates only while it grows.
+struct TriangulationScratch {
+    std::vector<double> u, v;     // corners projected onto the polygon's plane
+    std::vector<int32_t> next, prev;
+};
+
+// True when no corner of the polygon turns against its overall winding
+// (collinear and repeated corners are allowed).
+bool IsConvexPolygon(const Vector3* points, const uint32_t* corners, int count);
+
+// Appends the count - 2 triangles of a polygon (count >= 3, every corner a
+// valid index into points) to out. Convex polygons, and polygons too large to
+// clip, become the fan (c0, c[j+1], c[j+2]); concave ones are clipped ear by ear.
+void TriangulatePolygon(const Vector3* points, const uint32_t* corners, int count, int32_t surface,
+                        std::vector<LwoTriangle>& out, TriangulationScratch& scratch);
+
+}  // namespace lwo
