@@ -77,7 +77,12 @@ int plat_IsHeadless(void) { return plat_internal::VideoReady() ? 0 : 1; }
 
 void plat_Shutdown(void) {
     std::lock_guard<std::mutex> lock(g_videoMutex);
-    if (g_videoUp) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (g_videoUp) {
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        // Last one out (audio may still be playing through SDL) releases SDL's
+        // own state as well.
+        if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+    }
     g_videoTried = false;
     g_videoUp = false;
 }
