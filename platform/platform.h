@@ -41,14 +41,18 @@ TESSALY_EXPORT void plat_Shutdown(void);
 // "LWO.dll"): X.dll is looked up as X.so, without regard to case, in the
 // program's directory, then its ../lib/tessaly/, then the current directory.
 // Loaded with RTLD_NOW | RTLD_LOCAL. Null when not found or not loadable.
+// A name with a directory part ("some/dir/X.dll") is looked up in that
+// directory only; a name ending in ".so" goes to dlopen unchanged.
 TESSALY_EXPORT void* plat_LoadLibrary(const char* name);
 TESSALY_EXPORT void* plat_GetProcAddress(void* library, const char* symbol);
 TESSALY_EXPORT void plat_FreeLibrary(void* library);
 
 // ---------------------------------------------------------------- files
 // Resolves each path component without regard to case when the exact name does
-// not exist. Writes the resolved path (or the path unchanged when nothing
-// matches) into out, cut to outSize. Returns 1 when the file exists.
+// not exist. Writes the resolved path into out, cut to outSize: the first
+// component that matches nothing is kept as given with everything after it,
+// so a file about to be created keeps its name inside a found directory.
+// Returns 1 when the file exists.
 TESSALY_EXPORT int plat_ResolvePath(const char* path, char* out, size_t outSize);
 // fopen through plat_ResolvePath.
 TESSALY_EXPORT FILE* plat_OpenFile(const char* path, const char* mode);
