@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <string>
 
 #include "engine/raster_link/raster_link.h"
 #include "tessaly/engine_api.h"
@@ -56,25 +55,6 @@ TEST(RasterLinkState, InitRemembersAndSwapMarksAFramePresented) {
     EXPECT_TRUE(FramePresented());
     r_FreeRaster(nullptr);
     EXPECT_TRUE(FramePresented());  // never cleared
-}
-
-int gCalls = 0;
-const char* gLast = nullptr;
-int Keep(const char* message) {
-    gLast = message;
-    return ++gCalls;
-}
-
-TEST(RasterLinkState, EngineMessageIsBoundedAndReturnsTheCallbackResult) {
-    EXPECT_EQ(EngineMessage(nullptr, "silent %d", 1), 0);
-    EXPECT_EQ(gCalls, 0);
-    const std::string longName(5000, 'n');
-    EXPECT_EQ(EngineMessage(Keep, "r_Test : %s\n", longName.c_str()), 1);
-    ASSERT_NE(gLast, nullptr);
-    EXPECT_EQ(std::strlen(gLast), 1023u);
-    EXPECT_EQ(std::strncmp(gLast, "r_Test : nnn", 12), 0);
-    EXPECT_EQ(EngineMessage(Keep, "r_Test : %d of %d\n", 3, 4), 2);
-    EXPECT_STREQ(gLast, "r_Test : 3 of 4\n");
 }
 
 }  // namespace

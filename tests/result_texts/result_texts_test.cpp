@@ -53,18 +53,6 @@ TEST(ResultTexts, EachProfileKnowsItsRowsAndNoOthers) {
     EXPECT_EQ(inputRows, 209);
 }
 
-TEST(ResultTexts, RowsKnownToBothProfilesReadTheSame) {
-    for (uint32_t c = 0x88760000; c <= 0x887603FF; ++c) {
-        const char* raster = DxResultText(Code(c), DxResultProfile::Raster);
-        if (std::strcmp(raster, kRasterFallback) == 0) {
-            EXPECT_STREQ(DxResultText(Code(c), DxResultProfile::Input), kInputFallback);
-        } else {
-            EXPECT_STREQ(DxResultText(Code(c), DxResultProfile::Input), raster);
-            EXPECT_GT(std::strlen(raster), 10u);
-        }
-    }
-}
-
 TEST(ResultTexts, FixedRows) {
     struct Row {
         uint32_t code;
