@@ -47,7 +47,7 @@ bool ReadFile(const char* path, std::vector<uint8_t>& data)
     if (ok) {
         const size_t wanted = static_cast<size_t>(size) < tga::kMaxFileBytes ? size_t(size) : tga::kMaxFileBytes;
         data.resize(wanted);
-        ok = std::fread(data.data(), 1, wanted, f) == wanted;
+        ok = wanted == 0 || std::fread(data.data(), 1, wanted, f) == wanted;
     }
     std::fclose(f);
     return ok;
