@@ -113,24 +113,29 @@ bool BuildImage(Image& image, unsigned width, unsigned height, int bits, const u
     return true;
 }
 
+std::vector<int> g_columns;  // source column per destination column, kept between calls
+
 // Copies a source of sw x sh pixels, scaled to the rectangle (x, y, w, h) by
 // nearest sampling, into the surface; only the part inside the surface is
-// written. texel(sx, sy) returns 0x00RRGGBB.
-template <typename TexelFn>
-void StretchInto(FrameSurface& dst, int x, int y, int w, int h, int sw, int sh, TexelFn texel) {
+// written. pixel(sx, sy) returns the source pixel in the surface's format.
+template <typename PixelFn>
+void StretchInto(FrameSurface& dst, int x, int y, int w, int h, int sw, int sh, PixelFn pixel) {
     if (w <= 0 || h <= 0 || sw <= 0 || sh <= 0) return;
     int x0 = std::max(x, 0), y0 = std::max(y, 0);
     int x1 = static_cast<int>(std::min<int64_t>(int64_t(x) + w, dst.width));
     int y1 = static_cast<int>(std::min<int64_t>(int64_t(y) + h, dst.height));
+    if (x0 >= x1 || y0 >= y1) return;
+    if (g_columns.size() < size_t(x1 - x0)) g_columns.resize(size_t(x1 - x0));
+    for (int dx = x0; dx < x1; ++dx) g_columns[dx - x0] = static_cast<int>((int64_t(dx) - x) * sw / w);
     for (int dy = y0; dy < y1; ++dy) {
         int sy = static_cast<int>((int64_t(dy) - y) * sh / h);
         uint8_t* row = dst.pixels.data() + size_t(dy) * dst.pitch;
-        for (int dx = x0; dx < x1; ++dx) {
-            int sx = static_cast<int>((int64_t(dx) - x) * sw / w);
-            uint32_t rgb = texel(sx, sy);
-            WritePixel(row, dst.format, dx, PackPixel(dst.format, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
-        }
+        for (int dx = x0; dx < x1; ++dx) WritePixel(row, dst.format, dx, pixel(g_columns[dx - x0], sy));
     }
+}
+
+uint32_t PackRgb(PixelFormat format, uint32_t rgb) {
+    return PackPixel(format, (rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF);
 }
 
 }  // namespace
@@ -290,19 +295,27 @@ TESSALY_EXPORT int r_DrawBitmap(int handle, int x, int y, int width, int height,
         return 0;
     }
     FrameSurface& dst = toFront ? dev.front : dev.back;
+    const PixelFormat format = dst.format;
     if (fromTexture) {
         const Texture& texture = dev.textures[handle];
         if (!texture.present()) return 0;  // an empty slot draws nothing
         const TextureLevel& top = texture.levels[0];
         StretchInto(dst, x, y, width, height, top.width, top.height,
-                    [&](int sx, int sy) { return top.texels[size_t(sy) * top.width + sx] & 0x00FFFFFFu; });
+                    [&](int sx, int sy) { return PackRgb(format, top.texels[size_t(sy) * top.width + sx]); });
     } else {
         const Image& image = dev.images[handle];
         if (!image.present()) return 0;
-        StretchInto(dst, x, y, width, height, image.width, image.height, [&](int sx, int sy) {
-            const uint8_t* row = image.pixels.data() + size_t(sy) * image.pitch;
-            return UnpackPixel(image.format, ReadPixel(row, image.format, sx));
-        });
+        auto source = [&](int sx, int sy) {
+            return ReadPixel(image.pixels.data() + size_t(sy) * image.pitch, image.format, sx);
+        };
+        // Images are kept in the frame's format; one made before a set-up in
+        // another format is converted on the way.
+        if (image.format == format)
+            StretchInto(dst, x, y, width, height, image.width, image.height, source);
+        else
+            StretchInto(dst, x, y, width, height, image.width, image.height, [&](int sx, int sy) {
+                return PackRgb(format, UnpackPixel(image.format, source(sx, sy)));
+            });
     }
     if (toFront) PresentVisible();  // the front surface is what the screen shows
     return 0;

@@ -513,6 +513,19 @@ TEST_F(RasterDevice, DrawBitmapScalesAndClipsToTheFrame) {
     }
 }
 
+TEST_F(RasterDevice, ImagesMadeBeforeTheSetUpAreConvertedToTheFrameFormat) {
+    ASSERT_EQ(b.AllocMaxImages(1, nullptr), 0);
+    const uint8_t rgb[3] = {0x12, 0x34, 0x56};
+    ASSERT_EQ(b.AddImage(0, 1, 1, 24, rgb, "I", nullptr), 0);
+    InitFrame(320, 200, 16);
+    b.DrawBitmap(0, 5, 5, 2, 2, 0, nullptr);
+    std::vector<uint32_t> f = Frame();
+    ASSERT_EQ(f.size(), 320u * 200u);
+    EXPECT_EQ(f[5 * 320 + 5], 0x103452u);  // through RGB565 and back
+    EXPECT_EQ(f[6 * 320 + 6], 0x103452u);
+    EXPECT_EQ(f[7 * 320 + 7], 0u);
+}
+
 TEST_F(RasterDevice, ClearsFillOnlyTheViewportArea) {
     InitFrame(320, 240, 32);
     b.ClearScreen(0xFF0000FF, nullptr);
