@@ -1,5 +1,6 @@
 // Run options set by the launcher, and the one decision everything else hangs
 // on: whether this run has a display.
+#include <cstdio>
 #include <mutex>
 #include <string>
 
@@ -22,6 +23,13 @@ std::mutex g_videoMutex;
 bool g_videoTried = false;  // SDL video initialisation was attempted
 bool g_videoUp = false;     // ... and succeeded
 
+// Quits SDL video; the last user of SDL (audio may still be playing through it)
+// releases SDL's own state as well.
+void ReleaseVideo() {
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
+}
+
 const char* CopyOption(const char* text, std::string& copy) {
     if (!text) {
         copy.clear();
@@ -41,13 +49,15 @@ bool VideoReady() {
     if (!g_videoTried) {
         g_videoTried = true;
         g_videoUp = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
-        // The dummy driver has no screen to show anything on.
-        if (g_videoUp) {
-            const char* driver = SDL_GetCurrentVideoDriver();
-            if (driver && SDL_strcmp(driver, "dummy") == 0) {
-                SDL_QuitSubSystem(SDL_INIT_VIDEO);
-                g_videoUp = false;
-            }
+        if (!g_videoUp) {
+            std::fprintf(stderr, "No display (%s): running headless\n", SDL_GetError());
+        } else if (const char* driver = SDL_GetCurrentVideoDriver();
+                   driver && (SDL_strcmp(driver, "dummy") == 0 || SDL_strcmp(driver, "offscreen") == 0)) {
+            // SDL falls back to these drivers when there is no display; they
+            // have no screen to show anything on.
+            std::fprintf(stderr, "No display (video driver %s): running headless\n", driver);
+            ReleaseVideo();
+            g_videoUp = false;
         }
     }
     return g_videoUp;
@@ -77,12 +87,7 @@ int plat_IsHeadless(void) { return plat_internal::VideoReady() ? 0 : 1; }
 
 void plat_Shutdown(void) {
     std::lock_guard<std::mutex> lock(g_videoMutex);
-    if (g_videoUp) {
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        // Last one out (audio may still be playing through SDL) releases SDL's
-        // own state as well.
-        if (SDL_WasInit(SDL_INIT_EVERYTHING) == 0) SDL_Quit();
-    }
+    if (g_videoUp) ReleaseVideo();
     g_videoTried = false;
     g_videoUp = false;
 }

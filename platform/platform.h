@@ -123,7 +123,10 @@ TESSALY_EXPORT void plat_PostMessage(int kind, int code);
 // ---------------------------------------------------------------- scripted input
 // Key and mouse state for the current presented-frame count, from the script
 // (all up and no movement without one). keys are indexed by DirectInput scan
-// code; mouse movement is what the script gave for this frame.
+// code, 0x80 when down; mouse movement is what the script gave for this frame.
+// Script lines: "F key NAME down|up", "F type TEXT" (character i pressed at
+// frame F + 2i, released at F + 2i + 1, with left Shift where needed),
+// "F mouse DX DY [DZ]", "F button 0-3 down|up", "#" comments.
 TESSALY_EXPORT int plat_HasScript(void);
 TESSALY_EXPORT void plat_ScriptKeys(uint8_t keys[256]);
 TESSALY_EXPORT void plat_ScriptMouse(int* dx, int* dy, int* dz, uint8_t buttons[4]);

@@ -68,15 +68,18 @@ TEST_F(Platform, TerminationSignalsBecomeOneCloseMessage) {
 }
 
 // SDL video is tried only in these tests; every other test forces headless.
-TEST(PlatformDisplay, NoUsableDisplayMeansHeadless) {
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    PlatOptions options{};
-    ASSERT_EQ(plat_Configure(&options), 0);
-    EXPECT_EQ(plat_IsHeadless(), 1);
-    PlatWindow* window = plat_CreateWindow("Tessaly", 64, 48);
-    EXPECT_EQ(plat_WindowIsHeadless(window), 1);
-    plat_DestroyWindow(window);
-    plat_Shutdown();
+// SDL starts even without a display, on a driver that shows nothing.
+TEST(PlatformDisplay, DriversWithoutAScreenMeanHeadless) {
+    for (const char* driver : {"dummy", "offscreen"}) {
+        setenv("SDL_VIDEODRIVER", driver, 1);
+        PlatOptions options{};
+        ASSERT_EQ(plat_Configure(&options), 0);
+        EXPECT_EQ(plat_IsHeadless(), 1) << driver;
+        PlatWindow* window = plat_CreateWindow("Tessaly", 64, 48);
+        EXPECT_EQ(plat_WindowIsHeadless(window), 1) << driver;
+        plat_DestroyWindow(window);
+        plat_Shutdown();
+    }
     unsetenv("SDL_VIDEODRIVER");
 }
 
