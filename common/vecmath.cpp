@@ -250,9 +250,12 @@ void ScreenToWorld(Vector3& out, float sx, float sy, float z, const Matrix44* ca
 {
     const float halfTan = std::tan(fieldOfView / 2.0f);
     Vector3 p{sx * z * halfTan, -sy * z * halfTan * aspect, z};
-    Matrix44 inverse;
-    MatInverseAffine(*camera, inverse);
-    VecTransform(p, inverse);
+    // Without a camera the camera space is the world.
+    if (camera != nullptr) {
+        Matrix44 inverse;
+        MatInverseAffine(*camera, inverse);
+        VecTransform(p, inverse);
+    }
     out = p;
 }
 

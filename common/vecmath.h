@@ -47,6 +47,8 @@ void MatRotateEuler(Matrix44& m, const Vector3& angles, bool ownAxes);
 void MatTranslate(Matrix44& m, const Vector3& v, bool ownAxes);
 // values[0..15] are the values numbered 1 to 16.
 void MatFromSwappedAxes(Matrix44& out, const float values[16]);
+// Camera-space point (sx*z*tan(f/2), -sy*z*tan(f/2)*aspect, z) times the
+// inverse of camera; a null camera stands for the identity.
 void ScreenToWorld(Vector3& out, float sx, float sy, float z, const Matrix44* camera,
                    float fieldOfView, float aspect);
 

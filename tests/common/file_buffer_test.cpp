@@ -12,30 +12,13 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct IntCase {
-    const char* text;
-    int value;
-    int consumed;
-};
+struct IntCase { const char* text; int value; int consumed; };
+struct FloatCase { const char* text; double value; int consumed; };
 
-struct FloatCase {
-    const char* text;
-    double value;
-    int consumed;
-};
-
-class TempDir {
-public:
-    TempDir()
-    {
-        char pattern[] = "/tmp/tessaly_fb_XXXXXX";
-        path_ = mkdtemp(pattern);
-    }
-    ~TempDir() { fs::remove_all(path_); }
-    fs::path operator/(const char* name) const { return path_ / name; }
-
-private:
-    fs::path path_;
+struct TempDir {
+    fs::path path = [] { char pattern[] = "/tmp/tessaly_fb_XXXXXX"; return fs::path(mkdtemp(pattern)); }();
+    ~TempDir() { fs::remove_all(path); }
+    fs::path operator/(const char* name) const { return path / name; }
 };
 
 void WriteFile(const fs::path& path, const std::string& bytes)
@@ -51,7 +34,6 @@ TEST(ParseInt, ValuesAndConsumedLengths)
     const IntCase cases[] = {
         {"  -12,", -12, 5},     // sign counts, the comma does not
         {"  ]", 0, 2},          // end of a bracketed list
-        {"42", 42, 2},
         {"a7b", 7, 2},
         {"12e3 ", 12000, 4},    // the 'e' belongs to the number
         {"1500e-3", 1, 7},      // negative exponents divide in integers
@@ -59,7 +41,6 @@ TEST(ParseInt, ValuesAndConsumedLengths)
         {"1e2e3", 100, 3},      // an exponent carries no exponent of its own
         {"", 0, 0},
         {"no digits", 0, 9},    // stops at the terminating zero
-        {"-", 0, 1},
         {"--5", 0, 1},
         {"99999999999", INT_MAX, 11},
         {"-99999999999", INT_MIN, 12},
@@ -70,7 +51,6 @@ TEST(ParseInt, ValuesAndConsumedLengths)
         int consumed = -1;
         EXPECT_EQ(FileBuffer::ParseInt(c.text, consumed), c.value) << "'" << c.text << "'";
         EXPECT_EQ(consumed, c.consumed) << "'" << c.text << "'";
-        EXPECT_EQ(FileBuffer::ParseInt(c.text), c.value);
     }
 }
 
@@ -85,9 +65,7 @@ TEST(ParseFloat, ValuesAndConsumedLengths)
         {" 0.2 0.2", 0.2, 5},   // the separating space is consumed with the number
         {".5", 0.5, 2},
         {"2.5e", 2.5, 4},       // a bare 'e' at the end is not an exponent
-        {"1.2.3", 1.2, 4},
         {"]7", 7.0, 2},         // ']' does not stop this scan
-        {"", 0.0, 0},
         {"-", 0.0, 1},
         {"none", 0.0, 4},
         {"12345678901234", 12345678901234.0, 14},
@@ -113,56 +91,33 @@ TEST(ParseFloat, ReadsSeveralNumbersInTurn)
     }
     EXPECT_EQ(*at, '\0');
 
-    const char* list = "[3, -4, 5]";
+    const char* list = "[3, -4]";
     const char* p = list;
-    EXPECT_EQ(buffer.ParseIntHere(p), 3);
-    p += buffer.integerLength;
-    EXPECT_EQ(buffer.ParseIntHere(p), -4);
-    p += buffer.integerLength;
-    EXPECT_EQ(buffer.ParseIntHere(p), 5);
-    p += buffer.integerLength;
-    EXPECT_EQ(buffer.ParseIntHere(p), 0);
-    EXPECT_EQ(p[buffer.integerLength], ']');
-
-    buffer.Release();
-    EXPECT_EQ(buffer.integerLength, 0);
-    EXPECT_EQ(buffer.realLength, 0);
+    for (int want : {3, -4, 0}) {
+        EXPECT_EQ(buffer.ParseIntHere(p), want);
+        p += buffer.integerLength;
+    }
+    EXPECT_EQ(*p, ']');
 }
 
-TEST(PatternSearch, FindTextAndFindInBlock)
+TEST(PatternSearch, FindTextFindInBlockAndChunkIds)
 {
     EXPECT_EQ(FindText("longer than", "short", 1), -1);
     EXPECT_EQ(FindText("ab", "xxabyyab", 1), 2);
-    EXPECT_EQ(FindText("ab", "ab", 1), 0);
     EXPECT_EQ(FindText("b", "aab", 1), 2);
-    EXPECT_EQ(FindText("abc", "abd", 1), -1);
-    EXPECT_EQ(FindText("", "abc", 1), 0);
-
     // Case-blind: the other case of the pattern lives 32 bytes further on.
     char pattern[64] = {};
     std::memcpy(pattern, "surf", 4);
     std::memcpy(pattern + 32, "SURF", 4);
     EXPECT_EQ(FindText(pattern, "xxSuRfyy", 0), 2);
     EXPECT_EQ(FindText(pattern, "xxSuRfyy", 1), -1);
-    EXPECT_EQ(FindText(pattern, "xxsurf", 1), 2);
 
     const uint8_t block[] = {0, 'P', 'N', 0, 'P', 'N', 'T', 'S', 0};
-    const uint8_t id[] = {'P', 'N', 'T', 'S'};
-    EXPECT_EQ(FindInBlock(id, 4, block, sizeof block, 1), 4);
-    EXPECT_EQ(FindInBlock(id, 4, block, 3, 1), -1);
-    EXPECT_EQ(FindInBlock(id, -1, block, sizeof block, 1), -1);
-}
-
-TEST(PatternSearch, ChunkIdsAndUpperCase)
-{
-    EXPECT_TRUE(ChunkIdEquals("FORMxx", "FORM"));
+    EXPECT_EQ(FindInBlock(reinterpret_cast<const uint8_t*>("PNTS"), 4, block, sizeof block, 1), 4);
+    EXPECT_EQ(FindInBlock(reinterpret_cast<const uint8_t*>("PNTS"), 4, block, 3, 1), -1);
     EXPECT_FALSE(ChunkIdEquals("FORm", "FORM"));
-    EXPECT_EQ(ToUpperAscii('a'), 'A');
     EXPECT_EQ(ToUpperAscii('z'), 'Z');
     EXPECT_EQ(ToUpperAscii('{'), '{');
-    EXPECT_EQ(ToUpperAscii('`'), '`');
-    EXPECT_EQ(ToUpperAscii('Q'), 'Q');
-    EXPECT_EQ(ToUpperAscii(0xE4), 0xE4);
 }
 
 TEST(FileBufferLoad, EmptyMissingAndDirectory)
@@ -175,7 +130,6 @@ TEST(FileBufferLoad, EmptyMissingAndDirectory)
     ASSERT_EQ(buffer.Load((dir / "four.bin").c_str()), 0);
     EXPECT_EQ(buffer.size, 4);
     EXPECT_EQ(std::memcmp(buffer.data, "ABCD", 4), 0);
-    EXPECT_STREQ(buffer.fileName, (dir / "four.bin").c_str());
 
     // A missing file leaves what is loaded alone.
     EXPECT_EQ(buffer.Load((dir / "missing.bin").c_str()), -1);
@@ -185,23 +139,17 @@ TEST(FileBufferLoad, EmptyMissingAndDirectory)
     ASSERT_EQ(buffer.Load((dir / "empty.bin").c_str()), 0);
     EXPECT_EQ(buffer.size, 0);
     EXPECT_EQ(buffer.data, nullptr);
-    EXPECT_STREQ(buffer.fileName, (dir / "empty.bin").c_str());
 
     FileBuffer other;
     fs::create_directories(dir / "sub");
     EXPECT_EQ(other.Load((dir / "sub").c_str()), -1);  // a directory is not a file to read
     EXPECT_EQ(other.size, 0);
     EXPECT_EQ(other.data, nullptr);
-    EXPECT_EQ(other.Load(nullptr), -1);
-}
 
-TEST(FileBufferLoad, NamesResolveWithoutRegardToCase)
-{
-    TempDir dir;
+    // Names resolve without regard to case.
     WriteFile(dir / "meshes/rock.lwo", "FORM");
-    FileBuffer buffer;
-    ASSERT_EQ(buffer.Load((dir / "MESHES/ROCK.LWO").c_str()), 0);
-    EXPECT_EQ(buffer.size, 4);
+    ASSERT_EQ(other.Load((dir / "MESHES/ROCK.LWO").c_str()), 0);
+    EXPECT_EQ(other.size, 4);
 }
 
 TEST(FileBufferLoad, RealObjectFile)
@@ -212,5 +160,4 @@ TEST(FileBufferLoad, RealObjectFile)
     EXPECT_EQ(static_cast<uintmax_t>(buffer.size), fs::file_size(path));
     EXPECT_TRUE(ChunkIdEquals(buffer.data, "FORM"));
     EXPECT_TRUE(ChunkIdEquals(buffer.data + 8, "LWOB"));
-    EXPECT_GT(FindInBlock(reinterpret_cast<const uint8_t*>("PNTS"), 4, buffer.data, buffer.size, 1), 8);
 }

@@ -5,7 +5,6 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -41,7 +40,7 @@ protected:
     {
         char out[1024];
         const int found = plat_ResolvePath(path.c_str(), out, sizeof out);
-        if (exists != nullptr)
+        if (exists)
             *exists = found;
         return out;
     }
@@ -74,96 +73,50 @@ TEST_F(DataTree, ResolvesComponentsWithoutRegardToCase)
     EXPECT_EQ(Resolve("MESHES/ROCK.LWO", &exists), "meshes/rock.lwo");
     EXPECT_EQ(exists, 1);
     EXPECT_EQ(Resolve(root_.string() + "/MESHES/ROCK.LWO"), root_.string() + "/meshes/rock.lwo");
-    EXPECT_EQ(Resolve("./Meshes/../MESHES/Rock.Lwo"), "./meshes/../meshes/rock.lwo");
-    EXPECT_EQ(Resolve("MESHES/"), "meshes/");
-    EXPECT_EQ(Resolve("meshes/b.lwo"), "meshes/B.LWO");
-
-    // A name that matches nothing keeps its own spelling inside the found
-    // directory, ready to be created.
+    EXPECT_EQ(Resolve("./Meshes/../MESHES/b.lwo"), "./meshes/../meshes/B.LWO");
+    // A name that matches nothing keeps its spelling inside the found directory.
     EXPECT_EQ(Resolve("MESHES/NEW.TGA", &exists), "meshes/NEW.TGA");
     EXPECT_EQ(exists, 0);
-    EXPECT_EQ(Resolve("NOPE/ROCK.LWO", &exists), "NOPE/ROCK.LWO");
-    EXPECT_EQ(exists, 0);
-    EXPECT_EQ(Resolve("", &exists), "");
-    EXPECT_EQ(exists, 0);
-
+    EXPECT_EQ(Resolve("NOPE/ROCK.LWO"), "NOPE/ROCK.LWO");
+    EXPECT_EQ(Resolve(""), "");
     char small[5];
     EXPECT_EQ(plat_ResolvePath("MESHES/ROCK.LWO", small, sizeof small), 1);
     EXPECT_STREQ(small, "mesh");
-    EXPECT_EQ(plat_ResolvePath("MESHES/ROCK.LWO", nullptr, 0), 1);
-}
-
-TEST_F(DataTree, OpensFilesForReadingAndWriting)
-{
-    FILE* in = plat_OpenFile("MESHES/ROCK.LWO", "rb");
-    ASSERT_NE(in, nullptr);
-    char text[8] = {};
-    EXPECT_EQ(std::fread(text, 1, sizeof text - 1, in), 4u);
-    EXPECT_STREQ(text, "ROCK");
-    std::fclose(in);
 
     FILE* out = plat_OpenFile("Meshes/Shot001.tga", "wb");
     ASSERT_NE(out, nullptr);
     std::fclose(out);
     EXPECT_TRUE(fs::exists(root_ / "meshes" / "Shot001.tga"));
-
     EXPECT_EQ(plat_OpenFile("MESHES/MISSING.LWO", "rb"), nullptr);
-    EXPECT_EQ(plat_OpenFile(nullptr, "rb"), nullptr);
-}
 
-TEST_F(DataTree, CurrentDirectoryEndsInSlash)
-{
-    char buffer[4096];
-    const int length = plat_GetCurrentDirectory(buffer, sizeof buffer);
-    const std::string expected = fs::current_path().string() + "/";
-    EXPECT_EQ(std::string(buffer), expected);
-    EXPECT_EQ(length, static_cast<int>(expected.size()));
-
-    char cut[4];
+    char cwd[4096], cut[4];
+    const std::string expected = root_.string() + "/";
+    EXPECT_EQ(plat_GetCurrentDirectory(cwd, sizeof cwd), static_cast<int>(expected.size()));
+    EXPECT_EQ(std::string(cwd), expected);
     EXPECT_EQ(plat_GetCurrentDirectory(cut, sizeof cut), 3);
-    EXPECT_EQ(std::string(cut), expected.substr(0, 3));
 }
 
 TEST_F(DataTree, SearchListsEntriesWithAttributes)
 {
     using Entries = std::vector<std::pair<std::string, unsigned>>;
     const Entries all = {{".", PLAT_ATTRIB_DIRECTORY}, {"..", PLAT_ATTRIB_DIRECTORY}, {"B.LWO", 0},
-                         {"c.txt", 0},                  {"rock.lwo", 0},                 {"sub", PLAT_ATTRIB_DIRECTORY}};
-    EXPECT_EQ(List("meshes/*.*"), all);
+                         {"c.txt", 0}, {"rock.lwo", 0}, {"sub", PLAT_ATTRIB_DIRECTORY}};
     EXPECT_EQ(List("MESHES/*.*"), all);  // the directory part resolves too
     EXPECT_EQ(List("meshes/*.lwo"), (Entries{{"B.LWO", 0}, {"rock.lwo", 0}}));
     EXPECT_EQ(List("meshes/?.TXT"), (Entries{{"c.txt", 0}}));
     EXPECT_EQ(List("meshes/r*k.*"), (Entries{{"rock.lwo", 0}}));
     EXPECT_EQ(List("meshes/*.tga"), Entries{});
     EXPECT_EQ(List("nowhere/*.*"), Entries{});
-
-    // Without a directory part the current directory is searched.
-    const Entries top = List("*.*");
-    EXPECT_EQ(top.size(), 3u);
-    EXPECT_EQ(top.back(), (std::pair<std::string, unsigned>{"meshes", PLAT_ATTRIB_DIRECTORY}));
+    EXPECT_EQ(List("*.*").back(), (std::pair<std::string, unsigned>{"meshes", PLAT_ATTRIB_DIRECTORY}));
 
     PlatFindData data{};
-    EXPECT_EQ(plat_FindNext(-1, &data), -1);
     EXPECT_EQ(plat_FindNext(12345, &data), -1);
-    EXPECT_EQ(plat_FindClose(-1), -1);
-}
-
-TEST_F(DataTree, SearchesOpenAtOnceAreBounded)
-{
+    // The table of open searches is bounded and its slots come back when closed.
     std::vector<intptr_t> handles;
-    PlatFindData data{};
-    for (int i = 0; i < 100; ++i) {
-        const intptr_t handle = plat_FindFirst("meshes/*.*", &data);
-        if (handle < 0)
-            break;
-        handles.push_back(handle);
-    }
-    EXPECT_GE(handles.size(), 4u);
+    for (intptr_t h; handles.size() < 100 && (h = plat_FindFirst("meshes/*.*", &data)) >= 0;)
+        handles.push_back(h);
     EXPECT_LT(handles.size(), 100u);
-    EXPECT_EQ(std::set<intptr_t>(handles.begin(), handles.end()).size(), handles.size());
     for (intptr_t handle : handles)
         EXPECT_EQ(plat_FindClose(handle), 0);
-    const intptr_t again = plat_FindFirst("meshes/*.*", &data);
-    EXPECT_GE(again, 0);
-    plat_FindClose(again);
+    EXPECT_EQ(List("meshes/*.*"), all);
 }
