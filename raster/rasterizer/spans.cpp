@@ -1,0 +1,66 @@
+// The fast pixel walker: exact row spans from the edge functions, then
+// attribute planes stepped by addition across each span. Integer stepping is
+// exact, so every pixel sees the same plane values the reference computes.
+#include <algorithm>
+
+#include "raster/rasterizer/pixel_pipeline.h"
+#include "raster/rasterizer/walkers.h"
+
+namespace raster {
+
+namespace {
+
+int64_t FloorDiv(int64_t n, int64_t d) {  // d > 0
+    int64_t q = n / d;
+    if ((n % d != 0) && (n < 0)) --q;
+    return q;
+}
+
+template <class Cfg>
+void FastTriangle(const DrawContext& dc, const TriangleSetup& ts) {
+    constexpr bool kDepth = Cfg::kDepth != DepthKind::None;
+    constexpr bool kTex = Cfg::kTex != TexKind::None;
+    const uint64_t dz = ts.plane[kPlaneZ].dx;
+    const uint64_t dr = ts.plane[kPlaneR].dx, dg = ts.plane[kPlaneG].dx;
+    const uint64_t db = ts.plane[kPlaneB].dx, da = ts.plane[kPlaneA].dx;
+    const uint64_t du = ts.plane[kPlaneU].dx, dv = ts.plane[kPlaneV].dx, dq = ts.plane[kPlaneQ].dx;
+    for (int y = ts.minY; y <= ts.maxY; ++y) {
+        int64_t lo = ts.minX, hi = ts.maxX;
+        for (const EdgeFn& e : ts.edge) {
+            const int64_t k = e.b * y + e.c;  // E(x) = a*x + k >= 0
+            if (e.a > 0) lo = std::max(lo, -FloorDiv(k, e.a));
+            else if (e.a < 0) hi = std::min(hi, FloorDiv(k, -e.a));
+            else if (k < 0) hi = lo - 1;
+        }
+        if (lo > hi) continue;
+        uint8_t* colourRow = dc.colour + static_cast<size_t>(y) * static_cast<size_t>(dc.colourPitch);
+        uint8_t* depthRow = kDepth ? dc.depth + static_cast<size_t>(y) * static_cast<size_t>(dc.depthPitch) : nullptr;
+        PixelInputs in;
+        EvaluatePlanes(ts, static_cast<int>(lo), y, in);
+        for (int x = static_cast<int>(lo); x <= static_cast<int>(hi); ++x) {
+            ShadePixel<Cfg>(dc, ts, colourRow, depthRow, x, y, in.v, 16);
+            if constexpr (kDepth) in.v[kPlaneZ] += dz;
+            in.v[kPlaneR] += dr;
+            in.v[kPlaneG] += dg;
+            in.v[kPlaneB] += db;
+            in.v[kPlaneA] += da;
+            if constexpr (kTex) {
+                in.v[kPlaneU] += du;
+                in.v[kPlaneV] += dv;
+                in.v[kPlaneQ] += dq;
+            }
+        }
+    }
+}
+
+}  // namespace
+
+void FillTriangleFast(const DrawContext& dc, const TriangleSetup& ts) {
+    if (dc.antialias) {
+        FillTriangleReference(dc, ts);
+        return;
+    }
+    WithPixelConfig(dc, [&](auto cfg) { FastTriangle<decltype(cfg)>(dc, ts); });
+}
+
+}  // namespace raster

@@ -1,0 +1,177 @@
+// The fast and reference pixel walkers must give identical frames; golden
+// frames pin the look (regenerate with TESSALY_REGENERATE_GOLDEN=1).
+#include <cmath>
+#include <random>
+
+#include "png_writer.h"
+#include "raster_fixture.h"
+
+namespace {
+
+using rt::V;
+
+std::vector<uint32_t> Checker(int size, int cell, uint32_t a, uint32_t b) {
+    std::vector<uint32_t> t(static_cast<size_t>(size) * size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) t[y * size + x] = ((x / cell + y / cell) & 1) ? a : b;
+    return t;
+}
+
+// Random triangles, partly off screen and behind the camera, under random
+// states; returns the frame bytes.
+std::vector<uint8_t> RandomScene(unsigned seed, raster::RasterPath path, raster::PixelFormat fmt, int depthBits) {
+    rt::MakeDevice(97, 71, fmt, depthBits);
+    raster::SetRasterPath(path);
+    rt::AddTexture(0, 32, 32, Checker(32, 4, 0xFFE0C020, 0x80204080), true);
+    rt::AddTexture(1, 24, 8, Checker(24, 3, 0xFF10F010, 0xFFF01010), true);
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> pos(-40.0f, 140.0f), unit(0.0f, 1.0f);
+    for (int i = 0; i < 120; ++i) {
+        r_SetRenderState(RS_ZFUNC, 1 << (rng() % 4));
+        r_SetRenderState(RS_ZCHECK, rng() % 4 != 0);
+        r_SetRenderState(RS_ZWRITE, rng() % 3 != 0);
+        r_SetRenderState(RS_ALPHABLEND, rng() % 2);
+        r_SetRenderState(RS_BLENDMODE, 4 << (rng() % 3));
+        r_SetRenderState(RS_BILINEAR, rng() % 2);
+        r_SetRenderState(RS_DITHER, rng() % 2);
+        r_SetRenderState(RS_ANTIALIAS, rng() % 8 == 0);
+        r_SetRenderState(RS_FILLMODE, rng() % 10 == 0 ? 2 : 4);
+        r_SetTexture(0, static_cast<int>(rng() % 3) - 1);
+        raster::GetDevice().state.cull = rng() % 2 ? raster::CullMode::None : raster::CullMode::CounterClockwise;
+        TLVertex v[3];
+        for (TLVertex& t : v) {
+            const float w = 0.2f + 5.0f * unit(rng);
+            const float rhw = rng() % 12 == 0 ? -1.0f / w : 1.0f / w;  // now and then behind the camera
+            t = V(pos(rng), pos(rng), unit(rng) * 1.1f - 0.05f, static_cast<uint32_t>(rng()),
+                  unit(rng) * 6 - 3, unit(rng) * 6 - 3, rhw);
+        }
+        r_SimpleTLRender(v, 3, 1, 0);
+    }
+    const raster::FrameSurface& b = raster::GetDevice().back;
+    std::vector<uint8_t> frame = b.pixels;
+    const raster::DepthSurface& d = raster::GetDevice().depth;
+    frame.insert(frame.end(), d.samples.begin(), d.samples.end());
+    return frame;
+}
+
+TEST(RasterPaths, FastAndReferenceGiveIdenticalFrames) {
+    const raster::PixelFormat formats[2] = {raster::PixelFormat::RGB565, raster::PixelFormat::XRGB8888};
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        const raster::PixelFormat fmt = formats[seed % 2];
+        const int depthBits = seed % 3 == 0 ? 32 : 16;
+        const std::vector<uint8_t> fast = RandomScene(seed, raster::RasterPath::Fast, fmt, depthBits);
+        const std::vector<uint8_t> ref = RandomScene(seed, raster::RasterPath::Reference, fmt, depthBits);
+        ASSERT_EQ(fast.size(), ref.size());
+        size_t differ = 0;
+        for (size_t i = 0; i < fast.size(); ++i) differ += fast[i] != ref[i];
+        EXPECT_EQ(differ, 0u) << "seed " << seed;
+        size_t drawn = 0;
+        for (size_t i = 0; i < fast.size(); ++i) drawn += fast[i] != 0;
+        EXPECT_GT(drawn, 1000u) << "seed " << seed;
+    }
+    rt::ReleaseDevice();
+}
+
+// ---- golden frames ----
+
+class Golden : public ::testing::TestWithParam<raster::RasterPath> {
+protected:
+    void SetUp() override {
+        rt::MakeDevice(160, 120, raster::PixelFormat::RGB565, 16);
+        raster::SetRasterPath(GetParam());
+        rt::FillColour(0x203040);
+        const Matrix44 id = MatIdentity();
+        r_SetFrustum(1.2f, 1.0f, 0.5f, 100.0f, nullptr);
+        r_SetCamMatrix(&id);
+        r_AllocMaxVtcs(64, nullptr);
+    }
+    void TearDown() override { rt::ReleaseDevice(); }
+};
+
+TEST_P(Golden, LitTexturedCube) {
+    rt::AddTexture(0, 16, 16, Checker(16, 4, 0xFFF0E0C0, 0xFFC04020), true);
+    r_SetRenderState(RS_BILINEAR, 1);
+    // 6 faces x 4 corners, each face with its own flat "light" level.
+    CMesh cube;
+    ASSERT_TRUE(cube.Allocate(36));
+    ASSERT_TRUE(cube.AllocateTexCoords(0, 36));
+    std::vector<uint32_t> colours(36);
+    const int faces[6][4][3] = {{{-1, -1, -1}, {-1, 1, -1}, {1, 1, -1}, {1, -1, -1}},
+                                {{1, -1, 1}, {1, 1, 1}, {-1, 1, 1}, {-1, -1, 1}},
+                                {{-1, -1, 1}, {-1, 1, 1}, {-1, 1, -1}, {-1, -1, -1}},
+                                {{1, -1, -1}, {1, 1, -1}, {1, 1, 1}, {1, -1, 1}},
+                                {{-1, 1, -1}, {-1, 1, 1}, {1, 1, 1}, {1, 1, -1}},
+                                {{-1, -1, 1}, {-1, -1, -1}, {1, -1, -1}, {1, -1, 1}}};
+    const uint32_t light[6] = {0xFFFFFFFF, 0xFF606060, 0xFF9090A0, 0xFFC0C0C0, 0xFFE0E0D0, 0xFF505050};
+    const float uv[4][2] = {{0, 1}, {0, 0}, {1, 0}, {1, 1}};
+    for (int f = 0; f < 6; ++f) {
+        for (int k = 0; k < 4; ++k) {
+            cube.positions[f * 4 + k] = {static_cast<float>(faces[f][k][0]), static_cast<float>(faces[f][k][1]),
+                                         static_cast<float>(faces[f][k][2])};
+            cube.texCoords[0][f * 4 + k] = {uv[k][0] * 2, uv[k][1] * 2};
+            colours[f * 4 + k] = light[f] - (k == 1 ? 0x00202020 : 0);
+        }
+        const int base = f * 4;
+        const uint32_t idx[6] = {0, 1, 2, 0, 2, 3};
+        for (int k = 0; k < 6; ++k) cube.indices[f * 6 + k] = static_cast<uint32_t>(base) + idx[k];
+    }
+    cube.vertexCount = 24;
+    cube.indexCount = 36;
+    cube.centre = {0, 0, 0};
+    cube.radius = 1.8f;
+    cube.textureCount = 1;
+    cube.textureHandles[0] = 0;
+    Matrix44 m = MatIdentity();  // the rotation leaves the translation row as it is
+    MatFromEuler(0.6f, 0.7f, 0.2f, m);
+    m.m[14] = 4.5f;
+    r_SetModelMatrix(&m);
+    r_RenderSBM(&cube, colours.data(), 0, 0);
+    const std::string failure = rt::CheckGolden("lit_textured_cube");
+    EXPECT_EQ(failure, "");
+}
+
+TEST_P(Golden, TranslucentQuadOverOpaqueQuad) {
+    auto quad = [](float x0, float y0, float x1, float y1, float z, uint32_t c0, uint32_t c1) {
+        const TLVertex v[4] = {V(x0, y0, z, c0), V(x1, y0, z, c1), V(x1, y1, z, c0), V(x0, y1, z, c1)};
+        const uint16_t idx[6] = {0, 1, 2, 0, 2, 3};
+        r_SimpleIndexedTLRender(v, 4, idx, 6, 1);
+    };
+    quad(20, 15, 110, 95, 0.6f, 0xFFE04010, 0xFFF0C020);
+    r_SetRenderState(RS_ALPHABLEND, 1);
+    r_SetRenderState(RS_BLENDMODE, BLEND_TRANSLUCENT);
+    r_SetRenderState(RS_ZWRITE, 0);
+    quad(60.5f, 40.25f, 145.75f, 110.5f, 0.3f, 0x602060F0, 0xC040F0A0);
+    r_SetRenderState(RS_BLENDMODE, BLEND_ADDITIVE);
+    quad(5, 70, 50, 115, 0.2f, 0xFF401010, 0xFF101040);
+    EXPECT_EQ(rt::CheckGolden("translucent_over_opaque"), "");
+}
+
+TEST_P(Golden, RecedingCheckerboard) {
+    rt::AddTexture(0, 64, 64, Checker(64, 8, 0xFFFFFFFF, 0xFF202020), true);
+    r_SetTexture(0, 0);
+    r_SetRenderState(RS_BILINEAR, 1);
+    const Matrix44 id = MatIdentity();
+    r_SetModelMatrix(&id);
+    const Vector3 p[4] = {{-30, -1, 0.6f}, {30, -1, 0.6f}, {30, -1, 90}, {-30, -1, 90}};
+    TLVertex tl[4];
+    for (TLVertex& t : tl) t = V(0, 0, 0, 0xFFFFFFFF);
+    r_FullVertexCamWork(tl, p, 4);
+    const float uv[4][2] = {{0, 0}, {15, 0}, {15, 22}, {0, 22}};
+    for (int i = 0; i < 4; ++i) {
+        tl[i].tex[0][0] = uv[i][0];
+        tl[i].tex[0][1] = uv[i][1];
+    }
+    raster::GetDevice().state.cull = raster::CullMode::None;
+    const uint16_t idx[6] = {0, 1, 2, 0, 2, 3};
+    r_SimpleIndexedTLRender(tl, 4, idx, 6, 1);
+    EXPECT_EQ(rt::CheckGolden("receding_checkerboard"), "");
+}
+
+INSTANTIATE_TEST_SUITE_P(BothWalkers, Golden,
+                         ::testing::Values(raster::RasterPath::Fast, raster::RasterPath::Reference),
+                         [](const auto& info) {
+                             return info.param == raster::RasterPath::Fast ? std::string("Fast")
+                                                                           : std::string("Reference");
+                         });
+
+}  // namespace
