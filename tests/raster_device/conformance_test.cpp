@@ -331,7 +331,7 @@ TEST_F(RasterDevice, FrameAllocationFailureIsFatal) {
 // ---------------------------------------------------------------- stores
 
 TEST_F(RasterDevice, TextureStoreFillsReplacesAndRefuses) {
-    uint8_t texels[4 * 4 * 3] = {};
+    uint8_t texels[4 * 4 * 4] = {};
     g_messages.clear();
     EXPECT_EQ(b.AddTexture(-1, 4, 4, 24, texels, "T", 0, Collect), -1);
     EXPECT_EQ(g_messages.back(), "t7dxraster.dll r_AddTexture : Error, Textures Not Allocated\n");
