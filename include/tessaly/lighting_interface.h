@@ -29,23 +29,30 @@ struct LightDescription {
 static_assert(sizeof(LightDescription) == 22 * 4);
 
 // Creates the light table (lights entries); the vertex-colour capacity is kept
-// for the caller's information. 0, or -1 when already allocated or out of memory.
+// for the caller's information. 0, or -1 when already allocated, for fewer than
+// one light or out of memory (reported through cb).
 TESSALY_EXPORT int _AllocMaxLights(int lights, int vertexColours, r_MsgCallback cb);
 TESSALY_EXPORT int _FreeAllocatedLights(r_MsgCallback cb);
 // Adds a light placed in the world; flag is 1 exactly for the P kinds. Returns
-// the light's index, or -1 when the table is absent or full.
+// the light's index (the first free entry), or -1 when the table is absent or
+// full or the type's low three bits are not exactly one kind. Spots shine along
+// the placement's z axis in a cone of 30 degrees half-angle (full strength
+// within 20); distant lights shine along it everywhere.
 TESSALY_EXPORT int _AddLight(const Matrix44* placement, const float* rgb, float range, int type,
                              uint8_t flag, int extra);
+// Switches the light off and frees its entry; -1 for an index that holds none.
 TESSALY_EXPORT int _KillLight(int light);
 TESSALY_EXPORT int _KillAllLights(void);
 TESSALY_EXPORT int _SetAmbient(float red, float green, float blue);
 // mode 0 (dynamic): a = stored colours (b) plus the lights that are not P kinds.
 // mode 1 (pre-illumination, called with B then A): adds the P-kind lights into
-// the stored colours.
+// the stored colours. Vertices up to the mesh's vertex count (never beyond its
+// capacity). 0, or -1 for a missing mesh, colour array or unknown mode.
 TESSALY_EXPORT int _LightMesh(CMesh* mesh, const Matrix44* model, uint32_t* coloursA, uint32_t* coloursB,
                               int mode);
 // Writes the unlit colour (surface colour x (ambient + luminosity)) into both arrays.
 TESSALY_EXPORT int _ResetSBMIllum(CMesh* mesh, float luminosity);
 TESSALY_EXPORT int _GetLightsNum(void);
-// Copies light index into buffer (22 words) and returns buffer, or null for a bad index.
+// Copies light index into buffer (22 words) and returns buffer, or null for an
+// index outside 0 .. _GetLightsNum() - 1. A freed entry copies as all zero.
 TESSALY_EXPORT LightDescription* _GetLight(LightDescription* buffer, int index);
