@@ -2,7 +2,6 @@
 // removing lights, the ambient colour and the light descriptions handed to the
 // engine's flare drawing.
 
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>

@@ -18,7 +18,6 @@
 // gets the full falloff term. A NaN term counts as 0. Each term is scaled by
 // the light's colour.
 
-#include <cmath>
 #include <cstdint>
 
 #include "lightcalc/light_table.h"

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <new>
+#include <utility>
 #include <vector>
 
 #include "plugins/tga/tga_codec.h"
