@@ -4,8 +4,8 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <filesystem>
+#include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -37,18 +37,14 @@ protected:
         return plat_Configure(&options);
     }
     int ConfigureWithScript(const std::string& text) {
-        script_ = (dir_ / "input.script").string();
-        if (FILE* file = std::fopen(script_.c_str(), "wb")) {
-            std::fwrite(text.data(), 1, text.size(), file);
-            std::fclose(file);
-        }
+        const std::string path = (dir_ / "input.script").string();
+        std::ofstream(path, std::ios::binary) << text;
         PlatOptions options{};
-        options.scriptPath = script_.c_str();
+        options.scriptPath = path.c_str();
         return Configure(options);
     }
 
     std::filesystem::path dir_;
-    std::string script_;
 };
 
 }  // namespace platform_test

@@ -4,7 +4,6 @@
 #include <cstring>
 #include <string>
 
-#include <SDL.h>
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
@@ -67,8 +66,8 @@ TEST_F(Platform, TerminationSignalsBecomeOneCloseMessage) {
     EXPECT_EQ(plat_PeekMessage(&message), 0);
 }
 
-// SDL video is tried only in these tests; every other test forces headless.
-// SDL starts even without a display, on a driver that shows nothing.
+// SDL starts even without a display, on a driver that shows nothing. This is
+// the only test that tries SDL video; every other test forces headless.
 TEST(PlatformDisplay, DriversWithoutAScreenMeanHeadless) {
     for (const char* driver : {"dummy", "offscreen"}) {
         setenv("SDL_VIDEODRIVER", driver, 1);
@@ -81,39 +80,6 @@ TEST(PlatformDisplay, DriversWithoutAScreenMeanHeadless) {
         plat_Shutdown();
     }
     unsetenv("SDL_VIDEODRIVER");
-}
-
-// Only where a display exists (under xvfb-run, say): the real window and
-// SDL's close requests; other events are dropped so the queue never fills.
-TEST(PlatformDisplay, WindowAndCloseRequestsOnADisplay) {
-    PlatOptions options{};
-    ASSERT_EQ(plat_Configure(&options), 0);
-    if (plat_IsHeadless()) GTEST_SKIP() << "no display";
-    PlatWindow* window = plat_CreateWindow("Tessaly", 320, 200);
-    auto* sdlWindow = static_cast<SDL_Window*>(plat_GetSdlWindow(window));
-    ASSERT_NE(sdlWindow, nullptr);
-    EXPECT_STREQ(SDL_GetWindowTitle(sdlWindow), "Tessaly");
-    EXPECT_NE(SDL_GetWindowFlags(sdlWindow) & SDL_WINDOW_BORDERLESS, 0u);
-    int width = 0, height = 0;
-    plat_GetClientSize(window, &width, &height);
-    EXPECT_EQ(width * 1000 + height, 320200);
-
-    PlatMessage message{};
-    while (plat_PeekMessage(&message)) {
-    }
-    SDL_Event events[3] = {};
-    events[0].type = SDL_QUIT;
-    events[1].type = SDL_WINDOWEVENT;
-    events[1].window.event = SDL_WINDOWEVENT_CLOSE;
-    events[1].window.windowID = SDL_GetWindowID(sdlWindow);
-    events[2].type = SDL_KEYDOWN;
-    for (SDL_Event& event : events) SDL_PushEvent(&event);
-    int closes = 0;
-    while (plat_PeekMessage(&message)) closes += message.kind == PLAT_MSG_CLOSE;
-    EXPECT_EQ(closes, 2);
-    EXPECT_EQ(SDL_PeepEvents(events, 1, SDL_PEEKEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT), 0);
-    plat_DestroyWindow(window);
-    plat_Shutdown();
 }
 
 }  // namespace
