@@ -264,6 +264,36 @@ TEST_F(RasterDevice, FullScreenInitSendsFiveMessages) {
     EXPECT_EQ(plat_PresentedFrames(), before + 1);
 }
 
+TEST_F(RasterDevice, SwapHandsTheFrameToCaptureAsBlueGreenRed) {
+    namespace fs = std::filesystem;
+    fs::path dir = fs::temp_directory_path() / ("t7dxraster-capture-" + std::to_string(getpid()));
+    std::string dirText = dir.string();
+    PlatOptions options{};
+    options.headless = 1;
+    options.captureDir = dirText.c_str();
+    ASSERT_EQ(plat_Configure(&options), 0);
+    InitFrame(320, 200, 16);
+    b.ClearScreen(0xFF123456, nullptr);
+    b.SwapBuffers(0);
+    options.captureDir = nullptr;
+    plat_Configure(&options);
+
+    std::FILE* file = std::fopen((dir / "frame00000.tga").c_str(), "rb");
+    ASSERT_NE(file, nullptr);
+    std::vector<uint8_t> tga(18 + 320 * 200 * 3 + 64);
+    size_t got = std::fread(tga.data(), 1, tga.size(), file);
+    std::fclose(file);
+    fs::remove_all(dir);
+    ASSERT_GE(got, 18u + 320 * 200 * 3);
+    size_t start = 18 + tga[0];
+    size_t same = 0;
+    for (size_t i = 0; i < 320 * 200; ++i) {
+        const uint8_t* p = &tga[start + 3 * i];
+        same += p[0] == 0x52 && p[1] == 0x34 && p[2] == 0x10;
+    }
+    EXPECT_EQ(same, 320u * 200u);
+}
+
 TEST_F(RasterDevice, InitArgumentErrors) {
     PlatWindow* window = nullptr;
     int modes = b.GetVideoModesNum(0);
