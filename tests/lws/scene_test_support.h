@@ -1,5 +1,4 @@
-// Shared helpers of the scene library tests: temporary scene files, corpus
-// paths and whole-track reads.
+// Shared helpers of the scene library tests: scene files and whole-track reads.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -24,43 +23,29 @@ inline std::string ReadFile(const std::string& path)
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-// Writes text to a file in the test's temporary folder and returns its path.
-inline std::string WriteScene(const std::string& name, const std::string& text)
+// Writes text to a scene file in the temporary folder and loads it. A new file
+// rather than a truncated one: file systems flush a file that is truncated
+// and rewritten, which makes the many-file tests crawl.
+inline int LoadText(const std::string& text)
 {
-    const std::string path = testing::TempDir() + "lws_" + name;
-    // A new file rather than a truncated one: file systems flush a file that
-    // is truncated and rewritten, which makes the many-file tests crawl.
+    const std::string path = testing::TempDir() + "lws_test.lws";
     std::remove(path.c_str());
-    std::ofstream out(path, std::ios::binary);
-    out << text;
-    return path;
+    std::ofstream(path, std::ios::binary) << text;
+    return r_LoadAnim(path.c_str(), 0);
 }
 
 enum class Track { Object, Light, Camera };
 
-inline int KeyCount(Track track, int index)
-{
-    switch (track) {
-    case Track::Object: return r_GetKeysNum(index);
-    case Track::Light: return r_GetLightKeysNum(index);
-    default: return r_GetCamKeysNum(index);
-    }
-}
-
-inline int GetKey(Track track, int index, int key, KeyFrameRecord* record)
-{
-    switch (track) {
-    case Track::Object: return r_GetKeyFrame(index, key, record);
-    case Track::Light: return r_GetLightKeyFrame(index, key, record);
-    default: return r_GetCamKeyFrame(index, key, record);
-    }
-}
-
 inline std::vector<KeyFrameRecord> Keys(Track track, int index)
 {
-    std::vector<KeyFrameRecord> keys(KeyCount(track, index));
+    using Count = int (*)(int);
+    using Get = int (*)(int, int, KeyFrameRecord*);
+    const Count count[] = {r_GetKeysNum, r_GetLightKeysNum, r_GetCamKeysNum};
+    const Get get[] = {r_GetKeyFrame, r_GetLightKeyFrame, r_GetCamKeyFrame};
+    const int t = static_cast<int>(track);
+    std::vector<KeyFrameRecord> keys(count[t](index));
     for (size_t k = 0; k < keys.size(); ++k)
-        EXPECT_EQ(GetKey(track, index, static_cast<int>(k), &keys[k]), 0);
+        EXPECT_EQ(get[t](index, static_cast<int>(k), &keys[k]), 0);
     return keys;
 }
 
