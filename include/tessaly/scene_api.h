@@ -23,13 +23,15 @@ struct KeyFrameRecord {
 static_assert(sizeof(KeyFrameRecord) == 56);
 
 // Loads the scene at path (the second argument is reserved, pass 0) and makes it
-// current. 0 on success, -1 when the file cannot be read or is not a scene.
+// current. 0 on success, -1 when the file cannot be read or is not a scene;
+// after a failure no scene is current (every count is 0).
 TESSALY_EXPORT int r_LoadAnim(const char* path, int reserved);
 TESSALY_EXPORT int r_GetObjectsInAnim(void);
 TESSALY_EXPORT int r_GetAnimLightsNum(void);
 TESSALY_EXPORT int r_GetAnimCamerasNum(void);
-// File name with extension, without directories (e.g. "SKY.LWO" as written),
-// at most 255 characters; "" for a bad index.
+// File name with extension, without directories ('\\', '/' and ':' all
+// separate; e.g. "SKY.LWO" as written), a null object's name as given; at most
+// 255 characters; "" for a bad index. Valid until the next load or reset.
 TESSALY_EXPORT const char* r_GetAnimObjectName(int object);
 TESSALY_EXPORT int r_GetKeysNum(int object);
 TESSALY_EXPORT int r_GetAnimParent(int object);  // parent object index or -1
