@@ -25,6 +25,7 @@ std::atomic<long> g_frames{0};              // frames presented since the run be
 std::atomic<long long> g_waitedMicros{0};   // waits jumped over by the fixed clock
 bool g_captureFailed = false;               // a capture failure was already reported
 bool g_captureDirReady = false;             // the capture directory exists
+std::atomic<void (*)(void)> g_frameHook{nullptr};  // called after every presented frame
 
 // Writes one frame as an uncompressed 24-bit TGA with top-left origin, so the
 // rows go out in the order they arrive.
@@ -116,6 +117,7 @@ void plat_FramePresented(const uint8_t* bgr, int width, int height, int pitch) {
     const long index = g_frames.load();
     if (plat_WantsFrameCapture()) CaptureFrame(index, bgr, width, height, pitch);
     g_frames = index + 1;
+    if (void (*hook)(void) = g_frameHook.load()) hook();
     const long limit = plat_GetOptions()->maxFrames;
     if (limit > 0 && index + 1 == limit) plat_PostMessage(PLAT_MSG_CLOSE, 0);
 }
@@ -126,3 +128,5 @@ int plat_WantsFrameCapture(void) {
 }
 
 long plat_PresentedFrames(void) { return g_frames.load(); }
+
+void plat_SetFrameHook(void (*hook)(void)) { g_frameHook = hook; }

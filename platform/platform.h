@@ -95,6 +95,10 @@ TESSALY_EXPORT void plat_WaitSeconds(double seconds);
 TESSALY_EXPORT void plat_FramePresented(const uint8_t* bgr, int width, int height, int pitch);
 TESSALY_EXPORT int plat_WantsFrameCapture(void);  // 1 when plat_FramePresented needs the pixels
 TESSALY_EXPORT long plat_PresentedFrames(void);
+// Registers the one function plat_FramePresented calls after the clock has
+// advanced (null removes it; a later registration replaces an earlier one).
+// The music library uses it to keep its WAV output in step with the frames.
+TESSALY_EXPORT void plat_SetFrameHook(void (*hook)(void));
 
 // ---------------------------------------------------------------- window and events
 // Creates the program window (SDL, borderless, centred) or a headless window
