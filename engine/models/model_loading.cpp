@@ -1,0 +1,167 @@
+// Loading a model through the model plug-in named by the file's extension:
+// the plug-in reads the file, the engine sizes the meshes, the plug-in fills
+// them, then the engine loads the surfaces' textures and derives the lights.
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <string>
+
+#include "engine/models/model_store.h"
+#include "engine/pictures/format_plugin.h"
+#include "engine/raster_link/raster_link.h"
+#include "platform/platform.h"
+
+namespace {
+
+template <typename Fn>
+bool BindEntry(void* library, const char* entry, const char* pluginFile, Fn& slot, r_MsgCallback cb) {
+    slot = reinterpret_cast<Fn>(plat_GetProcAddress(library, entry));
+    if (slot) return true;
+    EngineMessage(cb, "Link3DFunctions : Error, Unable to load %s from %s\n", entry, pluginFile);
+    return false;
+}
+
+// Binds the eight model plug-in entries in their order; false (table
+// cleared) after reporting the first missing one.
+bool Link3DFunctions(void* library, const char* pluginFile, ModelPluginTable& t, r_MsgCallback cb) {
+    t = ModelPluginTable{};
+    const bool linked = BindEntry(library, "r_Load3D", pluginFile, t.Load3D, cb) &&
+                        BindEntry(library, "r_ExportMD", pluginFile, t.ExportMD, cb) &&
+                        BindEntry(library, "r_ExportMD2", pluginFile, t.ExportMD2, cb) &&
+                        BindEntry(library, "r_GetSurfacesNum", pluginFile, t.GetSurfacesNum, cb) &&
+                        BindEntry(library, "r_GetSurfacePolys", pluginFile, t.GetSurfacePolys, cb) &&
+                        BindEntry(library, "r_GetMaxTexturesNum", pluginFile, t.GetMaxTexturesNum, cb) &&
+                        BindEntry(library, "r_GetSurfaceTextureName", pluginFile, t.GetSurfaceTextureName, cb) &&
+                        BindEntry(library, "r_HasTexture", pluginFile, t.HasTexture, cb);
+    if (!linked) t = ModelPluginTable{};
+    return linked;
+}
+
+// Texture slots per surface the plug-in asks to probe, at most the mesh's eight.
+int TextureSlots(const ModelPluginTable& plugin) {
+    const int slots = plugin.GetMaxTexturesNum();
+    return slots < 0 ? 0 : slots > kMeshTextureSlots ? kMeshTextureSlots : slots;
+}
+
+// Creates one mesh per surface, sized for the surface's triangles, with a
+// texture-coordinate set for every slot that holds an image.
+bool AllocateMeshes(CModel& model, const ModelPluginTable& plugin) {
+    if (!model.AllocateMeshes(plugin.GetSurfacesNum())) return false;
+    const int slots = TextureSlots(plugin);
+    for (int i = 0; i < model.meshCount; ++i) {
+        const int polys = plugin.GetSurfacePolys(i);
+        if (polys < 0 || polys > INT_MAX / 3) return false;
+        const int vertices = polys * 3;
+        if (!model.meshes[i].Allocate(vertices)) return false;
+        for (int j = 0; j < slots; ++j)
+            if (plugin.HasTexture(i, j) && !model.meshes[i].AllocateTexCoords(j, vertices)) return false;
+    }
+    return true;
+}
+
+// Loads the texture of every surface slot that names one; the handle (or -1
+// when it cannot be loaded) goes into the mesh. Textures already held are
+// shared by name.
+void LoadSurfaceTextures(CModel& model, const ModelPluginTable& plugin, const char* textureDir, r_MsgCallback cb) {
+    const int slots = TextureSlots(plugin);
+    for (int i = 0; i < model.meshCount; ++i) {
+        for (int j = 0; j < slots; ++j) {
+            if (!plugin.HasTexture(i, j)) continue;
+            // r_LoadTexture upper-cases its name in place: hand it a copy, not
+            // the plug-in's text.
+            char name[256];
+            const char* given = plugin.GetSurfaceTextureName(i, j);
+            std::snprintf(name, sizeof name, "%s", given ? given : "");
+            model.meshes[i].textureHandles[j] = r_LoadTexture(-1, name, textureDir, 0, cb);
+        }
+    }
+}
+
+}  // namespace
+
+TESSALY_EXPORT int r_LoadModel(int handle, char* name, const char* modelDir, const char* textureDir, int /*reserved*/,
+                               r_MsgCallback cb) {
+    const int capacity = ModelCapacity();
+    if (capacity == 0) {
+        EngineMessage(cb, "r_LoadModel : Error, Objects Not Allocated\n");
+        return -1;
+    }
+    if (handle >= capacity || handle < -1) {
+        EngineMessage(cb, "r_LoadModel : Error, Handle Out Of Range (%d , 0 - %d)\n", handle, capacity - 1);
+        return -1;
+    }
+    if (handle == -1) {
+        for (int i = 0; i < capacity && handle == -1; ++i)
+            if (!ModelIsLoaded(i)) handle = i;
+        if (handle == -1) {
+            EngineMessage(cb, "r_LoadModel : Error, Not Enough Objects Allocated\n");
+            return -1;
+        }
+    }
+    char empty[1] = "";
+    if (!name) name = empty;
+    if (!modelDir) modelDir = "";
+    if (!textureDir) textureDir = "";
+    for (char* c = name; *c; ++c) *c = char(std::toupper(static_cast<unsigned char>(*c)));
+
+    // A model already held under this name is copied; its file is not read again.
+    const int shared = FindModelByName(name);
+    if (shared == handle) return handle;
+    if (shared != -1) {
+        if (!CopyModelSlot(shared, handle)) {
+            EngineMessage(cb, "r_LoadModel : Error, Not Enough Memory For %s\n", name);
+            return -1;
+        }
+        SetModelName(handle, name);
+        return handle;
+    }
+
+    ClearModelSlot(handle);
+    char pluginFile[272];
+    PluginFileName(name, pluginFile, sizeof pluginFile);
+    PluginLibrary library(pluginFile);
+    if (!library.Loaded()) {
+        EngineMessage(cb, "r_LoadModel : Error, Unknown Format (%s)\n", name);
+        return -1;
+    }
+    ModelPluginTable plugin{};
+    if (!Link3DFunctions(library.Handle(), pluginFile, plugin, cb)) {
+        library.Release();
+        EngineMessage(cb, "r_LoadModel : Error, Could not properly link %s\n", pluginFile);
+        return -1;
+    }
+    const std::string path = std::string(modelDir) + name;
+    if (plugin.Load3D(path.c_str(), cb) == -1) {
+        plugin = ModelPluginTable{};
+        library.Release();
+        EngineMessage(cb, "r_LoadModel : Error, Could not open %s\n", name);
+        return -1;
+    }
+
+    CModel& model = *ModelAt(handle);
+    if (!AllocateMeshes(model, plugin)) {
+        ClearModelSlot(handle);
+        plugin = ModelPluginTable{};
+        library.Release();
+        EngineMessage(cb, "r_LoadModel : Error, Not Enough Memory For %s\n", name);
+        return -1;
+    }
+    const int allocatedMeshes = model.meshCount;
+    plugin.ExportMD(&model, 0);
+    // The plug-in reports the mesh count; never trust it beyond what exists.
+    if (model.meshCount < 0 || model.meshCount > allocatedMeshes) model.meshCount = allocatedMeshes;
+    model.loaded = 1;
+
+    EngineMessage(cb, "r_LoadModel : Loaded %s (index %d)\n", name, handle);
+    EngineMessage(cb, "r_LoadModel : Loading Textures\n");
+    LoadSurfaceTextures(model, plugin, textureDir, cb);
+
+    int lightCount = 0;
+    ModelLight* lights = BuildModelLights(model, lightCount);
+    SetModelLights(handle, lights, lightCount);
+
+    plugin = ModelPluginTable{};
+    library.Release();
+    SetModelName(handle, name);
+    return handle;
+}

@@ -1,0 +1,37 @@
+// Format plug-ins: the libraries the engine loads by a file's extension for one
+// load (model plug-ins) or one read or write (image plug-ins). Internal to
+// libt7gfx.so; the model store, the picture stores and screenshots use it.
+#pragma once
+
+#include <cstddef>
+
+#include "tessaly/plugin_interface.h"
+
+// The library file name of the plug-in for a file name: the characters after
+// the last '.' of name (the whole name when it has no '.') followed by ".dll".
+// Written into out, cut to outSize.
+void PluginFileName(const char* name, char* out, size_t outSize);
+
+// A plug-in library loaded for the length of one operation; released when
+// it goes out of scope (or earlier through Release).
+class PluginLibrary {
+public:
+    // Loads the library through the platform's lookup; Loaded() tells the outcome.
+    explicit PluginLibrary(const char* fileName);
+    ~PluginLibrary();
+    PluginLibrary(const PluginLibrary&) = delete;
+    PluginLibrary& operator=(const PluginLibrary&) = delete;
+
+    bool Loaded() const { return handle_ != nullptr; }
+    void* Handle() const { return handle_; }
+    void Release();
+
+private:
+    void* handle_;
+};
+
+// Binds the four image plug-in entries in their order: r_Load2D,
+// r_GetImageData, r_GetImagePointer, r_Save2D. A missing entry reports
+// "Link2DFunctions : Error, Unable to load <entry> from <pluginFile>" and
+// gives false with the whole table cleared.
+bool Link2DFunctions(void* library, const char* pluginFile, ImagePluginTable& table, r_MsgCallback cb);
