@@ -1,0 +1,98 @@
+#include "app/launcher_options.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+// A whole decimal number in [low, high].
+bool ReadNumber(const char* text, long low, long high, long& value) {
+    if (!text || !*text) return false;
+    errno = 0;
+    char* end = nullptr;
+    const long v = std::strtol(text, &end, 10);
+    if (errno != 0 || *end != '\0' || v < low || v > high) return false;
+    value = v;
+    return true;
+}
+
+}  // namespace
+
+const char* LaunchUsage() {
+    return "Usage: tessaly [options]\n"
+           "Plays the demo found in the current directory (maps/, meshes/, images/, music/, scenes/, shots/).\n"
+           "\n"
+           "  --data DIR         work in DIR instead of the current directory\n"
+           "  --headless         no window and no audio device; input from --script or none\n"
+           "  --window           run in a window instead of full screen\n"
+           "  --fixed-fps N      deterministic clock: every presented frame is 1/N second\n"
+           "  --capture DIR      write every presented frame to DIR as numbered TGA files\n"
+           "  --frames N         end normally after N presented frames\n"
+           "  --script FILE      scripted keyboard and mouse input\n"
+           "  --audio-out FILE   accepted; music is not played yet\n"
+           "  --help             this text\n"
+           "  --version          the program's version\n"
+           "\n"
+           "Keys: F4 demo/walk mode, arrows, A and Z move, mouse turns, F1/F2 scene, F3 screenshot,\n"
+           "grave the console, Escape or F10 quit.\n";
+}
+
+LaunchAction ParseLaunchOptions(int argc, char** argv, LaunchOptions& options, char* error, size_t errorSize) {
+    options = LaunchOptions{};
+    for (int i = 1; i < argc; ++i) {
+        const char* arg = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
+        auto needValue = [&]() {
+            if (value) return true;
+            std::snprintf(error, errorSize, "option %s needs a value", arg);
+            return false;
+        };
+        long number = 0;
+        if (std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0) return LaunchAction::Help;
+        if (std::strcmp(arg, "--version") == 0) return LaunchAction::Version;
+        if (std::strcmp(arg, "--headless") == 0) {
+            options.platform.headless = 1;
+        } else if (std::strcmp(arg, "--window") == 0) {
+            options.platform.windowed = 1;
+        } else if (std::strcmp(arg, "--data") == 0) {
+            if (!needValue()) return LaunchAction::Error;
+            options.dataDir = value;
+            ++i;
+        } else if (std::strcmp(arg, "--capture") == 0) {
+            if (!needValue()) return LaunchAction::Error;
+            options.platform.captureDir = value;
+            ++i;
+        } else if (std::strcmp(arg, "--script") == 0) {
+            if (!needValue()) return LaunchAction::Error;
+            options.platform.scriptPath = value;
+            ++i;
+        } else if (std::strcmp(arg, "--audio-out") == 0) {
+            if (!needValue()) return LaunchAction::Error;
+            options.platform.audioOut = value;
+            ++i;
+        } else if (std::strcmp(arg, "--fixed-fps") == 0) {
+            if (!needValue()) return LaunchAction::Error;
+            if (!ReadNumber(value, 1, 1000, number)) {
+                std::snprintf(error, errorSize, "--fixed-fps wants a whole number from 1 to 1000, not '%s'", value);
+                return LaunchAction::Error;
+            }
+            options.platform.fixedFps = static_cast<int>(number);
+            ++i;
+        } else if (std::strcmp(arg, "--frames") == 0) {
+            if (!needValue()) return LaunchAction::Error;
+            if (!ReadNumber(value, 1, LONG_MAX, number)) {
+                std::snprintf(error, errorSize, "--frames wants a positive whole number, not '%s'", value);
+                return LaunchAction::Error;
+            }
+            options.platform.maxFrames = number;
+            ++i;
+        } else {
+            std::snprintf(error, errorSize, "unknown option '%s'", arg);
+            return LaunchAction::Error;
+        }
+    }
+    return LaunchAction::Run;
+}

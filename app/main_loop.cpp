@@ -1,0 +1,84 @@
+#include "app/main_loop.h"
+
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "app/console_link.h"
+#include "app/frames.h"
+#include "app/scan_codes.h"
+#include "platform/platform.h"
+#include "tessaly/engine_api.h"
+#include "tessaly/input_api.h"
+
+namespace {
+
+constexpr uint32_t kConsoleTextColour = 0xffff;
+constexpr int kConsoleLineHeight = 15;
+
+void ConsoleEditingKeys() {
+    struct EditKey {
+        int key;
+        int code;
+    };
+    static constexpr EditKey kKeys[] = {{DIK_UP, 30}, {DIK_DOWN, 31}, {DIK_BACK, 8}, {DIK_DELETE, 1}};
+    for (const EditKey& k : kKeys)
+        if (T7I_CheckKey(k.key) == 1) r_ConsoleAddChar(k.code);
+    if (T7I_CheckKey(DIK_RETURN) == 1) {
+        r_ConsoleAddChar(13);
+        if (r_ConsoleHasCommandAvailable() & 0xff) RunCommand(r_ConsoleGetCommand());
+    }
+}
+
+}  // namespace
+
+void ConsoleFrame() {
+    if (g_app.consoleBackground[0] != '\0')
+        r_DrawBitmap(0, 0, 0, g_app.frameWidth, g_app.frameHeight, 0, nullptr);
+    else
+        r_ClearScreen(0x300000, nullptr);
+    if (EngineHasConsole()) {
+        r_ConsoleAddChar(TranslateScanCodes(T7I_GetKeyboardPointer(), T7I_GetOldKeyboardPointer()));
+        ConsoleEditingKeys();
+        int y = 0;
+        for (int i = 0; i < g_app.consoleRows - 1; ++i, y += kConsoleLineHeight)
+            r_SysPrint(r_ConsoleGetLine(i), 0, y, kConsoleTextColour);
+        y += 10;
+        r_SysPrint(r_ConsoleGetCommand(), 0, y, kConsoleTextColour);
+    }
+    r_SwapBuffers(0);
+}
+
+void MeasureFrameRate() {
+    const float elapsed = g_app.fpsWatch.Elapsed();
+    if (elapsed > 2.0f) {
+        g_app.fps = static_cast<float>(g_app.frameCount) / elapsed;
+        g_app.frameCount = 0;
+        g_app.fpsWatch.Start();
+    } else {
+        ++g_app.frameCount;
+    }
+}
+
+int RunMainLoop() {
+    for (;;) {
+        if (T7I_CheckKey(DIK_F10) || g_app.quit) return 0;
+        PlatMessage message;
+        if (plat_PeekMessage(&message)) {
+            // Closing the window, SIGINT/SIGTERM and the frame limit end the
+            // run like F10; a quit message ends it with its own code.
+            if (message.kind == PLAT_MSG_QUIT) return message.code;
+            if (message.kind == PLAT_MSG_CLOSE) return 0;
+            continue;
+        }
+        if (T7I_CheckKey(DIK_GRAVE) == 1 && T7I_CheckKey(DIK_RMENU) == 0) g_app.consoleVisible = !g_app.consoleVisible;
+        if (g_app.consoleVisible) {
+            ConsoleFrame();
+        } else {
+            if (g_app.demoMode)
+                DemoFrame();
+            else
+                WalkFrame();
+            MeasureFrameRate();
+        }
+        T7I_UpdateInput();
+    }
+}

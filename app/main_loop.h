@@ -1,0 +1,11 @@
+// The main loop: messages, the console toggle, console frames and 3D frames,
+// frame-rate measurement and the input update.
+#pragma once
+
+// Runs until F10, the quit flag, a close message or a quit message. Returns
+// the exit code: 0, or the code a quit message carries.
+int RunMainLoop();
+// One frame of the full-screen text console.
+void ConsoleFrame();
+// Every 2 seconds of the FPS stopwatch: frames counted since the last measurement / elapsed.
+void MeasureFrameRate();

@@ -1,0 +1,202 @@
+// Start-up in its fixed order, the engine set-up with its three passes, and
+// the shutdown in its fixed order.
+#include "app/startup.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "app/console_link.h"
+#include "app/launcher_options.h"
+#include "app/main_loop.h"
+#include "app/procedural_textures.h"
+#include "app/scene_slots.h"
+#include "platform/platform.h"
+#include "tessaly/engine_api.h"
+#include "tessaly/input_api.h"
+#include "tessaly/raster_interface.h"
+
+#ifndef TESSALY_VERSION
+#define TESSALY_VERSION "unknown"
+#endif
+
+namespace {
+
+constexpr int kFrameWidth = 640;
+constexpr int kFrameHeight = 480;
+constexpr int kFrameBits = 16;
+
+void SetPath(char* path, const char* base, const char* folder) {
+    std::snprintf(path, kPathSize, "%s%s/", base, folder);
+}
+
+// Texture and image slots the program relies on: 0 the flare, 1 the fire,
+// 2 the lake, image 0 the credits picture.
+void LoadFixedPictures() {
+    char flare[] = "fx_flare.tga";
+    char fire[] = "fx_Phire.tga";
+    char lake[] = "terrain_lake.tga";
+    r_LoadTexture(0, flare, g_app.mapsPath, TEXTURE_NOMIPMAP, nullptr);
+    r_LoadTexture(1, fire, g_app.mapsPath, TEXTURE_NOMIPMAP, nullptr);
+    r_LoadTexture(2, lake, g_app.mapsPath, TEXTURE_NOMIPMAP, nullptr);
+    r_LoadImage(0, "credits.tga", g_app.imagesPath, TEXTURE_NOMIPMAP, nullptr);
+}
+
+void ClearAndShow() {
+    r_ClearScreen(0, nullptr);
+    r_SwapBuffers(0);
+}
+
+}  // namespace
+
+bool SetUpEngine() {
+    bool found = false;
+    if (!plat_GetOptions()->windowed) {
+        // Hardware full screen: the highest-numbered card with the mode wins.
+        for (int card = r_GetCardsNum() - 1; card >= 0 && !found; --card) {
+            const int mode = r_SeekMode(card, kFrameWidth, kFrameHeight, kFrameBits, 1);
+            if (mode == -1) continue;
+            r_InitEngine(card, mode, 1, &g_app.window, EXCLUSIVEFULLSCREEN, nullptr);
+            g_app.card = card;
+            g_app.mode = mode;
+            found = true;
+        }
+        // Any full-screen device: the lowest-numbered card with the mode wins.
+        for (int card = 0; card < r_GetCardsNum() && !found; ++card) {
+            const int mode = r_SeekMode(card, kFrameWidth, kFrameHeight, kFrameBits, 0);
+            if (mode == -1) continue;
+            r_InitEngine(card, mode, 0, &g_app.window, EXCLUSIVEFULLSCREEN, nullptr);
+            g_app.card = card;
+            g_app.mode = mode;
+            found = true;
+        }
+    }
+    if (!found) {
+        if (r_InitEngine(0, 0, 0, &g_app.window, WINDOWED, nullptr) == -1) {
+            plat_MessageBox(g_app.window, "Could not initialize 3D Engine", "Fatal Error", PLAT_MB_ICONWARNING);
+            return false;
+        }
+        g_app.card = 0;
+        g_app.mode = 0;
+    }
+
+    r_AllocMaxModels(400, nullptr);
+    r_AllocMaxVtcs(20000, nullptr);
+    r_AllocMaxTextures(100, nullptr);
+    r_AllocMaxImages(40, nullptr);
+    r_AllocMaxAlphaMeshes(100);
+    r_AllocMaxLights(60, 10000, SilentMessage);
+    r_SetViewportArea(0, 0, 1.0f, 1.0f, nullptr);
+    r_SetFrustum(1.0f, 1.0f, 0.5f, 1000.0f, nullptr);
+    r_ClearScreen(0xa07000, nullptr);
+    r_ClearZBuffer(1.0f, nullptr);
+    return true;
+}
+
+int StartUp() {
+    g_app.view = MatIdentity();
+    g_app.window = plat_CreateWindow("Tessaly", 320, 200);
+    plat_ShowCursor(0);
+    r_LinkRaster("t7dxraster.dll", nullptr);
+    r_GetSysInfo();
+    if (!SetUpEngine()) {
+        r_FreeRaster(nullptr);
+        plat_DestroyWindow(g_app.window);
+        g_app.window = nullptr;
+        plat_ShowCursor(1);
+        return 1;
+    }
+
+    int bits = 0;
+    char flags = 0;
+    r_GetVideoModeData(g_app.card, g_app.mode, &g_app.frameWidth, &g_app.frameHeight, &bits, &flags);
+    g_app.consoleRows = g_app.frameHeight / 15 - 1;
+    if (EngineHasConsole()) r_ConsoleInit(g_app.consoleRows - 1, 25, 256);
+    r_ClearScreen(0, nullptr);
+    r_SysPrint("Initializing, Please Wait...", 5, 5, 0xff00);
+    r_SwapBuffers(0);
+
+    char base[kPathSize] = {};
+    plat_GetCurrentDirectory(base, sizeof base - 1);
+    SetPath(g_app.mapsPath, base, "maps");
+    SetPath(g_app.meshesPath, base, "meshes");
+    SetPath(g_app.shotsPath, base, "shots");
+    SetPath(g_app.imagesPath, base, "images");
+    SetPath(g_app.musicPath, base, "music");
+    SetPath(g_app.scenesPath, base, "scenes");
+
+    LoadFixedPictures();
+    SetUpWater();
+    g_app.sceneTime = 0.0f;
+    LoadAllSlots();
+
+    char ambient[] = "SETAMBIENT 0.2 0.2 0.2";
+    char bilinear[] = "BILINEAR";
+    RunCommand(ambient);
+    RunCommand(bilinear);
+
+    T7I_Init(nullptr, g_app.window);
+    ClearAndShow();
+    ClearAndShow();
+    plat_WaitSeconds(5.0);
+    // Music starts here once music playback is part of the program.
+    g_app.fpsWatch.Start();
+    g_app.sceneWatch.Start();
+    return 0;
+}
+
+void ShutDown() {
+    // Music stops here once music playback is part of the program.
+    g_app.sceneWatch.Stop();
+    r_DeinitEngine();
+    r_FreeAllocatedImages(nullptr);
+    r_FreeAllocatedTextures(nullptr);
+    r_FreeAllocatedAlphaMeshes();
+    r_FreeRaster(nullptr);
+    // The model and light stores do not touch the back-end.
+    r_FreeAllocatedModels(nullptr);
+    r_FreeAllocatedLights(nullptr);
+    plat_ShowCursor(1);
+    T7I_DeInit();
+
+    ReleaseSlots();
+    ReleaseProceduralTextures();
+    plat_DestroyWindow(g_app.window);
+    g_app.window = nullptr;
+    plat_Shutdown();
+}
+
+int RunProgram(int argc, char** argv) {
+    LaunchOptions options;
+    char error[256] = {};
+    switch (ParseLaunchOptions(argc, argv, options, error, sizeof error)) {
+        case LaunchAction::Help:
+            std::fputs(LaunchUsage(), stdout);
+            return 0;
+        case LaunchAction::Version:
+            std::printf("tessaly %s\n", TESSALY_VERSION);
+            return 0;
+        case LaunchAction::Error:
+            std::fprintf(stderr, "tessaly: %s\n%s", error, LaunchUsage());
+            return 2;
+        case LaunchAction::Run:
+            break;
+    }
+    if (options.dataDir && chdir(options.dataDir) != 0) {
+        std::fprintf(stderr, "tessaly: cannot work in %s: %s\n", options.dataDir, std::strerror(errno));
+        return 1;
+    }
+    if (plat_Configure(&options.platform) != 0) return 1;
+
+    ResetAppState();
+    ReleaseSlots();
+    ReleaseProceduralTextures();
+    const int startError = StartUp();
+    if (startError != 0) return startError;
+    const int code = RunMainLoop();
+    ShutDown();
+    return code;
+}
