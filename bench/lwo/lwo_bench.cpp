@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "plugin_driver.h"
+#include "lwo_test_support.h"
 
 using namespace lwotest;
 
@@ -30,11 +30,21 @@ const std::string& TorusFile()
                 auto at = [](int u, int v) { return uint32_t((u % kAround) * kAcross + v % kAcross); };
                 quads.push_back({{at(i, j), at(i, j + 1), at(i + 1, j + 1), at(i + 1, j)}, 1});
             }
-        auto surface = SurfaceBuilder("Torus");
-        surface.Colour(200, 180, 120).U16("FLAG", 0x4).F32("SMAN", 1.0f);
-        surface.Texture("CTEX", "Cylindrical Image Map").U16("TFLG", 2).Vec("TSIZ", 8, 2, 8).Image("maps/torus.tga");
+        const Bytes surface = Bytes()
+                                  .Text("Torus")
+                                  .Sub("COLR", Bytes{200, 180, 120, 0})
+                                  .Sub("FLAG", Bytes().U16(0x4))
+                                  .Sub("SMAN", Bytes().F32(1.0f))
+                                  .Sub("CTEX", Bytes().Text("Cylindrical Image Map"))
+                                  .Sub("TFLG", Bytes().U16(2))
+                                  .Sub("TSIZ", Vec(8, 2, 8))
+                                  .Sub("TIMG", Bytes().Text("maps/torus.tga"));
         const std::string file = TempPath("torus.lwo");
-        WriteFile(file, LwobWriter().Names({"Torus"}).Points(points).Polygons(quads).Surface(surface).Build());
+        WriteFile(file, Lwob(Bytes()
+                                 .Chunk("SRFS", Names({"Torus"}))
+                                 .Chunk("PNTS", Points(points))
+                                 .Chunk("POLS", Polygons(quads))
+                                 .Chunk("SURF", surface)));
         return file;
     }();
     return path;

@@ -1,0 +1,202 @@
+#include "lwo_test_support.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <bit>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+namespace lwotest {
+
+Bytes& Bytes::U16(uint32_t v)
+{
+    push_back(uint8_t(v >> 8));
+    push_back(uint8_t(v));
+    return *this;
+}
+
+Bytes& Bytes::U32(uint32_t v) { return U16(v >> 16).U16(v & 0xFFFF); }
+Bytes& Bytes::F32(float v) { return U32(std::bit_cast<uint32_t>(v)); }
+
+Bytes& Bytes::Id(const char* id)
+{
+    for (int i = 0; i < 4; ++i)
+        push_back(uint8_t(id[i]));
+    return *this;
+}
+
+Bytes& Bytes::Text(const std::string& text)
+{
+    for (char c : text)
+        push_back(uint8_t(c));
+    push_back(0);
+    if (text.size() % 2 == 0)
+        push_back(0);
+    return *this;
+}
+
+Bytes& Bytes::Add(const Bytes& more)
+{
+    for (uint8_t b : more)
+        push_back(b);
+    return *this;
+}
+
+Bytes& Bytes::Chunk(const char* id, const Bytes& body)
+{
+    Id(id).U32(uint32_t(body.size())).Add(body);
+    if (body.size() % 2)
+        push_back(0);
+    return *this;
+}
+
+Bytes& Bytes::Sub(const char* id, const Bytes& body) { return Id(id).U16(uint32_t(body.size())).Add(body); }
+
+Bytes Names(const std::vector<std::string>& names)
+{
+    Bytes b;
+    for (const std::string& n : names)
+        b.Text(n);
+    return b;
+}
+
+Bytes Points(const std::vector<Vector3>& points)
+{
+    Bytes b;
+    for (const Vector3& p : points)
+        b.F32(p.x).F32(p.y).F32(p.z);
+    return b;
+}
+
+Bytes Polygons(const std::vector<Polygon>& polygons)
+{
+    Bytes b;
+    for (const Polygon& p : polygons) {
+        b.U16(uint32_t(p.corners.size()));
+        for (uint32_t c : p.corners)
+            b.U16(c);
+        b.U16(uint16_t(p.surface));
+    }
+    return b;
+}
+
+Bytes Vec(float x, float y, float z) { return Bytes().F32(x).F32(y).F32(z); }
+
+Bytes Lwob(const Bytes& chunks, const char* type) { return Bytes().Id("FORM").U32(uint32_t(4 + chunks.size())).Id(type).Add(chunks); }
+
+std::vector<Vector3> CubePoints(float h)
+{
+    return {{-h, -h, -h}, {h, -h, -h}, {h, h, -h}, {-h, h, -h}, {-h, -h, h}, {h, -h, h}, {h, h, h}, {-h, h, h}};
+}
+
+std::vector<Polygon> CubeQuads(int16_t s)
+{
+    return {{{0, 3, 2, 1}, s}, {{4, 5, 6, 7}, s}, {{0, 1, 5, 4}, s},
+            {{2, 3, 7, 6}, s}, {{1, 2, 6, 5}, s}, {{0, 4, 7, 3}, s}};
+}
+
+const ModelPluginTable& Plugin()
+{
+    static const ModelPluginTable table = [] {
+        const std::string path = std::string(TESSALY_BIN_DIR) + "/lwo.so";
+        void* library = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+        auto bind = [&](const char* name) {
+            void* symbol = library ? dlsym(library, name) : nullptr;
+            if (!symbol) {
+                std::fprintf(stderr, "%s: no %s\n", path.c_str(), name);
+                std::abort();
+            }
+            return symbol;
+        };
+        ModelPluginTable t;
+        t.Load3D = reinterpret_cast<ModelFn_Load3D>(bind("r_Load3D"));
+        t.ExportMD = reinterpret_cast<ModelFn_ExportMD>(bind("r_ExportMD"));
+        t.ExportMD2 = reinterpret_cast<ModelFn_ExportMD2>(bind("r_ExportMD2"));
+        t.GetSurfacesNum = reinterpret_cast<ModelFn_GetSurfacesNum>(bind("r_GetSurfacesNum"));
+        t.GetSurfacePolys = reinterpret_cast<ModelFn_GetSurfacePolys>(bind("r_GetSurfacePolys"));
+        t.GetMaxTexturesNum = reinterpret_cast<ModelFn_GetMaxTexturesNum>(bind("r_GetMaxTexturesNum"));
+        t.GetSurfaceTextureName = reinterpret_cast<ModelFn_GetSurfaceTextureName>(bind("r_GetSurfaceTextureName"));
+        t.HasTexture = reinterpret_cast<ModelFn_HasTexture>(bind("r_HasTexture"));
+        return t;
+    }();
+    return table;
+}
+
+std::vector<std::string>& Messages()
+{
+    static std::vector<std::string> messages;
+    return messages;
+}
+
+int Capture(const char* message)
+{
+    Messages().emplace_back(message);
+    return 0;
+}
+
+std::string TempPath(const std::string& name)
+{
+    static const std::filesystem::path folder = [] {
+        auto p = std::filesystem::temp_directory_path() / ("tessaly-lwo-" + std::to_string(getpid()));
+        std::filesystem::create_directories(p);
+        return p;
+    }();
+    return (folder / name).string();
+}
+
+bool WriteFile(const std::string& path, const Bytes& bytes)
+{
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f)
+        return false;
+    const size_t written = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), f);
+    return std::fclose(f) == 0 && written == bytes.size();
+}
+
+Bytes ReadFile(const std::string& path)
+{
+    std::error_code error;
+    Bytes bytes(std::filesystem::file_size(path, error));
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f || std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size())
+        bytes.clear();
+    if (f)
+        std::fclose(f);
+    return bytes;
+}
+
+int LoadBytes(const Bytes& bytes, const std::string& name)
+{
+    const std::string path = TempPath(name);
+    if (!WriteFile(path, bytes))
+        return -2;
+    Messages().clear();
+    return Plugin().Load3D(path.c_str(), Capture);
+}
+
+std::unique_ptr<CModel> ExportModel(int flags)
+{
+    const ModelPluginTable& p = Plugin();
+    auto model = std::make_unique<CModel>();
+    if (!model->AllocateMeshes(p.GetSurfacesNum()))
+        return nullptr;
+    for (int i = 0; i < model->meshCount; ++i) {
+        const int corners = p.GetSurfacePolys(i) * 3;
+        if (!model->meshes[i].Allocate(corners))
+            return nullptr;
+        for (int j = 0; j < p.GetMaxTexturesNum(); ++j)
+            if (p.HasTexture(i, j) && !model->meshes[i].AllocateTexCoords(j, corners))
+                return nullptr;
+    }
+    p.ExportMD(model.get(), flags);
+    return model;
+}
+
+std::unique_ptr<CModel> LoadModel(const Bytes& bytes, int flags)
+{
+    return LoadBytes(bytes) == 0 ? ExportModel(flags) : nullptr;
+}
+
+}  // namespace lwotest
