@@ -46,7 +46,9 @@ void ShadeAt(const DrawContext& dc, int x, int y, const uint64_t* in) {
     if (x < dc.clipX0 || x >= dc.clipX1 || y < dc.clipY0 || y >= dc.clipY1) return;
     uint8_t* colourRow = dc.colour + static_cast<size_t>(y) * static_cast<size_t>(dc.colourPitch);
     uint8_t* depthRow = dc.depth ? dc.depth + static_cast<size_t>(y) * static_cast<size_t>(dc.depthPitch) : nullptr;
-    WithPixelConfig(dc, [&](auto cfg) { ShadePixel<decltype(cfg)>(dc, kFlat, colourRow, depthRow, x, y, in, 16); });
+    TexPoint texel{0, 0, 0};
+    if (dc.tex != TexKind::None) texel = ProjectTexel(dc, kFlat, in[kPlaneU], in[kPlaneV], in[kPlaneQ]);
+    WithPixelConfig(dc, [&](auto cfg) { ShadePixel<decltype(cfg)>(dc, colourRow, depthRow, x, y, in, texel, 16); });
 }
 
 int RoundToPixel(float v) { return static_cast<int>(std::floor(static_cast<double>(v) + 0.5)); }

@@ -31,12 +31,13 @@ inline uint32_t DepthValue(uint64_t v, uint64_t depthMax) {
     return static_cast<uint64_t>(z) > depthMax ? static_cast<uint32_t>(depthMax) : static_cast<uint32_t>(z);
 }
 
-// Shades pixel x of the given rows. coverage is the number of the 16
+// Shades pixel x of the given rows from its depth and colour plane values and
+// its texel point (unused when untextured). coverage is the number of the 16
 // antialiasing samples covered (16 without antialiasing): a partly covered
 // pixel is mixed with what the frame holds and does not write depth.
 template <class Cfg>
-inline void ShadePixel(const DrawContext& dc, const TriangleSetup& ts, uint8_t* colourRow, uint8_t* depthRow,
-                       int x, int y, const uint64_t* in, int coverage) {
+TESSALY_RASTER_INLINE void ShadePixel(const DrawContext& dc, uint8_t* colourRow, uint8_t* depthRow, int x, int y,
+                                      const uint64_t* in, const TexPoint& texel, int coverage) {
     uint32_t z = 0;
     if constexpr (Cfg::kDepth != DepthKind::None) {
         z = DepthValue(in[kPlaneZ], dc.depthMax);
@@ -48,7 +49,7 @@ inline void ShadePixel(const DrawContext& dc, const TriangleSetup& ts, uint8_t* 
     Rgba c{ColourChannel(in[kPlaneR]), ColourChannel(in[kPlaneG]), ColourChannel(in[kPlaneB]),
            ColourChannel(in[kPlaneA])};
     if constexpr (Cfg::kTex != TexKind::None) {
-        const uint32_t t = SampleTexture<Cfg::kTex>(dc, ts, in[kPlaneU], in[kPlaneV], in[kPlaneQ]);
+        const uint32_t t = SampleTexture<Cfg::kTex>(dc, texel);
         c.r = Modulate((t >> 16) & 255, c.r);
         c.g = Modulate((t >> 8) & 255, c.g);
         c.b = Modulate(t & 255, c.b);
@@ -91,6 +92,12 @@ inline void WithPixelConfig(const DrawContext& dc, F&& f) {
         switch (dc.tex) {
             case TexKind::Nearest: byBlend(target, depth, std::integral_constant<TexKind, TexKind::Nearest>{}); break;
             case TexKind::Bilinear: byBlend(target, depth, std::integral_constant<TexKind, TexKind::Bilinear>{}); break;
+            case TexKind::NearestAnySize:
+                byBlend(target, depth, std::integral_constant<TexKind, TexKind::NearestAnySize>{});
+                break;
+            case TexKind::BilinearAnySize:
+                byBlend(target, depth, std::integral_constant<TexKind, TexKind::BilinearAnySize>{});
+                break;
             default: byBlend(target, depth, std::integral_constant<TexKind, TexKind::None>{}); break;
         }
     };

@@ -1,5 +1,6 @@
 // The fast pixel walker: exact row spans from the edge functions, then
-// attribute planes stepped by addition across each span. Integer stepping is
+// attribute planes stepped by addition across each span and texture
+// coordinates projected once per 8-pixel segment. Integer stepping is
 // exact, so every pixel sees the same plane values the reference computes.
 #include <algorithm>
 
@@ -23,7 +24,6 @@ void FastTriangle(const DrawContext& dc, const TriangleSetup& ts) {
     const uint64_t dz = ts.plane[kPlaneZ].dx;
     const uint64_t dr = ts.plane[kPlaneR].dx, dg = ts.plane[kPlaneG].dx;
     const uint64_t db = ts.plane[kPlaneB].dx, da = ts.plane[kPlaneA].dx;
-    const uint64_t du = ts.plane[kPlaneU].dx, dv = ts.plane[kPlaneV].dx, dq = ts.plane[kPlaneQ].dx;
     for (int y = ts.minY; y <= ts.maxY; ++y) {
         int64_t lo = ts.minX, hi = ts.maxX;
         for (const EdgeFn& e : ts.edge) {
@@ -37,18 +37,34 @@ void FastTriangle(const DrawContext& dc, const TriangleSetup& ts) {
         uint8_t* depthRow = kDepth ? dc.depth + static_cast<size_t>(y) * static_cast<size_t>(dc.depthPitch) : nullptr;
         PixelInputs in;
         EvaluatePlanes(ts, static_cast<int>(lo), y, in);
-        for (int x = static_cast<int>(lo); x <= static_cast<int>(hi); ++x) {
-            ShadePixel<Cfg>(dc, ts, colourRow, depthRow, x, y, in.v, 16);
-            if constexpr (kDepth) in.v[kPlaneZ] += dz;
-            in.v[kPlaneR] += dr;
-            in.v[kPlaneG] += dg;
-            in.v[kPlaneB] += db;
-            in.v[kPlaneA] += da;
+        // Texture coordinates: exact at the ends of 8-pixel segments from the
+        // span's start, linear in between.
+        TexPoint ta{0, 0, 0};
+        if constexpr (kTex) ta = ProjectTexel(dc, ts, in.v[kPlaneU], in.v[kPlaneV], in.v[kPlaneQ]);
+        for (int a = static_cast<int>(lo); a <= static_cast<int>(hi); a += 8) {
+            const int b = a + 8 < hi ? a + 8 : static_cast<int>(hi);
+            const int len = b - a;
+            TexPoint tb = ta;
             if constexpr (kTex) {
-                in.v[kPlaneU] += du;
-                in.v[kPlaneV] += dv;
-                in.v[kPlaneQ] += dq;
+                if (len > 0) {
+                    uint64_t u, v, q;
+                    EvaluateTexPlanes(ts, b, y, u, v, q);
+                    tb = ProjectTexel(dc, ts, u, v, q);
+                }
             }
+            const int last = len == 8 ? 7 : len;
+            for (int k = 0; k <= last; ++k) {
+                const int x = a + k;
+                TexPoint t{0, 0, 0};
+                if constexpr (kTex) t = SegmentPoint(ta, tb, k, len);
+                ShadePixel<Cfg>(dc, colourRow, depthRow, x, y, in.v, t, 16);
+                if constexpr (kDepth) in.v[kPlaneZ] += dz;
+                in.v[kPlaneR] += dr;
+                in.v[kPlaneG] += dg;
+                in.v[kPlaneB] += db;
+                in.v[kPlaneA] += da;
+            }
+            ta = tb;
         }
     }
 }

@@ -38,7 +38,10 @@ void BindTexture(const Device& dev, DrawContext& dc) {
     dc.levelCount = count;
     dc.texWidth = static_cast<float>(base.width);
     dc.texHeight = static_cast<float>(base.height);
-    dc.tex = dev.state.bilinear ? TexKind::Bilinear : TexKind::Nearest;
+    bool pow2 = true;
+    for (int k = 0; k < count; ++k) pow2 = pow2 && dc.levels[k].pow2;
+    if (dev.state.bilinear) dc.tex = pow2 ? TexKind::Bilinear : TexKind::BilinearAnySize;
+    else dc.tex = pow2 ? TexKind::Nearest : TexKind::NearestAnySize;
 }
 
 }  // namespace

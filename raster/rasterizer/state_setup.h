@@ -22,7 +22,9 @@ struct TexLevel {
 
 enum class TargetKind { RGB565, RGB565Dither, XRGB8888 };
 enum class DepthKind { None, Bits16, Bits32 };
-enum class TexKind { None, Nearest, Bilinear };
+// Nearest and Bilinear: power-of-two textures (wrap by mask); the AnySize
+// variants wrap by modulo.
+enum class TexKind { None, Nearest, Bilinear, NearestAnySize, BilinearAnySize };
 
 struct DrawContext {
     // Targets.

@@ -3,11 +3,15 @@
 // blends the two nearest mip levels when minifying).
 #pragma once
 
+#include <emmintrin.h>
+
 #include <bit>
 #include <cstdint>
 
 #include "raster/rasterizer/state_setup.h"
 #include "raster/rasterizer/triangle_setup.h"
+
+#define TESSALY_RASTER_INLINE inline __attribute__((always_inline))
 
 namespace raster {
 
@@ -24,37 +28,67 @@ inline int FloorToInt(float f) {
     return i - (f < static_cast<float>(i) ? 1 : 0);
 }
 
-inline int WrapCoord(int i, int size, bool pow2) {
-    if (pow2) return i & (size - 1);
-    i %= size;
-    return i < 0 ? i + size : i;
+// Wraps a texel index into 0..size-1: by mask for power-of-two sizes.
+template <bool Pow2>
+inline int WrapCoord(int i, int size) {
+    if constexpr (Pow2) {
+        return i & (size - 1);
+    } else {
+        i %= size;
+        return i < 0 ? i + size : i;
+    }
 }
 
-inline uint32_t TexelAt(const TexLevel& l, int x, int y) {
-    x = WrapCoord(x, l.width, l.pow2);
-    y = WrapCoord(y, l.height, l.pow2);
+// Texel coordinates in fixed point: level-0 texels x 256.
+struct TexPoint {
+    int32_t u, v;
+    int32_t lod;  // level of detail, 8 fraction bits
+};
+
+// Coordinates of a level: level k of a power-of-two chain halves them; other
+// sizes scale by the level's size ratio.
+template <bool Pow2>
+inline int32_t LevelCoord(int32_t c, int level, float scale) {
+    if constexpr (Pow2) {
+        (void)scale;
+        return c >> level;
+    } else {
+        (void)level;
+        return FloorToInt(static_cast<float>(c) * scale);
+    }
+}
+
+template <bool Pow2>
+TESSALY_RASTER_INLINE uint32_t SampleNearest(const TexLevel& l, int level, int32_t u, int32_t v) {
+    const int x = WrapCoord<Pow2>(LevelCoord<Pow2>(u, level, l.scaleU) >> 8, l.width);
+    const int y = WrapCoord<Pow2>(LevelCoord<Pow2>(v, level, l.scaleV) >> 8, l.height);
     return l.texels[static_cast<size_t>(y) * static_cast<size_t>(l.width) + static_cast<size_t>(x)];
 }
 
-// u, v in level-0 texels.
-inline uint32_t SampleNearest(const TexLevel& l, float u, float v) {
-    return TexelAt(l, FloorToInt(u * l.scaleU), FloorToInt(v * l.scaleV));
-}
-
-inline uint32_t SampleBilinear(const TexLevel& l, float u, float v) {
-    // Texel centres sit at half-integer coordinates: sample at (u - 0.5, v - 0.5)
-    // with 8 fraction bits of weight.
-    const int fu = FloorToInt(u * l.scaleU * 256.0f - 128.0f);
-    const int fv = FloorToInt(v * l.scaleV * 256.0f - 128.0f);
+// Bilinear filter: per channel, (a x (256 - f) + b x f) >> 8 across x for both
+// rows, then the same down y; both rows are blended at once in 16-bit lanes.
+template <bool Pow2>
+TESSALY_RASTER_INLINE uint32_t SampleBilinear(const TexLevel& l, int level, int32_t u, int32_t v) {
+    // Texel centres sit at half-integer coordinates: sample half a texel up-left.
+    const int fu = LevelCoord<Pow2>(u, level, l.scaleU) - 128;
+    const int fv = LevelCoord<Pow2>(v, level, l.scaleV) - 128;
     const int x = fu >> 8, y = fv >> 8;
-    const uint32_t wx = static_cast<uint32_t>(fu & 255), wy = static_cast<uint32_t>(fv & 255);
-    const int x1 = WrapCoord(x + 1, l.width, l.pow2), y1 = WrapCoord(y + 1, l.height, l.pow2);
-    const int x0 = WrapCoord(x, l.width, l.pow2), y0 = WrapCoord(y, l.height, l.pow2);
+    const int wx = fu & 255, wy = fv & 255;
+    const int x0 = WrapCoord<Pow2>(x, l.width), x1 = WrapCoord<Pow2>(x + 1, l.width);
+    const int y0 = WrapCoord<Pow2>(y, l.height), y1 = WrapCoord<Pow2>(y + 1, l.height);
     const uint32_t* r0 = l.texels + static_cast<size_t>(y0) * static_cast<size_t>(l.width);
     const uint32_t* r1 = l.texels + static_cast<size_t>(y1) * static_cast<size_t>(l.width);
-    const uint32_t top = LerpArgb(r0[x0], r0[x1], wx);
-    const uint32_t bottom = LerpArgb(r1[x0], r1[x1], wx);
-    return LerpArgb(top, bottom, wy);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i left = _mm_unpacklo_epi8(
+        _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(r0[x0])), _mm_cvtsi32_si128(static_cast<int>(r1[x0]))), zero);
+    const __m128i right = _mm_unpacklo_epi8(
+        _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(r0[x1])), _mm_cvtsi32_si128(static_cast<int>(r1[x1]))), zero);
+    const __m128i h = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(left, _mm_set1_epi16(static_cast<short>(256 - wx))),
+                                                   _mm_mullo_epi16(right, _mm_set1_epi16(static_cast<short>(wx)))), 8);
+    const __m128i hb = _mm_unpackhi_epi64(h, h);
+    const __m128i r = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(h, _mm_set1_epi16(static_cast<short>(256 - wy))),
+                                                   _mm_mullo_epi16(hb, _mm_set1_epi16(static_cast<short>(wy)))), 8);
+    return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(r, r)));
 }
 
 // Level of detail with 8 fraction bits: half the log2 of the larger squared
@@ -67,29 +101,53 @@ inline int LevelOfDetail(const TriangleSetup& ts, float u, float v, float inv) {
     return (std::bit_cast<int32_t>(r) - 0x3F800000) >> 16;
 }
 
-// The texel of a pixel from its U, V, Q plane values.
-template <TexKind Kind>
-inline uint32_t SampleTexture(const DrawContext& dc, const TriangleSetup& ts, uint64_t U, uint64_t V, uint64_t Q) {
+// Perspective divide of a point's U, V, Q plane values: texel coordinates
+// and level of detail. Q is kept at or above the triangle's smallest vertex Q,
+// so points just outside a triangle (antialiased edges) stay sane.
+TESSALY_RASTER_INLINE TexPoint ProjectTexel(const DrawContext& dc, const TriangleSetup& ts, uint64_t U, uint64_t V,
+                                            uint64_t Q) {
     float q = static_cast<float>(static_cast<int64_t>(Q));
+    if (!(q >= ts.qMin)) q = ts.qMin;
     if (!(q >= 1.0f)) q = 1.0f;
     const float inv = 1.0f / q;
-    constexpr float kLimit = 4194304.0f;
+    constexpr float kLimit = 4194304.0f;  // 2^22 texels
     float u = static_cast<float>(static_cast<int64_t>(U)) * inv;
     float v = static_cast<float>(static_cast<int64_t>(V)) * inv;
     u = u < -kLimit ? -kLimit : (u > kLimit ? kLimit : u);
     v = v < -kLimit ? -kLimit : (v > kLimit ? kLimit : v);
+    int lod = dc.levelCount > 1 ? LevelOfDetail(ts, u, v, inv) : 0;
+    lod = lod < -4096 ? -4096 : (lod > 4096 ? 4096 : lod);
+    return {FloorToInt(u * 256.0f), FloorToInt(v * 256.0f), lod};
+}
+
+// Linear step between two projected points a and b, len pixels apart, at k.
+inline int32_t SegmentLerp(int32_t a, int32_t b, int k, int len) {
+    const int64_t d = static_cast<int64_t>(b) - a;
+    if (len == 8) return static_cast<int32_t>(a + ((d * k) >> 3));
+    return static_cast<int32_t>(a + (d * k) / len);
+}
+inline TexPoint SegmentPoint(const TexPoint& a, const TexPoint& b, int k, int len) {
+    if (len == 0) return a;
+    return {SegmentLerp(a.u, b.u, k, len), SegmentLerp(a.v, b.v, k, len), SegmentLerp(a.lod, b.lod, k, len)};
+}
+
+// The filtered, mip-mapped texel at a texel point.
+template <TexKind Kind>
+TESSALY_RASTER_INLINE uint32_t SampleTexture(const DrawContext& dc, const TexPoint& p) {
+    constexpr bool kPow2 = Kind == TexKind::Nearest || Kind == TexKind::Bilinear;
+    constexpr bool kNearest = Kind == TexKind::Nearest || Kind == TexKind::NearestAnySize;
     const int last = dc.levelCount - 1;
-    const int lod = last > 0 ? LevelOfDetail(ts, u, v, inv) : 0;
-    if constexpr (Kind == TexKind::Nearest) {
+    const int lod = p.lod;
+    if constexpr (kNearest) {
         int level = lod <= 128 ? 0 : (lod + 128) >> 8;  // nearest level
         if (level > last) level = last;
-        return SampleNearest(dc.levels[level], u, v);
+        return SampleNearest<kPow2>(dc.levels[level], level, p.u, p.v);
     } else {
-        if (lod <= 0) return SampleBilinear(dc.levels[0], u, v);
+        if (lod <= 0) return SampleBilinear<kPow2>(dc.levels[0], 0, p.u, p.v);
         const int level = lod >> 8;
-        if (level >= last) return SampleBilinear(dc.levels[last], u, v);
-        const uint32_t a = SampleBilinear(dc.levels[level], u, v);
-        const uint32_t b = SampleBilinear(dc.levels[level + 1], u, v);
+        if (level >= last) return SampleBilinear<kPow2>(dc.levels[last], last, p.u, p.v);
+        const uint32_t a = SampleBilinear<kPow2>(dc.levels[level], level, p.u, p.v);
+        const uint32_t b = SampleBilinear<kPow2>(dc.levels[level + 1], level + 1, p.u, p.v);
         return LerpArgb(a, b, static_cast<uint32_t>(lod & 255));
     }
 }

@@ -124,6 +124,9 @@ bool SetupTriangle(const DrawContext& dc, const ScreenVertex& va, const ScreenVe
     ts.vdy = static_cast<float>(grad[kPlaneV][1]);
     ts.qdx = static_cast<float>(grad[kPlaneQ][0]);
     ts.qdy = static_cast<float>(grad[kPlaneQ][1]);
+    double qMin = vals[kPlaneQ][0];
+    for (int i = 1; i < 3; ++i) qMin = std::min(qMin, vals[kPlaneQ][i]);
+    ts.qMin = static_cast<float>(qMin * qScale);
     return true;
 }
 

@@ -44,6 +44,7 @@ struct TriangleSetup {
     Plane plane[kPlaneCount];
     // Screen gradients of U, V and Q as floats, for the mip level of each pixel.
     float udx, udy, vdx, vdy, qdx, qdy;
+    float qMin;  // smallest vertex Q: the floor for Q at points outside the triangle
 };
 
 // Sets up triangle a, b, c (either winding). False for an empty or degenerate
@@ -61,6 +62,15 @@ inline void EvaluatePlanes(const TriangleSetup& ts, int px, int py, PixelInputs&
     const uint64_t oy = static_cast<uint64_t>(static_cast<int64_t>(py - ts.refY));
     for (int k = 0; k < kPlaneCount; ++k)
         out.v[k] = ts.plane[k].base + ox * ts.plane[k].dx + oy * ts.plane[k].dy;
+}
+
+// The texture planes alone at pixel (px, py).
+inline void EvaluateTexPlanes(const TriangleSetup& ts, int px, int py, uint64_t& u, uint64_t& v, uint64_t& q) {
+    const uint64_t ox = static_cast<uint64_t>(static_cast<int64_t>(px - ts.refX));
+    const uint64_t oy = static_cast<uint64_t>(static_cast<int64_t>(py - ts.refY));
+    u = ts.plane[kPlaneU].base + ox * ts.plane[kPlaneU].dx + oy * ts.plane[kPlaneU].dy;
+    v = ts.plane[kPlaneV].base + ox * ts.plane[kPlaneV].dx + oy * ts.plane[kPlaneV].dy;
+    q = ts.plane[kPlaneQ].base + ox * ts.plane[kPlaneQ].dx + oy * ts.plane[kPlaneQ].dy;
 }
 
 // Number of the 16 antialiasing samples (a 4 x 4 grid at 1/4-pixel spacing)
