@@ -2,6 +2,8 @@
 // libopenmpt (IT, XM, S3M, MOD and the other formats it knows).
 #include "audio/module_store.h"
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -31,13 +33,13 @@ bool ReadFile(const char* path, std::vector<unsigned char>& bytes) {
         SetError(kErrorReadModule, "%s: %s", path, std::strerror(errno));
         return false;
     }
-    long size = -1;
-    if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-    if (size < 0 || std::fseek(file, 0, SEEK_SET) != 0) {
-        SetError(kErrorReadModule, "%s: cannot determine its size", path);
+    struct stat info {};
+    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
+        SetError(kErrorReadModule, "%s: not a regular file", path);
         std::fclose(file);
         return false;
     }
+    const long long size = info.st_size;
     if (size > kMaxModuleFileBytes) {
         SetError(kErrorReadModule, "%s: larger than %ld bytes", path, kMaxModuleFileBytes);
         std::fclose(file);

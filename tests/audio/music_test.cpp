@@ -145,6 +145,9 @@ TEST_F(MusicTest, FailuresReturnNullOrFalseWithATextThatSaysWhy) {
     EXPECT_NE(LastMessage().find("Could not read module file"), std::string::npos) << LastMessage();
     EXPECT_NE(LastMessage().find(missing), std::string::npos) << LastMessage();
 
+    EXPECT_EQ(MIDASloadModule((dir_ / "music").c_str()), nullptr);  // a directory
+    EXPECT_NE(LastMessage().find("Could not read module file"), std::string::npos) << LastMessage();
+
     std::ofstream(dir_ / "music" / "notes.it") << "not a module, just some words of text\n";
     EXPECT_EQ(MIDASloadModule((dir_ / "music" / "notes.it").c_str()), nullptr);
     EXPECT_NE(LastMessage().find("Module format not recognised"), std::string::npos) << LastMessage();
