@@ -9,7 +9,6 @@
 #include <cstring>
 
 #include "app/app_state.h"
-#include "app/console_link.h"
 #include "app/scene_slots.h"
 #include "common/file_buffer.h"
 #include "tessaly/engine_api.h"
@@ -27,7 +26,7 @@ void Reply(const char* format, ...) {
     va_start(args, format);
     std::vsnprintf(g_app.message, sizeof g_app.message, format, args);
     va_end(args);
-    ConsolePrint(g_app.message);
+    r_ConsolePrintLine(g_app.message);
 }
 
 void SetAmbient(const char* arguments) {
@@ -62,5 +61,5 @@ void RunCommand(char* line) {
         ToggleBilinear();
     else
         Reply("%s", "Unknown Command!");
-    if (EngineHasConsole()) r_ConsoleCommandAccepted();
+    r_ConsoleCommandAccepted();
 }

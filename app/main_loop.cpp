@@ -2,7 +2,6 @@
 
 #include "app/app_state.h"
 #include "app/commands.h"
-#include "app/console_link.h"
 #include "app/frames.h"
 #include "app/scan_codes.h"
 #include "platform/platform.h"
@@ -35,15 +34,13 @@ void ConsoleFrame() {
         r_DrawBitmap(0, 0, 0, g_app.frameWidth, g_app.frameHeight, 0, nullptr);
     else
         r_ClearScreen(0x300000, nullptr);
-    if (EngineHasConsole()) {
-        r_ConsoleAddChar(TranslateScanCodes(T7I_GetKeyboardPointer(), T7I_GetOldKeyboardPointer()));
-        ConsoleEditingKeys();
-        int y = 0;
-        for (int i = 0; i < g_app.consoleRows - 1; ++i, y += kConsoleLineHeight)
-            r_SysPrint(r_ConsoleGetLine(i), 0, y, kConsoleTextColour);
-        y += 10;
-        r_SysPrint(r_ConsoleGetCommand(), 0, y, kConsoleTextColour);
-    }
+    r_ConsoleAddChar(TranslateScanCodes(T7I_GetKeyboardPointer(), T7I_GetOldKeyboardPointer()));
+    ConsoleEditingKeys();
+    int y = 0;
+    for (int i = 0; i < g_app.consoleRows - 1; ++i, y += kConsoleLineHeight)
+        r_SysPrint(r_ConsoleGetLine(i), 0, y, kConsoleTextColour);
+    y += 10;
+    r_SysPrint(r_ConsoleGetCommand(), 0, y, kConsoleTextColour);
     r_SwapBuffers(0);
 }
 

@@ -44,8 +44,12 @@ struct Water {
 Fire g_fire;
 Water g_water;
 
+// rand() in 0..32767 whatever the C library's own range is (glibc's reaches
+// 2^31 - 1, which would send the source row and the table values far out of range).
+int Rand15() { return std::rand() % 32768; }
+
 int RandomScaled(int range) {
-    return static_cast<int>(static_cast<double>(std::rand()) / 32767.0 * range);
+    return static_cast<int>(static_cast<double>(Rand15()) / 32767.0 * range);
 }
 
 void SetUpFire() {

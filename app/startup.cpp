@@ -9,7 +9,6 @@
 
 #include "app/app_state.h"
 #include "app/commands.h"
-#include "app/console_link.h"
 #include "app/launcher_options.h"
 #include "app/main_loop.h"
 #include "app/procedural_textures.h"
@@ -114,7 +113,7 @@ int StartUp() {
     char flags = 0;
     r_GetVideoModeData(g_app.card, g_app.mode, &g_app.frameWidth, &g_app.frameHeight, &bits, &flags);
     g_app.consoleRows = g_app.frameHeight / 15 - 1;
-    if (EngineHasConsole()) r_ConsoleInit(g_app.consoleRows - 1, 25, 256);
+    r_ConsoleInit(g_app.consoleRows - 1, 25, 256);
     r_ClearScreen(0, nullptr);
     r_SysPrint("Initializing, Please Wait...", 5, 5, 0xff00);
     r_SwapBuffers(0);

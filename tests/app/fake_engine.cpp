@@ -1,0 +1,294 @@
+#include "fake_engine.h"
+
+#include <cctype>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+#include "platform/platform.h"
+
+namespace fake {
+
+Engine g_engine;
+
+void Reset() { g_engine = Engine{}; }
+
+int Engine::CountCalls(const std::string& prefix) const {
+    int n = 0;
+    for (const std::string& call : calls)
+        if (call.rfind(prefix, 0) == 0) ++n;
+    return n;
+}
+
+int Engine::FindCall(const std::string& prefix, int from) const {
+    for (size_t i = static_cast<size_t>(from < 0 ? 0 : from); i < calls.size(); ++i)
+        if (calls[i].rfind(prefix, 0) == 0) return static_cast<int>(i);
+    return -1;
+}
+
+}  // namespace fake
+
+using fake::g_engine;
+
+namespace {
+
+void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+void Log(const char* format, ...) {
+    char text[512];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    g_engine.calls.emplace_back(text);
+}
+
+fake::Model* FindModel(int handle) {
+    if (handle < 0 || handle >= static_cast<int>(g_engine.models.size())) return nullptr;
+    return g_engine.models[static_cast<size_t>(handle)].get();
+}
+
+void UpperCase(char* text) {
+    for (; *text; ++text) *text = static_cast<char>(std::toupper(static_cast<unsigned char>(*text)));
+}
+
+}  // namespace
+
+// ---- raster link and pass-throughs ----
+int r_LinkRaster(const char* name, r_MsgCallback) { Log("r_LinkRaster %s", name); return 0; }
+int r_FreeRaster(r_MsgCallback) { Log("r_FreeRaster"); return 0; }
+int r_GetSysInfo(void) { Log("r_GetSysInfo"); return 0; }
+int r_InitEngine(int card, int mode, int device, PlatWindow** window, int flags, r_MsgCallback) {
+    Log("r_InitEngine %d %d %d %d %s", card, mode, device, flags, window ? "window" : "null");
+    return flags == 2 ? g_engine.windowedResult : 0;
+}
+int r_DeinitEngine(void) { Log("r_DeinitEngine"); return 0; }
+int r_SetViewportArea(float l, float t, float r, float b, r_MsgCallback) {
+    Log("r_SetViewportArea %g %g %g %g", l, t, r, b);
+    return 0;
+}
+int r_ClearScreen(uint32_t colour, r_MsgCallback) { Log("r_ClearScreen %#x", colour); return 0; }
+int r_ClearZBuffer(float depth, r_MsgCallback) { Log("r_ClearZBuffer %g", depth); return 0; }
+int r_SwapBuffers(int) {
+    Log("r_SwapBuffers");
+    ++g_engine.swaps;
+    if (g_engine.swaps == g_engine.quitAtSwap) plat_PostMessage(PLAT_MSG_QUIT, g_engine.quitCode);
+    plat_FramePresented(nullptr, g_engine.frameWidth, g_engine.frameHeight, 0);
+    return 0;
+}
+int r_SetFrustum(float f, float a, float n, float d, r_MsgCallback) {
+    Log("r_SetFrustum %g %g %g %g", f, a, n, d);
+    return 0;
+}
+int r_SimpleTLRender(const TLVertex*, int, int, int) { return 0; }
+int r_TransformIntoCamSpace(const Vector3*, Vector3*, int, Matrix44, int) { return 0; }
+int r_AllocMaxVtcs(int count, r_MsgCallback) { Log("r_AllocMaxVtcs %d", count); return 0; }
+int r_FreeAllocatedVtcs(r_MsgCallback) { return 0; }
+int r_SetRenderState(int code, int value) { Log("r_SetRenderState %d %d", code, value); return 0; }
+int r_DrawBitmap(int handle, int x, int y, int w, int h, unsigned flags, r_MsgCallback) {
+    Log("r_DrawBitmap %d %d %d %d %d %u", handle, x, y, w, h, flags);
+    return 0;
+}
+int r_SysPrint(const char* text, int x, int y, uint32_t colour) {
+    Log("r_SysPrint %s|%d %d %#x", text ? text : "(null)", x, y, colour);
+    return 0;
+}
+int r_SeekMode(int card, int w, int h, int bits, int hardware) {
+    Log("r_SeekMode %d %d %d %d %d", card, w, h, bits, hardware);
+    const auto& modes = hardware ? g_engine.hardwareModes : g_engine.anyModes;
+    auto it = modes.find(card);
+    return it == modes.end() ? -1 : it->second;
+}
+void* r_LockZBufferPointer(int*, int*) { return nullptr; }
+int r_ReleaseZBufferPointer(void) { return 0; }
+int r_GetCardsNum(void) { return g_engine.cards; }
+int r_GetVideoModesNum(int) { return 1; }
+int r_GetVideoModeData(int card, int mode, int* w, int* h, int* bits, char*) {
+    Log("r_GetVideoModeData %d %d", card, mode);
+    *w = g_engine.frameWidth;
+    *h = g_engine.frameHeight;
+    *bits = 16;
+    return 0;
+}
+const char* r_GetVideoModeDataStr(int, int) { return ""; }
+
+// ---- model store ----
+int r_AllocMaxModels(int capacity, r_MsgCallback) { Log("r_AllocMaxModels %d", capacity); return 0; }
+// The models stay until fake::Reset, so tests can look at them after a run.
+int r_FreeAllocatedModels(r_MsgCallback) { Log("r_FreeAllocatedModels"); return 0; }
+int r_LoadModel(int, char* name, const char* modelDir, const char*, int, r_MsgCallback cb) {
+    UpperCase(name);
+    for (size_t i = 0; i < g_engine.models.size(); ++i)
+        if (g_engine.models[i]->name == name) return static_cast<int>(i);
+    char path[2048];
+    char resolved[2048];
+    std::snprintf(path, sizeof path, "%s%s", modelDir, name);
+    if (!plat_ResolvePath(path, resolved, sizeof resolved) ||
+        static_cast<int>(g_engine.models.size()) >= g_engine.modelCapacity) {
+        if (cb) cb("r_LoadModel : not loaded\n");
+        return -1;
+    }
+    auto model = std::make_unique<fake::Model>();
+    model->name = name;
+    auto names = g_engine.meshNames.find(name);
+    const std::vector<std::string> meshNames =
+        names != g_engine.meshNames.end() ? names->second : std::vector<std::string>{"Default"};
+    for (const std::string& meshName : meshNames) {
+        auto mesh = std::make_unique<CMesh>();
+        std::snprintf(mesh->name, sizeof mesh->name, "%s", meshName.c_str());
+        mesh->Allocate(g_engine.meshVertices);
+        mesh->AllocateTexCoords(0, g_engine.meshVertices);
+        mesh->vertexCount = g_engine.meshVertices;
+        mesh->textureVelocity[0][0] = 0.25f;
+        mesh->textureVelocity[0][1] = -0.5f;
+        model->meshes.push_back(std::move(mesh));
+    }
+    g_engine.models.push_back(std::move(model));
+    Log("r_LoadModel %s -> %d", name, static_cast<int>(g_engine.models.size()) - 1);
+    return static_cast<int>(g_engine.models.size()) - 1;
+}
+int r_CopyModel(int, int, r_MsgCallback) { return -1; }
+Vector3 r_GetModelCenter(int handle) {
+    const fake::Model* m = FindModel(handle);
+    return m ? m->centre : Vector3{0, 0, 0};
+}
+float r_GetModelRadius(int handle) {
+    const fake::Model* m = FindModel(handle);
+    return m ? m->radius : 0.0f;
+}
+int r_GetSurfNum(int) { return 0; }
+const char* r_GetSurfName(int, int) { return ""; }
+int r_GetSurfTexturesNum(int, int) { return 0; }
+int r_GetSurfTextureIdx(int, int, int) { return -1; }
+int r_GetMeshesNum(int handle, r_MsgCallback) {
+    const fake::Model* m = FindModel(handle);
+    return m ? static_cast<int>(m->meshes.size()) : -1;
+}
+CMesh* r_GetMeshPointer(int handle, int mesh, r_MsgCallback) {
+    fake::Model* m = FindModel(handle);
+    if (!m || mesh < 0 || mesh >= static_cast<int>(m->meshes.size())) return nullptr;
+    return m->meshes[static_cast<size_t>(mesh)].get();
+}
+
+// ---- texture and image stores ----
+int r_AllocMaxTextures(int capacity, r_MsgCallback) { Log("r_AllocMaxTextures %d", capacity); return 0; }
+int r_FreeAllocatedTextures(r_MsgCallback) { Log("r_FreeAllocatedTextures"); return 0; }
+int r_AllocMaxImages(int capacity, r_MsgCallback) { Log("r_AllocMaxImages %d", capacity); return 0; }
+int r_FreeAllocatedImages(r_MsgCallback) { Log("r_FreeAllocatedImages"); return 0; }
+int r_LoadTexture(int handle, char* name, const char* dir, int flags, r_MsgCallback) {
+    Log("r_LoadTexture %d %s %s %#x", handle, name, dir, flags);
+    return handle;
+}
+int r_LoadImage(int handle, const char* name, const char* dir, int flags, r_MsgCallback) {
+    Log("r_LoadImage %d %s %s %#x", handle, name, dir, flags);
+    return 0;
+}
+int r_AddTexture(int handle, unsigned w, unsigned h, int bits, const uint8_t* texels, const char* name,
+                 unsigned flags, r_MsgCallback) {
+    if (handle >= 0 && handle < 3) ++g_engine.addTextureCalls[handle];
+    if (handle == 2) {
+        g_engine.lastWater.assign(texels, texels + static_cast<size_t>(w) * h * 3);
+        g_engine.lastWaterWidth = static_cast<int>(w);
+    }
+    if (g_engine.addTextureCalls[handle < 0 || handle > 2 ? 0 : handle] == 1)
+        Log("r_AddTexture %d %u %u %d %s %#x", handle, w, h, bits, name, flags);
+    return handle;
+}
+int r_GetTexturesNum(void) { return 3; }
+const char* r_GetTextureName(int) { return ""; }
+int r_GetTextureData(int, int*, int*, int*) { return -1; }
+const char* r_GetTextureDataStr(int) { return ""; }
+uint8_t* r_LockTexturePointer(int handle, int* w, int* h, int* pitch, int* bits) {
+    Log("r_LockTexturePointer %d", handle);
+    if (handle != 2 || g_engine.lake.empty()) return nullptr;
+    *w = g_engine.lakeWidth;
+    *h = g_engine.lakeHeight;
+    *pitch = g_engine.lakeWidth * 3;
+    *bits = 24;
+    return g_engine.lake.data();
+}
+int r_ReleaseTexturePointer(int handle, int writeBack) {
+    Log("r_ReleaseTexturePointer %d %d", handle, writeBack);
+    return 0;
+}
+
+// ---- mesh drawing ----
+int r_SetCamMatrix(const Matrix44* camera) {
+    g_engine.camera = *camera;
+    g_engine.drawnHandles.clear();
+    g_engine.drawnMatrices.clear();
+    return 0;
+}
+int r_DrawCMeshData(int handle, Matrix44 model, int) {
+    g_engine.drawnHandles.push_back(handle);
+    g_engine.drawnMatrices.push_back(model);
+    return 0;
+}
+int r_AllocMaxAlphaMeshes(int capacity) { Log("r_AllocMaxAlphaMeshes %d", capacity); return 0; }
+int r_FreeAllocatedAlphaMeshes(void) { Log("r_FreeAllocatedAlphaMeshes"); return 0; }
+int r_FlushAlphaMeshes(void) { return 0; }
+
+// ---- lighting front ----
+int r_AllocMaxLights(int lights, int colours, r_MsgCallback cb) {
+    Log("r_AllocMaxLights %d %d %s", lights, colours, cb ? "silent" : "null");
+    return 0;
+}
+int r_FreeAllocatedLights(r_MsgCallback) { Log("r_FreeAllocatedLights"); return 0; }
+int r_AddLight(const Matrix44*, const float*, float, int, uint8_t, int) { return 0; }
+int r_KillLight(int) { return 0; }
+int r_KillAllLights(void) { Log("r_KillAllLights"); return 0; }
+int r_SetAmbient(float r, float g, float b) { Log("r_SetAmbient %g %g %g", r, g, b); return 0; }
+int r_LightMesh(CMesh*, const Matrix44*, uint32_t*, uint32_t*, int) { return 0; }
+int r_ResetSBMIllum(CMesh*, float) { return 0; }
+int r_AddModelLights(int handle, const Matrix44*, int) { Log("r_AddModelLights %d", handle); return 0; }
+int r_PreIllumModel(int handle, const Matrix44*, r_MsgCallback) { Log("r_PreIllumModel %d", handle); return 0; }
+int r_ResetModelIllum(int handle, r_MsgCallback) { Log("r_ResetModelIllum %d", handle); return 0; }
+
+// ---- 2D effects ----
+int r_Render2DFX(int, Vector3, float, float, uint32_t, int, int, r_MsgCallback) { return 0; }
+int r_RenderFlare(int, Vector3, float, float, uint32_t, int, int, r_MsgCallback) { return 0; }
+void r_RenderLightEffects(void) { Log("r_RenderLightEffects"); }
+
+// ---- console ----
+namespace {
+char g_command[256];
+bool g_commandReady = false;
+}  // namespace
+int r_ConsoleInit(int lines, int history, int width) {
+    Log("r_ConsoleInit %d %d %d", lines, history, width);
+    g_command[0] = '\0';
+    return 0;
+}
+int r_ConsoleDeInit(void) { return 0; }
+int r_ConsoleClear(void) { return 0; }
+int r_ConsoleSetCursorCharacter(int) { return 0; }
+int r_ConsolePrintLine(const char* text) {
+    g_engine.consoleLines.emplace_back(text);
+    return 0;
+}
+int r_ConsoleAddChar(int c) {
+    if (c == 13) {
+        g_commandReady = true;
+    } else if (c >= 32 && c < 127) {
+        const size_t n = std::strlen(g_command);
+        if (n + 1 < sizeof g_command) {
+            g_command[n] = static_cast<char>(c);
+            g_command[n + 1] = '\0';
+        }
+    }
+    return 0;
+}
+const char* r_ConsoleGetLine(int) { return ""; }
+char* r_ConsoleGetCommand(void) { return g_command; }
+int r_ConsoleHasCommandAvailable(void) { return g_commandReady ? 1 : 0; }
+int r_ConsoleCommandAccepted(void) {
+    Log("r_ConsoleCommandAccepted");
+    g_commandReady = false;
+    g_command[0] = '\0';
+    return 0;
+}
+
+// ---- screenshots ----
+int r_ScreenShot(const char* prefix, const char* extension, const char* dir, int, r_MsgCallback) {
+    Log("r_ScreenShot %s %s %s", prefix, extension, dir);
+    return 0;
+}
