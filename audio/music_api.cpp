@@ -75,6 +75,7 @@ int MIDASstartup(void) {
     return 1;
 }
 
+// The buffer options shape the sound-card output opened by the next MIDASinit.
 int MIDASsetOption(int option, int value) {
     if (!RequireStarted()) return 0;
     switch (option) {
