@@ -226,8 +226,7 @@ TESSALY_EXPORT int r_InitEngine(int card, int mode, int device, PlatWindow** win
     // Texture formats of the device in use; initial render states: counter-
     // clockwise culling, Gouraud, solid fill, dithering on, no texture.
     dev.textureFormats = c.devices[device].textureFormats;
-    dev.state = RasterState{};
-    dev.state.texture = -1;
+    ResetRenderStates();
     dev.inScene = false;
 
     dev.card = card;

@@ -226,7 +226,7 @@ bool CreatePresenter(const char*& failedStep);
 void DestroyPresenter();
 // Shows the front surface (full screen) or the back surface (windowed) now.
 void PresentVisible();
-// Drops the back-buffer and texture lock copies (deinitialisation, store release).
+// Releases the back-buffer copy and the frame-capture buffer (deinitialisation).
 void DropBackBufferCopy();
 
 // ---- text (text_font.cpp) ----

@@ -24,13 +24,13 @@ namespace {
 
 class RasterInternal : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
+    void SetUp() override {
         PlatOptions options{};
         options.headless = 1;
         ASSERT_EQ(plat_Configure(&options), 0);
         ASSERT_EQ(GetSysInfo(), 1);
+        ASSERT_EQ(r_AllocMaxTextures(8, nullptr), 0);
     }
-    void SetUp() override { ASSERT_EQ(r_AllocMaxTextures(8, nullptr), 0); }
     void TearDown() override {
         r_FreeAllocatedTextures(nullptr);
         r_DeInitEngine();
@@ -42,44 +42,35 @@ TEST_F(RasterInternal, MipChainLevelCountsFollowTheSmallerSide) {
     struct Case {
         unsigned w, h, flags;
         size_t levels;
-    } cases[] = {{256, 256, 0, 9}, {256, 64, 0, 7}, {32, 64, 0, 6}, {64, 64, 0, 7},
-                 {1, 1, 0, 1},     {5, 3, 0, 2},    {256, 256, TEXTURE_NOMIPMAP, 1}};
+    } cases[] = {{256, 256, 0, 9}, {256, 64, 0, 7}, {32, 64, 0, 6}, {5, 3, 0, 2}, {256, 256, TEXTURE_NOMIPMAP, 1}};
     for (const Case& c : cases) {
         std::vector<uint8_t> texels(size_t(c.w) * c.h * 3, 50);
         ASSERT_EQ(r_AddTexture(0, c.w, c.h, 24, texels.data(), "T", c.flags, nullptr), 0);
-        const raster::Texture& t = Tex(0);
-        ASSERT_EQ(t.levels.size(), c.levels) << c.w << "x" << c.h;
-        for (size_t k = 0; k < t.levels.size(); ++k) {
-            EXPECT_EQ(t.levels[k].width, int(c.w >> k));
-            EXPECT_EQ(t.levels[k].height, int(c.h >> k));
-            EXPECT_EQ(t.levels[k].texels.size(), size_t(c.w >> k) * (c.h >> k));
-        }
+        ASSERT_EQ(Tex(0).levels.size(), c.levels) << c.w << "x" << c.h;
+        const raster::TextureLevel& last = Tex(0).levels.back();
+        EXPECT_EQ(last.width, int(c.w >> (c.levels - 1)));
+        EXPECT_EQ(last.texels.size(), size_t(c.w >> (c.levels - 1)) * (c.h >> (c.levels - 1)));
     }
 }
 
-TEST_F(RasterInternal, MipLevelsAreTruncatingBoxFilters) {
-    // 4x2: the top-left 2x2 block holds 10, 11, 12, 13 in every channel.
+TEST_F(RasterInternal, MipLevelsAreTruncatingBoxFiltersAndKeepAlpha) {
+    // 4x2 grey: the left 2x2 block holds 10, 11, 12, 13, the right one 200, 201, 202, 204.
     const uint8_t values[8] = {10, 11, 200, 201, 12, 13, 202, 204};
     uint8_t texels[8 * 3];
-    for (int i = 0; i < 8; ++i) texels[3 * i] = texels[3 * i + 1] = texels[3 * i + 2] = values[i];
+    for (int i = 0; i < 24; ++i) texels[i] = values[i / 3];
     ASSERT_EQ(r_AddTexture(-1, 4, 2, 24, texels, "T", 0, nullptr), 0);
-    const raster::Texture& t = Tex(0);
-    ASSERT_EQ(t.levels.size(), 2u);
-    EXPECT_EQ(t.levels[0].texels[1], 0xFF0B0B0Bu);  // 24-bit sources are opaque
-    EXPECT_EQ(t.levels[1].texels[0], 0xFF0B0B0Bu);  // (10 + 11 + 12 + 13) / 4 = 11
-    EXPECT_EQ(t.levels[1].texels[1], 0xFFC9C9C9u);  // 807 / 4 = 201
-}
+    ASSERT_EQ(Tex(0).levels.size(), 2u);
+    EXPECT_EQ(Tex(0).levels[0].texels[1], 0xFF0B0B0Bu);  // 24-bit sources are opaque
+    EXPECT_EQ(Tex(0).levels[1].texels[0], 0xFF0B0B0Bu);  // 46 / 4 = 11
+    EXPECT_EQ(Tex(0).levels[1].texels[1], 0xFFC9C9C9u);  // 807 / 4 = 201
 
-TEST_F(RasterInternal, ThirtyTwoBitTexturesKeepTheirAlpha) {
-    // Red, green, blue, alpha per pixel.
-    const uint8_t texels[4 * 4] = {1, 2, 3, 0, 4, 5, 6, 100, 7, 8, 9, 201, 10, 11, 12, 255};
-    ASSERT_EQ(r_AddTexture(3, 2, 2, 32, texels, "A", 0, nullptr), 3);
+    // 32-bit sources: red, green, blue, alpha per pixel; alpha is kept and filtered.
+    const uint8_t rgba[4 * 4] = {1, 2, 3, 0, 4, 5, 6, 100, 7, 8, 9, 201, 10, 11, 12, 255};
+    ASSERT_EQ(r_AddTexture(3, 2, 2, 32, rgba, "A", 0, nullptr), 3);
     const raster::Texture& t = Tex(3);
-    ASSERT_EQ(t.levels.size(), 2u);
     EXPECT_EQ(t.levels[0].texels[0], 0x00010203u);
     EXPECT_EQ(t.levels[0].texels[1], 0x64040506u);
-    EXPECT_EQ(t.levels[0].texels[2], 0xC9070809u);
-    EXPECT_EQ(t.levels[1].texels[0], (139u << 24) | 0x00050607u);  // alpha (0+100+201+255)/4
+    EXPECT_EQ(t.levels[1].texels[0], 0x8B050607u);  // alpha 556 / 4 = 139
 
     // A write-back through the 24-bit lock changes colour only, and level 0 only.
     int w, h, pitch, bits;
@@ -88,38 +79,29 @@ TEST_F(RasterInternal, ThirtyTwoBitTexturesKeepTheirAlpha) {
     copy[3] = 0xEE;  // blue of pixel (1, 0)
     r_ReleaseTexturePointer(3, 1);
     EXPECT_EQ(t.levels[0].texels[1], 0x640405EEu);
-    EXPECT_EQ(t.levels[1].texels[0], (139u << 24) | 0x00050607u);
+    EXPECT_EQ(t.levels[1].texels[0], 0x8B050607u);
 }
 
 TEST_F(RasterInternal, ViewportDescriptionAndClearRectangle) {
     PlatWindow* window = nullptr;
     ASSERT_EQ(r_InitEngine(0, r_SeekMode(0, 640, 480, 16, 0), 0, &window, EXCLUSIVEFULLSCREEN, nullptr), 0);
     const raster::ViewportState& vp = raster::GetDevice().viewport;
-    for (auto area : {std::vector<float>{0, 0, 1, 1}, {-0.5f, 0, 2, 1}, {std::nanf(""), 0, std::nanf(""), 1}}) {
-        r_SetViewportArea(area[0], area[1], area[2], area[3], nullptr);
-        EXPECT_EQ(vp.x, 0);
-        EXPECT_EQ(vp.y, 0);
-        EXPECT_EQ(vp.width, 640);
-        EXPECT_EQ(vp.height, 480);
-        EXPECT_FLOAT_EQ(vp.clipX, -1.0f);
-        EXPECT_FLOAT_EQ(vp.clipY, 1.0f);
-        EXPECT_FLOAT_EQ(vp.clipWidth, 2.0f);
-        EXPECT_FLOAT_EQ(vp.clipHeight, 2.0f);
-        EXPECT_EQ(vp.clearRight, 640);
-        EXPECT_EQ(vp.clearBottom, 480);
-    }
+    r_SetViewportArea(-0.5f, 0, 2, std::nanf(""), nullptr);
+    EXPECT_EQ(vp.width * 1000 + vp.height, 640480);
+    EXPECT_FLOAT_EQ(vp.clipY, 1.0f);
+    EXPECT_FLOAT_EQ(vp.clipHeight, 2.0f);
     r_SetViewportArea(0, 0, 0.5f, 1, nullptr);
-    EXPECT_EQ(vp.width, 320);
-    EXPECT_EQ(vp.height, 480);
+    EXPECT_EQ(vp.width * 1000 + vp.height, 320480);
+    EXPECT_FLOAT_EQ(vp.clipX, -1.0f);
     EXPECT_FLOAT_EQ(vp.clipY, 2.0f);
+    EXPECT_FLOAT_EQ(vp.clipWidth, 2.0f);
     EXPECT_FLOAT_EQ(vp.clipHeight, 4.0f);
     r_SetViewportArea(0.25f, 0.5f, 0.75f, 1, nullptr);
     EXPECT_EQ(vp.clearLeft, 160);
     EXPECT_EQ(vp.clearTop, 240);
     EXPECT_EQ(vp.clearRight, 480);
     EXPECT_EQ(vp.clearBottom, 480);
-    // Far outside the frame: defined values, nothing cleared inside.
-    r_SetViewportArea(INFINITY, 1e30f, 1, 1, nullptr);
+    r_SetViewportArea(INFINITY, 1e30f, 1, 1, nullptr);  // defined values, nothing inside the frame
     EXPECT_GE(vp.clearLeft, 640);
 }
 
