@@ -10,37 +10,24 @@
 
 namespace lwotest {
 
-Bytes& Bytes::U16(uint32_t v)
-{
-    push_back(uint8_t(v >> 8));
-    push_back(uint8_t(v));
-    return *this;
-}
-
+Bytes& Bytes::U16(uint32_t v) { push_back(uint8_t(v >> 8)); push_back(uint8_t(v)); return *this; }
 Bytes& Bytes::U32(uint32_t v) { return U16(v >> 16).U16(v & 0xFFFF); }
 Bytes& Bytes::F32(float v) { return U32(std::bit_cast<uint32_t>(v)); }
-
 Bytes& Bytes::Id(const char* id)
 {
     for (int i = 0; i < 4; ++i)
         push_back(uint8_t(id[i]));
     return *this;
 }
+Bytes& Bytes::Add(const Bytes& more) { insert(end(), more.begin(), more.end()); return *this; }
+Bytes& Bytes::Sub(const char* id, const Bytes& body) { return Id(id).U16(uint32_t(body.size())).Add(body); }
 
 Bytes& Bytes::Text(const std::string& text)
 {
-    for (char c : text)
-        push_back(uint8_t(c));
+    insert(end(), text.begin(), text.end());
     push_back(0);
     if (text.size() % 2 == 0)
         push_back(0);
-    return *this;
-}
-
-Bytes& Bytes::Add(const Bytes& more)
-{
-    for (uint8_t b : more)
-        push_back(b);
     return *this;
 }
 
@@ -51,8 +38,6 @@ Bytes& Bytes::Chunk(const char* id, const Bytes& body)
         push_back(0);
     return *this;
 }
-
-Bytes& Bytes::Sub(const char* id, const Bytes& body) { return Id(id).U16(uint32_t(body.size())).Add(body); }
 
 Bytes Names(const std::vector<std::string>& names)
 {
@@ -82,8 +67,10 @@ Bytes Polygons(const std::vector<Polygon>& polygons)
     return b;
 }
 
+Bytes U16(uint16_t v) { return Bytes().U16(v); }
+Bytes F32(float v) { return Bytes().F32(v); }
+Bytes Text(const std::string& s) { return Bytes().Text(s); }
 Bytes Vec(float x, float y, float z) { return Bytes().F32(x).F32(y).F32(z); }
-
 Bytes Lwob(const Bytes& chunks, const char* type) { return Bytes().Id("FORM").U32(uint32_t(4 + chunks.size())).Id(type).Add(chunks); }
 
 std::vector<Vector3> CubePoints(float h)
@@ -93,8 +80,7 @@ std::vector<Vector3> CubePoints(float h)
 
 std::vector<Polygon> CubeQuads(int16_t s)
 {
-    return {{{0, 3, 2, 1}, s}, {{4, 5, 6, 7}, s}, {{0, 1, 5, 4}, s},
-            {{2, 3, 7, 6}, s}, {{1, 2, 6, 5}, s}, {{0, 4, 7, 3}, s}};
+    return {{{0, 3, 2, 1}, s}, {{4, 5, 6, 7}, s}, {{0, 1, 5, 4}, s}, {{2, 3, 7, 6}, s}, {{1, 2, 6, 5}, s}, {{0, 4, 7, 3}, s}};
 }
 
 const ModelPluginTable& Plugin()
@@ -110,16 +96,14 @@ const ModelPluginTable& Plugin()
             }
             return symbol;
         };
-        ModelPluginTable t;
-        t.Load3D = reinterpret_cast<ModelFn_Load3D>(bind("r_Load3D"));
-        t.ExportMD = reinterpret_cast<ModelFn_ExportMD>(bind("r_ExportMD"));
-        t.ExportMD2 = reinterpret_cast<ModelFn_ExportMD2>(bind("r_ExportMD2"));
-        t.GetSurfacesNum = reinterpret_cast<ModelFn_GetSurfacesNum>(bind("r_GetSurfacesNum"));
-        t.GetSurfacePolys = reinterpret_cast<ModelFn_GetSurfacePolys>(bind("r_GetSurfacePolys"));
-        t.GetMaxTexturesNum = reinterpret_cast<ModelFn_GetMaxTexturesNum>(bind("r_GetMaxTexturesNum"));
-        t.GetSurfaceTextureName = reinterpret_cast<ModelFn_GetSurfaceTextureName>(bind("r_GetSurfaceTextureName"));
-        t.HasTexture = reinterpret_cast<ModelFn_HasTexture>(bind("r_HasTexture"));
-        return t;
+        return ModelPluginTable{reinterpret_cast<ModelFn_Load3D>(bind("r_Load3D")),
+                                reinterpret_cast<ModelFn_ExportMD>(bind("r_ExportMD")),
+                                reinterpret_cast<ModelFn_ExportMD2>(bind("r_ExportMD2")),
+                                reinterpret_cast<ModelFn_GetSurfacesNum>(bind("r_GetSurfacesNum")),
+                                reinterpret_cast<ModelFn_GetSurfacePolys>(bind("r_GetSurfacePolys")),
+                                reinterpret_cast<ModelFn_GetMaxTexturesNum>(bind("r_GetMaxTexturesNum")),
+                                reinterpret_cast<ModelFn_GetSurfaceTextureName>(bind("r_GetSurfaceTextureName")),
+                                reinterpret_cast<ModelFn_HasTexture>(bind("r_HasTexture"))};
     }();
     return table;
 }
@@ -149,31 +133,15 @@ std::string TempPath(const std::string& name)
 bool WriteFile(const std::string& path, const Bytes& bytes)
 {
     FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f)
-        return false;
-    const size_t written = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), f);
-    return std::fclose(f) == 0 && written == bytes.size();
-}
-
-Bytes ReadFile(const std::string& path)
-{
-    std::error_code error;
-    Bytes bytes(std::filesystem::file_size(path, error));
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f || std::fread(bytes.data(), 1, bytes.size(), f) != bytes.size())
-        bytes.clear();
-    if (f)
-        std::fclose(f);
-    return bytes;
+    const size_t written = f && !bytes.empty() ? std::fwrite(bytes.data(), 1, bytes.size(), f) : 0;
+    return f && std::fclose(f) == 0 && written == bytes.size();
 }
 
 int LoadBytes(const Bytes& bytes, const std::string& name)
 {
     const std::string path = TempPath(name);
-    if (!WriteFile(path, bytes))
-        return -2;
     Messages().clear();
-    return Plugin().Load3D(path.c_str(), Capture);
+    return WriteFile(path, bytes) ? Plugin().Load3D(path.c_str(), Capture) : -2;
 }
 
 std::unique_ptr<CModel> ExportModel(int flags)

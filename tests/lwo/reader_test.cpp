@@ -3,9 +3,6 @@
 
 #include <array>
 #include <cmath>
-#include <cstring>
-#include <set>
-#include <tuple>
 
 #include "lwo_test_support.h"
 
@@ -23,13 +20,6 @@ std::vector<Tri> Triangles(const CMesh& m)  // source points of a mesh exported 
     return out;
 }
 
-const std::vector<Vector3> kSquare = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
-
-double SignedArea(const Vector3& a, const Vector3& b, const Vector3& c)  // seen from +z
-{
-    return 0.5 * ((double(b.x) - a.x) * (double(c.y) - a.y) - (double(b.y) - a.y) * (double(c.x) - a.x));
-}
-
 }  // namespace
 
 TEST(LwoReader, MessagesAndFilesThatAreNoLwob)
@@ -40,16 +30,15 @@ TEST(LwoReader, MessagesAndFilesThatAreNoLwob)
     EXPECT_EQ(Messages(), std::vector<std::string>{"Lwo.dll Load3D : Error, could not open " + missing + "\n"});
     EXPECT_EQ(Plugin().Load3D(missing.c_str(), nullptr), -1);
 
-    ASSERT_EQ(LoadBytes(Lwob(Bytes().Chunk("SRFS", Names({"A", "B"}))), "two.lwo"), 0);
+    const Bytes srfs = Bytes().Chunk("SRFS", Names({"A", "B"}));
+    ASSERT_EQ(LoadBytes(Lwob(srfs), "two.lwo"), 0);
     EXPECT_EQ(Messages(), std::vector<std::string>{"Lwo.dll Load3D : Loaded " + TempPath("two.lwo") + "\n"});
     EXPECT_EQ(Plugin().GetSurfacesNum(), 2);
     EXPECT_EQ(Plugin().GetMaxTexturesNum(), 8);
-
-    // Not FORM, not LWOB, too short: a warning box, zero surfaces, still 0.
-    Bytes notForm = Lwob(Bytes().Chunk("SRFS", Names({"A"})));
+    // Not FORM, not LWOB, too short: a warning box, zero surfaces, result 0.
+    Bytes notForm = Lwob(srfs);
     notForm[0] = 'X';
-    for (const Bytes& b : {notForm, Lwob(Bytes().Chunk("SRFS", Names({"A"})), "LWO2"), Bytes{'F', 'O', 'R'},
-                           Bytes{'F', 'O', 'R', 'M', 0, 0}}) {
+    for (const Bytes& b : {notForm, Lwob(srfs, "LWO2"), Bytes{'F', 'O', 'R'}, Bytes{'F', 'O', 'R', 'M', 0, 0}}) {
         EXPECT_EQ(LoadBytes(b), 0);
         EXPECT_EQ(Plugin().GetSurfacesNum(), 0);
     }
@@ -63,15 +52,13 @@ TEST(LwoReader, PolygonsFanInFileOrderOntoTheirSurfaces)
     const Bytes file = Lwob(Bytes()
                                 .Chunk("SRFS", Names({"A", "B"}))
                                 .Chunk("CRAP", Bytes{1, 2, 3})
-                                .Chunk("POLS", Polygons({{{0, 1, 2, 3}, 1}, {{0, 1, 2, 3, 4}, 2}, {{4, 2, 0}, 1},
-                                                         {{1, 2, 3}, 0}}))
+                                .Chunk("POLS", Polygons({{{0, 1, 2, 3}, 1}, {{0, 1, 2, 3, 4}, 2}, {{4, 2, 0}, 1}, {{1, 2, 3}, 0}}))
                                 .Chunk("PNTS", Points({{9, 9, 9}}))
                                 .Chunk("PNTS", Points({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0.5f, 2, 0}, {0, 1, 0}})));
     auto model = LoadModel(file, 0x4);
     ASSERT_TRUE(model);
     EXPECT_EQ(Messages().size(), 1u);
     EXPECT_EQ(Plugin().GetSurfacePolys(0), 3);
-    EXPECT_EQ(Plugin().GetSurfacePolys(1), 3);
     EXPECT_EQ(Plugin().GetSurfacePolys(-1), 1);
     EXPECT_EQ(Plugin().GetSurfacePolys(9), 0);
     EXPECT_EQ(Triangles(model->meshes[0]), (std::vector<Tri>{{0, 1, 2}, {0, 2, 3}, {4, 2, 0}}));
@@ -85,14 +72,16 @@ TEST(LwoReader, PolygonsFanInFileOrderOntoTheirSurfaces)
 
 TEST(LwoReader, PointsLinesBadIndicesAndDetailPolygons)
 {
-    // Polygons of 0, 1 and 2 points are skipped, one with a point beyond the
-    // table is dropped; a negative surface number belongs to surface -s and is
-    // followed by a count of detail polygons, read as ordinary polygons.
+    // Polygons of 0, 1 and 2 points are skipped and one with a point beyond
+    // the table is dropped; reading goes on. A negative surface number s puts
+    // the polygon on surface -s and is followed by a count of detail polygons,
+    // which are read as ordinary polygons.
     const Bytes body = Polygons({{{}, 1}, {{2}, 1}, {{0, 1}, 1}, {{0, 1, 4}, 1}, {{3, 65535, 0, 1}, 1}, {{0, 1, 2}, 1}})
                            .Add(Polygons({{{0, 1, 2, 3}, -2}}))
                            .U16(2)
                            .Add(Polygons({{{1, 2, 3}, 1}, {{0, 2, 3}, 2}}));
-    auto model = LoadModel(Lwob(Bytes().Chunk("SRFS", Names({"A", "B"})).Chunk("PNTS", Points(kSquare)).Chunk("POLS", body)), 4);
+    const std::vector<Vector3> square = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
+    auto model = LoadModel(Lwob(Bytes().Chunk("SRFS", Names({"A", "B"})).Chunk("PNTS", Points(square)).Chunk("POLS", body)), 4);
     ASSERT_TRUE(model);
     EXPECT_EQ(Triangles(model->meshes[0]), (std::vector<Tri>{{0, 1, 2}, {1, 2, 3}}));
     EXPECT_EQ(Triangles(model->meshes[1]), (std::vector<Tri>{{0, 1, 2}, {0, 2, 3}, {0, 2, 3}}));
@@ -100,36 +89,10 @@ TEST(LwoReader, PointsLinesBadIndicesAndDetailPolygons)
     EXPECT_NE(Messages()[0].find("damaged"), std::string::npos);
 }
 
-TEST(LwoReader, ConcavePolygonsAreClippedWithTheirWinding)
-{
-    // An L (counter-clockwise from +z) and a clockwise arrowhead: k - 2
-    // triangles each, every one turning the polygon's way, covering its area.
-    // A fan from the arrow's first corner would turn one triangle backwards.
-    const std::vector<Vector3> points = {{0, 0, 0}, {2, 0, 0}, {2, 1, 0}, {1, 1, 0}, {1, 3, 0},
-                                         {0, 3, 0}, {5, 0, 0}, {6, 2, 0}, {7, 0, 0}, {6, 1, 0}};
-    auto model = LoadModel(Lwob(Bytes()
-                                    .Chunk("SRFS", Names({"L", "Arrow"}))
-                                    .Chunk("PNTS", Points(points))
-                                    .Chunk("POLS", Polygons({{{0, 1, 2, 3, 4, 5}, 1}, {{6, 7, 8, 9}, 2}}))),
-                           4);
-    ASSERT_TRUE(model);
-    for (int s = 0; s < 2; ++s) {
-        const CMesh& m = model->meshes[s];
-        ASSERT_EQ(m.vertexCount, s == 0 ? 12 : 6);
-        double total = 0;
-        for (int k = 0; k < m.vertexCount; k += 3) {
-            const double a = SignedArea(m.positions[k], m.positions[k + 1], m.positions[k + 2]);
-            EXPECT_GT(s == 0 ? a : -a, 0.0);
-            total += a;
-        }
-        EXPECT_DOUBLE_EQ(total, s == 0 ? 4.0 : -1.0);
-    }
-}
-
 TEST(LwoReader, LargeObjectsAndLongNames)
 {
-    // 260 x 130 quads: 67,600 triangles on 34,191 points. Names of 600
-    // characters are cut to 255 and still find their SURF chunk.
+    // 260 x 130 quads: 67,600 triangles on 34,191 points. A name of 600
+    // characters is cut to 255 and still finds its SURF chunk.
     const int columns = 261, rows = 131;
     std::vector<Vector3> points;
     std::vector<Polygon> quads;
@@ -145,7 +108,7 @@ TEST(LwoReader, LargeObjectsAndLongNames)
                                     .Chunk("SRFS", Names({name}))
                                     .Chunk("PNTS", Points(points))
                                     .Chunk("POLS", Polygons(quads))
-                                    .Chunk("SURF", Bytes().Text(name).Sub("LUMI", Bytes().U16(128)))));
+                                    .Chunk("SURF", Bytes().Text(name).Sub("LUMI", U16(128)))));
     ASSERT_TRUE(model);
     const CMesh& m = model->meshes[0];
     EXPECT_EQ(m.indexCount, 3 * 67600);
@@ -165,46 +128,31 @@ Bytes SmallObject()
     std::vector<Polygon> polygons = CubeQuads(1);
     polygons[2].surface = 2;
     polygons.push_back({{0, 1, 2, 3, 4}, -2});
-    const Bytes wood = Bytes()
-                           .Text("Wood")
-                           .Sub("COLR", Bytes{200, 100, 50, 0})
-                           .Sub("FLAG", Bytes().U16(0x104))
-                           .Sub("SMAN", Bytes().F32(1.2f))
-                           .Sub("CTEX", Bytes().Text("Planar Image Map"))
-                           .Sub("TFLG", Bytes().U16(4))
-                           .Sub("TSIZ", Vec(2, 2, 2))
-                           .Sub("TIMG", Bytes().Text("C:\\maps\\wood.iff"))
-                           .Sub("BTEX", Bytes().Text("Cylindrical Image Map"))
-                           .Sub("TFLG", Bytes().U16(2))
-                           .Sub("TFP0", Bytes().F32(2))
-                           .Sub("TIMG", Bytes().Text("maps/bump.tga"))
-                           .Sub("DTEX", Bytes().Text("Cubic Image Map"))
-                           .Sub("TIMG", Bytes().Text("cube.iff"));
+    Bytes wood = Bytes().Text("Wood").Sub("COLR", Bytes{200, 100, 50, 0}).Sub("FLAG", U16(0x104)).Sub("SMAN", F32(1.2f));
+    wood.Sub("CTEX", Text("Planar Image Map")).Sub("TFLG", U16(4)).Sub("TSIZ", Vec(2, 2, 2)).Sub("TIMG", Text("C:\\maps\\wood.iff"));
+    wood.Sub("BTEX", Text("Cylindrical Image Map")).Sub("TFLG", U16(2)).Sub("TFP0", F32(2)).Sub("TIMG", Text("maps/bump.tga"));
+    wood.Sub("DTEX", Text("Cubic Image Map")).Sub("TIMG", Text("cube.iff"));
     return Lwob(Bytes()
                     .Chunk("SRFS", Names({"Wood", "Stone"}))
                     .Chunk("PNTS", Points(CubePoints()))
                     .Chunk("POLS", Polygons(polygons).U16(0))
                     .Chunk("SURF", wood)
-                    .Chunk("SURF", Bytes().Text("Stone").Sub("TRAN", Bytes().U16(100))));
+                    .Chunk("SURF", Bytes().Text("Stone").Sub("TRAN", U16(100))));
 }
 
 // Loads and exports both ways; every index must stay inside its mesh.
 void LoadAndCheck(const Bytes& bytes)
 {
     ASSERT_EQ(LoadBytes(bytes, "damaged.lwo"), bytes.empty() ? -1 : 0);
-    for (int flags : {0, 4}) {
-        auto model = bytes.empty() ? nullptr : ExportModel(flags);
-        for (int i = 0; model && i < model->meshCount; ++i) {
-            const CMesh& m = model->meshes[i];
-            ASSERT_LE(m.vertexCount, m.indexCount);
-            for (int k = 0; k < m.indexCount; ++k)
-                ASSERT_LT(m.indices[k], uint32_t(m.vertexCount));
-        }
-        if (model && flags == 4) {
-            CModel flat;
-            ASSERT_TRUE(flat.AllocateMeshes(model->meshCount));
-            Plugin().ExportMD2(&flat, 0, model.get());
-        }
+    for (int flags = 0; flags <= 4 && !bytes.empty(); flags += 4) {
+        auto model = ExportModel(flags);
+        ASSERT_TRUE(model);
+        for (int i = 0; i < model->meshCount; ++i)
+            for (int k = 0; k < model->meshes[i].indexCount; ++k)
+                ASSERT_LT(model->meshes[i].indices[k], uint32_t(model->meshes[i].vertexCount));
+        CModel flat;
+        ASSERT_TRUE(flat.AllocateMeshes(model->meshCount));
+        Plugin().ExportMD2(&flat, 0, model.get());
     }
 }
 
@@ -238,7 +186,7 @@ TEST(LwoDamaged, TruncatedAtEveryByteWithEitherFormLength)
 TEST(LwoDamaged, LengthsThatLieAndCorruptedBytes)
 {
     const Bytes whole = SmallObject();
-    std::vector<size_t> chunks = {0};  // the FORM header's length, then every chunk's
+    std::vector<size_t> chunks = {0};  // the FORM header, then every chunk (all shorter than 64 KiB)
     for (size_t q = 12; q + 8 <= whole.size(); q += 8 + ((whole[q + 6] << 8 | whole[q + 7]) + 1) / 2 * 2)
         chunks.push_back(q);
     for (uint32_t length : {0u, 1u, 3u, 7u, 13u, 0x7FFFFFFFu, 0xFFFFFFF0u, 0xFFFFFFFFu})
@@ -259,82 +207,38 @@ TEST(LwoDamaged, LengthsThatLieAndCorruptedBytes)
 
 TEST(LwoDamaged, ValuesAndPolygonsCutByTheChunkEndAreNotRead)
 {
-    // SMAN and TSIZ announce more bytes than their SURF chunk holds; the
-    // next chunk's bytes must not become their values. A polygon announces
-    // 65,535 corners with four bytes left.
+    // SMAN and TSIZ announce more bytes than their SURF chunk holds: the next
+    // chunk's bytes must not become their values. A polygon announces 65,535
+    // corners with four bytes left.
+    Bytes cut = Bytes().Text("T").Sub("CTEX", Text("Planar Image Map")).Sub("TIMG", Text("x")).Sub("TFLG", U16(4));
+    cut.Id("TSIZ").Add({0, 12, 0x40, 0, 0, 0, 0x40});
     const Bytes file = Lwob(Bytes()
                                 .Chunk("SRFS", Names({"S", "T"}))
                                 .Chunk("SURF", Bytes().Text("S").Id("SMAN").Add({0, 4, 0x3F, 0x80}))
-                                .Chunk("SURF", Bytes()
-                                                   .Text("T")
-                                                   .Sub("CTEX", Bytes().Text("Planar Image Map"))
-                                                   .Sub("TIMG", Bytes().Text("x"))
-                                                   .Sub("TFLG", Bytes().U16(4))
-                                                   .Id("TSIZ").Add({0, 12, 0x40, 0, 0, 0, 0x40}))
+                                .Chunk("SURF", cut)
                                 .Chunk("PNTS", Points({{2, 2, 2}, {3, 3, 3}, {4, 4, 4}}))
                                 .Chunk("POLS", Polygons({{{0, 1, 2}, 1}, {{0, 1, 2}, 2}}).U16(0xFFFF).U32(1)));
     auto model = LoadModel(file);
     ASSERT_TRUE(model);
     EXPECT_NE(Messages()[0].find("damaged"), std::string::npos);
     EXPECT_EQ(model->meshes[0].smoothingAngle, 0.0f);
-    EXPECT_FALSE(std::isfinite(model->meshes[1].texCoords[0][0].u));  // size stayed 0
+    EXPECT_FALSE(std::isfinite(model->meshes[1].texCoords[0][0].u));  // the size stayed 0
 }
 
 // ---------------------------------------------------------------- corpus
+// Expected counts from inspecting the files: surfaces in SRFS, the sum of
+// (corners - 2) over POLS, the distinct points the polygons use.
 
 namespace {
 
-struct Walked {  // counts from a walk that trusts the chunk lengths
-    std::vector<int> triangles;                                  // per surface
-    std::vector<std::set<std::tuple<float, float, float>>> used;  // distinct positions per surface
-    std::vector<Vector3> points;
-    std::vector<std::vector<uint32_t>> polygons;
-};
-
-Walked Walk(const Bytes& f)
-{
-    Walked w;
-    auto u16 = [&](size_t at) { return uint32_t(f[at] << 8 | f[at + 1]); };
-    auto u32 = [&](size_t at) { return u16(at) << 16 | u16(at + 2); };
-    std::vector<int> surfaces;
-    for (size_t q = 12; q + 8 <= f.size(); q += 8 + (u32(q + 4) + 1) / 2 * 2) {
-        const size_t body = q + 8, end = body + u32(q + 4);
-        if (!std::memcmp(&f[q], "SRFS", 4)) {
-            for (size_t i = body; i < end; ++i)
-                if (f[i] == 0 && i > body && f[i - 1] != 0)
-                    w.triangles.push_back(0);
-        } else if (!std::memcmp(&f[q], "PNTS", 4)) {
-            for (size_t i = body; i + 12 <= end; i += 12)
-                w.points.push_back({std::bit_cast<float>(u32(i)), std::bit_cast<float>(u32(i + 4)),
-                                    std::bit_cast<float>(u32(i + 8))});
-        } else if (!std::memcmp(&f[q], "POLS", 4)) {
-            for (size_t p = body; p < end; p += 4 + 2 * u16(p)) {
-                w.polygons.emplace_back();
-                for (uint32_t i = 0; i < u16(p); ++i)
-                    w.polygons.back().push_back(u16(p + 2 + 2 * i));
-                surfaces.push_back(int(u16(p + 2 + 2 * u16(p))) - 1);
-            }
-        }
-    }
-    w.used.resize(w.triangles.size());
-    for (size_t i = 0; i < w.polygons.size(); ++i) {
-        w.triangles[surfaces[i]] += int(w.polygons[i].size()) - 2;
-        for (uint32_t c : w.polygons[i])
-            w.used[surfaces[i]].insert({w.points[c].x, w.points[c].y, w.points[c].z});
-    }
-    return w;
-}
-
-std::unique_ptr<CModel> LoadCorpus(const char* name, Walked& walked, int flags = 0)
+std::unique_ptr<CModel> LoadCorpus(const char* name, int triangles, int flags = 0)
 {
     const std::string path = std::string(TESSALY_CORPUS_DIR) + "/lwob/" + name;
-    walked = Walk(ReadFile(path));
     Messages().clear();
     EXPECT_EQ(Plugin().Load3D(path.c_str(), Capture), 0);
     EXPECT_EQ(Messages().size(), 1u);  // loaded, nothing damaged
-    EXPECT_EQ(Plugin().GetSurfacesNum(), int(walked.triangles.size()));
-    for (int s = 0; s < int(walked.triangles.size()); ++s)
-        EXPECT_EQ(Plugin().GetSurfacePolys(s), walked.triangles[s]);
+    EXPECT_EQ(Plugin().GetSurfacesNum(), 1);
+    EXPECT_EQ(Plugin().GetSurfacePolys(0), triangles);
     return ExportModel(flags);
 }
 
@@ -342,16 +246,15 @@ std::unique_ptr<CModel> LoadCorpus(const char* name, Walked& walked, int flags =
 
 TEST(LwoCorpus, SmoothedSpheresWeldToOneVertexPerPoint)
 {
+    // 48 triangles and 240 quads on 266 points, smoothed within 89.5 degrees.
     for (const char* name : {"sphere_with_mat_gloss_10pc.lwo", "sphere_with_mat_gloss_50pc.lwo"}) {
-        Walked w;
-        auto model = LoadCorpus(name, w);
+        auto model = LoadCorpus(name, 528);
         ASSERT_TRUE(model);
-        ASSERT_EQ(w.triangles, std::vector<int>{528});
         const CMesh& m = model->meshes[0];
         EXPECT_STREQ(m.name, "Default");
         EXPECT_EQ(m.colour[1], 128 / 255.0f);
         EXPECT_NEAR(m.smoothingAngle, 1.5626f, 1e-4);
-        EXPECT_EQ(m.vertexCount, int(w.used[0].size()));
+        EXPECT_EQ(m.vertexCount, 266);
         EXPECT_NEAR(VecLength(m.normals[7].x, m.normals[7].y, m.normals[7].z), 1.0f, 1e-5);
         EXPECT_EQ(model->radius, m.radius);
     }
@@ -359,17 +262,15 @@ TEST(LwoCorpus, SmoothedSpheresWeldToOneVertexPerPoint)
 
 TEST(LwoCorpus, CubeWithCylindricalTexture)
 {
-    Walked w;
-    auto model = LoadCorpus("bluewithcylindrictexz.lwo", w);
+    auto model = LoadCorpus("bluewithcylindrictexz.lwo", 12);
     ASSERT_TRUE(model);
-    ASSERT_EQ(w.triangles, std::vector<int>{12});
     const CMesh& m = model->meshes[0];
     EXPECT_STREQ(Plugin().GetSurfaceTextureName(0, 0), "IMAGE2.jpg");
     EXPECT_EQ(m.textureKinds[0], 1);
     EXPECT_EQ(m.colour[2], 192 / 255.0f);
-    // One normal and one coordinate per face corner: the seam repair moves a
-    // corner the same way in both triangles of a face (worked out by hand:
-    // (1.2, 2.35) lies at 0.07514 of a turn and becomes 1.07514 on two faces).
+    // One normal and coordinate per face corner: the seam repair moves a
+    // corner alike in both triangles of a face. (1.2, 2.35) lies at 0.07514
+    // of a turn round z and becomes 1.07514 on the faces across the seam.
     EXPECT_EQ(m.vertexCount, 24);
     int wrapped = 0;
     for (int k = 0; k < m.vertexCount; ++k)
@@ -379,33 +280,23 @@ TEST(LwoCorpus, CubeWithCylindricalTexture)
 
 TEST(LwoCorpus, ConcavePolygonIsClippedNotFanned)
 {
-    Walked w;
-    auto model = LoadCorpus("ConcavePolygon.lwo", w, 4);
+    // One polygon of 66 corners on 64 points. Every triangle must turn the
+    // polygon's way; a fan would fold some back over the outside.
+    auto model = LoadCorpus("ConcavePolygon.lwo", 64, 4);
     ASSERT_TRUE(model);
-    ASSERT_EQ(w.polygons.size(), 1u);
-    ASSERT_EQ(w.triangles, std::vector<int>{64});
-    const std::vector<uint32_t>& ring = w.polygons[0];
-    double n[3] = {0, 0, 0};  // Newell: direction and twice the area
-    for (size_t i = 0; i < ring.size(); ++i) {
-        const Vector3& a = w.points[ring[i]];
-        const Vector3& b = w.points[ring[(i + 1) % ring.size()]];
-        n[0] += (double(a.y) - b.y) * (double(a.z) + b.z);
-        n[1] += (double(a.z) - b.z) * (double(a.x) + b.x);
-        n[2] += (double(a.x) - b.x) * (double(a.y) + b.y);
-    }
-    const double length = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
     const Vector3* p = model->meshes[0].positions;
-    double total = 0;
+    std::vector<std::array<double, 3>> crosses;
+    std::array<double, 3> total{0, 0, 0};
     for (int k = 0; k < 3 * 64; k += 3) {
         const double u[3] = {double(p[k + 1].x) - p[k].x, double(p[k + 1].y) - p[k].y, double(p[k + 1].z) - p[k].z};
         const double v[3] = {double(p[k + 2].x) - p[k].x, double(p[k + 2].y) - p[k].y, double(p[k + 2].z) - p[k].z};
-        const double along = ((u[1] * v[2] - u[2] * v[1]) * n[0] + (u[2] * v[0] - u[0] * v[2]) * n[1] +
-                              (u[0] * v[1] - u[1] * v[0]) * n[2]) / (2 * length);
-        EXPECT_GE(along, -1e-9) << "triangle " << k / 3 << " turns against the polygon";
-        total += along;
+        crosses.push_back({u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]});
+        for (int i = 0; i < 3; ++i)
+            total[i] += crosses.back()[i];
     }
-    EXPECT_NEAR(total, length / 2, length * 1e-5);
+    for (const auto& c : crosses)
+        EXPECT_GE(c[0] * total[0] + c[1] * total[1] + c[2] * total[2], -1e-9);
     auto welded = ExportModel(0);
     ASSERT_TRUE(welded);
-    EXPECT_EQ(welded->meshes[0].vertexCount, int(w.used[0].size()));
+    EXPECT_EQ(welded->meshes[0].vertexCount, 64);  // flat and smoothed: one vertex per point
 }
