@@ -122,12 +122,17 @@ int Capture(const char* message)
 
 std::string TempPath(const std::string& name)
 {
-    static const std::filesystem::path folder = [] {
-        auto p = std::filesystem::temp_directory_path() / ("tessaly-lwo-" + std::to_string(getpid()));
-        std::filesystem::create_directories(p);
-        return p;
-    }();
-    return (folder / name).string();
+    // One folder per test program, removed when the program ends.
+    static const struct Folder {
+        std::filesystem::path path = std::filesystem::temp_directory_path() / ("tessaly-lwo-" + std::to_string(getpid()));
+        Folder() { std::filesystem::create_directories(path); }
+        ~Folder()
+        {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    } folder;
+    return (folder.path / name).string();
 }
 
 bool WriteFile(const std::string& path, const Bytes& bytes)
