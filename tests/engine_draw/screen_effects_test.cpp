@@ -74,13 +74,31 @@ TEST_F(ScreenEffects, AFlareShrinksAndDimsNearTheCamera) {
 }
 
 TEST_F(ScreenEffects, PointsBehindOrAtTheCameraDrawNothing) {
-    // With this depth range the probe of a far point behind the camera passes;
-    // the quad must still not be drawn mirrored onto the screen.
+    // With this depth range the probe of a far point behind the camera passes.
+    // The mirrored quad would be clipped by the back-end, so what shows that
+    // nothing was drawn is that the blend states were left alone.
     r_SetFrustum(1.0f, 0.75f, 0.01f, 1000.0f, nullptr);
+    r_Render2DFX(-1, Vector3{0, 0, 10}, 1, 1, 0, 4, 0, nullptr);  // untextured, additive
+    r_SetRenderState(RS_ALPHABLEND, 0);
+    r_ClearScreen(0x00404040, nullptr);
+    const uint32_t grey = Centre();
     EXPECT_EQ(r_RenderFlare(-1, Vector3{0, 0, -5000}, 3000, 3000, 0x00FFFFFF, 4, 0, nullptr), 0);
     EXPECT_EQ(r_Render2DFX(-1, Vector3{0, 0, -5000}, 3000, 3000, 0x00FFFFFF, 4, 0, nullptr), 0);
     EXPECT_EQ(r_Render2DFX(-1, Vector3{0, 0, 0.5f}, 1, 1, 0x00FFFFFF, 4, 0, nullptr), 0);
-    EXPECT_EQ(Centre(), 0u);
+    EXPECT_EQ(Centre(), grey) << "nothing drawn";
+
+    // Both windings, so culling cannot hide it: blending off leaves pure red.
+    TLVertex tri[6]{};
+    const float corners[6][2] = {{300, 220}, {340, 220}, {320, 260}, {300, 220}, {320, 260}, {340, 220}};
+    for (int i = 0; i < 6; ++i) {
+        tri[i].sx = corners[i][0];
+        tri[i].sy = corners[i][1];
+        tri[i].sz = 0.5f;
+        tri[i].rhw = 1.0f;
+        tri[i].diffuse = 0x00FF0000;
+    }
+    r_SimpleTLRender(tri, 6, 1, 0);
+    EXPECT_LE(Green(Centre()), 8) << "blending is still off";
 }
 
 TEST_F(ScreenEffects, LightsGetFlaresExceptDistantAndSwitchedOffOnes) {
