@@ -16,9 +16,11 @@ TESSALY_EXPORT int r_3DEnd(void) {
     return 0;
 }
 
-// Binds a texture handle (or -1 for none). The handle is resolved at each draw:
-// one outside the store or naming an empty slot draws untextured.
-TESSALY_EXPORT int r_SetTexture(int, int handle) {
+// Binds a texture handle (or -1 for none) to stage 0, the one stage that is
+// sampled; other stages are accepted and have no effect. The handle is resolved
+// at each draw: one outside the store or naming an empty slot draws untextured.
+TESSALY_EXPORT int r_SetTexture(int stage, int handle) {
+    if (stage != 0) return 0;
     raster::GetDevice().state.texture = handle < 0 ? -1 : handle;
     return 0;
 }

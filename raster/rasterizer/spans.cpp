@@ -52,17 +52,33 @@ void FastTriangle(const DrawContext& dc, const TriangleSetup& ts) {
                     tb = ProjectTexel(dc, ts, u, v, q);
                 }
             }
-            const int last = len == 8 ? 7 : len;
-            for (int k = 0; k <= last; ++k) {
-                const int x = a + k;
-                TexPoint t{0, 0, 0};
-                if constexpr (kTex) t = SegmentPoint(ta, tb, k, len);
-                ShadePixel<Cfg>(dc, colourRow, depthRow, x, y, in.v, t, 16);
+            auto step = [&] {
                 if constexpr (kDepth) in.v[kPlaneZ] += dz;
                 in.v[kPlaneR] += dr;
                 in.v[kPlaneG] += dg;
                 in.v[kPlaneB] += db;
                 in.v[kPlaneA] += da;
+            };
+            if (len == 8) {
+                // a + ((b - a) k >> 3) stepped as (8a + (b - a) k) >> 3.
+                int64_t su = int64_t{ta.u} * 8, sv = int64_t{ta.v} * 8, sl = int64_t{ta.lod} * 8;
+                const int64_t du = int64_t{tb.u} - ta.u, dv = int64_t{tb.v} - ta.v, dl = int64_t{tb.lod} - ta.lod;
+                for (int k = 0; k < 8; ++k) {
+                    const TexPoint t{static_cast<int32_t>(su >> 3), static_cast<int32_t>(sv >> 3),
+                                     static_cast<int32_t>(sl >> 3)};
+                    ShadePixel<Cfg>(dc, colourRow, depthRow, a + k, y, in.v, t, 16);
+                    step();
+                    su += du;
+                    sv += dv;
+                    sl += dl;
+                }
+            } else {
+                for (int k = 0; k <= len; ++k) {
+                    TexPoint t{0, 0, 0};
+                    if constexpr (kTex) t = SegmentPoint(ta, tb, k, len);
+                    ShadePixel<Cfg>(dc, colourRow, depthRow, a + k, y, in.v, t, 16);
+                    step();
+                }
             }
             ta = tb;
         }

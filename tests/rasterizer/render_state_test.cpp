@@ -85,6 +85,8 @@ TEST_F(RenderStates, SetTextureKeepsHandleAndMinusOneMeansNone) {
     EXPECT_EQ(S().texture, 5);
     r_SetTexture(0, -1);
     EXPECT_EQ(S().texture, -1);
+    r_SetTexture(1, 5);  // only stage 0 is sampled
+    EXPECT_EQ(S().texture, -1);
 }
 
 }  // namespace
