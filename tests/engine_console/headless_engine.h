@@ -1,0 +1,32 @@
+// The engine over the real raster back-end without a display, for tests that
+// need a bound back-end (render states, the back buffer). Registered once per
+// test program as a GoogleTest environment.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include "platform/platform.h"
+#include "tessaly/engine_api.h"
+
+namespace engine_test {
+
+class HeadlessEngine : public ::testing::Environment {
+public:
+    void SetUp() override {
+        PlatOptions options{};
+        options.headless = 1;
+        ASSERT_EQ(plat_Configure(&options), 0);
+        ASSERT_EQ(r_LinkRaster("t7dxraster.dll", nullptr), 0);
+        r_GetSysInfo();
+        const int mode = r_SeekMode(0, 640, 480, 16, 0);
+        ASSERT_NE(mode, -1);
+        ASSERT_EQ(r_InitEngine(0, mode, 0, nullptr, 1, nullptr), 0);
+    }
+    void TearDown() override {
+        r_DeinitEngine();
+        r_FreeRaster(nullptr);
+        plat_Shutdown();
+    }
+};
+
+}  // namespace engine_test
