@@ -273,6 +273,10 @@ TEST_F(RasterDevice, TextureAndImageStoresFillReplaceAndRefuse) {
         EXPECT_EQ(g_messages.back(), "t7dxraster.dll r_AddTexture : Error, Handle Out Of Range (" +
                                          std::to_string(bad) + " , 0 - 3)\n");
     }
+    // An empty size or missing pixels are refused instead of making an unusable texture.
+    EXPECT_EQ(b.AddTexture(1, 0, 4, 24, texels, "FLAT", 0, Collect), -1);
+    EXPECT_EQ(g_messages.back(), "t7dxraster.dll r_AddTexture : Error, Invalid Texture FLAT (0x4)\n");
+    EXPECT_EQ(b.AddTexture(1, 4, 4, 24, nullptr, "NONE", 0, nullptr), -1);
     EXPECT_EQ(b.FreeAllocatedTextures(Collect), 0);
     EXPECT_EQ(g_messages.back(), "t7dxraster r_FreeAllocatedTextures : Textures Deallocated\n");
     ASSERT_EQ(b.AllocMaxTextures(2, nullptr), 0);
