@@ -24,7 +24,7 @@ struct TextureStore {
     std::unique_ptr<ImageRecord[]> records;
     std::unique_ptr<NameText[]> names;  // upper-cased file names, one per slot
     int capacity = 0;
-    int loadedCount = 0;  // successful r_LoadTexture calls
+    int loadedCount = 0;  // successful r_LoadTexture calls since the store was allocated
 };
 
 struct ImageStore {
@@ -155,6 +155,7 @@ TESSALY_EXPORT int r_FreeAllocatedTextures(r_MsgCallback cb) {
     gTextures.records.reset();
     gTextures.names.reset();
     gTextures.capacity = 0;
+    gTextures.loadedCount = 0;  // the textures counted went with the store
     // The back-end's surfaces go with the engine's copies, so the store can
     // be allocated again.
     if (Raster().FreeAllocatedTextures) Raster().FreeAllocatedTextures(nullptr);
