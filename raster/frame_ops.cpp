@@ -50,11 +50,13 @@ struct Rect {
     int left, top, right, bottom;
 };
 
-// The clear rectangle cut to the frame.
+// The clear rectangle cut to the frame; an inverted or outside rectangle is empty.
 Rect ClearRect(int width, int height) {
     const ViewportState& vp = GetDevice().viewport;
-    return {std::max(vp.clearLeft, 0), std::max(vp.clearTop, 0), std::min(vp.clearRight, width),
-            std::min(vp.clearBottom, height)};
+    Rect r{std::max(vp.clearLeft, 0), std::max(vp.clearTop, 0), std::min(vp.clearRight, width),
+           std::min(vp.clearBottom, height)};
+    if (r.right <= r.left || r.bottom <= r.top) r = {0, 0, 0, 0};
+    return r;
 }
 
 }  // namespace

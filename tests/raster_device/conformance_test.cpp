@@ -408,6 +408,14 @@ TEST_F(RasterDevice, ClearsFillOnlyTheViewportArea) {
 
 TEST_F(RasterDevice, NaNAndOutOfRangeViewportEdgesMeanTheWholeFrame) {
     InitFrame(320, 200, 32);
+    b.ClearScreen(0xFFFFFFFF, nullptr);
+    for (auto area : {std::vector<float>{0.75f, 0, 0.25f, 1}, {2, 3, 1, 1}, {INFINITY, 0, 1, 1}}) {
+        b.SetViewportArea(area[0], area[1], area[2], area[3], nullptr);  // inverted or outside: empty
+        b.ClearScreen(0, nullptr);
+        b.ClearZBuffer(0, nullptr);
+    }
+    std::vector<uint32_t> white = Frame();
+    EXPECT_EQ(std::count(white.begin(), white.end(), 0xFFFFFFu), 320 * 200);
     const float nan = std::nanf("");
     const float areas[][4] = {{nan, nan, nan, nan}, {-0.5f, 0, 2, 1}, {0, -1, 1, 5}};
     for (const auto& a : areas) {
