@@ -28,20 +28,19 @@ inline Rgba UnpackTarget(TargetKind kind, const uint8_t* row, int x) {
 // The blend modes: translucent = source x (1 - source alpha) + destination x
 // source alpha; additive = source + destination (saturating); source colour =
 // source x source, destination discarded.
-template <int Mode>
-inline Rgba BlendColour(Rgba s, Rgba d) {
-    if constexpr (Mode == BLEND_TRANSLUCENT) {
-        const uint32_t a = s.a + (s.a >> 7);  // 0..256
-        return {(s.r * (256 - a) + d.r * a) >> 8, (s.g * (256 - a) + d.g * a) >> 8,
-                (s.b * (256 - a) + d.b * a) >> 8, s.a};
-    } else if constexpr (Mode == BLEND_ADDITIVE) {
-        auto sat = [](uint32_t v) { return v > 255 ? 255u : v; };
-        return {sat(s.r + d.r), sat(s.g + d.g), sat(s.b + d.b), s.a};
-    } else if constexpr (Mode == BLEND_SOURCE_COLOUR) {
-        return {Modulate(s.r, s.r), Modulate(s.g, s.g), Modulate(s.b, s.b), s.a};
-    } else {
-        (void)d;
-        return s;
+inline Rgba BlendColour(int mode, Rgba s, Rgba d) {
+    switch (mode) {
+        case BLEND_TRANSLUCENT: {
+            const uint32_t a = s.a + (s.a >> 7);  // 0..256
+            return {(s.r * (256 - a) + d.r * a) >> 8, (s.g * (256 - a) + d.g * a) >> 8,
+                    (s.b * (256 - a) + d.b * a) >> 8, s.a};
+        }
+        case BLEND_ADDITIVE: {
+            auto sat = [](uint32_t v) { return v > 255 ? 255u : v; };
+            return {sat(s.r + d.r), sat(s.g + d.g), sat(s.b + d.b), s.a};
+        }
+        case BLEND_SOURCE_COLOUR: return {Modulate(s.r, s.r), Modulate(s.g, s.g), Modulate(s.b, s.b), s.a};
+        default: return s;
     }
 }
 

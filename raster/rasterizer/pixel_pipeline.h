@@ -1,7 +1,8 @@
 // The work done for one covered pixel, shared by every pixel walker: depth
 // test, texture sample, modulation with the Gouraud colour, blending,
 // antialiasing coverage, dithered store and depth write. Template parameters
-// select the specialised variant for the common state combinations.
+// select the specialised variant for target format, depth width and texture
+// filter; the blend mode is a well-predicted branch.
 #pragma once
 
 #include <cstdint>
@@ -12,12 +13,11 @@
 
 namespace raster {
 
-template <TargetKind Target, DepthKind Depth, TexKind Tex, int Blend>
+template <TargetKind Target, DepthKind Depth, TexKind Tex>
 struct PixelConfig {
     static constexpr TargetKind kTarget = Target;
     static constexpr DepthKind kDepth = Depth;
     static constexpr TexKind kTex = Tex;
-    static constexpr int kBlend = Blend;
 };
 
 inline uint32_t ColourChannel(uint64_t v) {
@@ -55,9 +55,9 @@ TESSALY_RASTER_INLINE void ShadePixel(const DrawContext& dc, uint8_t* colourRow,
         c.b = Modulate(t & 255, c.b);
         c.a = Modulate(t >> 24, c.a);
     }
-    if (Cfg::kBlend != 0 || coverage < 16) {
+    if (dc.blend != 0 || coverage < 16) {
         const Rgba d = UnpackTarget(Cfg::kTarget, colourRow, x);
-        c = BlendColour<Cfg::kBlend>(c, d);
+        c = BlendColour(dc.blend, c, d);
         if (coverage < 16) {
             const uint32_t k = static_cast<uint32_t>(coverage), m = 16 - k;
             c = {(c.r * k + d.r * m) >> 4, (c.g * k + d.g * m) >> 4, (c.b * k + d.b * m) >> 4, c.a};
@@ -77,28 +77,15 @@ TESSALY_RASTER_INLINE void ShadePixel(const DrawContext& dc, uint8_t* colourRow,
 // Calls f(PixelConfig<...>{}) with the configuration matching dc.
 template <class F>
 inline void WithPixelConfig(const DrawContext& dc, F&& f) {
-    auto byBlend = [&](auto target, auto depth, auto tex) {
+    auto byTex = [&](auto target, auto depth) {
         constexpr TargetKind T = decltype(target)::value;
         constexpr DepthKind D = decltype(depth)::value;
-        constexpr TexKind X = decltype(tex)::value;
-        switch (dc.blend) {
-            case BLEND_TRANSLUCENT: f(PixelConfig<T, D, X, BLEND_TRANSLUCENT>{}); break;
-            case BLEND_ADDITIVE: f(PixelConfig<T, D, X, BLEND_ADDITIVE>{}); break;
-            case BLEND_SOURCE_COLOUR: f(PixelConfig<T, D, X, BLEND_SOURCE_COLOUR>{}); break;
-            default: f(PixelConfig<T, D, X, 0>{}); break;
-        }
-    };
-    auto byTex = [&](auto target, auto depth) {
         switch (dc.tex) {
-            case TexKind::Nearest: byBlend(target, depth, std::integral_constant<TexKind, TexKind::Nearest>{}); break;
-            case TexKind::Bilinear: byBlend(target, depth, std::integral_constant<TexKind, TexKind::Bilinear>{}); break;
-            case TexKind::NearestAnySize:
-                byBlend(target, depth, std::integral_constant<TexKind, TexKind::NearestAnySize>{});
-                break;
-            case TexKind::BilinearAnySize:
-                byBlend(target, depth, std::integral_constant<TexKind, TexKind::BilinearAnySize>{});
-                break;
-            default: byBlend(target, depth, std::integral_constant<TexKind, TexKind::None>{}); break;
+            case TexKind::Nearest: f(PixelConfig<T, D, TexKind::Nearest>{}); break;
+            case TexKind::Bilinear: f(PixelConfig<T, D, TexKind::Bilinear>{}); break;
+            case TexKind::NearestAnySize: f(PixelConfig<T, D, TexKind::NearestAnySize>{}); break;
+            case TexKind::BilinearAnySize: f(PixelConfig<T, D, TexKind::BilinearAnySize>{}); break;
+            default: f(PixelConfig<T, D, TexKind::None>{}); break;
         }
     };
     auto byDepth = [&](auto target) {
