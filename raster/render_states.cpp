@@ -3,6 +3,12 @@
 // fill mode, dither, filtering, depth writes, depth test, depth function,
 // blending, blend mode); where a value is read as bits, each set bit is applied
 // in turn so that the last one listed wins.
+//
+// Antialiasing is edge antialiasing by coverage: each pixel a triangle touches
+// counts which of 16 samples (a 4 x 4 grid) it covers; partly covered pixels
+// are mixed with what the frame holds in that proportion and write no depth.
+// Like any edge antialiasing without supersampling, the result depends on the
+// drawing order (back to front gives clean edges).
 #include <type_traits>
 
 #include "raster/raster_device.h"
