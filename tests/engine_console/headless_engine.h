@@ -21,6 +21,7 @@ public:
         const int mode = r_SeekMode(0, 640, 480, 16, 0);
         ASSERT_NE(mode, -1);
         ASSERT_EQ(r_InitEngine(0, mode, 0, nullptr, 1, nullptr), 0);
+        r_SetViewportArea(0.0f, 0.0f, 1.0f, 1.0f, nullptr);
     }
     void TearDown() override {
         r_DeinitEngine();
