@@ -14,6 +14,8 @@
 #include "app/console_commands.h"
 #include "app/scene_slots.h"
 #include "tessaly/engine_api.h"
+#include "tools/formats/lwob_writer.h"
+#include "tools/formats/tga_writer.h"
 #include "tests/engine_console/headless_engine.h"
 
 namespace {
@@ -242,6 +244,39 @@ TEST_F(ConsoleCommands, PicturesAndTexturesWithoutStores) {
 
     EXPECT_EQ(RunOne("TEXTUREDATA 7"), "  Texture 7 :  , 0x0x0.");
     EXPECT_EQ(RunOne("TEXTURESNUM"), "Textures Loaded = 0");
+}
+
+TEST_F(ConsoleCommands, SurfaceListingOfModelZero) {
+    // A model with one textured surface and one whose picture is missing.
+    const std::string dir = Dir("model");
+    demo::LwobObject object;
+    const int wood = object.AddSurface({.name = "WOOD", .textures = {{.image = "wood.tga"}}});
+    const int ghost = object.AddSurface({.name = "GHOST", .textures = {{.image = "missing.tga"}}});
+    for (int surface : {wood, ghost}) {
+        const int a = object.AddPoint({0, 0, 0}), b = object.AddPoint({0, 1, 0}), c = object.AddPoint({1, 0, 0});
+        object.AddPolygon({a, b, c}, surface);
+    }
+    const std::vector<uint8_t> lwo = object.Bytes();
+    std::ofstream(dir + "box.lwo", std::ios::binary).write(reinterpret_cast<const char*>(lwo.data()),
+                                                            static_cast<std::streamsize>(lwo.size()));
+    const std::vector<uint8_t> tga = demo::TgaBytes(demo::Picture(4, 2));
+    std::ofstream(dir + "wood.tga", std::ios::binary).write(reinterpret_cast<const char*>(tga.data()),
+                                                             static_cast<std::streamsize>(tga.size()));
+
+    ASSERT_EQ(r_AllocMaxModels(2, nullptr), 0);
+    ASSERT_EQ(r_AllocMaxTextures(4, nullptr), 0);
+    char name[] = "box.lwo";
+    ASSERT_EQ(r_LoadModel(0, name, dir.c_str(), dir.c_str(), 0, nullptr), 0);
+
+    const std::vector<std::string> expected = {
+        "Number of Surfaces : 2",    "Surface 0 (WOOD) :",  "  Number of Textures : 1",
+        "  Texture 0 : WOOD.TGA , 4x2x24.", "Surface 1 (GHOST) :", "  Number of Textures : 1",
+        "  Texture 0 :  , 0x0x0."};
+    EXPECT_EQ(Run("SURFINFO"), expected);
+    EXPECT_EQ(RunOne("TEXTURESNUM"), "Textures Loaded = 1");
+
+    r_FreeAllocatedModels(nullptr);
+    r_FreeAllocatedTextures(nullptr);
 }
 
 TEST_F(ConsoleCommands, HelpAboutAndReset) {
