@@ -178,6 +178,12 @@ TEST_F(ModelStore, LoadFailuresAreReportedAndLeaveTheSlotFree) {
     EXPECT_EQ(Messages().back(), "r_LoadModel : Error, Unknown Format (NODOT)\n");
     EXPECT_EQ(Load(-1, "absent.lwo", Collect), -1);
     EXPECT_EQ(Messages().back(), "r_LoadModel : Error, Could not open ABSENT.LWO\n");
+    Messages().clear();
+    EXPECT_EQ(Load(-1, "box.halfplugin", Collect), -1);
+    const std::vector<std::string> linkFailure = {
+        "Link3DFunctions : Error, Unable to load r_ExportMD from HALFPLUGIN.dll\n",
+        "r_LoadModel : Error, Could not properly link HALFPLUGIN.dll\n"};
+    EXPECT_EQ(Messages(), linkFailure);
     EXPECT_EQ(Load(8, "box.lwo", Collect), -1);
     EXPECT_EQ(Messages().back(), "r_LoadModel : Error, Handle Out Of Range (8 , 0 - 7)\n");
 

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "store_test_support.h"
 #include "tessaly/engine_api.h"
@@ -82,6 +83,14 @@ TEST_F(PictureStores, TextureFailuresAreReportedAndKeepTheSlot) {
     char broken[] = "broken.tga";
     EXPECT_EQ(r_LoadTexture(3, broken, Dir().c_str(), 0, Collect), -1);
     EXPECT_EQ(Messages().back(), "r_LoadTexture : Error, Could not open file " + Dir() + "BROKEN.TGA\n");
+
+    char half[] = "picture.halfplugin";
+    Messages().clear();
+    EXPECT_EQ(r_LoadTexture(3, half, Dir().c_str(), 0, Collect), -1);
+    const std::vector<std::string> linkFailure = {
+        "Link2DFunctions : Error, Unable to load r_GetImageData from HALFPLUGIN.dll\n",
+        "r_LoadTexture : Error, Could not properly link HALFPLUGIN.dll\n"};
+    EXPECT_EQ(Messages(), linkFailure);
 
     EXPECT_EQ(r_LoadTexture(16, keep, Dir().c_str(), 0, Collect), -1);
     EXPECT_EQ(Messages().back(), "r_LoadTexture : Error, Handle Out Of Range (16 , 0 - 15)\n");
