@@ -66,6 +66,16 @@ std::vector<SceneKey> AboveGround(std::vector<SceneKey> keys, float clearance = 
 
 Vec3 Up(Vec3 p, float dy) { return {p.x, p.y + dy, p.z}; }
 
+// A path moved up where it would run below the ground, so views never aim into a hill.
+Path Lifted(Path path, float clearance = 1)
+{
+    return [path, clearance](float t) {
+        Vec3 p = path(t);
+        p.y = std::max(p.y, Ground(p.x, p.z) + clearance);
+        return p;
+    };
+}
+
 // Frames where each view track is the view: the program switches to track
 // l at the given frames (14 comes before 13).
 struct Shot {
@@ -112,9 +122,9 @@ std::vector<SceneKey> ShotKeys(int track, int first, int last)
     case 11:  // towards the tower light
         return Flight(first, end, Spline({kTower + Vec3{-70, 8, 70}, kTower + Vec3{-35, 16, 35}, kTower + Vec3{-16, 26, 12}}),
                       Still(Up(kTower, 38)));
-    case 12:  // low among the rocks
-        return Flight(first, end, Spline({kRocks + Vec3{-60, 4, -40}, kRocks + Vec3{0, 5, 0}, kRocks + Vec3{50, 8, 40}}),
-                      Spline({kRocks + Vec3{-20, 2, -10}, kRocks + Vec3{30, 2, 20}, kRocks + Vec3{90, 6, 80}}));
+    case 12:  // low among the rocks, towards the valley
+        return Flight(first, end, Spline({kRocks + Vec3{50, 6, 40}, kRocks + Vec3{0, 5, 5}, kRocks + Vec3{-50, 4, -30}}),
+                      Lifted(Spline({kRocks + Vec3{10, 2, 10}, kRocks + Vec3{-30, 2, -20}, kRocks + Vec3{-90, 4, -60}})));
     case 14:  // pulling back from the temple
         return Flight(first, end, Spline({kTemple + Vec3{0, 10, -26}, kTemple + Vec3{0, 25, -70}, kTemple + Vec3{0, 45, -125}}),
                       Still(Up(kTemple, 8)));

@@ -228,7 +228,7 @@ ItModule Compose(const Song& song)
     m.name = song.name;
     m.speed = 6;
     m.tempo = song.tempo;
-    m.mixVolume = 40;
+    m.mixVolume = 60;
     m.samples = Samples();
     m.instruments = Instruments();
     m.channelPan = {20, 44, 32, 32, 36, 32, 28, 40, 24};
