@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "tessaly/scene_api.h"
 
 namespace lws_test {
@@ -28,7 +30,9 @@ inline std::string ReadFile(const std::string& path)
 // and rewritten, which makes the many-file tests crawl.
 inline int LoadText(const std::string& text)
 {
-    const std::string path = testing::TempDir() + "lws_test.lws";
+    // One file per test process: ctest runs the tests of this program side by side.
+    static const std::string path =
+        testing::TempDir() + "lws_test_" + std::to_string(::getpid()) + ".lws";
     std::remove(path.c_str());
     std::ofstream(path, std::ios::binary) << text;
     return r_LoadAnim(path.c_str(), 0);
