@@ -1,6 +1,5 @@
 #include "store_test_support.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -33,10 +32,8 @@ void EngineTest::SetUpTestSuite() {
     ASSERT_EQ(plat_Configure(&options), 0);
     ASSERT_EQ(r_LinkRaster("t7dxraster.dll", nullptr), 0);
     ASSERT_GE(r_GetSysInfo(), 1);
-    const int mode = r_SeekMode(0, 640, 480, 16, 0);
-    ASSERT_GE(mode, 0);
     PlatWindow* window = nullptr;
-    ASSERT_EQ(r_InitEngine(0, mode, 0, &window, EXCLUSIVEFULLSCREEN, nullptr), 0);
+    ASSERT_EQ(r_InitEngine(0, r_SeekMode(0, 640, 480, 16, 0), 0, &window, EXCLUSIVEFULLSCREEN, nullptr), 0);
 }
 
 void EngineTest::TearDownTestSuite() {
@@ -58,8 +55,7 @@ void EngineTest::TearDown() {
     r_FreeAllocatedModels(nullptr);
     r_FreeAllocatedImages(nullptr);
     r_FreeAllocatedTextures(nullptr);
-    std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
+    std::filesystem::remove_all(dir_);
 }
 
 void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
@@ -68,21 +64,12 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
     ASSERT_TRUE(out.good()) << path;
 }
 
-void CopyFile(const std::string& from, const std::string& to) {
-    ASSERT_TRUE(std::filesystem::copy_file(from, to, std::filesystem::copy_options::overwrite_existing)) << from;
-}
-
-void WriteTga(const std::string& path, int width, int height, int bits, uint8_t seed) {
-    std::vector<uint8_t> file(18, 0);
-    file[2] = 2;  // uncompressed true colour
-    file[12] = uint8_t(width);
-    file[13] = uint8_t(width >> 8);
-    file[14] = uint8_t(height);
-    file[15] = uint8_t(height >> 8);
-    file[16] = uint8_t(bits);
-    file[17] = 0x20 | (bits == 32 ? 8 : 0);  // top row first, alpha bits
-    const size_t bytes = size_t(width) * height * (bits / 8);
-    for (size_t i = 0; i < bytes; ++i) file.push_back(uint8_t(seed + i * 7));
+void WriteTga(const std::string& path, int width, int height, int bits) {
+    // Uncompressed true colour, top row first, 8 alpha bits at 32 bits.
+    std::vector<uint8_t> file = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(width), uint8_t(width >> 8),
+                                 uint8_t(height), uint8_t(height >> 8), uint8_t(bits),
+                                 uint8_t(bits == 32 ? 0x28 : 0x20)};
+    file.resize(file.size() + size_t(width) * height * (bits / 8), 0x5A);
     WriteBytes(path, file);
 }
 
@@ -104,22 +91,14 @@ void F32(Bytes& b, float f) {
     U32(b, v);
 }
 void Text(Bytes& b, const std::string& text) {  // zero-terminated, padded to even length
-    b.insert(b.end(), text.begin(), text.end());
+    for (char c : text) b.push_back(uint8_t(c));
     b.push_back(0);
     if (b.size() % 2) b.push_back(0);
 }
-void Id(Bytes& b, const char* id) {
-    for (int i = 0; i < 4; ++i) b.push_back(uint8_t(id[i]));
-}
-void Chunk(Bytes& out, const char* id, const Bytes& body) {
-    Id(out, id);
-    U32(out, uint32_t(body.size()));
-    out.insert(out.end(), body.begin(), body.end());
-    if (body.size() % 2) out.push_back(0);
-}
-void SubChunk(Bytes& out, const char* id, const Bytes& body) {
-    Id(out, id);
-    U16(out, uint32_t(body.size()));
+// Identifier, length (32 bits for chunks, 16 for sub-chunks), body.
+void Chunk(Bytes& out, const char* id, const Bytes& body, bool sub = false) {
+    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(id[i]));
+    sub ? U16(out, uint32_t(body.size())) : U32(out, uint32_t(body.size()));
     out.insert(out.end(), body.begin(), body.end());
 }
 
@@ -132,9 +111,7 @@ std::vector<uint8_t> BuildLwob(const std::vector<TestSurface>& surfaces) {
         U16(polygons, 3);
         for (int k = 0; k < 3; ++k) {
             const Vector3& p = surfaces[s].triangle.at(k);
-            F32(points, p.x);
-            F32(points, p.y);
-            F32(points, p.z);
+            for (float f : {p.x, p.y, p.z}) F32(points, f);
             U16(polygons, uint32_t(s * 3 + k));
         }
         U16(polygons, uint32_t(s + 1));
@@ -143,30 +120,22 @@ std::vector<uint8_t> BuildLwob(const std::vector<TestSurface>& surfaces) {
     Chunk(chunks, "PNTS", points);
     Chunk(chunks, "POLS", polygons);
     for (const TestSurface& surface : surfaces) {
-        Bytes body;
+        Bytes body, angle, type, image;
         Text(body, surface.name);
-        SubChunk(body, "COLR", {surface.red, surface.green, surface.blue, 0});
-        Bytes angle;
+        Chunk(body, "COLR", {surface.rgb[0], surface.rgb[1], surface.rgb[2], 0}, true);
         F32(angle, surface.smoothing);
-        SubChunk(body, "SMAN", angle);
+        Chunk(body, "SMAN", angle, true);
         if (!surface.image.empty()) {
-            Bytes type, image, size;
             Text(type, "Planar Image Map");
-            SubChunk(body, "CTEX", type);
+            Chunk(body, "CTEX", type, true);
             Text(image, surface.image);
-            SubChunk(body, "TIMG", image);
-            F32(size, 1.0f);
-            F32(size, 1.0f);
-            F32(size, 1.0f);
-            SubChunk(body, "TSIZ", size);
+            Chunk(body, "TIMG", image, true);
         }
         Chunk(chunks, "SURF", body);
     }
+    chunks.insert(chunks.begin(), {'L', 'W', 'O', 'B'});
     Bytes file;
-    Id(file, "FORM");
-    U32(file, uint32_t(chunks.size() + 4));
-    Id(file, "LWOB");
-    file.insert(file.end(), chunks.begin(), chunks.end());
+    Chunk(file, "FORM", chunks);
     return file;
 }
 
