@@ -1,6 +1,5 @@
 // The engine over the real raster back-end without a display, for tests that
-// need a bound back-end (render states, the back buffer). Registered once per
-// test program as a GoogleTest environment.
+// need a bound back-end. Register once per test program as an environment.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -18,9 +17,7 @@ public:
         ASSERT_EQ(plat_Configure(&options), 0);
         ASSERT_EQ(r_LinkRaster("t7dxraster.dll", nullptr), 0);
         r_GetSysInfo();
-        const int mode = r_SeekMode(0, 640, 480, 16, 0);
-        ASSERT_NE(mode, -1);
-        ASSERT_EQ(r_InitEngine(0, mode, 0, nullptr, 1, nullptr), 0);
+        ASSERT_EQ(r_InitEngine(0, r_SeekMode(0, 640, 480, 16, 0), 0, nullptr, 1, nullptr), 0);
         r_SetViewportArea(0.0f, 0.0f, 1.0f, 1.0f, nullptr);
     }
     void TearDown() override {
