@@ -8,7 +8,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
-#include <iterator>
 
 #include "app/app_state.h"
 #include "app/scene_slots.h"

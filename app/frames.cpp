@@ -14,10 +14,6 @@
 #include "tessaly/engine_api.h"
 #include "tessaly/input_api.h"
 
-// TODO: screenshots (engine/screenshot) are not in the engine yet. Bound weakly
-// until then, F3 does nothing while the engine lacks them.
-#pragma weak r_ScreenShot
-
 namespace {
 
 constexpr uint32_t kMaskColour = 0xA0FFFFFF;
@@ -97,7 +93,7 @@ Vector3 HandleFrameKeys() {
     if (T7I_CheckKey(DIK_F1)) g_app.slotIndex = 0;
     if (T7I_CheckKey(DIK_ESCAPE)) g_app.quit = true;
     if (T7I_CheckKey(DIK_F2)) g_app.slotIndex = 1;
-    if (T7I_CheckKey(DIK_F3) == 1 && &r_ScreenShot != nullptr)
+    if (T7I_CheckKey(DIK_F3) == 1)
         r_ScreenShot("ts", "tga", g_app.shotsPath, 0, r_ConsolePrintLine);
     if (T7I_CheckKey(DIK_F4) == 1) {
         if (g_app.demoMode)

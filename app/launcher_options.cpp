@@ -32,7 +32,7 @@ const char* LaunchUsage() {
            "  --capture DIR      write every presented frame to DIR as numbered TGA files\n"
            "  --frames N         end normally after N presented frames\n"
            "  --script FILE      scripted keyboard and mouse input\n"
-           "  --audio-out FILE   accepted; music is not played yet\n"
+           "  --audio-out FILE   mix the music into FILE (a WAV file) instead of a device\n"
            "  --help             this text\n"
            "  --version          the program's version\n"
            "\n"

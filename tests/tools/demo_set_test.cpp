@@ -119,7 +119,7 @@ TEST_F(DemoSet, SpecialObjectsAndEffectsCarryTheirSurfaces)
     EXPECT_TRUE(textures.count("terrain_lake.tga"));  // the water effect's texture
     EXPECT_TRUE(textures.count("fx_Phire.tga"));      // the fire effect's texture
     EXPECT_TRUE(additive && translucent && reflective && doubleSided && smoothed);
-    for (const char* kind : {"LOMNIP", "LOMNI", "LSPOT", "LDISTANTP"})
+    for (const char* kind : {"LOMNIP", "LOMNI", "LSPOTP", "LSPOT", "LDISTANTP"})
         EXPECT_TRUE(lightKinds.count(kind)) << kind;
 }
 

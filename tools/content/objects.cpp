@@ -34,6 +34,18 @@ void AddLightBlob(LwobObject& o, Vec3 centre, float size, const LwobSurface& lig
     AddEllipsoid(o, centre, {size, size, size}, 2, 4, o.AddSurface(light));
 }
 
+// A spot light: its placement is turned by the angles of the surface's first
+// vertex normal and it shines along the turned z axis. A tiny triangle with
+// normal (-1, 0, 0) comes first, inside the blob, and aims it down at about
+// 57 degrees towards local +z.
+void AddSpotBlob(LwobObject& o, Vec3 centre, float size, const LwobSurface& light)
+{
+    const int surface = o.AddSurface(light);
+    const float t = size * 0.2f;
+    AddFacing(o, {centre + Vec3{0, -t, -t}, centre + Vec3{0, t, -t}, centre + Vec3{0, 0, t}}, surface, {-1, 0, 0});
+    AddEllipsoid(o, centre, {size, size, size}, 2, 4, surface);
+}
+
 }  // namespace
 
 LwobObject SkyObject(float radius, float height)
@@ -128,6 +140,7 @@ LwobObject TempleObject()
     AddCone(o, {0, 2.4f, 0}, 1.8f, 0.6f, 10, 4, o.AddSurface(chrome));
     for (int i = 0; i < 2; ++i)
         AddLightBlob(o, {i ? 12.0f : -12.0f, 4.0f, -12}, 0.25f, LightSurface("LOMNIP_TEMPLE", 255, 220, 170, 16));
+    AddSpotBlob(o, {0, 15.5f, -9}, 0.3f, LightSurface("LSPOTP_OBELISK", 255, 240, 200, 14));
     return o;
 }
 
@@ -140,7 +153,7 @@ LwobObject TowerObject()
     AddCylinder(o, {0, -2, 0}, 5, 42, 16, wall);
     const int roof = o.AddSurface(Textured("TOWERROOF", "wood.tga", TextureMap::Planar, kAxisX, {4, 4, 4}));
     AddCone(o, {0, 40, 0}, 7, 0, 10, 16, roof);
-    AddLightBlob(o, {0, 37, -6.5f}, 0.5f, LightSurface("LSPOT_TOWER", 200, 230, 255, 30));
+    AddSpotBlob(o, {0, 37, 6.5f}, 0.5f, LightSurface("LSPOT_TOWER", 200, 230, 255, 16));
     AddLightBlob(o, {0, 51.5f, 0}, 0.4f, LightSurface("LOMNI_BEACON", 255, 60, 40, 12));
     return o;
 }
