@@ -8,6 +8,8 @@
 
 namespace {
 
+LaunchOptions g_runOptions;
+
 // A whole decimal number in [low, high].
 bool ReadNumber(const char* text, long low, long high, long& value) {
     if (!text || !*text) return false;
@@ -33,6 +35,8 @@ const char* LaunchUsage() {
            "  --frames N         end normally after N presented frames\n"
            "  --script FILE      scripted keyboard and mouse input\n"
            "  --audio-out FILE   mix the music into FILE (a WAV file) instead of a device\n"
+           "  --progress         print progress lines, save a screenshot to shots/ at every scene\n"
+           "                     change and at the end, and print a summary of the run\n"
            "  --help             this text\n"
            "  --version          the program's version\n"
            "\n"
@@ -40,8 +44,11 @@ const char* LaunchUsage() {
            "grave the console, Escape or F10 quit.\n";
 }
 
+const LaunchOptions& RunLaunchOptions() { return g_runOptions; }
+
 LaunchAction ParseLaunchOptions(int argc, char** argv, LaunchOptions& options, char* error, size_t errorSize) {
     options = LaunchOptions{};
+    g_runOptions = LaunchOptions{};
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -55,6 +62,8 @@ LaunchAction ParseLaunchOptions(int argc, char** argv, LaunchOptions& options, c
         if (std::strcmp(arg, "--version") == 0) return LaunchAction::Version;
         if (std::strcmp(arg, "--headless") == 0) {
             options.platform.headless = 1;
+        } else if (std::strcmp(arg, "--progress") == 0) {
+            options.progress = true;
         } else if (std::strcmp(arg, "--window") == 0) {
             options.platform.windowed = 1;
         } else if (std::strcmp(arg, "--data") == 0) {
@@ -94,5 +103,6 @@ LaunchAction ParseLaunchOptions(int argc, char** argv, LaunchOptions& options, c
             return LaunchAction::Error;
         }
     }
+    g_runOptions = options;
     return LaunchAction::Run;
 }

@@ -1,5 +1,6 @@
 // Command-line options of the launcher: where the data is, headless and
-// windowed runs, the deterministic clock, frame capture, frame limit, input script.
+// windowed runs, the deterministic clock, frame capture, frame limit, input
+// script, and the progress report of a run.
 #pragma once
 
 #include <cstddef>
@@ -11,10 +12,15 @@ enum class LaunchAction { Run, Help, Version, Error };
 struct LaunchOptions {
     PlatOptions platform{};        // strings point into argv
     const char* dataDir = nullptr; // changed to before start-up when given
+    bool progress = false;         // progress lines, scene-change screenshots and a summary
 };
 
 // Reads argv into options. On Error a one-line reason is written to error.
+// The options of the last parse are also kept as the run's options.
 LaunchAction ParseLaunchOptions(int argc, char** argv, LaunchOptions& options, char* error, size_t errorSize);
+
+// The options of the last ParseLaunchOptions call (all defaults before the first).
+const LaunchOptions& RunLaunchOptions();
 
 // The --help text.
 const char* LaunchUsage();
