@@ -1,13 +1,21 @@
 # Build conventions shared by every deliverable.
 
 # Everything built lands in build/bin with $ORIGIN as run path, so the program
-# runs from the build tree and from an installed tree alike.
+# runs from the build tree as it is.
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/bin")
 set(CMAKE_ARCHIVE_OUTPUT_DIRECTORY "${CMAKE_BINARY_DIR}/lib")
 set(CMAKE_BUILD_RPATH "$ORIGIN")
-set(CMAKE_INSTALL_RPATH "$ORIGIN:$ORIGIN/../lib/tessaly")
 set(CMAKE_BUILD_WITH_INSTALL_RPATH OFF)
+
+# The installed tree: programs in bin/, every shared library and plug-in in
+# lib/tessaly/, where the library lookup looks after the program's own
+# directory. Programs find the linked libraries through ../lib/tessaly, the
+# libraries find each other beside themselves.
+set(TESSALY_INSTALL_BINDIR "bin")
+set(TESSALY_INSTALL_LIBDIR "lib/tessaly")
+set(TESSALY_INSTALL_MANDIR "share/man")
+set(CMAKE_INSTALL_RPATH "$ORIGIN/../${TESSALY_INSTALL_LIBDIR}")
 
 # Only the documented C functions leave a shared library.
 set(CMAKE_CXX_VISIBILITY_PRESET hidden)
@@ -30,8 +38,9 @@ endfunction()
 # A shared library linked at build time by its callers (libX.so).
 function(tessaly_linked_library target output_name)
   add_library(${target} SHARED ${ARGN})
-  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output_name})
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output_name} INSTALL_RPATH "$ORIGIN")
   tessaly_target_defaults(${target})
+  install(TARGETS ${target} LIBRARY DESTINATION ${TESSALY_INSTALL_LIBDIR})
 endfunction()
 
 # A library that is only ever loaded at run time with dlopen (no "lib" prefix).
@@ -39,7 +48,13 @@ endfunction()
 # engine exports functions of the same name (r_AllocMaxTextures, ...).
 function(tessaly_runtime_library target output_name)
   add_library(${target} MODULE ${ARGN})
-  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output_name} PREFIX "")
+  set_target_properties(${target} PROPERTIES OUTPUT_NAME ${output_name} PREFIX "" INSTALL_RPATH "$ORIGIN")
   target_link_options(${target} PRIVATE -Wl,-Bsymbolic -Wl,--no-undefined)
   tessaly_target_defaults(${target})
+  install(TARGETS ${target} LIBRARY DESTINATION ${TESSALY_INSTALL_LIBDIR})
+endfunction()
+
+# A program of the installed tree (bin/), finding its libraries in ../lib/tessaly.
+function(tessaly_install_program target)
+  install(TARGETS ${target} RUNTIME DESTINATION ${TESSALY_INSTALL_BINDIR})
 endfunction()
