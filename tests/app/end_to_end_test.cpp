@@ -1,10 +1,11 @@
 // The built program on a small data set written by the test: the whole demo,
-// walk mode, quitting, deterministic captures, a missing lake picture and
-// termination by signal.
+// walk mode, quitting, deterministic captures, a missing lake picture,
+// termination by signal, and a console session read back from its frames.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "demo_data.h"
+#include "raster/raster_device.h"
 
 namespace {
 
@@ -29,6 +31,8 @@ const std::string kProgram = std::string(TESSALY_BIN_DIR) + "/tessaly";
 pid_t Start(const std::vector<std::string>& args, const std::string& outputPath) {
     const pid_t pid = fork();
     if (pid == 0) {
+        // The program never outlives a test that dies or is stopped.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
         const int fd = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (fd >= 0) {
             dup2(fd, 1);
@@ -56,10 +60,50 @@ std::string ReadAll(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// The text of a captured console frame, read back through the built-in font:
+// the display lines at y = 0, 15, ... and the input line at y = 460, each cut
+// at the frame's width and without trailing blanks. Text pixels are the
+// console's colour (red and green full); rows 0 and 15 of a cell are skipped
+// because neighbouring lines overlap there.
+struct ConsoleScreen {
+    std::vector<std::string> lines;
+    std::string input;
+};
+
+std::string ReadTextLine(const demo::Picture& frame, int top) {
+    auto ink = [&](int x, int y) {
+        const uint8_t* p = &frame.rgb[(static_cast<size_t>(y) * frame.width + x) * 3];
+        return p[0] > 0xc0 && p[1] > 0xc0 && p[2] < 0x40;
+    };
+    std::string text;
+    for (int left = 0; left + raster::kGlyphWidth <= frame.width; left += raster::kGlyphWidth) {
+        uint8_t cell[raster::kGlyphHeight] = {};
+        for (int r = 1; r < raster::kGlyphHeight - 1 && top + r < frame.height; ++r)
+            for (int c = 0; c < raster::kGlyphWidth; ++c)
+                if (ink(left + c, top + r)) cell[r] |= static_cast<uint8_t>(0x80 >> c);
+        char found = '?';
+        for (int code = 32; code < 127 && found == '?'; ++code) {
+            const uint8_t* rows = raster::GlyphRows(static_cast<unsigned char>(code));
+            if (std::equal(cell + 1, cell + raster::kGlyphHeight - 1, rows + 1)) found = static_cast<char>(code);
+        }
+        text += found;
+    }
+    return text.substr(0, text.find_last_not_of(' ') + 1);
+}
+
+ConsoleScreen ReadConsole(const demo::Picture& frame) {
+    ConsoleScreen screen;
+    if (frame.width != 640 || frame.height != 480) return screen;
+    for (int i = 0; i < 30; ++i) screen.lines.push_back(ReadTextLine(frame, i * 15));
+    while (!screen.lines.empty() && screen.lines.back().empty()) screen.lines.pop_back();
+    screen.input = ReadTextLine(frame, 460);
+    return screen;
+}
+
 class EndToEnd : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        root_ = testing::TempDir() + "tessaly_end_to_end/";
+        root_ = testing::TempDir() + "tessaly_end_to_end_" + std::to_string(getpid()) + "/";
         fs::remove_all(root_);
         demo::WriteDataSet(root_ + "data");
         demo::WriteDataSet(root_ + "nolake", false);
@@ -156,11 +200,72 @@ TEST_F(EndToEnd, MissingLakePictureLeavesTheWaterOff) {
     EXPECT_NE(output_.find("Scene slot 1"), std::string::npos);
 }
 
-TEST_F(EndToEnd, TerminationSignalEndsThroughTheShutdown) {
-    const pid_t pid = Start({"--data", root_ + "data", "--headless", "--fixed-fps", "24"}, root_ + "signal.txt");
-    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    kill(pid, SIGTERM);
-    EXPECT_EQ(Wait(pid), 0) << ReadAll(root_ + "signal.txt");
+TEST_F(EndToEnd, TerminationSignalsEndThroughTheShutdown) {
+    for (int signal : {SIGTERM, SIGINT}) {
+        const pid_t pid = Start({"--data", root_ + "data", "--headless", "--fixed-fps", "24"}, root_ + "signal.txt");
+        std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+        kill(pid, signal);
+        EXPECT_EQ(Wait(pid), 0) << signal << ": " << ReadAll(root_ + "signal.txt");
+    }
+}
+
+// Open the console, list the meshes, the surfaces of model 0, switch to
+// wireframe, load the main scene by an upper-cased name, close the console,
+// take a screenshot and quit.
+TEST_F(EndToEnd, ConsoleSessionAndScreenshot) {
+    const std::string script =
+        "10 key GRAVE down\n11 key GRAVE up\n"
+        "14 type dir\n30 key RETURN down\n31 key RETURN up\n"
+        "34 type surfinfo\n62 key RETURN down\n63 key RETURN up\n"
+        "66 type wire\n82 key RETURN down\n83 key RETURN up\n"
+        "86 type load main\n118 key RETURN down\n119 key RETURN up\n"
+        "124 key GRAVE down\n125 key GRAVE up\n"
+        "134 key F3 down\n135 key F3 up\n"
+        "144 key ESCAPE down\n";
+    const std::string data = root_ + "console";
+    demo::WriteDataSet(data);
+    ASSERT_EQ(Run("console", 24, {"--capture", root_ + "frames"}, script), 0) << output_;
+
+    // The last console frame before the console closed.
+    ConsoleScreen screen;
+    for (int n = static_cast<int>(Frames("frames")) - 1; n >= 0 && screen.lines.empty(); --n) {
+        ConsoleScreen read = ReadConsole(demo::ReadTga(Frame("frames", n)));
+        if (!read.lines.empty() && read.lines[0].rfind("Ambient set to", 0) == 0) screen = read;
+    }
+    const std::vector<std::string>& lines = screen.lines;
+    ASSERT_GE(lines.size(), 4u) << "no console frame";
+    const std::string cwd = fs::canonical(data).string() + "/";
+    const std::string header = cwd + "meshes/ Object List___________________________";
+    std::vector<std::string> expected = {"Ambient set to 0.200 R ,0.200 G ,0.200 B", "Bilinear Filter On", "dir",
+                                         header.substr(0, 80)};
+    std::vector<std::string> listed;
+    for (const auto& entry : fs::directory_iterator(data + "/meshes")) listed.push_back(entry.path().filename());
+    listed.insert(listed.end(), {".", ".."});
+    std::sort(listed.begin(), listed.end());
+    std::vector<std::string> shown(lines.begin() + 4, lines.begin() + std::min(lines.size(), 4 + listed.size()));
+    std::sort(shown.begin(), shown.end());
+    EXPECT_EQ(shown, listed);
+    for (const std::string& line :
+         {"surfinfo", "Number of Surfaces : 1", "Surface 0 (GLOW) :", "  Number of Textures : 0", "wire",
+          "Fillmode set to wireframe", "load main"})
+        expected.push_back(line);
+    expected.push_back((cwd + "scenes/MAIN.lws").substr(0, 80));
+    const size_t tail = 4 + listed.size();
+    ASSERT_EQ(lines.size(), tail + expected.size() - 3) << testing::PrintToString(lines);
+    for (size_t i = 0; i < 4; ++i) EXPECT_EQ(lines[i], expected[i]);
+    for (size_t i = tail; i + 1 < lines.size(); ++i) EXPECT_EQ(lines[i], expected[i - tail + 4]) << i;
+    // The upper-cased name still found main.lws.
+    EXPECT_EQ(lines.back().rfind("Loaded : MAIN (", 0), 0u) << lines.back();
+    EXPECT_EQ(screen.input, "_");
+
+    // F3 saved the frame as shots/ts000.tga; wireframe on a cleared background
+    // leaves most of it black.
+    const demo::Picture shot = demo::ReadTga(data + "/shots/ts000.tga");
+    ASSERT_EQ(shot.width, 640);
+    ASSERT_EQ(shot.height, 480);
+    EXPECT_FALSE(fs::exists(data + "/shots/ts001.tga"));
+    EXPECT_GT(std::count(shot.rgb.begin(), shot.rgb.end(), 0), static_cast<long>(shot.rgb.size() / 2));
+    fs::remove_all(root_ + "frames");
 }
 
 TEST_F(EndToEnd, OptionsAndDataDirectoryErrors) {

@@ -26,10 +26,19 @@ namespace fs = std::filesystem;
 
 class Program : public testing::Test {
 protected:
+    // Names carry the process id: test programs may run side by side.
+    static std::string TempName(const std::string& name) {
+        return testing::TempDir() + "tessaly_app_program_" + std::to_string(getpid()) + "_" + name;
+    }
     static void SetUpTestSuite() {
-        dataDir_ = testing::TempDir() + "tessaly_app_program";
+        dataDir_ = TempName("data");
         fs::remove_all(dataDir_);
         demo::WriteDataSet(dataDir_);
+    }
+    static void TearDownTestSuite() {
+        fs::remove_all(dataDir_);
+        std::remove(TempName("script.txt").c_str());
+        std::remove(TempName("big.lws").c_str());
     }
 
     void SetUp() override {
@@ -54,7 +63,7 @@ protected:
     int Run(std::vector<std::string> extra = {}, const std::string& script = "") {
         std::vector<std::string> args = {"tessaly", "--data", dataDir_, "--headless", "--fixed-fps", "24"};
         if (!script.empty()) {
-            const std::string path = testing::TempDir() + "tessaly_app_script.txt";
+            const std::string path = TempName("script.txt");
             demo::WriteText(path, script);
             args.insert(args.end(), {"--script", path});
         }
@@ -194,7 +203,7 @@ TEST_F(Program, LargeSlotsAndBadViewIndicesStayInBounds) {
     std::vector<demo::Item> objects, lights;
     for (int i = 0; i < 250; ++i) objects.push_back({"ROCK.LWO", {{0, float(i), 0, 0}, {100, 0, 0, 0}}, i - 1});
     for (int i = 0; i < 50; ++i) lights.push_back({"", {{0, 0, 0, float(-i)}}, 249});
-    const std::string path = testing::TempDir() + "tessaly_app_big.lws";
+    const std::string path = TempName("big.lws");
     demo::WriteText(path, demo::SceneText(objects, lights));
     LoadScene(path.c_str(), 0);
     LoadScene(path.c_str(), 0);  // loading again replaces the tables

@@ -41,6 +41,22 @@ TEST(ScanCodes, OnlyNewlyPressedKeysCountAndLaterKeysWin) {
     EXPECT_EQ(Keys().Press(30).Press(78).Char(), '+');  // the pad keys come last
 }
 
+TEST(ScanCodes, NumericPadAndBracketsWhateverTheModifier) {
+    const struct {
+        int code;
+        char c;
+    } keys[] = {{78, '+'}, {74, '-'}, {55, '*'}, {181, '/'}, {83, '.'}, {26, '['}, {27, ']'}};
+    for (const auto& k : keys) {
+        EXPECT_EQ(Keys().Press(k.code).Char(), k.c) << k.code;
+        EXPECT_EQ(Keys().Hold(42).Press(k.code).Char(), k.c) << k.code;
+        EXPECT_EQ(Keys().Hold(184).Press(k.code).Char(), k.c) << k.code;
+    }
+    // Shift picks its row before right Alt is looked at.
+    EXPECT_EQ(Keys().Hold(184).Hold(42).Press(30).Char(), 'A');
+    EXPECT_EQ(Keys().Hold(42).Press(12).Char(), '_');
+    EXPECT_EQ(Keys().Press(12).Char(), 0);  // minus has a character only with Shift
+}
+
 TEST(ScanCodes, RightAltTypesBackslashWithGraveOnly) {
     EXPECT_EQ(Keys().Hold(184).Press(41).Char(), '\\');
     EXPECT_EQ(Keys().Hold(184).Press(30).Char(), 0);

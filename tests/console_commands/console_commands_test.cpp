@@ -13,6 +13,7 @@
 #include "app/app_state.h"
 #include "app/console_commands.h"
 #include "app/scene_slots.h"
+#include "tests/app/demo_data.h"
 #include "tests/engine_console/headless_engine.h"
 
 namespace {
@@ -136,6 +137,33 @@ TEST_F(ConsoleCommands, LoadReadsASceneIntoSlotZeroOrReportsItsAbsence) {
     EXPECT_EQ(g_app.slotIndex, 0);
     ASSERT_EQ(g_slots[0].ObjectCount(), 1);
     EXPECT_STREQ(g_slots[0].objects[0].name, "ROCK.LWO");
+}
+
+TEST_F(ConsoleCommands, SurfaceListingOfModelZero) {
+    // Surface WOOD with its picture, GHOST whose picture is missing: its
+    // texture handle holds nothing and lists with an empty name.
+    demo::Surface wood, ghost;
+    wood.name = "WOOD";
+    wood.image = "wood.tga";
+    ghost.name = "GHOST";
+    ghost.image = "missing.tga";
+    ASSERT_TRUE(demo::WriteBytes(dir_ + "box.lwo", demo::BoxObject(1.0f, {wood, ghost})));
+    ASSERT_TRUE(demo::WriteBytes(dir_ + "wood.tga", demo::Tga(4, 2, [](int, int) { return 0x808080u; })));
+    ASSERT_EQ(r_AllocMaxModels(2, nullptr), 0);
+    ASSERT_EQ(r_AllocMaxTextures(4, nullptr), 0);
+    char name[] = "box.lwo";
+    ASSERT_EQ(r_LoadModel(0, name, dir_.c_str(), dir_.c_str(), 0, nullptr), 0);
+
+    const Lines listing = Run("surfinfo");
+    r_FreeAllocatedModels(nullptr);
+    r_FreeAllocatedTextures(nullptr);
+    ASSERT_EQ(listing.size(), 7u) << testing::PrintToString(listing);
+    EXPECT_EQ(listing[0], "Number of Surfaces : 2");
+    EXPECT_EQ(listing[1], "Surface 0 (WOOD) :");
+    EXPECT_EQ(listing[3].rfind("  Texture 0 : WOOD.TGA , ", 0), 0u) << listing[3];
+    EXPECT_EQ(listing[4], "Surface 1 (GHOST) :");
+    EXPECT_EQ(listing[5], "  Number of Textures : 1");
+    EXPECT_EQ(listing[6], "  Texture 0 :  , 0x0x0.");
 }
 
 }  // namespace

@@ -69,6 +69,23 @@ TEST_F(Corpus, MoveXIsTheSameInAllThreeLayouts)
     EXPECT_EQ(Frames(Keys(Track::Object, 0)), (std::vector<int>{0, 20, 39}));
 }
 
+// The five post behaviours of one x curve: the behaviour shapes the curve
+// after its last key, and the keys stay the three the file lists.
+TEST_F(Corpus, PostBehavioursKeepTheListedKeys)
+{
+    for (const char* name : {"move_x_post_constant.lws", "move_x_post_linear.lws",
+                             "move_x_post_offset_repeat.lws", "move_x_post_repeat.lws",
+                             "move_x_post_reset.lws"}) {
+        SCOPED_TRACE(name);
+        Load(name);
+        const auto keys = Keys(Track::Object, 0);
+        ASSERT_EQ(Frames(keys), (std::vector<int>{0, 20, 39}));
+        const float x[] = {0.0f, 2.1381860f, -1.6381832f};
+        for (int k = 0; k < 3; ++k)
+            EXPECT_NEAR(keys[k].position[0], x[k], kTol) << k;
+    }
+}
+
 // x has keys at frames 0, 20 and 60, z at 0, 40 and 89. Each channel follows
 // its own curve between its keys and holds its last value after them.
 TEST_F(Corpus, MergedKeysFollowEachChannelsCurve)
