@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/frames.h"
+#include "app/run_report.h"
 #include "app/scan_codes.h"
 #include "platform/platform.h"
 #include "tessaly/engine_api.h"
@@ -56,14 +57,18 @@ void MeasureFrameRate() {
 }
 
 int RunMainLoop() {
+    ReportRunStart();
     for (;;) {
-        if (T7I_CheckKey(DIK_F10) || g_app.quit) return 0;
+        if (T7I_CheckKey(DIK_F10) || g_app.quit) break;
         PlatMessage message;
         if (plat_PeekMessage(&message)) {
             // Closing the window, SIGINT/SIGTERM and the frame limit end the
             // run like F10; a quit message ends it with its own code.
-            if (message.kind == PLAT_MSG_QUIT) return message.code;
-            if (message.kind == PLAT_MSG_CLOSE) return 0;
+            if (message.kind == PLAT_MSG_QUIT) {
+                ReportRunEnd();
+                return message.code;
+            }
+            if (message.kind == PLAT_MSG_CLOSE) break;
             continue;
         }
         if (T7I_CheckKey(DIK_GRAVE) == 1 && T7I_CheckKey(DIK_RMENU) == 0) g_app.consoleVisible = !g_app.consoleVisible;
@@ -77,5 +82,8 @@ int RunMainLoop() {
             MeasureFrameRate();
         }
         T7I_UpdateInput();
+        ReportRunFrame();
     }
+    ReportRunEnd();
+    return 0;
 }

@@ -1,5 +1,5 @@
 // The main loop: messages, the console toggle, console frames and 3D frames,
-// frame-rate measurement and the input update.
+// frame-rate measurement, the input update and the run's progress report.
 #pragma once
 
 // Runs until F10, the quit flag, a close message or a quit message. Returns

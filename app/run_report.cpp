@@ -1,0 +1,121 @@
+#include "app/run_report.h"
+
+#include <chrono>
+#include <cstdio>
+
+#include "app/app_state.h"
+#include "app/launcher_options.h"
+#include "platform/platform.h"
+#include "tessaly/engine_api.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+constexpr double kProgressInterval = 5.0;  // wall seconds between progress lines
+constexpr int kScreenWidth = 640;
+constexpr int kScreenHeight = 480;
+
+struct RunReport {
+    bool active = false;
+    Clock::time_point start;
+    Clock::time_point lastLine;
+    long startFrames = 0;
+    long lastLineFrames = 0;
+    int reportedSlot = -1;     // the slot whose screenshot has been taken or is waiting
+    int shotCountdown = 0;     // passes until that screenshot
+};
+
+RunReport g_report;
+
+const char* SlotName(int slot) {
+    static const char* const kNames[] = {"intromask", "main", "inner", "endtitle"};
+    return slot >= 0 && slot < 4 ? kNames[slot] : "none";
+}
+
+double SecondsBetween(Clock::time_point a, Clock::time_point b) {
+    return std::chrono::duration<double>(b - a).count();
+}
+
+// Saves the back buffer as shots/<prefix>NNN.tga and names the file.
+void Shot(const char* prefix) {
+    char name[kPathSize];
+    if (!NextShotName(g_app.shotsPath, prefix, name, sizeof name)) {
+        std::printf("screenshot: no free name for %s in %s\n", prefix, g_app.shotsPath);
+        return;
+    }
+    if (r_ScreenShot(prefix, "tga", g_app.shotsPath, 0, SilentMessage) == -1)
+        std::printf("screenshot: %s could not be saved\n", name);
+    else
+        std::printf("screenshot: %s\n", name);
+}
+
+}  // namespace
+
+void FormatRunSummary(long frames, double seconds, char* out, size_t outSize) {
+    const double average = seconds > 0.0 ? static_cast<double>(frames) / seconds : 0.0;
+    std::snprintf(out, outSize, "summary: %ld frames in %.1f s, %.1f fps average", frames, seconds, average);
+}
+
+bool NextShotName(const char* dir, const char* prefix, char* out, size_t outSize) {
+    // The same search as the engine's screenshots, so the printed name is the written one.
+    for (int n = 0; n < 1000; ++n) {
+        char candidate[kPathSize];
+        const int length = std::snprintf(candidate, sizeof candidate, "%s%s%.3d.tga", dir, prefix, n);
+        if (length < 0 || static_cast<size_t>(length) >= sizeof candidate) return false;
+        if (!plat_ResolvePath(candidate, out, outSize)) return true;
+    }
+    return false;
+}
+
+void ReportRunStart() {
+    g_report = RunReport{};
+    if (!RunLaunchOptions().progress) return;
+    g_report.active = true;
+    g_report.start = g_report.lastLine = Clock::now();
+    g_report.startFrames = g_report.lastLineFrames = plat_PresentedFrames();
+    std::fflush(stdout);
+}
+
+void ReportRunFrame() {
+    if (!g_report.active) return;
+    // The pass that enters a slot draws the previous scene's last frame, and
+    // the next one still carries its clear setting; the shot shows the new
+    // scene's second frame.
+    if (g_app.slotIndex != g_report.reportedSlot) {
+        g_report.reportedSlot = g_app.slotIndex;
+        g_report.shotCountdown = 2;
+    } else if (g_report.shotCountdown > 0 && --g_report.shotCountdown == 0) {
+        char prefix[32];
+        std::snprintf(prefix, sizeof prefix, "scene%d_%s_", g_app.slotIndex, SlotName(g_app.slotIndex));
+        Shot(prefix);
+    }
+
+    const Clock::time_point now = Clock::now();
+    const double interval = SecondsBetween(g_report.lastLine, now);
+    if (interval >= kProgressInterval) {
+        const long frames = plat_PresentedFrames();
+        std::printf("progress: scene %d %s, scene frame %d, frame %ld, %.1f fps\n", g_app.slotIndex,
+                    SlotName(g_app.slotIndex), static_cast<int>(g_app.sceneTime), frames - g_report.startFrames,
+                    static_cast<double>(frames - g_report.lastLineFrames) / interval);
+        g_report.lastLine = now;
+        g_report.lastLineFrames = frames;
+    }
+    std::fflush(stdout);
+}
+
+void ReportRunEnd() {
+    if (!g_report.active) return;
+    const double seconds = SecondsBetween(g_report.start, Clock::now());
+    const long frames = plat_PresentedFrames() - g_report.startFrames;
+    // The end sequence leaves a black frame behind; the end shot shows the
+    // credits picture as that sequence presented it.
+    if (g_app.demoMode && g_app.slotIndex == 3 && g_app.quit)
+        r_DrawBitmap(0, 0, 0, kScreenWidth, kScreenHeight, 0, nullptr);
+    Shot("end_");
+    char line[160];
+    FormatRunSummary(frames, seconds, line, sizeof line);
+    std::printf("%s\n", line);
+    std::fflush(stdout);
+    g_report.active = false;
+}
