@@ -2,7 +2,8 @@
 # Debian 12 packages the build, the tests and the program need.
 set -euo pipefail
 packages=(build-essential cmake pkg-config libsdl2-dev libopenmpt-dev
-          libgtest-dev libgmock-dev libbenchmark-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev
+          file)  # file: CPack reads the binaries with it for the package dependencies
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
