@@ -102,10 +102,12 @@ void AppendEars(const Vector3* points, const uint32_t* corners, int count, int32
         return Cross2(s.u[s.prev[i]], s.v[s.prev[i]], s.u[i], s.v[i], s.u[s.next[i]], s.v[s.next[i]]);
     };
     auto isEar = [&](int i) {
+        --s.earTestsLeft;
         if (!(turn(i) > 0.0))
             return false;
         const int p = s.prev[i], n = s.next[i];
         for (int r = s.next[n]; r != p; r = s.next[r]) {
+            --s.earTestsLeft;
             const double ru = s.u[r], rv = s.v[r];
             if ((ru == s.u[p] && rv == s.v[p]) || (ru == s.u[i] && rv == s.v[i]) ||
                 (ru == s.u[n] && rv == s.v[n]))
@@ -129,6 +131,13 @@ void AppendEars(const Vector3* points, const uint32_t* corners, int count, int32
     int current = 0;
     int tried = 0;
     while (remaining > 3) {
+        if (s.earTestsLeft <= 0) {
+            // Budget spent: fan the ring that is left, in its own order.
+            const int first = current;
+            for (int r = s.next[first]; s.next[r] != first; r = s.next[r])
+                out.push_back(LwoTriangle{corners[first], corners[r], corners[s.next[r]], surface});
+            return;
+        }
         if (isEar(current)) {
             current = clip(current);
             --remaining;

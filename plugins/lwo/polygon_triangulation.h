@@ -9,10 +9,18 @@
 
 namespace lwo {
 
-// Reused between polygons so that splitting allocates only while it grows.
+// Ear tests (one corner against one candidate ear) ear clipping may spend on
+// one object. Clipping a polygon that crosses itself finds no ear round after
+// round, which costs time cubic in its corners; past this budget the rest of
+// every ring is fanned instead. Real objects stay far below it.
+constexpr int64_t kEarTestBudget = int64_t{1} << 24;
+
+// Reused between the polygons of one object so that splitting allocates only
+// while it grows; it also carries what is left of the ear-test budget.
 struct TriangulationScratch {
     std::vector<double> u, v;     // corners projected onto the polygon's plane
     std::vector<int32_t> next, prev;
+    int64_t earTestsLeft = kEarTestBudget;
 };
 
 // True when no corner of the polygon turns against its overall winding
@@ -21,7 +29,8 @@ bool IsConvexPolygon(const Vector3* points, const uint32_t* corners, int count);
 
 // Appends the count - 2 triangles of a polygon (count >= 3, every corner a
 // valid index into points) to out. Convex polygons, and polygons too large to
-// clip, become the fan (c0, c[j+1], c[j+2]); concave ones are clipped ear by ear.
+// clip, become the fan (c0, c[j+1], c[j+2]); concave ones are clipped ear by ear
+// (once scratch's ear-test budget is spent, what is left of the ring is fanned).
 void TriangulatePolygon(const Vector3* points, const uint32_t* corners, int count, int32_t surface,
                         std::vector<LwoTriangle>& out, TriangulationScratch& scratch);
 

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <chrono>
 #include <cmath>
 
 #include "lwo_test_support.h"
@@ -223,6 +224,43 @@ TEST(LwoDamaged, ValuesAndPolygonsCutByTheChunkEndAreNotRead)
     EXPECT_NE(Messages()[0].find("damaged"), std::string::npos);
     EXPECT_EQ(model->meshes[0].smoothingAngle, 0.0f);
     EXPECT_FALSE(std::isfinite(model->meshes[1].texCoords[0][0].u));  // the size stayed 0
+}
+
+TEST(LwoDamaged, SelfCrossingPolygonsAreSplitInBoundedTime)
+{
+    // Found by fuzzing: a 772-corner polygon whose corners jump about a
+    // sphere's points took seconds, as ear clipping found no ear in round
+    // after round. Here sixteen polygons of 4,096 corners (the most that are
+    // clipped) zigzag over scattered points; each must still split into
+    // count - 2 triangles that use only their own corners, promptly.
+    std::vector<Vector3> points;
+    uint32_t state = 77;
+    auto next = [&] { return (state = state * 1664525u + 1013904223u) >> 8; };
+    for (int i = 0; i < 600; ++i)
+        points.push_back({float(next() % 1000), float(next() % 1000), float(next() % 3)});
+    std::vector<Polygon> polygons(16);
+    for (Polygon& polygon : polygons)
+        for (int i = 0; i < 4096; ++i)
+            polygon.corners.push_back(next() % 600);
+    const auto start = std::chrono::steady_clock::now();
+    auto model = LoadModel(Lwob(Bytes()
+                                    .Chunk("SRFS", Names({"S"}))
+                                    .Chunk("PNTS", Points(points))
+                                    .Chunk("POLS", Polygons(polygons))),
+                           0x4);
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    ASSERT_TRUE(model);
+    EXPECT_LT(seconds, 20.0);  // a minute and more before the ear tests were bounded
+    const std::vector<Tri> triangles = Triangles(model->meshes[0]);
+    ASSERT_EQ(triangles.size(), 16u * 4094u);
+    for (size_t k = 0; k < polygons.size(); ++k) {
+        std::vector<bool> own(points.size());
+        for (uint32_t c : polygons[k].corners)
+            own[c] = true;
+        for (size_t t = k * 4094; t < (k + 1) * 4094; ++t)
+            for (uint32_t p : triangles[t])
+                ASSERT_TRUE(own[p]) << "triangle " << t;
+    }
 }
 
 // ---------------------------------------------------------------- corpus
