@@ -1,0 +1,117 @@
+// The run report: its summary line and screenshot names, and the built program
+// with and without --progress on the generated demo data set, across the
+// change from the intro to the landscape.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "app/run_report.h"
+#include "tools/content/demo_set.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string TempDir(const char* name)
+{
+    const fs::path dir = fs::temp_directory_path() / ("tessaly_run_report_" + std::string(name) + "_" + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir.string();
+}
+
+struct ProgramRun {
+    int code = -1;
+    std::string output;
+};
+
+ProgramRun RunProgram(const std::string& arguments)
+{
+    ProgramRun run;
+    const std::string command = std::string(TESSALY_BIN_DIR) + "/tessaly " + arguments + " 2>/dev/null";
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[512];
+    while (fgets(buffer, sizeof buffer, pipe))
+        run.output += buffer;
+    const int status = pclose(pipe);
+    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+bool HasLine(const std::string& output, const std::string& line)
+{
+    return ("\n" + output).find("\n" + line + "\n") != std::string::npos;
+}
+
+// Width and height from a TGA header, 0 x 0 when the file is missing or short.
+std::pair<int, int> TgaSize(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    unsigned char header[18] = {};
+    if (!in.read(reinterpret_cast<char*>(header), sizeof header))
+        return {0, 0};
+    return {header[12] | header[13] << 8, header[14] | header[15] << 8};
+}
+
+TEST(RunReport, SummaryLine)
+{
+    char line[160];
+    FormatRunSummary(2631, 184.5, line, sizeof line);
+    EXPECT_STREQ(line, "summary: 2631 frames in 184.5 s, 14.3 fps average");
+    FormatRunSummary(3, 0.0, line, sizeof line);
+    EXPECT_STREQ(line, "summary: 3 frames in 0.0 s, 0.0 fps average");
+    FormatRunSummary(2631, 184.5, line, 12);  // cut, never overrun
+    EXPECT_STREQ(line, "summary: 26");
+}
+
+TEST(RunReport, ShotNamesSkipTakenNumbersWhateverTheirCase)
+{
+    const std::string dir = TempDir("names") + "/";
+    char name[1024];
+    ASSERT_TRUE(NextShotName(dir.c_str(), "end_", name, sizeof name));
+    EXPECT_EQ(std::string(name), dir + "end_000.tga");
+    std::ofstream(dir + "end_000.tga") << "x";
+    std::ofstream(dir + "END_001.TGA") << "x";
+    ASSERT_TRUE(NextShotName(dir.c_str(), "end_", name, sizeof name));
+    EXPECT_EQ(std::string(name), dir + "end_002.tga");
+    EXPECT_FALSE(NextShotName(dir.c_str(), std::string(1100, 'p').c_str(), name, sizeof name));
+    fs::remove_all(dir);
+}
+
+TEST(RunReport, ProgramReportsOnlyWhenAsked)
+{
+    const std::string dir = TempDir("program");
+    ASSERT_TRUE(demo::WriteDemoSet(dir).ok);
+    const std::string shots = dir + "/shots/";
+
+    // Without the option: the program's own lines only, no screenshots.
+    const ProgramRun quiet = RunProgram("--data " + dir + " --headless --fixed-fps 10 --frames 20");
+    EXPECT_EQ(quiet.code, 0);
+    EXPECT_EQ(quiet.output.find("progress:"), std::string::npos);
+    EXPECT_EQ(quiet.output.find("screenshot:"), std::string::npos);
+    EXPECT_EQ(quiet.output.find("summary:"), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(shots));
+
+    // The intro lasts 399 frames at 60 a second: about 67 presented frames at 10 a second.
+    const ProgramRun run = RunProgram("--data " + dir + " --headless --fixed-fps 10 --frames 80 --progress");
+    EXPECT_EQ(run.code, 0);
+    EXPECT_TRUE(HasLine(run.output, "screenshot: " + shots + "scene0_intromask_000.tga")) << run.output;
+    EXPECT_TRUE(HasLine(run.output, "Scene slot 1")) << run.output;
+    EXPECT_TRUE(HasLine(run.output, "screenshot: " + shots + "scene1_main_000.tga")) << run.output;
+    EXPECT_TRUE(HasLine(run.output, "screenshot: " + shots + "end_000.tga")) << run.output;
+    EXPECT_LT(run.output.find("scene0_intromask_000"), run.output.find("Scene slot 1"));
+    EXPECT_NE(run.output.find("summary: 77 frames in "), std::string::npos) << run.output;
+    for (const char* shot : {"scene0_intromask_000.tga", "scene1_main_000.tga", "end_000.tga"})
+        EXPECT_EQ(TgaSize(shots + shot), std::make_pair(640, 480)) << shot;
+    fs::remove_all(dir);
+}
+
+}  // namespace
