@@ -65,7 +65,7 @@ int ParseIntCore(const char* text, int& consumed, bool allowExponent)
         const int exponent = ParseIntCore(text + i + 1, exponentLength, false);
         i += 1 + exponentLength;
         if (exponent < 0) {
-            for (int k = 0; k < -exponent && value != 0; ++k)
+            for (int64_t k = 0; k < -int64_t{exponent} && value != 0; ++k)  // INT_MIN too
                 value /= 10;
         } else {
             for (int k = 0; k < exponent && value != 0 && value < kLimit; ++k)

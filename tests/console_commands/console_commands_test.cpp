@@ -77,6 +77,14 @@ TEST_F(ConsoleCommands, MatchingByPrefixInOrder) {
     EXPECT_EQ(Run("TEXTUREDATA 7"), Lines{"  Texture 7 :  , 0x0x0."});  // a handle holding nothing
 }
 
+TEST_F(ConsoleCommands, NumbersWithHugeExponents) {
+    // Found by fuzzing: an exponent below INT_MIN saturated to INT_MIN and was
+    // then negated (undefined behaviour). Such numbers read as 0 or saturate.
+    EXPECT_EQ(Run("STEPANIM 44444e-4444444444444444"), Lines{"Animation Step set to 0"});
+    EXPECT_EQ(Run("STEPANIM 7e99999999999"), Lines{"Animation Step set to 2147483647"});
+    EXPECT_EQ(Run("TEXTUREDATA -1e-99999999999"), Lines{"  Texture 0 :  , 0x0x0."});
+}
+
 TEST_F(ConsoleCommands, TheHandOffAndTheEmptyLine) {
     for (char c : std::string("mystery")) r_ConsoleAddChar(c);
     r_ConsoleAddChar(13);
