@@ -242,6 +242,7 @@ void CLwoRead::BuildTriangles()
 {
     // Polygons are split once the whole file is read: points may follow them.
     TriangulationScratch scratch;
+    scratch.earTestsLeft += kEarTestsPerCorner * static_cast<int64_t>(corners_.size());
     const auto pointCount = static_cast<uint32_t>(points_.size());
     for (const RawPolygon& polygon : polygons_) {
         const uint32_t* corners = corners_.data() + polygon.firstCorner;

@@ -10,17 +10,20 @@
 namespace lwo {
 
 // Ear tests (one corner against one candidate ear) ear clipping may spend on
-// one object. Clipping a polygon that crosses itself finds no ear round after
-// round, which costs time cubic in its corners; past this budget the rest of
-// every ring is fanned instead. Real objects stay far below it.
-constexpr int64_t kEarTestBudget = int64_t{1} << 24;
+// one object: a base plus an allowance per polygon corner of the object.
+// Clipping a polygon that crosses itself finds no ear round after round, which
+// costs time cubic in its corners; past the budget the rest of every ring is
+// fanned instead, so the time stays linear in the file's size. Real objects
+// stay far below it (a simple ring of n corners needs about n * n / 2 tests).
+constexpr int64_t kEarTestBudget = int64_t{1} << 22;
+constexpr int64_t kEarTestsPerCorner = 64;
 
 // Reused between the polygons of one object so that splitting allocates only
 // while it grows; it also carries what is left of the ear-test budget.
 struct TriangulationScratch {
     std::vector<double> u, v;     // corners projected onto the polygon's plane
     std::vector<int32_t> next, prev;
-    int64_t earTestsLeft = kEarTestBudget;
+    int64_t earTestsLeft = kEarTestBudget;  // the caller adds the allowance per corner
 };
 
 // True when no corner of the polygon turns against its overall winding
