@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# Bounded fuzzing in CI: installs clang with its libFuzzer runtime, builds the
+# four harnesses in build-fuzz/ and runs each for FUZZ_SECONDS (60) from its
+# seeds. Fails when any harness finds a crash, a leak, undefined behaviour,
+# a broken invariant or an input slower than 10 seconds; the input is kept
+# in build-fuzz/artifacts/TARGET/.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(clang libclang-rt-14-dev)
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  sudo_cmd=""
+  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo_cmd apt-get update -q
+  $sudo_cmd apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+seconds=${FUZZ_SECONDS:-60}
+start=$(date +%s)
+failed=()
+for target in lwo tga lws console; do
+  echo "== fuzz $target (${seconds}s)"
+  bash scripts/fuzz.sh "$target" "$seconds" > "/tmp/ci-fuzz-$target-$$.log" 2>&1 || failed+=("$target")
+  grep -E "^#[0-9]+ +DONE|^stat::|^fuzz.sh:" "/tmp/ci-fuzz-$target-$$.log" || true
+  if [ ${#failed[@]} -gt 0 ] && [ "${failed[-1]}" = "$target" ]; then
+    grep -E -A40 "ERROR|check failed|runtime error" "/tmp/ci-fuzz-$target-$$.log" | head -80 || tail -n 60 "/tmp/ci-fuzz-$target-$$.log"
+  fi
+  rm -f "/tmp/ci-fuzz-$target-$$.log"
+done
+echo "ci-fuzz.sh: $(( $(date +%s) - start ))s"
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "ci-fuzz.sh: findings in: ${failed[*]} (inputs in build-fuzz/artifacts/)" >&2
+  exit 1
+fi
