@@ -108,9 +108,9 @@ void ReportRunEnd() {
     if (!g_report.active) return;
     const double seconds = SecondsBetween(g_report.start, Clock::now());
     const long frames = plat_PresentedFrames() - g_report.startFrames;
-    // The end sequence leaves a black frame behind; the end shot shows the
-    // credits picture as that sequence presented it.
-    if (g_app.demoMode && g_app.slotIndex == 3 && g_app.quit)
+    // The end sequence (the end title's fade is over) leaves a black frame
+    // behind; the end shot shows the credits picture as that sequence presented it.
+    if (g_app.demoMode && g_app.slotIndex == 3 && g_app.quit && g_app.sceneWatch.Elapsed() >= 4.9f)
         r_DrawBitmap(0, 0, 0, kScreenWidth, kScreenHeight, 0, nullptr);
     Shot("end_");
     char line[160];
