@@ -2,8 +2,11 @@
 // attribute planes stepped by addition across each span and texture
 // coordinates projected once per 8-pixel segment. Integer stepping is
 // exact, so every pixel sees the same plane values the reference computes.
+// Full 8-pixel segments go through the SSE2 block shader where its 32-bit
+// lanes hold the values exactly; the rest pixel by pixel.
 #include <algorithm>
 
+#include "raster/rasterizer/block_pipeline.h"
 #include "raster/rasterizer/pixel_pipeline.h"
 #include "raster/rasterizer/walkers.h"
 
@@ -24,6 +27,9 @@ void FastTriangle(const DrawContext& dc, const TriangleSetup& ts) {
     const uint64_t dz = ts.plane[kPlaneZ].dx;
     const uint64_t dr = ts.plane[kPlaneR].dx, dg = ts.plane[kPlaneG].dx;
     const uint64_t db = ts.plane[kPlaneB].dx, da = ts.plane[kPlaneA].dx;
+    constexpr int64_t kColourRange = int64_t{1} << 30;
+    BlockSteps steps;
+    if constexpr (kBlockShaded<Cfg>) SetupBlockSteps(ts, steps);
     for (int y = ts.minY; y <= ts.maxY; ++y) {
         int64_t lo = ts.minX, hi = ts.maxX;
         for (const EdgeFn& e : ts.edge) {
@@ -41,6 +47,19 @@ void FastTriangle(const DrawContext& dc, const TriangleSetup& ts) {
         // span's start, linear in between.
         TexPoint ta{0, 0, 0};
         if constexpr (kTex) ta = ProjectTexel(dc, ts, in.v[kPlaneU], in.v[kPlaneV], in.v[kPlaneQ]);
+        // Whether the span's blocks may use the block shader: its colour
+        // planes within +-2^30 and its depth plane within [0, 2^32) from end
+        // to end (then 32-bit lanes hold every value and the depth clamp is a
+        // no-op).
+        bool blocks = false;
+        if constexpr (kBlockShaded<Cfg>) {
+            const int64_t n = hi - lo;
+            blocks = true;
+            for (int k = kPlaneR; k <= kPlaneA; ++k)
+                blocks = blocks && PlaneFits(in.v[k], ts.plane[k].dx, n, -kColourRange, kColourRange);
+            if constexpr (kDepth)
+                blocks = blocks && PlaneFits(in.v[kPlaneZ], dz, n, 0, int64_t{0xFFFFFFFF});
+        }
         for (int a = static_cast<int>(lo); a <= static_cast<int>(hi); a += 8) {
             const int b = a + 8 < hi ? a + 8 : static_cast<int>(hi);
             const int len = b - a;
@@ -59,7 +78,13 @@ void FastTriangle(const DrawContext& dc, const TriangleSetup& ts) {
                 in.v[kPlaneB] += db;
                 in.v[kPlaneA] += da;
             };
-            if (len == 8) {
+            if (len == 8 && blocks && ShadeBlock8<Cfg>(dc, colourRow, depthRow, a, y, in.v, steps, ta, tb)) {
+                if constexpr (kDepth) in.v[kPlaneZ] += 8 * dz;
+                in.v[kPlaneR] += 8 * dr;
+                in.v[kPlaneG] += 8 * dg;
+                in.v[kPlaneB] += 8 * db;
+                in.v[kPlaneA] += 8 * da;
+            } else if (len == 8) {
                 // a + ((b - a) k >> 3) stepped as (8a + (b - a) k) >> 3.
                 int64_t su = int64_t{ta.u} * 8, sv = int64_t{ta.v} * 8, sl = int64_t{ta.lod} * 8;
                 const int64_t du = int64_t{tb.u} - ta.u, dv = int64_t{tb.v} - ta.v, dl = int64_t{tb.lod} - ta.lod;

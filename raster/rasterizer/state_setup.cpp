@@ -1,6 +1,7 @@
 #include "raster/rasterizer/state_setup.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace raster {
 
@@ -32,6 +33,7 @@ void BindTexture(const Device& dev, DrawContext& dc) {
         out.width = l.width;
         out.height = l.height;
         out.pow2 = IsPow2(l.width) && IsPow2(l.height);
+        out.widthShift = out.pow2 ? std::countr_zero(static_cast<unsigned>(l.width)) : 0;
         out.scaleU = static_cast<float>(l.width) / static_cast<float>(base.width);
         out.scaleV = static_cast<float>(l.height) / static_cast<float>(base.height);
     }

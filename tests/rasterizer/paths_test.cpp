@@ -64,6 +64,54 @@ TEST(RasterPaths, FastAndReferenceGiveIdenticalFrames) {
     rt::ReleaseDevice();
 }
 
+// Wide perspective spans under each state the 8-pixel block shader covers
+// (16-bit or no depth, every depth function and blend mode, nearest, bilinear
+// or no texture, all three targets): mip choices changing along the rows,
+// texture wrap at both edges, layers that pass and fail the depth test.
+std::vector<uint8_t> WideSpans(raster::RasterPath path, raster::PixelFormat fmt, bool dither, int combo) {
+    rt::MakeDevice(203, 150, fmt, 16);
+    raster::SetRasterPath(path);
+    rt::AddTexture(0, 64, 32, rt::Checker(64, 5, 0xFFE0C020, 0x40204080), true);
+    r_SetRenderState(RS_DITHER, dither);
+    r_SetTexture(0, combo % 3 == 2 ? -1 : 0);
+    r_SetRenderState(RS_BILINEAR, combo % 3 == 1);
+    r_SetRenderState(RS_ZCHECK, combo % 5 != 4);
+    r_SetRenderState(RS_ZFUNC, 1 << (combo % 4));
+    for (int layer = 0; layer < 4; ++layer) {
+        r_SetRenderState(RS_ALPHABLEND, layer > 0);
+        r_SetRenderState(RS_BLENDMODE, 4 << ((layer + combo) % 3));
+        r_SetRenderState(RS_ZWRITE, layer != 2);
+        const float z = 0.3f + 0.13f * static_cast<float>((layer * 3 + combo) % 5);
+        const float o = -1.7f + 0.61f * static_cast<float>(layer);
+        const float s = 0.5f + 2.5f * static_cast<float>(layer);
+        const TLVertex v[4] = {V(-5.5f, 3.25f, z, 0x80FF2040, o, o, 0.25f),
+                               V(207.3f, -2.0f, z + 0.1f, 0xFF20FFC0, o + s, o, 0.3f),
+                               V(199.0f, 148.6f, z, 0x10FFFFFF, o + s, o + s, 1.0f),
+                               V(1.4f, 144.0f, z - 0.2f, 0xFF808080, o, o + s, 0.9f)};
+        const uint16_t idx[6] = {0, 1, 2, 0, 2, 3};
+        r_SimpleIndexedTLRender(v, 4, idx, 6, 1);
+    }
+    std::vector<uint8_t> frame = raster::GetDevice().back.pixels;
+    const raster::DepthSurface& d = raster::GetDevice().depth;
+    frame.insert(frame.end(), d.samples.begin(), d.samples.end());
+    return frame;
+}
+
+TEST(RasterPaths, BlockShaderMatchesReferenceOnWideSpans) {
+    for (int combo = 0; combo < 15; ++combo) {
+        for (int target = 0; target < 3; ++target) {
+            const raster::PixelFormat fmt = target == 2 ? raster::PixelFormat::XRGB8888 : raster::PixelFormat::RGB565;
+            const std::vector<uint8_t> fast = WideSpans(raster::RasterPath::Fast, fmt, target == 1, combo);
+            const std::vector<uint8_t> ref = WideSpans(raster::RasterPath::Reference, fmt, target == 1, combo);
+            ASSERT_EQ(fast.size(), ref.size());
+            size_t differ = 0;
+            for (size_t i = 0; i < fast.size(); ++i) differ += fast[i] != ref[i];
+            EXPECT_EQ(differ, 0u) << "combo " << combo << " target " << target;
+        }
+    }
+    rt::ReleaseDevice();
+}
+
 // ---- golden frames ----
 
 class Golden : public ::testing::TestWithParam<raster::RasterPath> {
