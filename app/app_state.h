@@ -7,6 +7,7 @@
 
 #include "common/vecmath.h"
 #include "tessaly/export.h"
+#include "tessaly/music_api.h"
 
 constexpr size_t kPathSize = 1024;     // every data path and the message buffer
 constexpr size_t kNameSize = 256;      // console background name
@@ -43,6 +44,11 @@ struct AppState {
     bool consoleVisible = false;
     bool demoMode = true;
     bool musicOn = true;
+
+    // The music library's handles: the two modules and the play last started.
+    MIDASmodule firstModule = nullptr;
+    MIDASmodule secondModule = nullptr;
+    MIDASmodulePlayHandle playHandle = nullptr;
 
     int slotIndex = 0;
     int viewTrack = 0;

@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "app/app_state.h"
+#include "app/music.h"
 #include "app/procedural_textures.h"
 #include "app/scene_slots.h"
 #include "platform/platform.h"
@@ -77,7 +78,7 @@ void RestartDemo() {
     r_ClearZBuffer(1.0f, nullptr);
     SetUpSlotLighting(0);
     g_app.sceneWatch.Start();
-    // The first music module restarts here once music playback is part of the program.
+    RestartFirstModule();
 }
 
 // Keys read in every 3D frame; returns the move of the walk camera.

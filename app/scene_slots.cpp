@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "app/app_state.h"
+#include "app/music.h"
 #include "tessaly/engine_api.h"
 
 SceneSlot g_slots[kSceneSlots];
@@ -270,8 +271,8 @@ void DirectScene() {
     g_app.sceneTime = 0.0f;
     g_app.viewTrack = 0;
     SetUpSlotLighting(g_app.slotIndex);
-    // Leaving the main scene is where the music moves on to the second module,
-    // once music playback is part of the program.
+    // Leaving the main scene is where the music moves on to the second module.
+    if (g_app.slotIndex == 2) SwitchToSecondModule();
     g_app.sceneWatch.Start();
     std::printf("Scene slot %d\n", g_app.slotIndex);
     std::fflush(stdout);

@@ -11,6 +11,7 @@
 #include "app/commands.h"
 #include "app/launcher_options.h"
 #include "app/main_loop.h"
+#include "app/music.h"
 #include "app/procedural_textures.h"
 #include "app/scene_slots.h"
 #include "platform/platform.h"
@@ -141,14 +142,14 @@ int StartUp() {
     ClearAndShow();
     ClearAndShow();
     plat_WaitSeconds(5.0);
-    // Music starts here once music playback is part of the program.
+    if (g_app.musicOn) StartMusic();
     g_app.fpsWatch.Start();
     g_app.sceneWatch.Start();
     return 0;
 }
 
 void ShutDown() {
-    // Music stops here once music playback is part of the program.
+    if (g_app.musicOn) StopMusic();
     g_app.sceneWatch.Stop();
     r_DeinitEngine();
     r_FreeAllocatedImages(nullptr);

@@ -91,6 +91,9 @@ uintptr_t LoadModule(const char* path) {
         return 0;
     }
     openmpt_free_string(errorText);
+    // No dither noise: its random seed would make every rendering of the same
+    // music differ, and two runs on the fixed clock must give the same file.
+    openmpt_module_ctl_set_integer(module, "dither", 0);
     slot->id = g_nextId++;
     slot->module = module;
     return slot->id;

@@ -2,6 +2,8 @@
 // close, and which output (sound card or WAV file) plays the mix.
 #include "tessaly/music_api.h"
 
+#include <cstdlib>
+
 #include "audio/device_output.h"
 #include "audio/mixer.h"
 #include "audio/module_store.h"
@@ -28,10 +30,18 @@ LibraryState g_state;
 
 // The WAV file follows the clock on every call and every presented frame.
 void CatchUpWav() {
-    if (g_state.toWav) WavPump(plat_Milliseconds());
+    if (g_state.toWav) WavPump(WavClockFrames());
 }
 
 void FrameHook(void) { CatchUpWav(); }
+
+// A program that ends without closing the library (a quit message skips the
+// shutdown) still leaves a complete WAV file: sizes written, up to the clock.
+void FinishWavAtExit() {
+    if (!WavIsOpen()) return;
+    plat_SetFrameHook(nullptr);
+    WavClose(WavClockFrames());
+}
 
 bool RequireStarted() {
     if (g_state.started) return true;
@@ -52,7 +62,7 @@ bool ReleaseAll() {
     bool ok = true;
     if (g_state.toWav) {
         plat_SetFrameHook(nullptr);
-        ok = WavClose(plat_Milliseconds());
+        ok = WavClose(WavClockFrames());
     }
     DeviceClose();
     MixerSetRunning(false);
@@ -109,6 +119,8 @@ int MIDASinit(void) {
     const char* wavPath = plat_GetOptions()->audioOut;
     if (wavPath && wavPath[0]) {
         if (!WavOpen(wavPath)) return 0;
+        static bool exitHandlerSet = false;
+        if (!exitHandlerSet) exitHandlerSet = std::atexit(FinishWavAtExit) == 0;
         g_state.toWav = true;
         plat_SetFrameHook(FrameHook);
     } else if (plat_IsHeadless()) {
@@ -159,8 +171,11 @@ int MIDASstopModule(MIDASmodulePlayHandle playHandle) {
     return 1;
 }
 
+// Nothing plays in the background of a library that is closed or has no
+// output, so stopping there succeeds: the program's shutdown after an earlier
+// failure (which closed the library) has nothing more to report.
 int MIDASstopBackgroundPlay(void) {
-    if (!RequireInitialised()) return 0;
+    if (!g_state.started || !g_state.initialised) return 1;
     CatchUpWav();
     DevicePause();
     MixerSetRunning(false);

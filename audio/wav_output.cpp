@@ -9,6 +9,7 @@
 
 #include "audio/mixer.h"
 #include "audio/music_errors.h"
+#include "platform/platform.h"
 
 namespace music {
 
@@ -73,9 +74,18 @@ bool WavOpen(const char* path) {
 
 bool WavIsOpen() { return g_file != nullptr; }
 
-void WavPump(uint32_t nowMs) {
+uint64_t WavClockFrames() {
+    const uint64_t ms = plat_Milliseconds();
+    const int fps = plat_GetOptions()->fixedFps;
+    if (fps <= 0) return ms * kSampleRate / 1000;
+    const uint64_t frames = static_cast<uint64_t>(plat_PresentedFrames());
+    const uint64_t framesMs = frames * 1000 / static_cast<uint64_t>(fps);
+    const uint64_t waitedMs = ms > framesMs ? ms - framesMs : 0;
+    return frames * kSampleRate / static_cast<uint64_t>(fps) + waitedMs * kSampleRate / 1000;
+}
+
+void WavPump(uint64_t owed) {
     if (!g_file || g_failure) return;
-    uint64_t owed = static_cast<uint64_t>(nowMs) * kSampleRate / 1000;
     const bool overLimit = owed > kMaxFrames;
     if (overLimit) owed = kMaxFrames;
     while (g_framesWritten < owed) {
@@ -92,9 +102,9 @@ void WavPump(uint32_t nowMs) {
     if (overLimit) g_failure = -1;
 }
 
-bool WavClose(uint32_t nowMs) {
+bool WavClose(uint64_t owed) {
     if (!g_file) return true;
-    WavPump(nowMs);
+    WavPump(owed);
     errno = 0;
     bool ok = std::fseek(g_file, 0, SEEK_SET) == 0 && WriteHeader(g_framesWritten);
     if (!ok && !g_failure) g_failure = errno ? errno : EIO;

@@ -1,6 +1,6 @@
 // Output to a WAV file (44.1 kHz 16-bit stereo) in step with the program's
-// clock: the file holds one stereo frame per 1/44100 s of plat_Milliseconds(),
-// counted from the clock's zero, silence wherever nothing played.
+// clock: the file holds one stereo frame per 1/44100 s of the clock, counted
+// from its zero, silence wherever nothing played.
 #pragma once
 
 #include <cstdint>
@@ -10,10 +10,16 @@ namespace music {
 // Creates the file with a provisional header. False after recording the error.
 bool WavOpen(const char* path);
 bool WavIsOpen();
-// Renders the frames owed up to nowMs. A write failure is kept for WavClose.
-void WavPump(uint32_t nowMs);
-// Renders up to nowMs, writes the header's sizes and closes the file. False,
-// with the error recorded, when any write failed.
-bool WavClose(uint32_t nowMs);
+// Stereo frames the file owes at the clock's present reading. On the fixed-
+// step clock they come from the presented frames themselves (N frames at F a
+// second are N * 44100 / F, with no millisecond rounding) plus the waits the
+// clock jumped, which the program makes in whole seconds.
+uint64_t WavClockFrames();
+// Renders the frames owed up to the given count. A write failure is kept for
+// WavClose.
+void WavPump(uint64_t owedFrames);
+// Renders up to the given count, writes the header's sizes and closes the
+// file. False, with the error recorded, when any write failed.
+bool WavClose(uint64_t owedFrames);
 
 }  // namespace music

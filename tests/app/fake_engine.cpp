@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "tessaly/music_api.h"
 
 namespace fake {
 
@@ -291,4 +292,58 @@ int r_ConsoleCommandAccepted(void) {
 int r_ScreenShot(const char* prefix, const char* extension, const char* dir, int, r_MsgCallback) {
     Log("r_ScreenShot %s %s %s", prefix, extension, dir);
     return 0;
+}
+
+// ---- music library ----
+namespace {
+
+int MidasFail(int code) {
+    g_engine.midasLastError = code;
+    return 0;
+}
+
+long HandleNumber(const void* handle) { return static_cast<long>(reinterpret_cast<uintptr_t>(handle)); }
+
+}  // namespace
+
+int MIDASstartup(void) { Log("MIDASstartup"); return 1; }
+int MIDASsetOption(int option, int value) { Log("MIDASsetOption %d %d", option, value); return 1; }
+int MIDASinit(void) {
+    Log("MIDASinit");
+    return g_engine.midasInitFails ? MidasFail(1) : 1;
+}
+int MIDASstartBackgroundPlay(unsigned pollRate) { Log("MIDASstartBackgroundPlay %u", pollRate); return 1; }
+MIDASmodule MIDASloadModule(const char* fileName) {
+    char resolved[2048];
+    if (!plat_ResolvePath(fileName, resolved, sizeof resolved)) {
+        Log("MIDASloadModule %s -> null", fileName);
+        MidasFail(2);
+        return nullptr;
+    }
+    Log("MIDASloadModule %s -> m%d", fileName, ++g_engine.midasModules);
+    return reinterpret_cast<MIDASmodule>(static_cast<uintptr_t>(g_engine.midasModules));
+}
+MIDASmodulePlayHandle MIDASplayModule(MIDASmodule module, int loopSong) {
+    if (!module) {
+        Log("MIDASplayModule null %d -> null", loopSong);
+        MidasFail(3);
+        return nullptr;
+    }
+    Log("MIDASplayModule m%ld %d -> p%d", HandleNumber(module), loopSong, ++g_engine.midasPlays);
+    return reinterpret_cast<MIDASmodulePlayHandle>(static_cast<uintptr_t>(g_engine.midasPlays));
+}
+int MIDASstopModule(MIDASmodulePlayHandle playHandle) {
+    Log("MIDASstopModule p%ld", HandleNumber(playHandle));
+    return 1;
+}
+int MIDASstopBackgroundPlay(void) { Log("MIDASstopBackgroundPlay"); return 1; }
+int MIDASclose(void) {
+    Log("MIDASclose");
+    return g_engine.midasCloseFails ? MidasFail(4) : 1;
+}
+int MIDASgetLastError(void) { return g_engine.midasLastError; }
+const char* MIDASgetErrorMessage(int errorCode) {
+    static const char* const kTexts[] = {"no error", "no output", "no such module file", "no module",
+                                         "cannot close"};
+    return errorCode >= 0 && errorCode <= 4 ? kTexts[errorCode] : "unknown";
 }

@@ -51,6 +51,15 @@ struct Engine {
     int quitAtSwap = -1;
     int quitCode = 0;
 
+    // The music library, recorded in calls as well ("MIDASloadModule PATH -> m1",
+    // "MIDASplayModule m1 0 -> p1"). Modules load when their file exists; like
+    // the library the program was written for, plays start after MIDASclose too.
+    bool midasInitFails = false;
+    bool midasCloseFails = false;
+    int midasModules = 0;  // module and play handles handed out (m1, m2, ... p1, ...)
+    int midasPlays = 0;
+    int midasLastError = 0;
+
     int CountCalls(const std::string& prefix) const;
     // Index of the first call starting with prefix at or after from, -1 if none.
     int FindCall(const std::string& prefix, int from = 0) const;

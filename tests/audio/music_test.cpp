@@ -2,6 +2,7 @@
 // WAV file on the fixed-step clock.
 #include <unistd.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -126,16 +127,38 @@ TEST_F(MusicTest, PlayOnceEndsAndLoopedPlayRestartsAndGoesOn) {
     ASSERT_NE(MIDASplayModule(module, 0), nullptr);
     Advance(120);  // two seconds; the song lasts about half of one
     ASSERT_NE(MIDASplayModule(module, 1), nullptr);
-    Advance(240);
-    const uint32_t endMs = plat_Milliseconds();
+    Advance(247);
     EXPECT_TRUE(MIDASclose());
 
     const std::vector<int16_t> samples = ReadWav();
-    EXPECT_EQ(samples.size() / 2, size_t{endMs} * 44100 / 1000);
+    // 367 frames of 1/60 s (6116 ms on the millisecond clock, which would give 269715).
+    EXPECT_EQ(samples.size() / 2, size_t{367} * 44100 / 60);
     EXPECT_TRUE(Sounds(samples, 0, 44100 / 4));
     EXPECT_FALSE(Sounds(samples, 44100 * 3 / 2, 44100 * 2));  // the single play has ended
     EXPECT_TRUE(Sounds(samples, 44100 * 2, 44100 * 5 / 2));   // restarted from its beginning
     EXPECT_TRUE(Sounds(samples, 44100 * 11 / 2, 44100 * 6));  // still looping four seconds later
+}
+
+// Waits jump the fixed clock in whole seconds; a program that ends without
+// closing the library (a quit message skips the shutdown) still leaves a
+// complete file.
+TEST_F(MusicTest, WavCountsWaitsAndIsCompleteWhenTheProgramExitsWithoutClosing) {
+    ConfigureRun(wav_.c_str(), 24);
+    EXPECT_EXIT(
+        {
+            Advance(7);
+            plat_WaitSeconds(5.0);
+            StartMusic();
+            MIDASplayModule(LoadTestModule(), 1);
+            Advance(30);
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    const std::vector<int16_t> samples = ReadWav();
+    EXPECT_EQ(samples.size() / 2, size_t{37} * 44100 / 24 + 5 * 44100);
+    const size_t musicFrom = size_t{7} * 44100 / 24 + 5 * 44100;
+    EXPECT_FALSE(Sounds(samples, 0, musicFrom));
+    EXPECT_TRUE(Sounds(samples, musicFrom, musicFrom + 441));
 }
 
 TEST_F(MusicTest, FailuresReturnNullOrFalseWithATextThatSaysWhy) {
@@ -171,7 +194,9 @@ TEST_F(MusicTest, InitWithoutAnOutputFailsAndLeavesTheLibraryClosable) {
     EXPECT_EQ(MIDASstartBackgroundPlay(100), 0);
     EXPECT_EQ(MIDASloadModule((dir_ / "music" / "test.mod").c_str()), nullptr);
     EXPECT_NE(LastMessage().find("not started"), std::string::npos) << LastMessage();
-    EXPECT_EQ(MIDASstopBackgroundPlay(), 0);
+    EXPECT_EQ(MIDASplayModule(nullptr, 0), nullptr);
+    // Nothing plays, so the shutdown's stop has nothing to fail at.
+    EXPECT_TRUE(MIDASstopBackgroundPlay());
 
     const std::string unwritable = (dir_ / "no-such-dir" / "out.wav").string();
     ConfigureRun(unwritable.c_str(), 50);
