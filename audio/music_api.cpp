@@ -36,8 +36,10 @@ void CatchUpWav() {
 void FrameHook(void) { CatchUpWav(); }
 
 // A program that ends without closing the library (a quit message skips the
-// shutdown) still leaves a complete WAV file: sizes written, up to the clock.
-void FinishWavAtExit() {
+// shutdown) still leaves a complete WAV file (sizes written, up to the clock),
+// and the audio thread stops before the process takes its data away.
+void FinishOutputAtExit() {
+    DeviceClose();
     if (!WavIsOpen()) return;
     plat_SetFrameHook(nullptr);
     WavClose(WavClockFrames());
@@ -116,11 +118,11 @@ int MIDASinit(void) {
         return 0;
     }
     MixerSetRunning(false);
+    static bool exitHandlerSet = false;
+    if (!exitHandlerSet) exitHandlerSet = std::atexit(FinishOutputAtExit) == 0;
     const char* wavPath = plat_GetOptions()->audioOut;
     if (wavPath && wavPath[0]) {
         if (!WavOpen(wavPath)) return 0;
-        static bool exitHandlerSet = false;
-        if (!exitHandlerSet) exitHandlerSet = std::atexit(FinishWavAtExit) == 0;
         g_state.toWav = true;
         plat_SetFrameHook(FrameHook);
     } else if (plat_IsHeadless()) {
