@@ -55,14 +55,54 @@ void FindSpecialMeshes(const char* objectName, int model) {
 }
 
 // Loads the detail levels that follow an object's model; returns how many loaded.
-int LoadDetailLevels(const char* objectName) {
+int LoadDetailLevels(const char* objectName, int model) {
     int count = 0;
     char name[256];
     while (DetailLevelName(objectName, count + 1, name, sizeof name)) {
-        if (r_LoadModel(-1, name, g_app.meshesPath, g_app.mapsPath, 0, SilentMessage) == -1) break;
+        const int handle = r_LoadModel(-1, name, g_app.meshesPath, g_app.mapsPath, 0, SilentMessage);
+        if (handle == -1) break;
+        // Level k is drawn as model + k. One that landed elsewhere (a released
+        // slot's gap was too short) cannot be used and goes back to the store.
+        if (handle != model + count + 1) {
+            r_FreeModel(handle, nullptr);
+            break;
+        }
         ++count;
     }
     return count;
+}
+
+// True when a slot other than `except` draws the model handle (as an object's
+// model or one of its detail levels).
+bool HandleUsedByOtherSlot(int except, int handle) {
+    for (int s = 0; s < kSceneSlots; ++s) {
+        if (s == except) continue;
+        const SceneSlot& other = g_slots[s];
+        for (size_t i = 0; i < other.modelHandles.size(); ++i) {
+            const int model = other.modelHandles[i];
+            if (model != -1 && handle >= model && handle <= model + other.detailCounts[i]) return true;
+        }
+    }
+    return false;
+}
+
+// Gives the models a slot holds back to the store before the slot is loaded
+// again, so that loading scenes again and again (LOAD) reuses the store's
+// slots instead of filling it with unused copies until loads fail. Special
+// meshes that lived in them are forgotten.
+void ReleaseSlotModels(int slotIndex) {
+    const SceneSlot& slot = g_slots[slotIndex];
+    for (size_t i = 0; i < slot.modelHandles.size(); ++i) {
+        const int model = slot.modelHandles[i];
+        if (model == -1) continue;
+        for (int level = 0; level <= slot.detailCounts[i]; ++level) {
+            const int handle = model + level;
+            if (HandleUsedByOtherSlot(slotIndex, handle)) continue;
+            r_FreeModel(handle, nullptr);
+            for (SpecialMesh& special : g_specialMeshes)
+                if (special.model == handle) special = SpecialMesh{};
+        }
+    }
 }
 
 void ReadKeys(Track& track, int count, int (*get)(int, int, KeyFrameRecord*), int index) {
@@ -109,6 +149,7 @@ bool DetailLevelName(const char* objectName, int level, char* out, size_t outSiz
 
 void LoadScene(const char* path, int slotIndex) {
     if (slotIndex < 0 || slotIndex >= kSceneSlots) return;
+    ReleaseSlotModels(slotIndex);
     r_LoadAnim(path, 0);
     SceneSlot slot;  // the old tables are released when this replaces them
     const int objects = std::max(r_GetObjectsInAnim(), 0);
@@ -135,7 +176,7 @@ void LoadScene(const char* path, int slotIndex) {
         slot.modelHandles[static_cast<size_t>(i)] = model;
         // Detail level k is drawn as model + k, which means nothing without the model.
         if (model != -1) {
-            slot.detailCounts[static_cast<size_t>(i)] = LoadDetailLevels(track.name);
+            slot.detailCounts[static_cast<size_t>(i)] = LoadDetailLevels(track.name, model);
             FindSpecialMeshes(track.name, model);
         }
     }

@@ -158,6 +158,21 @@ TESSALY_EXPORT int r_FreeAllocatedModels(r_MsgCallback cb) {
     return EngineMessage(cb, "r_FreeAllocatedModels : Models Deallocated\n");
 }
 
+// Empties one slot (meshes, lights, name) so that a later load can take it.
+// Mesh pointers handed out for it are invalid afterwards.
+TESSALY_EXPORT int r_FreeModel(int handle, r_MsgCallback cb) {
+    if (gStore.capacity == 0) {
+        EngineMessage(cb, "r_FreeModel : Error, Objects Not Allocated\n");
+        return -1;
+    }
+    if (!InRange(handle)) {
+        EngineMessage(cb, "r_FreeModel : Error, Handle Out Of Range (%d , 0 - %d)\n", handle, gStore.capacity - 1);
+        return -1;
+    }
+    ClearModelSlot(handle);
+    return 0;
+}
+
 TESSALY_EXPORT int r_CopyModel(int source, int target, r_MsgCallback cb) {
     if (gStore.capacity == 0) {
         EngineMessage(cb, "r_CopyModel : Error, Objects Not Allocated\n");

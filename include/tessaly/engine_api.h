@@ -49,6 +49,9 @@ TESSALY_EXPORT int r_FreeAllocatedModels(r_MsgCallback cb);
 // name is upper-cased in place; modelDir and textureDir end in '/'.
 TESSALY_EXPORT int r_LoadModel(int handle, char* name, const char* modelDir, const char* textureDir, int reserved, r_MsgCallback cb);
 TESSALY_EXPORT int r_CopyModel(int source, int target, r_MsgCallback cb);
+// Empties one model slot so that a later load can take it again (the store has
+// no other per-model release). 0, or -1 for a bad handle or no store.
+TESSALY_EXPORT int r_FreeModel(int handle, r_MsgCallback cb);
 TESSALY_EXPORT Vector3 r_GetModelCenter(int handle);
 TESSALY_EXPORT float r_GetModelRadius(int handle);
 TESSALY_EXPORT int r_GetSurfNum(int handle);

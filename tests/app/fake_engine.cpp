@@ -148,6 +148,7 @@ int r_LoadModel(int, char* name, const char* modelDir, const char*, int, r_MsgCa
     return static_cast<int>(g_engine.models.size()) - 1;
 }
 int r_CopyModel(int, int, r_MsgCallback) { return -1; }
+int r_FreeModel(int, r_MsgCallback) { return 0; }
 Vector3 r_GetModelCenter(int handle) {
     const fake::Model* m = FindModel(handle);
     return m ? m->centre : Vector3{0, 0, 0};
