@@ -208,10 +208,11 @@ inline void MaskedStore128(uint8_t* p, __m128i value, __m128i mask) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_or_si128(_mm_and_si128(mask, value), _mm_andnot_si128(mask, old)));
 }
 
-// ShadePixel for four pixels x..x+3 at full coverage.
+// ShadePixel for the pixels of x..x+3 selected by lanes (all ones or zero per
+// lane), at full coverage.
 template <class Cfg>
 TESSALY_RASTER_INLINE void Shade4(const DrawContext& dc, uint8_t* colourRow, uint8_t* depthRow, int x, int y,
-                                  const Lanes4& in, const BlockMip& mip) {
+                                  const Lanes4& in, const BlockMip& mip, __m128i lanes) {
     __m128i mask = _mm_set1_epi32(-1);
     __m128i z = _mm_setzero_si128();
     if constexpr (Cfg::kDepth == DepthKind::Bits16) {
@@ -225,8 +226,9 @@ TESSALY_RASTER_INLINE void Shade4(const DrawContext& dc, uint8_t* colourRow, uin
             case DepthFunc::Greater: mask = _mm_cmpgt_epi32(z, stored); break;
             default: mask = _mm_xor_si128(_mm_cmpgt_epi32(stored, z), mask); break;
         }
-        if (_mm_movemask_epi8(mask) == 0) return;
     }
+    mask = _mm_and_si128(mask, lanes);
+    if (_mm_movemask_epi8(mask) == 0) return;
     __m128i rb = ColourPair(in.b, in.r), ag = ColourPair(in.g, in.a);
     if constexpr (Cfg::kTex != TexKind::None) {
         __m128i trb, tag;
@@ -289,6 +291,24 @@ inline __m128i SegmentLanes(int32_t a, int32_t d, int k0) {
     return _mm_add_epi32(Set1(a), _mm_srai_epi32(_mm_setr_epi32(d * k0, d * (k0 + 1), d * (k0 + 2), d * (k0 + 3)), 3));
 }
 
+// SegmentLerp(a, b, k, len) for len 1..7 without a division per value: the
+// quotient of |d k| / len estimated with a reciprocal (off by at most one,
+// as |d k| < 2^35) and corrected by its remainder, so it is the exact
+// truncated quotient.
+struct ShortLerp {
+    double inv;
+    int len;
+    int32_t At(int32_t a, int32_t b, int k) const {
+        const int64_t n = (static_cast<int64_t>(b) - a) * k;
+        const int64_t m = n < 0 ? -n : n;
+        int64_t q = static_cast<int64_t>(static_cast<double>(m) * inv);
+        const int64_t r = m - q * len;
+        if (r < 0) --q;
+        else if (r >= len) ++q;
+        return static_cast<int32_t>(a + (n < 0 ? -q : q));
+    }
+};
+
 // The mip choice of SampleTexture at one level of detail.
 template <TexKind Kind>
 inline BlockMip ChooseMip(int lod, int last) {
@@ -307,35 +327,58 @@ inline BlockMip ChooseMip(int lod, int last) {
 
 }  // namespace block
 
-// Shades the 8 pixels x..x+7 of a full segment whose texel points step from ta
-// (at x) towards tb (at x + 8), as ShadePixel would one by one. in holds the
-// plane values at x and steps the triangle's lane steps; the caller has checked with
-// PlaneFits that the colour planes stay within +-2^30 and the depth plane
-// within [0, 2^32) over the span. False, with nothing drawn, when the block
-// needs the per-pixel path: texel steps too large for 32-bit lanes or more
-// than one mip choice across the block.
+// Shades the pixels of one segment of a span as ShadePixel would one by one:
+// the segment starts at x with texel point ta and ends len pixels on at tb; a
+// full segment (len 8) covers x..x+7, a span's last segment x..x+len. in
+// holds the plane values at x and steps the triangle's lane steps; the caller
+// has checked with PlaneFits that the colour planes stay within +-2^30 and the
+// depth plane within [0, 2^32) over the span, and that x..x+7 lies inside the
+// surfaces (lanes past the segment are read and written back unchanged).
+// False, with nothing drawn, when the segment needs the per-pixel path: texel
+// steps too large for 32-bit lanes or more than one mip choice across it.
 template <class Cfg>
-TESSALY_RASTER_INLINE bool ShadeBlock8(const DrawContext& dc, uint8_t* colourRow, uint8_t* depthRow, int x, int y,
-                                       const uint64_t* in, const BlockSteps& steps, const TexPoint& ta,
-                                       const TexPoint& tb) {
+TESSALY_RASTER_INLINE bool ShadeSegment(const DrawContext& dc, uint8_t* colourRow, uint8_t* depthRow, int x, int y,
+                                        const uint64_t* in, const BlockSteps& steps, const TexPoint& ta,
+                                        const TexPoint& tb, int len) {
     Lanes4 lanes[2];
     BlockMip mip;
     for (Lanes4& l : lanes) l.z = l.u = l.v = l.lod = _mm_setzero_si128();  // unused ones fold away
     if constexpr (Cfg::kTex != TexKind::None) {
-        constexpr int64_t kMaxStep = int64_t{1} << 27;
-        const int64_t du = int64_t{tb.u} - ta.u, dv = int64_t{tb.v} - ta.v, dl = int64_t{tb.lod} - ta.lod;
-        if (du <= -kMaxStep || du >= kMaxStep || dv <= -kMaxStep || dv >= kMaxStep) return false;
-        // The level of detail moves monotonically across the block, and each
-        // mip choice covers one interval of it: equal choices at both ends
-        // mean one choice throughout.
         const int last = dc.levelCount - 1;
-        mip = block::ChooseMip<Cfg::kTex>(ta.lod, last);
-        const BlockMip end = block::ChooseMip<Cfg::kTex>(ta.lod + static_cast<int32_t>((7 * dl) >> 3), last);
-        if (end.level != mip.level || end.blend != mip.blend) return false;
-        for (int g = 0; g < 2; ++g) {
-            lanes[g].u = block::SegmentLanes(ta.u, static_cast<int32_t>(du), 4 * g);
-            lanes[g].v = block::SegmentLanes(ta.v, static_cast<int32_t>(dv), 4 * g);
-            lanes[g].lod = block::SegmentLanes(ta.lod, static_cast<int32_t>(dl), 4 * g);
+        if (len == 8) {
+            constexpr int64_t kMaxStep = int64_t{1} << 27;
+            const int64_t du = int64_t{tb.u} - ta.u, dv = int64_t{tb.v} - ta.v, dl = int64_t{tb.lod} - ta.lod;
+            if (du <= -kMaxStep || du >= kMaxStep || dv <= -kMaxStep || dv >= kMaxStep) return false;
+            // The level of detail moves monotonically across the segment, and
+            // each mip choice covers one interval of it: equal choices at both
+            // ends mean one choice throughout.
+            mip = block::ChooseMip<Cfg::kTex>(ta.lod, last);
+            const BlockMip end = block::ChooseMip<Cfg::kTex>(ta.lod + static_cast<int32_t>((7 * dl) >> 3), last);
+            if (end.level != mip.level || end.blend != mip.blend) return false;
+            for (int g = 0; g < 2; ++g) {
+                lanes[g].u = block::SegmentLanes(ta.u, static_cast<int32_t>(du), 4 * g);
+                lanes[g].v = block::SegmentLanes(ta.v, static_cast<int32_t>(dv), 4 * g);
+                lanes[g].lod = block::SegmentLanes(ta.lod, static_cast<int32_t>(dl), 4 * g);
+            }
+        } else {
+            // A short segment: its points one by one (lanes past its end
+            // repeat the last point).
+            alignas(16) int32_t u[8], v[8], lod[8];
+            const block::ShortLerp lerp{1.0 / (len > 0 ? len : 1), len > 0 ? len : 1};
+            for (int k = 0; k < 8; ++k) {
+                const int at = k < len ? k : len;
+                u[k] = lerp.At(ta.u, tb.u, at);
+                v[k] = lerp.At(ta.v, tb.v, at);
+                lod[k] = lerp.At(ta.lod, tb.lod, at);
+            }
+            mip = block::ChooseMip<Cfg::kTex>(lod[0], last);
+            const BlockMip end = block::ChooseMip<Cfg::kTex>(lod[len], last);
+            if (end.level != mip.level || end.blend != mip.blend) return false;
+            for (int g = 0; g < 2; ++g) {
+                lanes[g].u = _mm_load_si128(reinterpret_cast<const __m128i*>(u + 4 * g));
+                lanes[g].v = _mm_load_si128(reinterpret_cast<const __m128i*>(v + 4 * g));
+                lanes[g].lod = _mm_load_si128(reinterpret_cast<const __m128i*>(lod + 4 * g));
+            }
         }
     }
     __m128i* first[kPlaneU] = {&lanes[0].z, &lanes[0].r, &lanes[0].g, &lanes[0].b, &lanes[0].a};
@@ -344,8 +387,12 @@ TESSALY_RASTER_INLINE bool ShadeBlock8(const DrawContext& dc, uint8_t* colourRow
         *first[k] = _mm_add_epi32(_mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(in[k]))), steps.ramp[k]);
         *second[k] = _mm_add_epi32(*first[k], steps.four[k]);
     }
-    block::Shade4<Cfg>(dc, colourRow, depthRow, x, y, lanes[0], mip);
-    block::Shade4<Cfg>(dc, colourRow, depthRow, x + 4, y, lanes[1], mip);
+    // Lanes inside the segment: all 8 of a full one, len + 1 of a last one.
+    const __m128i count = _mm_set1_epi32(len == 8 ? 8 : len + 1);
+    const __m128i lane = _mm_setr_epi32(0, 1, 2, 3);
+    block::Shade4<Cfg>(dc, colourRow, depthRow, x, y, lanes[0], mip, _mm_cmpgt_epi32(count, lane));
+    block::Shade4<Cfg>(dc, colourRow, depthRow, x + 4, y, lanes[1], mip,
+                       _mm_cmpgt_epi32(count, _mm_add_epi32(lane, _mm_set1_epi32(4))));
     return true;
 }
 

@@ -78,7 +78,9 @@ void FastTriangle(const DrawContext& dc, const TriangleSetup& ts) {
                 in.v[kPlaneB] += db;
                 in.v[kPlaneA] += da;
             };
-            if (len == 8 && blocks && ShadeBlock8<Cfg>(dc, colourRow, depthRow, a, y, in.v, steps, ta, tb)) {
+            // The block shader's eight lanes must lie inside the surfaces.
+            if (blocks && (len == 8 || a + 7 < dc.clipX1) &&
+                ShadeSegment<Cfg>(dc, colourRow, depthRow, a, y, in.v, steps, ta, tb, len)) {
                 if constexpr (kDepth) in.v[kPlaneZ] += 8 * dz;
                 in.v[kPlaneR] += 8 * dr;
                 in.v[kPlaneG] += 8 * dg;
