@@ -26,7 +26,7 @@ failed=()
 for target in lwo tga lws console; do
   echo "== fuzz $target (${seconds}s)"
   bash scripts/fuzz.sh "$target" "$seconds" > "/tmp/ci-fuzz-$target-$$.log" 2>&1 || failed+=("$target")
-  grep -E "^#[0-9]+ +DONE|^stat::|^fuzz.sh:" "/tmp/ci-fuzz-$target-$$.log" || true
+  grep -E "^#[0-9]+[[:space:]]+DONE|^stat::|^fuzz.sh:" "/tmp/ci-fuzz-$target-$$.log" || true
   if [ ${#failed[@]} -gt 0 ] && [ "${failed[-1]}" = "$target" ]; then
     grep -E -A40 "ERROR|check failed|runtime error" "/tmp/ci-fuzz-$target-$$.log" | head -80 || tail -n 60 "/tmp/ci-fuzz-$target-$$.log"
   fi
