@@ -90,20 +90,20 @@ int ModelsInStore() {
 }
 
 struct Mark {
-    const char* what;
+    std::string what;
     long frame;
     size_t heap;
     long rssKb;
     int models;
 };
 
-Mark Measure(const char* what) {
+Mark Measure(const std::string& what) {
     return Mark{what, plat_PresentedFrames(), HeapInUse(), StatusKb("VmRSS:"), ModelsInStore()};
 }
 
 void PrintMark(const Mark& m) {
-    std::printf("soak: %-22s frame %7ld  heap %10zu B  rss %7ld kB  models %3d\n", m.what, m.frame, m.heap, m.rssKb,
-                m.models);
+    std::printf("soak: %-22s frame %7ld  heap %10zu B  rss %7ld kB  models %3d\n", m.what.c_str(), m.frame, m.heap,
+                m.rssKb, m.models);
     std::fflush(stdout);
 }
 
@@ -112,7 +112,7 @@ void PrintMark(const Mark& m) {
 enum class Phase { Demo, Reload, Walk, Done };
 
 struct Span {
-    const char* name;
+    std::string name;
     long frames = 0;
     double cpu = 0.0;
     double wall = 0.0;
@@ -137,12 +137,12 @@ struct Soak {
         phaseStartCpu = CpuSeconds();
         phaseStartWall = WallSeconds();
     }
-    void EndSpan(const char* name) {
+    void EndSpan(const std::string& name) {
         Span s{name};
         s.frames = plat_PresentedFrames() - phaseStartFrame;
         s.cpu = CpuSeconds() - phaseStartCpu;
         s.wall = WallSeconds() - phaseStartWall;
-        std::printf("soak: %-22s %6ld frames  %7.1f s cpu  %7.1f s wall\n", name, s.frames, s.cpu, s.wall);
+        std::printf("soak: %-22s %6ld frames  %7.1f s cpu  %7.1f s wall\n", name.c_str(), s.frames, s.cpu, s.wall);
         std::fflush(stdout);
         spans.push_back(s);
         StartSpan();
@@ -152,7 +152,7 @@ struct Soak {
         std::fflush(stdout);
         failures.push_back(why);
     }
-    void Record(const char* what) {
+    void Record(const std::string& what) {
         marks.push_back(Measure(what));
         PrintMark(marks.back());
     }
@@ -169,8 +169,8 @@ struct Soak {
                 if (deepestSlot != 3 || g_app.slotIndex != 3)
                     Fail("pass " + std::to_string(pass) + " left demo mode in slot " +
                          std::to_string(g_app.slotIndex) + " instead of the end title");
-                EndSpan(pass == 1 ? "pass 1" : pass == 2 ? "pass 2" : "pass 3+");
-                Record(pass == 1 ? "after pass 1" : pass == 2 ? "after pass 2" : "after pass 3+");
+                EndSpan("pass " + std::to_string(pass));
+                Record("after pass " + std::to_string(pass));
                 phase = pass < settings.passes ? Phase::Reload : Phase::Walk;
                 return;
             case Phase::Reload:
@@ -346,12 +346,12 @@ int main(int argc, char** argv) {
     // The heap after the first pass against every later measurement.
     const Mark* first = nullptr;
     for (const Mark& m : soak.marks)
-        if (std::strcmp(m.what, "after pass 1") == 0) first = &m;
+        if (m.what == "after pass 1") first = &m;
     if (first) {
         for (const Mark& m : soak.marks) {
             if (&m == first || m.frame < first->frame) continue;
             const long difference = static_cast<long>(m.heap) - static_cast<long>(first->heap);
-            std::printf("soak: heap %s - after pass 1 = %+ld B, models %+d\n", m.what, difference,
+            std::printf("soak: heap %s - after pass 1 = %+ld B, models %+d\n", m.what.c_str(), difference,
                         m.models - first->models);
             if (std::labs(difference) > options.tolerance)
                 soak.Fail(std::string("heap ") + m.what + " differs from the heap after pass 1 by " +
