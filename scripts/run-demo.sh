@@ -4,7 +4,8 @@
 # again) and plays it. With a display: full screen with music. Without one: the
 # whole demo headless at a fixed 24 frames per second, as fast as the machine
 # renders, with progress lines, a screenshot in demo/shots/ at every scene
-# change and at the end, and a summary line. Arguments go to the program.
+# change and at the end, a summary line, and the music mixed into
+# demo/shots/music.wav. Arguments go to the program.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -23,5 +24,5 @@ fi
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec build/bin/tessaly --data demo "$@"
 fi
-echo "No display: playing the demo headless at 24 frames per second; screenshots go to demo/shots/."
-exec build/bin/tessaly --data demo --headless --fixed-fps 24 --progress "$@"
+echo "No display: playing the demo headless at 24 frames per second; screenshots and music.wav go to demo/shots/."
+exec build/bin/tessaly --data demo --headless --fixed-fps 24 --progress --audio-out "$PWD/demo/shots/music.wav" "$@"
