@@ -71,19 +71,23 @@ int RunMainLoop() {
             if (message.kind == PLAT_MSG_CLOSE) break;
             continue;
         }
-        if (T7I_CheckKey(DIK_GRAVE) == 1 && T7I_CheckKey(DIK_RMENU) == 0) g_app.consoleVisible = !g_app.consoleVisible;
-        if (g_app.consoleVisible) {
-            ConsoleFrame();
-        } else {
-            if (g_app.demoMode)
-                DemoFrame();
-            else
-                WalkFrame();
-            MeasureFrameRate();
-        }
-        T7I_UpdateInput();
+        RunFramePass();
         ReportRunFrame();
     }
     ReportRunEnd();
     return 0;
+}
+
+void RunFramePass() {
+    if (T7I_CheckKey(DIK_GRAVE) == 1 && T7I_CheckKey(DIK_RMENU) == 0) g_app.consoleVisible = !g_app.consoleVisible;
+    if (g_app.consoleVisible) {
+        ConsoleFrame();
+    } else {
+        if (g_app.demoMode)
+            DemoFrame();
+        else
+            WalkFrame();
+        MeasureFrameRate();
+    }
+    T7I_UpdateInput();
 }

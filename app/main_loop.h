@@ -5,6 +5,9 @@
 // Runs until F10, the quit flag, a close message or a quit message. Returns
 // the exit code: 0, or the code a quit message carries.
 int RunMainLoop();
+// One pass of the loop after its messages: the console toggle, a console or 3D
+// frame, the frame-rate measurement and the input update.
+void RunFramePass();
 // One frame of the full-screen text console.
 void ConsoleFrame();
 // Every 2 seconds of the FPS stopwatch: frames counted since the last measurement / elapsed.

@@ -245,7 +245,7 @@ TEST_F(EndToEnd, ConsoleSessionAndScreenshot) {
     std::vector<std::string> shown(lines.begin() + 4, lines.begin() + std::min(lines.size(), 4 + listed.size()));
     std::sort(shown.begin(), shown.end());
     EXPECT_EQ(shown, listed);
-    for (const std::string& line :
+    for (const char* line :
          {"surfinfo", "Number of Surfaces : 1", "Surface 0 (GLOW) :", "  Number of Textures : 0", "wire",
           "Fillmode set to wireframe", "load main"})
         expected.push_back(line);

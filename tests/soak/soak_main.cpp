@@ -211,17 +211,7 @@ void RunLoop(Soak& soak) {
             if (message.kind == PLAT_MSG_QUIT || message.kind == PLAT_MSG_CLOSE) return;
             continue;
         }
-        if (T7I_CheckKey(DIK_GRAVE) == 1 && T7I_CheckKey(DIK_RMENU) == 0) g_app.consoleVisible = !g_app.consoleVisible;
-        if (g_app.consoleVisible) {
-            ConsoleFrame();
-        } else {
-            if (g_app.demoMode)
-                DemoFrame();
-            else
-                WalkFrame();
-            MeasureFrameRate();
-        }
-        T7I_UpdateInput();
+        RunFramePass();
         soak.Observe();
     }
 }

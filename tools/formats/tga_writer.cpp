@@ -10,7 +10,7 @@ std::vector<uint8_t> TgaBytes(const Picture& picture, int bitsPerPixel)
     constexpr uint8_t kTopLeftOrigin = 0x20;
     ByteBuffer b;
     b.U8(0).U8(0).U8(2);  // no id, no colour map, true colour
-    b.Zeros(5);           // colour map specification
+    b.Zeros(5);           // colour map description (none)
     b.U16LE(0).U16LE(0);  // origin
     b.U16LE(static_cast<uint32_t>(picture.Width())).U16LE(static_cast<uint32_t>(picture.Height()));
     b.U8(alpha ? 32 : 24).U8(kTopLeftOrigin | (alpha ? 8 : 0));
