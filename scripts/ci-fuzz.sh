@@ -7,18 +7,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(clang libclang-rt-14-dev)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo_cmd=""
-  [ "$(id -u)" -eq 0 ] || sudo_cmd="sudo"
-  export DEBIAN_FRONTEND=noninteractive
-  $sudo_cmd apt-get update -q
-  $sudo_cmd apt-get install -y -q --no-install-recommends "${missing[@]}"
-fi
+bash scripts/install-deps.sh clang libclang-rt-14-dev
 
 seconds=${FUZZ_SECONDS:-60}
 start=$(date +%s)

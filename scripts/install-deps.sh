@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Debian 12 packages the build, the tests and the program need.
+# Debian 12 packages the build, the tests and the program need, and any further
+# packages named as arguments (scripts that need more pass theirs).
 set -euo pipefail
 packages=(build-essential cmake pkg-config libsdl2-dev libopenmpt-dev
           libgtest-dev libgmock-dev libbenchmark-dev
-          file)  # file: CPack reads the binaries with it for the package dependencies
+          file   # file: CPack reads the binaries with it for the package dependencies
+          "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
