@@ -3,10 +3,7 @@
 // termination by signal, and a console session read back from its frames.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -19,46 +16,17 @@
 #include <vector>
 
 #include "demo_data.h"
+#include "program_runner.h"
 #include "raster/raster_device.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kProgram = std::string(TESSALY_BIN_DIR) + "/tessaly";
 
-// Starts the program with args, its standard output and error in outputPath.
-pid_t Start(const std::vector<std::string>& args, const std::string& outputPath) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        // The program never outlives a test that dies or is stopped.
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        const int fd = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd >= 0) {
-            dup2(fd, 1);
-            dup2(fd, 2);
-        }
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(kProgram.c_str()));
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(kProgram.c_str(), argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-int Wait(pid_t pid) {
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid) return -1;
-    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-    return WEXITSTATUS(status);
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using runner::ReadAll;
+using runner::Start;
+using runner::Wait;
 
 // The text of a captured console frame, read back through the built-in font:
 // the display lines at y = 0, 15, ... and the input line at y = 460, each cut

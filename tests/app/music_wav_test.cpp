@@ -4,9 +4,6 @@
 // louder, longer one, so the file shows which one plays when.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -18,13 +15,13 @@
 #include <vector>
 
 #include "demo_data.h"
+#include "program_runner.h"
 #include "tools/formats/it_writer.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-const std::string kProgram = std::string(TESSALY_BIN_DIR) + "/tessaly";
 constexpr size_t kRate = 44100;
 constexpr double kStartWait = 5.0;     // the program's wait before the music starts
 constexpr int kFramesBeforeMusic = 3;  // the first message and two cleared frames
@@ -53,36 +50,9 @@ std::vector<uint8_t> ToneModule(int rows, int tempo, int16_t amplitude, int half
     return demo::ItBytes(m);
 }
 
-pid_t Start(const std::vector<std::string>& args, const std::string& outputPath) {
-    const pid_t pid = fork();
-    if (pid == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        const int fd = open(outputPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (fd >= 0) {
-            dup2(fd, 1);
-            dup2(fd, 2);
-        }
-        std::vector<char*> argv;
-        argv.push_back(const_cast<char*>(kProgram.c_str()));
-        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(kProgram.c_str(), argv.data());
-        _exit(127);
-    }
-    return pid;
-}
-
-int Wait(pid_t pid) {
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid) return -1;
-    if (WIFSIGNALED(status)) return 128 + WTERMSIG(status);
-    return WEXITSTATUS(status);
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
+using runner::ReadAll;
+using runner::Start;
+using runner::Wait;
 
 // The samples of a 44.1 kHz 16-bit stereo WAV after checking that its header
 // describes exactly the bytes that follow.
