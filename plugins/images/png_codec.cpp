@@ -128,6 +128,16 @@ bool DecodePng(std::span<const uint8_t> file, Picture& out, std::string& fault)
         fault = "no PNG signature";
         return false;
     }
+    // The header chunk comes first: a size it claims is refused before the
+    // library reads further.
+    if (file.size() >= 24 && std::memcmp(file.data() + 12, "IHDR", 4) == 0) {
+        auto big32 = [&](size_t at) {
+            return (uint32_t(file[at]) << 24) | (uint32_t(file[at + 1]) << 16) | (uint32_t(file[at + 2]) << 8) |
+                   file[at + 3];
+        };
+        if (!CheckSize(big32(16), big32(20), fault))
+            return false;
+    }
     PngReadState state{file.data(), file.size(), 0, {}};
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, state.fault, OnError, OnWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
