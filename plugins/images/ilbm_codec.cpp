@@ -7,6 +7,8 @@
 // rows to 16 pixels; the picture is cut back to the header's width.
 
 #include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include <SDL2/SDL_image.h>
 
@@ -25,6 +27,7 @@ struct Header {
     int planes = 0;
     int masking = 0;
     int compression = 0;
+    std::vector<size_t> paletteChunks;  // offsets of the CMAP and CAMG chunk ids
 };
 
 bool Fail(std::string& fault, const char* format, long long a = 0, long long b = 0)
@@ -37,7 +40,7 @@ bool Fail(std::string& fault, const char* format, long long a = 0, long long b =
 
 // Walks the FORM's chunks up to the BODY. False with the fault set when the
 // file is not one the library reads correctly.
-bool CheckChunks(std::span<const uint8_t> file, std::string& fault)
+bool CheckChunks(std::span<const uint8_t> file, Header& h, std::string& fault)
 {
     if (file.size() < 12 || Read32(file.data()) != 0x464F524D /* FORM */) {
         fault = "no IFF FORM";
@@ -49,7 +52,6 @@ bool CheckChunks(std::span<const uint8_t> file, std::string& fault)
         fault = "IFF file is neither ILBM nor PBM";
         return false;
     }
-    Header h;
     bool haveHeader = false;
     size_t at = 12;
     while (true) {
@@ -75,6 +77,8 @@ bool CheckChunks(std::span<const uint8_t> file, std::string& fault)
         }
         if (length > left)
             return Fail(fault, "chunk of %lld bytes where %lld are left", length, (long long)left);
+        if (id == 0x434D4150 /* CMAP */ || id == 0x43414D47 /* CAMG */)
+            h.paletteChunks.push_back(at - 8);
         if (id == 0x424D4844 /* BMHD */) {
             if (length < 20)
                 return Fail(fault, "BMHD header of %lld bytes is too short", length);
@@ -103,8 +107,20 @@ bool CheckChunks(std::span<const uint8_t> file, std::string& fault)
 bool DecodeIlbm(std::span<const uint8_t> file, Picture& out, std::string& fault)
 {
     out = Picture{};
-    if (!CheckChunks(file, fault))
+    Header h;
+    if (!CheckChunks(file, h, fault))
         return false;
+    // The library crashes on a deep picture that also has a colour map (it
+    // writes the map into the palette its true-colour surface lacks). A deep
+    // picture has no use for a map or a display mode: the copy it reads has
+    // those chunks renamed, so it skips them.
+    std::vector<uint8_t> copy;
+    if (h.planes == 24 && !h.paletteChunks.empty()) {
+        copy.assign(file.begin(), file.end());
+        for (size_t at : h.paletteChunks)
+            std::memcpy(copy.data() + at, "XXXX", 4);
+        file = copy;
+    }
     SDL_ClearError();
     SDL_RWops* source = SDL_RWFromConstMem(file.data(), static_cast<int>(file.size()));
     SDL_Surface* surface = source ? IMG_LoadLBM_RW(source) : nullptr;
