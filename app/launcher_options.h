@@ -13,6 +13,7 @@ struct LaunchOptions {
     PlatOptions platform{};        // strings point into argv
     const char* dataDir = nullptr; // changed to before start-up when given
     bool progress = false;         // progress lines, scene-change screenshots and a summary
+    const char* shotFormat = "tga"; // file type of screenshots and captured frames: "tga" or "png"
 };
 
 // Reads argv into options. On Error a one-line reason is written to error.

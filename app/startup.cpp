@@ -192,6 +192,7 @@ int RunProgram(int argc, char** argv) {
     if (plat_Configure(&options.platform) != 0) return 1;
 
     ResetAppState();
+    SetShotFormat(options.shotFormat);
     ReleaseSlots();
     ReleaseProceduralTextures();
     const int startError = StartUp();

@@ -12,9 +12,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 
 #include "platform/platform.h"
 #include "platform/platform_internal.h"
+#include "tessaly/plugin_interface.h"
 
 namespace {
 
@@ -26,6 +28,9 @@ std::atomic<long long> g_waitedMicros{0};   // waits jumped over by the fixed cl
 bool g_captureFailed = false;               // a capture failure was already reported
 bool g_captureDirReady = false;             // the capture directory exists
 std::atomic<void (*)(void)> g_frameHook{nullptr};  // called after every presented frame
+bool g_capturePng = false;                  // captured frames are PNG files
+bool g_pngLooked = false;                   // png.so was looked for (at the first PNG frame)
+ImageFn_Save2D g_pngSave = nullptr;         // its writer; the library stays loaded for the run
 
 // Writes one frame as an uncompressed 24-bit TGA with top-left origin, so the
 // rows go out in the order they arrive.
@@ -46,6 +51,17 @@ bool WriteTga(const char* path, const uint8_t* bgr, int width, int height, int p
         ok = std::fwrite(bgr + static_cast<ptrdiff_t>(y) * pitch, 1, rowBytes, file) == rowBytes;
     if (std::fclose(file) != 0) ok = false;
     return ok;
+}
+
+// Writes one frame as a PNG through the PNG image plug-in (rows top first,
+// blue, green, red, as the plug-in's writer takes them).
+bool WritePng(const char* path, const uint8_t* bgr, int width, int height, int pitch) {
+    if (!g_pngLooked) {
+        g_pngLooked = true;
+        if (void* library = plat_LoadLibrary("png.dll"))
+            g_pngSave = reinterpret_cast<ImageFn_Save2D>(plat_GetProcAddress(library, "r_Save2D"));
+    }
+    return g_pngSave && g_pngSave(path, bgr, 24, height, width, pitch, 0, nullptr) == 0;
 }
 
 void ReportCaptureFailure(const char* what, const char* path) {
@@ -69,12 +85,13 @@ void CaptureFrame(long index, const uint8_t* bgr, int width, int height, int pit
         g_captureDirReady = true;
     }
     char path[4096];
-    int length = std::snprintf(path, sizeof path, "%s/frame%05ld.tga", dir, index);
+    int length = std::snprintf(path, sizeof path, "%s/frame%05ld.%s", dir, index, g_capturePng ? "png" : "tga");
     if (length < 0 || static_cast<size_t>(length) >= sizeof path) {
         ReportCaptureFailure("path too long:", dir);
         return;
     }
-    if (!WriteTga(path, bgr, width, height, pitch)) ReportCaptureFailure("cannot write", path);
+    const bool written = g_capturePng ? WritePng(path, bgr, width, height, pitch) : WriteTga(path, bgr, width, height, pitch);
+    if (!written) ReportCaptureFailure("cannot write", path);
 }
 
 }  // namespace
@@ -86,6 +103,7 @@ void ResetClock() {
     g_waitedMicros = 0;
     g_captureFailed = false;
     g_captureDirReady = false;
+    g_capturePng = false;
 }
 
 }  // namespace plat_internal
@@ -120,6 +138,17 @@ void plat_FramePresented(const uint8_t* bgr, int width, int height, int pitch) {
     if (void (*hook)(void) = g_frameHook.load()) hook();
     const long limit = plat_GetOptions()->maxFrames;
     if (limit > 0 && index + 1 == limit) plat_PostMessage(PLAT_MSG_CLOSE, 0);
+}
+
+int plat_SetCaptureFormat(const char* extension) {
+    if (!extension) return -1;
+    if (strcasecmp(extension, "png") == 0)
+        g_capturePng = true;
+    else if (strcasecmp(extension, "tga") == 0)
+        g_capturePng = false;
+    else
+        return -1;
+    return 0;
 }
 
 int plat_WantsFrameCapture(void) {

@@ -94,6 +94,10 @@ TESSALY_EXPORT void plat_WaitSeconds(double seconds);
 // message once maxFrames frames have been presented.
 TESSALY_EXPORT void plat_FramePresented(const uint8_t* bgr, int width, int height, int pitch);
 TESSALY_EXPORT int plat_WantsFrameCapture(void);  // 1 when plat_FramePresented needs the pixels
+// The file type of captured frames: "tga" (the default, and again after
+// plat_Configure) or "png" (written by the PNG image plug-in, png.so), without
+// regard to case. 0, or -1 for any other text (the type is then unchanged).
+TESSALY_EXPORT int plat_SetCaptureFormat(const char* extension);
 TESSALY_EXPORT long plat_PresentedFrames(void);
 // Registers the one function plat_FramePresented calls after the clock has
 // advanced (null removes it; a later registration replaces an earlier one).
