@@ -1,6 +1,7 @@
 // IFF ILBM (and PBM) reading through SDL2_image: 1 to 8 bit planes through a
 // colour map, extra half-bright and hold-and-modify pictures, 24-bit deep
-// pictures, uncompressed or ByteRun1. The chunks are walked here first: every
+// pictures, PBM pictures whose width is a multiple of 16, uncompressed or
+// ByteRun1. The chunks are walked here first: every
 // chunk length is checked against the file, the header's size against the
 // limits, the plane count against what the library reads, and an
 // uncompressed BODY against the bytes its header asks for. The library pads
@@ -66,7 +67,7 @@ bool CheckChunks(std::span<const uint8_t> file, Header& h, std::string& fault)
                 return Fail(fault, "BODY comes before the BMHD header");
             const size_t body = length < left ? length : left;
             if (h.compression == 0) {
-                const size_t rowBytes = chunky ? size_t(h.width + 1) / 2 * 2 : size_t(h.width + 15) / 16 * 2;
+                const size_t rowBytes = chunky ? size_t(h.width) : size_t(h.width + 15) / 16 * 2;
                 const size_t rowsPerLine = chunky ? 1 : size_t(h.planes + (h.masking == 1 ? 1 : 0));
                 const size_t needed = rowBytes * rowsPerLine * size_t(h.height);
                 if (body < needed)
@@ -92,6 +93,10 @@ bool CheckChunks(std::span<const uint8_t> file, Header& h, std::string& fault)
                 return false;
             if (chunky ? h.planes != 8 : !((h.planes >= 1 && h.planes <= 8) || h.planes == 24))
                 return Fail(fault, "%lld bit planes are not read (1 to 8 and 24 are)", h.planes);
+            // The library pads PBM rows to 16 pixels, the format to an even
+            // count: only widths where the two agree are read.
+            if (chunky && h.width % 16 != 0)
+                return Fail(fault, "PBM picture %lld pixels wide is not read (multiples of 16 are)", h.width);
             if (h.compression > 1)
                 return Fail(fault, "compression %lld is not read (none and ByteRun1 are)", h.compression);
             haveHeader = true;
