@@ -183,6 +183,13 @@ int LoadObjectFile(const std::string& written, const std::string& sceneFolder, c
                (g_lastEngineError.empty() ? std::string("the reader refused it") : g_lastEngineError));
         return -1;
     }
+    // A file the reader refused still gives a model, but one without polygons.
+    if (CountTriangles(model) == 0) {
+        r_FreeModel(model, nullptr);
+        Report("object " + written + " could not be read from " + search.found +
+               ": no polygons could be read from it");
+        return -1;
+    }
     ResolveTextures(model, sceneFolder.empty() ? folder : sceneFolder, contentDir, reportedImages);
     // The object's own folder is where its images most often are.
     if (!sceneFolder.empty() && sceneFolder != folder) ResolveTextures(model, folder, contentDir, reportedImages);

@@ -8,6 +8,7 @@ namespace {
 constexpr float kPitchLimit = 1.5f;
 constexpr float kFramingMargin = 1.15f;
 constexpr float kMinimumDistance = 1e-4f;
+constexpr float kMaximumDistance = 1e7f;
 
 }  // namespace
 
@@ -56,7 +57,8 @@ void OrbitTurn(OrbitView& view, float dx, float dy) {
 }
 
 void OrbitZoom(OrbitView& view, float steps) {
-    view.distance = std::max(view.distance * std::pow(0.9f, steps), kMinimumDistance);
+    const float distance = view.distance * std::pow(0.9f, std::clamp(steps, -100.0f, 100.0f));
+    view.distance = std::isfinite(distance) ? std::clamp(distance, kMinimumDistance, kMaximumDistance) : kMaximumDistance;
 }
 
 void OrbitMove(OrbitView& view, const Vector3& move) {
