@@ -56,6 +56,14 @@ void Project(float zoom, const float* c, const float* p, double& sx, double& sy)
     sy = 240.0 - (p[1] - c[1]) * scale;
 }
 
+demo::Surface BrightSurface() {
+    demo::Surface surface;
+    surface.name = "Box";
+    surface.red = surface.green = surface.blue = 240;
+    surface.luminosity = 1.0f;
+    return surface;
+}
+
 class Viewer : public testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -64,7 +72,7 @@ protected:
         fs::create_directories(root_ + "project/Objects");
         fs::create_directories(root_ + "project/Scenes");
         // A small bright box at the origin.
-        demo::WriteBytes(root_ + "project/Objects/Box.lwo", demo::BoxObject(0.25f, {{"Box", 240, 240, 240, 1.0f}}));
+        demo::WriteBytes(root_ + "project/Objects/Box.lwo", demo::BoxObject(0.25f, {BrightSurface()}));
     }
     static void TearDownTestSuite() { fs::remove_all(root_); }
 
@@ -165,7 +173,7 @@ TEST_F(Viewer, MissingObjectIsReportedOnceAndTheRestShows) {
 
 TEST_F(Viewer, ContentFolderIsWhereWrittenPathsStart) {
     fs::create_directories(root_ + "elsewhere/Meshes");
-    demo::WriteBytes(root_ + "elsewhere/Meshes/Other.lwo", demo::BoxObject(0.3f, {{"Box"}}));
+    demo::WriteBytes(root_ + "elsewhere/Meshes/Other.lwo", demo::BoxObject(0.3f, {BrightSurface()}));
     const std::string scene = root_ + "project/Scenes/content.lws";
     demo::WriteText(scene, MovingBoxScene("Meshes\\Other.lwo", 3.2f));
     EXPECT_EQ(Run(scene, {"--frames", "1"}), 2) << "not found without --content: " << output_;
