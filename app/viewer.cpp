@@ -394,10 +394,11 @@ Matrix44 SceneCamera(float frame) {
     return camera;
 }
 
-// Heading and pitch of a camera matrix as the walk camera keeps them.
+// Heading and pitch of a camera matrix as the walk camera keeps them: its z
+// row is (-cos p sin h, sin p, cos p cos h).
 void WalkFromCamera(const Matrix44& camera) {
     const float zx = camera.at(2, 0), zy = camera.at(2, 1), zz = camera.at(2, 2);
-    g_app.walkAngles = Vector3{std::atan2(-zy, std::sqrt(zx * zx + zz * zz)), std::atan2(zx, zz), 0.0f};
+    g_app.walkAngles = Vector3{std::atan2(zy, std::sqrt(zx * zx + zz * zz)), std::atan2(-zx, zz), 0.0f};
     g_app.walkPosition = Vector3{camera.at(3, 0), camera.at(3, 1), camera.at(3, 2)};
 }
 
