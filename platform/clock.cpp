@@ -5,6 +5,7 @@
 // the program waited, computed from the counts each time so that no rounding
 // builds up over a long run.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -25,7 +26,8 @@ using SteadyClock = std::chrono::steady_clock;
 const SteadyClock::time_point g_start = SteadyClock::now();
 std::atomic<long> g_frames{0};              // frames presented since the run began
 std::atomic<long long> g_waitedMicros{0};   // waits jumped over by the fixed clock
-bool g_captureFailed = false;               // a capture failure was already reported
+bool g_captureFailed = false;               // capture failed and stopped for the rest of the run
+std::atomic<bool> g_outputFailed{false};    // some output of the run could not be written
 bool g_captureDirReady = false;             // the capture directory exists
 std::atomic<void (*)(void)> g_frameHook{nullptr};  // called after every presented frame
 bool g_capturePng = false;                  // captured frames are PNG files
@@ -33,10 +35,11 @@ bool g_pngLooked = false;                   // png.so was looked for (at the fir
 ImageFn_Save2D g_pngSave = nullptr;         // its writer; the library stays loaded for the run
 
 // Writes one frame as an uncompressed 24-bit TGA with top-left origin, so the
-// rows go out in the order they arrive.
-bool WriteTga(const char* path, const uint8_t* bgr, int width, int height, int pitch) {
+// rows go out in the order they arrive. On failure returns the system's error
+// number and leaves no file behind: a cut frame is worse than none.
+int WriteTga(const char* path, const uint8_t* bgr, int width, int height, int pitch) {
     FILE* file = std::fopen(path, "wb");
-    if (!file) return false;
+    if (!file) return errno ? errno : EIO;
     uint8_t header[18] = {};
     header[2] = 2;  // uncompressed true-colour
     header[12] = static_cast<uint8_t>(width & 0xFF);
@@ -45,41 +48,65 @@ bool WriteTga(const char* path, const uint8_t* bgr, int width, int height, int p
     header[15] = static_cast<uint8_t>(height >> 8);
     header[16] = 24;    // bits per pixel
     header[17] = 0x20;  // first row is the top row
-    bool ok = std::fwrite(header, sizeof header, 1, file) == 1;
+    errno = 0;
+    int failure = 0;
+    if (std::fwrite(header, sizeof header, 1, file) != 1) failure = errno ? errno : EIO;
     const size_t rowBytes = static_cast<size_t>(width) * 3;
-    for (int y = 0; ok && y < height; ++y)
-        ok = std::fwrite(bgr + static_cast<ptrdiff_t>(y) * pitch, 1, rowBytes, file) == rowBytes;
-    if (std::fclose(file) != 0) ok = false;
-    return ok;
+    for (int y = 0; !failure && y < height; ++y)
+        if (std::fwrite(bgr + static_cast<ptrdiff_t>(y) * pitch, 1, rowBytes, file) != rowBytes)
+            failure = errno ? errno : EIO;
+    errno = 0;
+    if (std::fclose(file) != 0 && !failure) failure = errno ? errno : EIO;
+    if (failure) unlink(path);
+    return failure;
 }
 
 // Writes one frame as a PNG through the PNG image plug-in (rows top first,
-// blue, green, red, as the plug-in's writer takes them).
-bool WritePng(const char* path, const uint8_t* bgr, int width, int height, int pitch) {
+// blue, green, red, as the plug-in's writer takes them), which leaves no file
+// behind when writing fails. Returns 0 or the system's error number.
+int WritePng(const char* path, const uint8_t* bgr, int width, int height, int pitch) {
+    errno = 0;
+    if (g_pngSave(path, bgr, 24, height, width, pitch, 0, nullptr) == 0) return 0;
+    return errno ? errno : EIO;
+}
+
+// The PNG plug-in's writer, looked for once per process at the first PNG frame.
+bool HavePngWriter() {
     if (!g_pngLooked) {
         g_pngLooked = true;
         if (void* library = plat_LoadLibrary("png.dll"))
             g_pngSave = reinterpret_cast<ImageFn_Save2D>(plat_GetProcAddress(library, "r_Save2D"));
     }
-    return g_pngSave && g_pngSave(path, bgr, 24, height, width, pitch, 0, nullptr) == 0;
+    return g_pngSave != nullptr;
 }
 
-void ReportCaptureFailure(const char* what, const char* path) {
-    if (g_captureFailed) return;  // once per run is enough; the run goes on
+// The first failure stops capture for the rest of the run, marks the run's
+// output as failed and asks the program to end: frames that cannot be written
+// are not worth rendering, and a full disk would only fill further.
+void CaptureFailed(const char* what, const char* path, int error) {
+    if (g_captureFailed) return;
     g_captureFailed = true;
-    std::fprintf(stderr, "Frame capture: %s %s\n", what, path);
+    if (error)
+        std::fprintf(stderr, "Frame capture: %s %s: %s; capture stopped\n", what, path, std::strerror(error));
+    else
+        std::fprintf(stderr, "Frame capture: %s %s; capture stopped\n", what, path);
+    plat_SetOutputFailed();
+    plat_PostMessage(PLAT_MSG_CLOSE, 0);
 }
 
 void CaptureFrame(long index, const uint8_t* bgr, int width, int height, int pitch) {
+    if (g_captureFailed) return;
     const char* dir = plat_GetOptions()->captureDir;
     if (!bgr || width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF ||
         pitch < width * 3) {
-        ReportCaptureFailure("frame not captured, bad frame for", dir);
+        CaptureFailed("frame not captured, bad frame for", dir, 0);
         return;
     }
     if (!g_captureDirReady) {
-        if (mkdir(dir, 0777) != 0 && errno != EEXIST) {
-            ReportCaptureFailure("cannot create directory", dir);
+        const int error = mkdir(dir, 0777) == 0 ? 0 : errno;
+        struct stat info {};
+        if (error == EEXIST ? stat(dir, &info) != 0 || !S_ISDIR(info.st_mode) : error != 0) {
+            CaptureFailed("cannot create directory", dir, error == EEXIST ? ENOTDIR : error);
             return;
         }
         g_captureDirReady = true;
@@ -87,11 +114,16 @@ void CaptureFrame(long index, const uint8_t* bgr, int width, int height, int pit
     char path[4096];
     int length = std::snprintf(path, sizeof path, "%s/frame%05ld.%s", dir, index, g_capturePng ? "png" : "tga");
     if (length < 0 || static_cast<size_t>(length) >= sizeof path) {
-        ReportCaptureFailure("path too long:", dir);
+        CaptureFailed("path too long:", dir, 0);
         return;
     }
-    const bool written = g_capturePng ? WritePng(path, bgr, width, height, pitch) : WriteTga(path, bgr, width, height, pitch);
-    if (!written) ReportCaptureFailure("cannot write", path);
+    if (g_capturePng && !HavePngWriter()) {
+        CaptureFailed("no PNG writer (png.so) for", path, 0);
+        return;
+    }
+    const int error =
+        g_capturePng ? WritePng(path, bgr, width, height, pitch) : WriteTga(path, bgr, width, height, pitch);
+    if (error) CaptureFailed("cannot write", path, error);
 }
 
 }  // namespace
@@ -104,6 +136,7 @@ void ResetClock() {
     g_captureFailed = false;
     g_captureDirReady = false;
     g_capturePng = false;
+    g_outputFailed = false;
 }
 
 }  // namespace plat_internal
@@ -153,8 +186,12 @@ int plat_SetCaptureFormat(const char* extension) {
 
 int plat_WantsFrameCapture(void) {
     const char* dir = plat_GetOptions()->captureDir;
-    return dir && dir[0] ? 1 : 0;
+    return dir && dir[0] && !g_captureFailed ? 1 : 0;
 }
+
+void plat_SetOutputFailed(void) { g_outputFailed = true; }
+
+int plat_OutputFailed(void) { return g_outputFailed.load() ? 1 : 0; }
 
 long plat_PresentedFrames(void) { return g_frames.load(); }
 
