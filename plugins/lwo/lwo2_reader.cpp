@@ -15,12 +15,6 @@
 namespace lwo {
 namespace {
 
-constexpr uint32_t Id(const char (&text)[5])
-{
-    return (uint32_t(uint8_t(text[0])) << 24) | (uint32_t(uint8_t(text[1])) << 16) |
-           (uint32_t(uint8_t(text[2])) << 8) | uint32_t(uint8_t(text[3]));
-}
-
 constexpr int kMaxMapDimension = 4;
 
 struct Clip {
@@ -40,6 +34,19 @@ struct Layer {
 struct PolygonList {
     std::vector<int64_t> entry;
 };
+
+// Key of a point's own value among the corner values (no polygon has this number).
+constexpr uint64_t kAnyPolygon = 0xFFFFFFFFu;
+
+void StoreCornerValues(VertexMap& map, uint64_t key, const float* values)
+{
+    const size_t n = static_cast<size_t>(map.dimension);
+    const auto [at, added] = map.cornerIndex.emplace(key, static_cast<uint32_t>(map.cornerValues.size()));
+    if (added)
+        map.cornerValues.insert(map.cornerValues.end(), values, values + n);
+    else
+        std::copy(values, values + n, map.cornerValues.begin() + at->second);
+}
 
 bool SameName(const char* a, const char* b)
 {
@@ -76,6 +83,9 @@ void CLwoRead::ParseLwo2(int64_t end)
     std::vector<LwoSurface> read;  // SURF chunks in file order
     Layer layer;
     PolygonList latest;
+    // Floats the vertex maps may hold by point number, all maps together.
+    const int64_t denseBudget = 4 * int64_t{size} + 65536;
+    int64_t denseFloats = 0;
 
     ChunkWalker walk(data, 12, end, 4);
     Chunk chunk;
@@ -213,19 +223,25 @@ void CLwoRead::ParseLwo2(int64_t end)
                 if (corners) {
                     if (latest.entry[polygon] < 0)
                         continue;
-                    const uint64_t key = (uint64_t{global} << 32) | uint64_t(latest.entry[polygon]);
-                    const auto [at, added] = map.cornerIndex.emplace(key, static_cast<uint32_t>(map.cornerValues.size()));
-                    if (added)
-                        map.cornerValues.insert(map.cornerValues.end(), values, values + kept);
-                    else
-                        std::copy(values, values + kept, map.cornerValues.begin() + at->second);
+                    StoreCornerValues(map, (uint64_t{global} << 32) | uint64_t(latest.entry[polygon]), values);
                 } else {
+                    // Values by point number while the maps' tables stay
+                    // within a few times the file's size; beyond that (many
+                    // maps of few points each) one entry per value.
                     if (map.pointSet.size() < points_.size()) {
-                        map.pointSet.resize(points_.size(), 0);
-                        map.pointValues.resize(points_.size() * kept, 0.0f);
+                        const int64_t grow = static_cast<int64_t>((points_.size() - map.pointSet.size()) * (kept + 1));
+                        if (denseFloats + grow <= denseBudget) {
+                            denseFloats += grow;
+                            map.pointSet.resize(points_.size(), 0);
+                            map.pointValues.resize(points_.size() * kept, 0.0f);
+                        }
                     }
-                    map.pointSet[global] = 1;
-                    std::copy(values, values + kept, map.pointValues.begin() + static_cast<int64_t>(global * kept));
+                    if (global < map.pointSet.size()) {
+                        map.pointSet[global] = 1;
+                        std::copy(values, values + kept, map.pointValues.begin() + static_cast<int64_t>(global * kept));
+                    } else {
+                        StoreCornerValues(map, (uint64_t{global} << 32) | kAnyPolygon, values);
+                    }
                 }
             }
             break;
@@ -395,6 +411,13 @@ bool CLwoRead::CornerValue(int map, uint32_t point, uint32_t polygon, float* out
     if (point < m.pointSet.size() && m.pointSet[point]) {
         std::copy_n(m.pointValues.begin() + static_cast<int64_t>(point * n), n, out);
         return true;
+    }
+    if (!m.cornerIndex.empty()) {
+        const auto found = m.cornerIndex.find((uint64_t{point} << 32) | kAnyPolygon);
+        if (found != m.cornerIndex.end()) {
+            std::copy_n(m.cornerValues.begin() + found->second, n, out);
+            return true;
+        }
     }
     return false;
 }

@@ -10,12 +10,6 @@
 namespace lwo {
 namespace {
 
-constexpr uint32_t Id(const char (&text)[5])
-{
-    return (uint32_t(uint8_t(text[0])) << 24) | (uint32_t(uint8_t(text[1])) << 16) |
-           (uint32_t(uint8_t(text[2])) << 8) | uint32_t(uint8_t(text[3]));
-}
-
 struct ImageLayer {
     char ordinal[kNameLength] = {};  // layers apply in the byte order of these texts
     LwoTexture slot{};

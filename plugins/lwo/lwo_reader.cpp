@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "big_endian.h"
-#include "chunk_walker.h"
 #include "platform/platform.h"
 #include "polygon_triangulation.h"
 
@@ -168,16 +167,16 @@ ParseResult CLwoRead::Parse(bool showWarnings)
             ++q;
             continue;
         }
-        Chunk chunk;
-        if (!ReadChunkHeader(data, q, fileSize, 4, chunk)) {
+        if (q + 8 > fileSize) {
             damaged_ = true;
             break;
         }
-        const int64_t length = chunk.length;
-        const int64_t span = chunk.span;
-        if (span < length)
+        const int64_t length = ReadU32(data + q + 4);
+        const int64_t available = fileSize - (q + 8);
+        const int64_t span = std::min(length, available);
+        if (length > available)
             damaged_ = true;
-        const uint8_t* body = chunk.body;
+        const uint8_t* body = data + q + 8;
         switch (which) {
         case 0: ReadSurfaceNames(body, span); break;
         case 1: ReadPoints(body, span); break;
