@@ -383,3 +383,27 @@ TEST_F(ViewerKeys, OverlayShowsWithI) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ViewerKeys, ConsoleLoadOpensAnySceneAndNamesWhatFailed) {
+    const std::string scene = root_ + "project/Scenes/console.lws";
+    demo::WriteText(scene, MovingBoxScene("Objects\\Box.lwo", 3.2f, "LoadObject Objects\\Lost.lwo\n"));
+    const std::string command = "LOAD " + scene;
+    const int typed = 4 + 2 * static_cast<int>(command.size()) + 4;
+    const std::string script = "2 key GRAVE down\n3 key GRAVE up\n4 type " + command + "\n" +
+                               std::to_string(typed) + " key RETURN down\n" + std::to_string(typed + 1) +
+                               " key RETURN up\n" + std::to_string(typed + 3) + " key GRAVE down\n" +
+                               std::to_string(typed + 4) + " key GRAVE up\n";
+    const std::string dir = root_ + "console";
+    ASSERT_EQ(RunScript(root_ + "project/Objects/Box.lwo", script, typed + 8, dir), 0) << output_;
+    EXPECT_NE(output_.find("tessaly: object Objects\\Lost.lwo not found (tried "), std::string::npos) << output_;
+    // The scene shows (its black background) in place of the object.
+    const demo::Picture last = demo::ReadTga(Frame(dir, typed + 7));
+    ASSERT_EQ(last.width, 640);
+    EXPECT_EQ(last.rgb[0], 0);
+    EXPECT_FALSE(FindSilhouette(last).Empty());
+    fs::remove_all(dir);
+}
+
+}  // namespace
