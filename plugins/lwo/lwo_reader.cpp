@@ -67,8 +67,11 @@ void ResetSurface(LwoSurface& surface)
 {
     std::memset(&surface, 0, sizeof surface);
     surface.colour[0] = surface.colour[1] = surface.colour[2] = 0.784f;
-    for (LwoTexture& slot : surface.slots)
+    for (LwoTexture& slot : surface.slots) {
         slot.wrapCount = 1.0f;
+        slot.wrapHeight = 1.0f;
+        slot.uvMap = -1;
+    }
 }
 
 CLwoRead::CLwoRead() = default;
@@ -94,6 +97,13 @@ void CLwoRead::Clear()
     corners_.shrink_to_fit();
     smoothingList.clear();
     smoothingList.shrink_to_fit();
+    trianglePolygons_.clear();
+    trianglePolygons_.shrink_to_fit();
+    vertexMaps_.clear();
+    vertexMaps_.shrink_to_fit();
+    damaged_ = false;
+    lwo2_ = false;
+    skipped_ = 0;
     surfacePolys_.clear();
     surfacePolys_.shrink_to_fit();
     damageText_.clear();
@@ -104,6 +114,7 @@ void CLwoRead::Clear()
 
 void CLwoRead::NoteDamage(const char* format, ...)
 {
+    damaged_ = true;
     if (damageCount_++ > 0)
         return;
     char text[160];
@@ -150,12 +161,25 @@ int CLwoRead::Load3D(const char* path, r_MsgCallback cb)
         Clear();
         return -1;
     }
-    if (damageCount_ > 0) {
+    if (damaged_ && damageCount_ == 0) {
+        Report(cb, Format("Lwo.dll Load3D : Warning, %s is damaged, some of its data was not read\n", path));
+    } else if (damageCount_ > 0) {
         char more[48] = "";
         if (damageCount_ > 1)
             std::snprintf(more, sizeof more, " (and %d more problem%s)", damageCount_ - 1,
                           damageCount_ > 2 ? "s" : "");
         Report(cb, Format("Lwo.dll Load3D : Warning, %s is damaged: %s%s\n", path, damageText_.c_str(), more));
+    }
+    if (skipped_ != 0) {
+        // One line naming everything the engine cannot show.
+        char list[200] = "";
+        for (int bit = 0; bit < kSkipNoteCount; ++bit) {
+            if (!(skipped_ & (1u << bit)))
+                continue;
+            const size_t used = std::strlen(list);
+            std::snprintf(list + used, sizeof list - used, "%s%s", used ? ", " : "", SkipNoteText(1u << bit));
+        }
+        Report(cb, Format("Lwo.dll Load3D : %s : not shown: %s\n", path, list));
     }
     Report(cb, Format("Lwo.dll Load3D : Loaded %s\n", path));
     return 0;
@@ -180,6 +204,18 @@ ParseResult CLwoRead::Parse(bool showWarnings)
         if (showWarnings)
             Warn(false);
         return ParseResult::Invalid;
+    }
+    if (fileSize >= 12 && ChunkIdEquals(data + 8, "LWO2")) {
+        lwo2_ = true;
+        const int64_t formEnd = 8 + int64_t{ReadU32(data + 4)};
+        if (formEnd > fileSize)
+            damaged_ = true;
+        ParseLwo2(std::min(formEnd, fileSize));
+        if (!WithinLimit(HeldBytes() + TriangleBytes()))
+            return ParseResult::TooLarge;
+        BuildTriangles();
+        FinishLwo2();
+        return ParseResult::Ok;
     }
     if (fileSize < 12 || !ChunkIdEquals(data + 8, "LWOB")) {
         if (showWarnings)
@@ -234,14 +270,22 @@ ParseResult CLwoRead::Parse(bool showWarnings)
     // Refused before any triangle exists: the estimate counts the tables still
     // to come (triangles, face normals, the engine's meshes and the export's
     // scratch) on top of what the reading holds.
-    const int64_t held = fileSize + static_cast<int64_t>(points_.size() * sizeof(Vector3)) +
-                         static_cast<int64_t>(corners_.size() * sizeof(uint32_t)) +
-                         static_cast<int64_t>(polygons_.size() * sizeof(RawPolygon)) +
-                         kBytesPerSurface * static_cast<int64_t>(surfaces_.size());
-    if (!WithinLimit(held + TriangleBytes()))
+    if (!WithinLimit(HeldBytes() + TriangleBytes()))
         return ParseResult::TooLarge;
     BuildTriangles();
     return ParseResult::Ok;
+}
+
+int64_t CLwoRead::HeldBytes() const
+{
+    int64_t bytes = size + static_cast<int64_t>(points_.size() * sizeof(Vector3)) +
+                    static_cast<int64_t>(corners_.size() * sizeof(uint32_t)) +
+                    static_cast<int64_t>(polygons_.size() * sizeof(RawPolygon)) +
+                    kBytesPerSurface * static_cast<int64_t>(surfaces_.size());
+    for (const VertexMap& map : vertexMaps_)
+        bytes += static_cast<int64_t>((map.pointValues.size() + map.cornerValues.size()) * sizeof(float) +
+                                      map.pointSet.size() + map.cornerIndex.size() * 32);
+    return bytes;
 }
 
 int64_t CLwoRead::TriangleBytes() const
@@ -390,8 +434,12 @@ void CLwoRead::BuildTriangles()
                        polygon.number, static_cast<long long>(kMaxTriangles));
             break;
         }
+        const size_t before = triangles_.size();
         TriangulatePolygon(points_.data(), corners, static_cast<int>(polygon.cornerCount), polygon.surface,
                            triangles_, scratch);
+        if (lwo2_)
+            trianglePolygons_.insert(trianglePolygons_.end(), triangles_.size() - before,
+                                     static_cast<uint32_t>(&polygon - polygons_.data()));
     }
     polygons_.clear();
     polygons_.shrink_to_fit();
