@@ -91,8 +91,9 @@ TEST_F(PictureFormats, CorpusLwo2ObjectsGetEveryTexture) {
                 }
             textured += any && !missing;
             for (const std::string& m : Messages()) {
-                if (m.find("Error") != std::string::npos)
+                if (m.find("Error") != std::string::npos) {
                     EXPECT_TRUE(missing && m == "r_LoadTexture : Error, Unknown Format (ANY_TEXTURE)\n") << m;
+                }
             }
         }
     }
