@@ -1,5 +1,6 @@
 // Rasterizer speed into a frame with a 16-bit depth buffer. Arguments: frame
-// width, height, bits per pixel (16 or 32) and drawing threads. The CPU time is
+// width, height, bits per pixel (16 or 32), drawing threads, and the block
+// shader (1 AVX2 where the processor has it, 0 SSE2). The CPU time is
 // the whole process's (every drawing thread), the iterations are timed by the
 // wall clock; each iteration ends with the frame finished.
 //   Fill*           full-frame perspective-textured, bilinear (mip-blended),
@@ -17,6 +18,7 @@
 #include "raster/raster_device.h"
 #include "raster/rasterizer/draw_queue.h"
 #include "raster/rasterizer/rasterizer.h"
+#include "raster/rasterizer/walkers.h"
 
 TESSALY_EXPORT int r_SetRenderState(int code, int value);
 TESSALY_EXPORT int r_SetTexture(int stage, int handle);
@@ -39,6 +41,7 @@ void MakeDevice(const benchmark::State& state) {
     kH = static_cast<int>(state.range(1));
     const bool wide = state.range(2) == 32;
     raster::SetDrawThreads(static_cast<int>(state.range(3)));
+    raster::UseAvx2Blocks(state.range(4) != 0);
     raster::Device& dev = raster::GetDevice();
     dev.back = {};
     dev.back.width = kW;
@@ -206,38 +209,42 @@ void RenderSbm(benchmark::State& state) {
 
 }  // namespace
 
-// Width, height, bits, threads.
+// Width, height, bits, threads, AVX2.
 BENCHMARK(FillBilinear)
-    ->ArgNames({"w", "h", "bits", "threads"})
-    ->Args({640, 480, 16, 1})
-    ->Args({640, 480, 16, 2})
-    ->Args({640, 480, 32, 1})
-    ->Args({640, 480, 32, 2})
-    ->Args({1920, 1080, 16, 1})
-    ->Args({1920, 1080, 16, 2})
-    ->Args({1920, 1080, 32, 1})
-    ->Args({1920, 1080, 32, 2})
+    ->ArgNames({"w", "h", "bits", "threads", "avx2"})
+    ->Args({640, 480, 16, 1, 0})
+    ->Args({640, 480, 32, 1, 0})
+    ->Args({640, 480, 16, 1, 1})
+    ->Args({640, 480, 16, 2, 1})
+    ->Args({640, 480, 32, 1, 1})
+    ->Args({640, 480, 32, 2, 1})
+    ->Args({1920, 1080, 16, 1, 1})
+    ->Args({1920, 1080, 16, 2, 1})
+    ->Args({1920, 1080, 32, 1, 1})
+    ->Args({1920, 1080, 32, 2, 1})
     ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(FillBilinearAdditive)
-    ->ArgNames({"w", "h", "bits", "threads"})
-    ->Args({640, 480, 16, 1})
-    ->Args({640, 480, 16, 2})
+    ->ArgNames({"w", "h", "bits", "threads", "avx2"})
+    ->Args({640, 480, 16, 1, 0})
+    ->Args({640, 480, 16, 1, 1})
+    ->Args({640, 480, 16, 2, 1})
     ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(SmallTriangles)
-    ->ArgNames({"w", "h", "bits", "threads"})
-    ->Args({640, 480, 16, 1})
-    ->Args({640, 480, 16, 2})
+    ->ArgNames({"w", "h", "bits", "threads", "avx2"})
+    ->Args({640, 480, 16, 1, 0})
+    ->Args({640, 480, 16, 1, 1})
+    ->Args({640, 480, 16, 2, 1})
     ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(RenderSbm)
-    ->ArgNames({"w", "h", "bits", "threads"})
-    ->Args({640, 480, 16, 1})
-    ->Args({640, 480, 16, 2})
+    ->ArgNames({"w", "h", "bits", "threads", "avx2"})
+    ->Args({640, 480, 16, 1, 1})
+    ->Args({640, 480, 16, 2, 1})
     ->MeasureProcessCPUTime()
     ->UseRealTime()
     ->Unit(benchmark::kMillisecond);
