@@ -14,6 +14,8 @@ const std::string& ProgramPath();
 // Starts the program with args, its standard output and error in outputPath.
 // The program never outlives a test that dies or is stopped.
 pid_t Start(const std::vector<std::string>& args, const std::string& outputPath);
+// The same for another copy of the program.
+pid_t StartProgram(const std::string& program, const std::vector<std::string>& args, const std::string& outputPath);
 // Waits for the program: its exit code, 128 + the signal when a signal ended
 // it, -1 when it cannot be waited for.
 int Wait(pid_t pid);
