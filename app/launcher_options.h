@@ -13,6 +13,8 @@ struct LaunchOptions {
     PlatOptions platform{};        // strings point into argv
     const char* dataDir = nullptr; // changed to before start-up when given
     bool progress = false;         // progress lines, scene-change screenshots and a summary
+    const char* file = nullptr;    // FILE: a scene, an object or a demo folder (points into argv)
+    const char* contentDir = nullptr;  // --content DIR: where a scene's paths start
 };
 
 // Reads argv into options. On Error a one-line reason is written to error.

@@ -2,7 +2,9 @@
 // the shutdown in its fixed order.
 #include "app/startup.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <unistd.h>
@@ -19,10 +21,12 @@
 #include "app/procedural_textures.h"
 #include "app/scene_slots.h"
 #include "app/user_reports.h"
+#include "app/viewer.h"
 #include "platform/platform.h"
 #include "tessaly/engine_api.h"
 #include "tessaly/input_api.h"
 #include "tessaly/raster_interface.h"
+#include "tessaly/scene_api.h"
 
 #ifndef TESSALY_VERSION
 #define TESSALY_VERSION "unknown"
@@ -50,6 +54,15 @@ void LoadFixedPictures() {
     r_LoadImage(0, "credits.tga", g_app.imagesPath, TEXTURE_NOMIPMAP, nullptr);
 }
 
+void ClearAndShow() {
+    r_ClearScreen(0, nullptr);
+    r_SwapBuffers(0);
+}
+
+}  // namespace
+
+namespace {
+
 // The engine's failure text for the link, kept to explain a failed start.
 char gLinkMessage[1024];
 int KeepLinkMessage(const char* text) {
@@ -58,9 +71,10 @@ int KeepLinkMessage(const char* text) {
     return 0;
 }
 
-// Links the raster back-end. Without it nothing can be shown: one message
-// names the module, where it was looked for and the loader's reason.
+}  // namespace
+
 bool LinkBackEnd() {
+    r_SetReportCallback(UserReportCallback);
     gLinkMessage[0] = '\0';
     if (r_LinkRaster("t7dxraster.dll", KeepLinkMessage) == 0) return true;
     // The platform's reason belongs to the load, or to the entry that was missing.
@@ -73,13 +87,6 @@ bool LinkBackEnd() {
     r_FreeRaster(nullptr);  // a back-end that lacked an entry is still loaded
     return false;
 }
-
-void ClearAndShow() {
-    r_ClearScreen(0, nullptr);
-    r_SwapBuffers(0);
-}
-
-}  // namespace
 
 bool DemoFolderReady() {
     const std::vector<std::string> problems = DemoFolderProblems();
@@ -139,7 +146,6 @@ bool SetUpEngine() {
 
 int StartUp() {
     g_app.view = MatIdentity();
-    r_SetReportCallback(UserReportCallback);
     // The back-end is linked before the window opens: without it the program
     // ends at once, and no window flashes up for nothing.
     if (!LinkBackEnd()) return 1;
@@ -215,6 +221,27 @@ void ShutDown() {
     plat_Shutdown();
 }
 
+namespace {
+
+// The viewer's run: a headless run without --fixed-fps steps the clock at the
+// scene's own rate, so every presented frame is the next frame of the scene.
+int RunViewerProgram(LaunchOptions& options, InputFileKind kind) {
+    if (options.platform.headless && options.platform.fixedFps == 0) {
+        int rate = 30;
+        if (kind == InputFileKind::Scene && r_LoadAnim(options.file, 0) == 0)
+            rate = static_cast<int>(std::lround(r_GetAnimFramesPerSecond()));
+        r_ResetAnim();
+        options.platform.fixedFps = std::clamp(rate, 1, 1000);
+    }
+    if (plat_Configure(&options.platform) != 0) return 1;
+    ResetAppState();
+    ReleaseSlots();
+    ReleaseProceduralTextures();
+    return RunViewer(options.file, kind);
+}
+
+}  // namespace
+
 int RunProgram(int argc, char** argv) {
     LaunchOptions options;
     char error[256] = {};
@@ -231,6 +258,22 @@ int RunProgram(int argc, char** argv) {
         case LaunchAction::Run:
             break;
     }
+    InputFileKind fileKind = InputFileKind::Folder;
+    if (options.file) {
+        fileKind = ClassifyInputFile(options.file);
+        if (fileKind == InputFileKind::Missing) {
+            std::fprintf(stderr, "tessaly: cannot open %s: %s\n", options.file, std::strerror(ENOENT));
+            return 2;
+        }
+        if (fileKind == InputFileKind::Other) {
+            std::fprintf(stderr, "tessaly: %s is neither a LightWave scene (.lws) nor an object (.lwo)\n",
+                         options.file);
+            return 2;
+        }
+        // A folder is a demo data set.
+        if (fileKind == InputFileKind::Folder) options.dataDir = options.file;
+    }
+    if (options.file && fileKind != InputFileKind::Folder) return RunViewerProgram(options, fileKind);
     if (options.dataDir && chdir(options.dataDir) != 0) {
         std::fprintf(stderr, "tessaly: cannot work in %s: %s\n", options.dataDir, std::strerror(errno));
         return 1;
@@ -245,5 +288,8 @@ int RunProgram(int argc, char** argv) {
     if (startError != 0) return startError;
     const int code = RunMainLoop();
     ShutDown();
+    // Frames, sound or video that could not be written were reported where
+    // they failed; the run is not a success.
+    if (code == 0 && plat_OutputFailed()) return 1;
     return code;
 }

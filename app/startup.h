@@ -12,6 +12,12 @@ int RunProgram(int argc, char** argv);
 // program then ends with exit code 2). Only the demo needs this folder.
 bool DemoFolderReady();
 
+// Sends the engine's reports to the user and links the raster back-end. When
+// it cannot be loaded or bound, one message on standard error names it, where
+// it was looked for and the loader's reason, and the result is false (the
+// program then ends with exit code 1 before any window opens).
+bool LinkBackEnd();
+
 // Start-up in its fixed order up to the main loop. 0 when the program can
 // run, otherwise the exit code (the engine could not be initialised).
 int StartUp();

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,11 +17,12 @@ const std::string& ProgramPath() {
     return path;
 }
 
-pid_t Start(const std::vector<std::string>& args, const std::string& outputPath) {
-    return StartProgram(ProgramPath(), args, outputPath);
+pid_t Start(const std::vector<std::string>& args, const std::string& outputPath, long long fileSizeLimit) {
+    return StartProgram(ProgramPath(), args, outputPath, fileSizeLimit);
 }
 
-pid_t StartProgram(const std::string& program, const std::vector<std::string>& args, const std::string& outputPath) {
+pid_t StartProgram(const std::string& program, const std::vector<std::string>& args, const std::string& outputPath,
+                   long long fileSizeLimit) {
     const pid_t pid = fork();
     if (pid == 0) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -28,6 +30,11 @@ pid_t StartProgram(const std::string& program, const std::vector<std::string>& a
         if (fd >= 0) {
             dup2(fd, 1);
             dup2(fd, 2);
+        }
+        if (fileSizeLimit > 0) {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit = {static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
         }
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(program.c_str()));
