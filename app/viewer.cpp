@@ -395,10 +395,11 @@ Matrix44 SceneCamera(float frame) {
     return camera;
 }
 
-// Heading and pitch of a camera matrix as the walk camera keeps them.
+// Heading and pitch of a camera matrix as the walk camera keeps them: its z
+// row is (-cos p sin h, sin p, cos p cos h).
 void WalkFromCamera(const Matrix44& camera) {
     const float zx = camera.at(2, 0), zy = camera.at(2, 1), zz = camera.at(2, 2);
-    g_app.walkAngles = Vector3{std::atan2(-zy, std::sqrt(zx * zx + zz * zz)), std::atan2(zx, zz), 0.0f};
+    g_app.walkAngles = Vector3{std::atan2(zy, std::sqrt(zx * zx + zz * zz)), std::atan2(-zx, zz), 0.0f};
     g_app.walkPosition = Vector3{camera.at(3, 0), camera.at(3, 1), camera.at(3, 2)};
 }
 
@@ -524,7 +525,7 @@ void ViewerFrame() {
         g_viewer.camera = g_app.view;
     } else if (g_viewer.scene) {
         g_viewer.camera = SceneCamera(frame);
-    } else {
+    } else if (!g_viewer.objects.empty()) {
         UpdateOrbit();
         g_viewer.camera = OrbitMatrix(g_viewer.orbit);
     }
@@ -533,7 +534,7 @@ void ViewerFrame() {
         const float zoomView = g_viewer.cameras > 0 ? r_GetCamFieldOfView(0, frame, FrameAspect())
                                                     : FieldOfViewOfZoom(3.2f, FrameAspect());
         SetFrustumFor(std::min(zoomView, kWidestFieldOfView), kSceneNear, kSceneFar);
-    } else {
+    } else if (!g_viewer.objects.empty()) {
         const int model = g_viewer.objects[0].model;
         const float radius = std::max(r_GetModelRadius(model), 1e-4f);
         const float distance = std::max(g_viewer.orbit.distance, 1e-4f);
@@ -642,15 +643,29 @@ InputFileKind ClassifyInputFile(const char* path) {
 
 bool ViewerActive() { return g_viewer.active; }
 
-bool ViewerLoadFromConsole(const char* path) {
-    if (path == nullptr) return false;
+bool ViewerLoadFromConsole(const char* given) {
+    if (given == nullptr) return false;
+    // The console hands its line over upper-cased: the file is found without regard to case.
+    char path[kPathSize];
+    if (!plat_ResolvePath(given, path, sizeof path)) std::snprintf(path, sizeof path, "%s", given);
+    r_ConsolePrintLine(path);
+    const uint32_t start = plat_Milliseconds();
     const InputFileKind kind = ClassifyInputFile(path);
-    if (kind != InputFileKind::Scene && kind != InputFileKind::Object) {
-        ReleaseContent();
-        Report(std::string(path) + (kind == InputFileKind::Missing ? " not found" : " is neither a scene nor an object"));
-        return false;
+    bool loaded = false;
+    if (kind == InputFileKind::Scene || kind == InputFileKind::Object) {
+        loaded = LoadFile(path, kind);
+    } else {
+        Report(std::string(path) + (kind == InputFileKind::Missing ? " not found"
+                                                                    : " is neither a scene (.lws) nor an object (.lwo)"));
     }
-    return LoadFile(path, kind);
+    char line[kPathSize + 64];
+    if (loaded)
+        std::snprintf(line, sizeof line, "Loaded : %s (%f sec.)", given,
+                      static_cast<double>(plat_Milliseconds() - start) / 1000.0);
+    else
+        std::snprintf(line, sizeof line, "Failed to Load : %s", given);
+    r_ConsolePrintLine(line);
+    return loaded;
 }
 
 int RunViewer(const char* file, InputFileKind kind) {

@@ -13,10 +13,13 @@ constexpr float kMaximumDistance = 1e7f;
 }  // namespace
 
 Matrix44 ItemMatrix(const KeyFrameRecord& pose, const Vector3& pivot) {
+    // Scene files turn the other way round from the matrix library: a positive
+    // heading turns +z towards +x, a positive pitch tips +z down, a positive
+    // bank turns +x towards +y.
     Matrix44 m = MatIdentity();
-    MatRotateEuler(m, Vector3{0, pose.rotation[1], 0}, true);
-    MatRotateEuler(m, Vector3{pose.rotation[0], 0, 0}, true);
-    MatRotateEuler(m, Vector3{0, 0, pose.rotation[2]}, true);
+    MatRotateEuler(m, Vector3{0, -pose.rotation[1], 0}, true);
+    MatRotateEuler(m, Vector3{-pose.rotation[0], 0, 0}, true);
+    MatRotateEuler(m, Vector3{0, 0, -pose.rotation[2]}, true);
     for (int row = 0; row < 3; ++row)
         for (int col = 0; col < 3; ++col) m.at(row, col) *= pose.scale[row];
     // The pivot is the point that sits at the position.

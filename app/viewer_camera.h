@@ -7,8 +7,9 @@
 #include "tessaly/scene_api.h"
 
 // Local matrix of a scene item: scale, then heading, pitch and bank about its
-// own axes, about its pivot, placed at its position (points are row vectors:
-// world = (p - pivot) x scale x rotation + position).
+// own axes as scene files mean them (heading turns +z towards +x, pitch tips
+// it down, bank turns +x towards +y), about its pivot, placed at its position
+// (points are row vectors: world = (p - pivot) x scale x rotation + position).
 Matrix44 ItemMatrix(const KeyFrameRecord& pose, const Vector3& pivot);
 
 // Full horizontal field of view of a zoom factor for a frame of aspect

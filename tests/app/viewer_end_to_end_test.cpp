@@ -100,7 +100,8 @@ std::string Viewer::root_;
 
 // A version 1 scene: the box moving over frames 0 to 40, a camera at
 // (0, 0, -10) with the zoom factor given, frames 0 to 60 at 30 per second.
-std::string MovingBoxScene(const std::string& objectPath, float zoom, const std::string& moreObjects = "") {
+std::string MovingBoxScene(const std::string& objectPath, float zoom, const std::string& moreObjects = "",
+                           const std::string& cameraAngles = "0 0 0") {
     char text[2048];
     std::snprintf(text, sizeof text,
                   "LWSC\n1\n\nFirstFrame 0\nLastFrame 60\nFramesPerSecond 30\n\n"
@@ -109,9 +110,9 @@ std::string MovingBoxScene(const std::string& objectPath, float zoom, const std:
                   "  2 1 0 0 0 0 1 1 1\n  20 1 0 0 0\n"
                   "  -2 -1 3 0 0 0 1 1 1\n  40 1 0 0 0\nEndBehavior 1\n%s\n"
                   "AmbientColor 255 255 255\nAmbIntensity 0.5\nBGColor 0 0 0\n"
-                  "ShowCamera 1 0\nCameraMotion (unnamed)\n  9\n  1\n  0 0 -10 0 0 0 1 1 1\n  0 0 0 0 0\n"
+                  "ShowCamera 1 0\nCameraMotion (unnamed)\n  9\n  1\n  0 0 -10 %s 1 1 1\n  0 0 0 0 0\n"
                   "EndBehavior 1\nZoomFactor %g\n",
-                  objectPath.c_str(), moreObjects.c_str(), static_cast<double>(zoom));
+                  objectPath.c_str(), moreObjects.c_str(), cameraAngles.c_str(), static_cast<double>(zoom));
     return text;
 }
 
@@ -266,6 +267,128 @@ TEST_F(Viewer, CorpusScenesPutTheCubeWhereTheirKeysSay) {
         EXPECT_GE(checked, 1);
         fs::remove_all(frames);
     }
+}
+
+}  // namespace
+
+namespace {
+
+class ViewerKeys : public Viewer {
+protected:
+    // Runs with a script of input events; frames into dir.
+    int RunScript(const std::string& file, const std::string& script, int frames, const std::string& dir) {
+        const std::string path = root_ + "script.txt";
+        demo::WriteText(path, script);
+        return Run(file, {"--frames", std::to_string(frames), "--capture", dir, "--script", path});
+    }
+    static std::string Bytes(const std::string& dir, int n) { return runner::ReadAll(Frame(dir, n)); }
+};
+
+TEST_F(ViewerKeys, SpacePausesArrowsStepHomeRestartsF4WalksFromTheCamera) {
+    const std::string scene = root_ + "project/Scenes/keys.lws";
+    demo::WriteText(scene, MovingBoxScene("Objects/Box.lwo", 3.2f));
+    const std::string dir = root_ + "keys";
+    // Frame 5: pause. Frame 8: step forward. Frame 11: Home. Frame 14: play.
+    // Frame 20: F4 (walk from the camera's place, standing still).
+    const std::string script =
+        "5 key SPACE down\n6 key SPACE up\n8 key RIGHT down\n9 key RIGHT up\n"
+        "11 key HOME down\n12 key HOME up\n14 key SPACE down\n15 key SPACE up\n"
+        "20 key F4 down\n21 key F4 up\n";
+    ASSERT_EQ(RunScript(scene, script, 24, dir), 0) << output_;
+    // Input pressed at frame n acts in the frame drawn after it.
+    EXPECT_EQ(Bytes(dir, 6), Bytes(dir, 7));                      // paused
+    EXPECT_NE(Bytes(dir, 7), Bytes(dir, 9));                      // one step on
+    EXPECT_EQ(Bytes(dir, 9), Bytes(dir, 10));
+    EXPECT_EQ(Bytes(dir, 12), Bytes(dir, 0));                     // back to the first frame, still paused
+    EXPECT_NE(Bytes(dir, 16), Bytes(dir, 17));                    // playing again
+    // Walk mode starts where the camera was: the box is where it was drawn
+    // last, and stays as the animation moves on only if the view is the same.
+    const Silhouette before = FindSilhouette(demo::ReadTga(Frame(dir, 20)));
+    const Silhouette after = FindSilhouette(demo::ReadTga(Frame(dir, 22)));
+    ASSERT_FALSE(before.Empty());
+    ASSERT_FALSE(after.Empty());
+    EXPECT_NEAR(after.Height(), before.Height(), 2) << "the view kept its distance";
+    fs::remove_all(dir);
+}
+
+TEST_F(ViewerKeys, WalkModeStartsFromTheTurnedCamerasView) {
+    const std::string scene = root_ + "project/Scenes/turned.lws";
+    demo::WriteText(scene, MovingBoxScene("Objects/Box.lwo", 3.2f, "", "8 5 0"));  // heading 8, pitch 5 degrees
+    const std::string dir = root_ + "turned";
+    ASSERT_EQ(RunScript(scene, "2 key SPACE down\n3 key SPACE up\n5 key F4 down\n6 key F4 up\n", 9, dir), 0)
+        << output_;
+    const Silhouette camera = FindSilhouette(demo::ReadTga(Frame(dir, 4)));
+    const Silhouette walk = FindSilhouette(demo::ReadTga(Frame(dir, 7)));
+    ASSERT_FALSE(camera.Empty());
+    EXPECT_GT(camera.CentreX(), 0.0);
+    EXPECT_LT(camera.CentreX(), 320.0) << "a camera turned right sees the box on the left";
+    EXPECT_LT(camera.CentreY(), 240.0) << "a camera pitched down sees the box above the middle";
+    EXPECT_NEAR(walk.CentreX(), camera.CentreX(), 1.0);
+    EXPECT_NEAR(walk.CentreY(), camera.CentreY(), 1.0);
+    fs::remove_all(dir);
+}
+
+TEST_F(ViewerKeys, DragTurnsTheObjectWheelZoomsRResets) {
+    const std::string dir = root_ + "orbit";
+    const std::string script =
+        "3 button 0 down\n3 mouse 60 0\n4 button 0 up\n"
+        "6 mouse 0 0 240\n"
+        "9 key R down\n10 key R up\n";
+    ASSERT_EQ(RunScript(root_ + "project/Objects/Box.lwo", script, 12, dir), 0) << output_;
+    EXPECT_EQ(Bytes(dir, 0), Bytes(dir, 2));
+    EXPECT_NE(Bytes(dir, 2), Bytes(dir, 5));  // turned
+    const Silhouette turned = FindSilhouette(demo::ReadTga(Frame(dir, 5)));
+    const Silhouette zoomed = FindSilhouette(demo::ReadTga(Frame(dir, 8)));
+    EXPECT_GT(zoomed.Height(), turned.Height() * 1.1) << "two wheel notches come closer";
+    EXPECT_EQ(Bytes(dir, 0), Bytes(dir, 11));  // R: the first view again
+    fs::remove_all(dir);
+}
+
+TEST_F(ViewerKeys, OverlayShowsWithI) {
+    const std::string dir = root_ + "overlay";
+    ASSERT_EQ(RunScript(root_ + "project/Objects/Box.lwo", "2 key I down\n3 key I up\n5 key I down\n6 key I up\n", 8,
+                        dir),
+              0)
+        << output_;
+    // Headless runs start without it; I shows it over the top left, I again hides it.
+    const demo::Picture plain = demo::ReadTga(Frame(dir, 1));
+    const demo::Picture shown = demo::ReadTga(Frame(dir, 3));
+    ASSERT_EQ(plain.width, 640);
+    int white = 0, dark = 0;
+    for (int y = 0; y < 70; ++y)
+        for (int x = 0; x < 200; ++x) {
+            const uint8_t* p = &shown.rgb[(static_cast<size_t>(y) * 640 + x) * 3];
+            white += p[0] > 240 && p[1] > 240 && p[2] > 240;
+            dark += p[0] < 16 && p[1] < 16 && p[2] < 16;
+        }
+    EXPECT_GT(white, 100);  // the text
+    EXPECT_GT(dark, 100);   // and its outline
+    EXPECT_EQ(Bytes(dir, 1), Bytes(dir, 7));
+    fs::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(ViewerKeys, ConsoleLoadOpensAnySceneAndNamesWhatFailed) {
+    const std::string scene = root_ + "project/Scenes/console.lws";
+    demo::WriteText(scene, MovingBoxScene("Objects\\Box.lwo", 3.2f, "LoadObject Objects\\Lost.lwo\n"));
+    const std::string command = "LOAD " + scene;
+    const int typed = 4 + 2 * static_cast<int>(command.size()) + 4;
+    const std::string script = "2 key GRAVE down\n3 key GRAVE up\n4 type " + command + "\n" +
+                               std::to_string(typed) + " key RETURN down\n" + std::to_string(typed + 1) +
+                               " key RETURN up\n" + std::to_string(typed + 3) + " key GRAVE down\n" +
+                               std::to_string(typed + 4) + " key GRAVE up\n";
+    const std::string dir = root_ + "console";
+    ASSERT_EQ(RunScript(root_ + "project/Objects/Box.lwo", script, typed + 8, dir), 0) << output_;
+    EXPECT_NE(output_.find("tessaly: object Objects\\Lost.lwo not found (tried "), std::string::npos) << output_;
+    // The scene shows (its black background) in place of the object.
+    const demo::Picture last = demo::ReadTga(Frame(dir, typed + 7));
+    ASSERT_EQ(last.width, 640);
+    EXPECT_EQ(last.rgb[0], 0);
+    EXPECT_FALSE(FindSilhouette(last).Empty());
+    fs::remove_all(dir);
 }
 
 }  // namespace

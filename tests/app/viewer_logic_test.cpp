@@ -85,7 +85,23 @@ TEST(ViewerCamera, ItemMatrixScalesAndTurnsAboutThePivot) {
     Vector3 p{2, 0, 0};  // one unit beyond the pivot along x, scaled to 2, turned to -z
     VecTransform(p, m);
     EXPECT_NEAR(p.x, 10.0f, kTol);
-    EXPECT_NEAR(std::fabs(p.z), 2.0f, kTol);
+    EXPECT_NEAR(p.z, -2.0f, kTol);
+
+    // Scene angles: heading turns +z towards +x, pitch tips it down, bank turns +x towards +y.
+    KeyFrameRecord turn{};
+    turn.scale[0] = turn.scale[1] = turn.scale[2] = 1.0f;
+    turn.rotation[1] = 0.5f;
+    Matrix44 r = ItemMatrix(turn, Vector3{0, 0, 0});
+    EXPECT_NEAR(r.at(2, 0), std::sin(0.5f), kTol);
+    turn = KeyFrameRecord{};
+    turn.scale[0] = turn.scale[1] = turn.scale[2] = 1.0f;
+    turn.rotation[0] = 0.5f;
+    r = ItemMatrix(turn, Vector3{0, 0, 0});
+    EXPECT_NEAR(r.at(2, 1), -std::sin(0.5f), kTol);
+    turn.rotation[0] = 0.0f;
+    turn.rotation[2] = 0.5f;
+    r = ItemMatrix(turn, Vector3{0, 0, 0});
+    EXPECT_NEAR(r.at(0, 1), std::sin(0.5f), kTol);
 }
 
 TEST(ViewerCamera, FieldOfViewFramingAndOrbit) {
