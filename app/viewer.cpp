@@ -376,7 +376,8 @@ void AddSceneLights(float frame) {
         const int type = info.type == SCENE_LIGHT_DISTANT ? LIGHT_DISTANT
                          : info.type == SCENE_LIGHT_SPOT  ? LIGHT_SPOT
                                                           : LIGHT_OMNI;
-        r_AddLight(&placement, rgb, info.range > 0.0f ? info.range : kNoFalloffRange, type, 0, 0);
+        const int added = r_AddLight(&placement, rgb, info.range > 0.0f ? info.range : kNoFalloffRange, type, 0, 0);
+        if (added != -1 && type == LIGHT_SPOT) r_SetLightCone(added, info.coneAngle, info.edgeAngle);
     }
 }
 

@@ -102,3 +102,23 @@ TEST(LaunchOptions, FieldOfViewKeepsTheVerticalView) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(LaunchOptions, OneFileAndItsContentFolder) {
+    LaunchOptions o;
+    char error[256] = {};
+    ASSERT_EQ(Parse({"--headless", "scene.LWS", "--content", "proj"}, o), LaunchAction::Run);
+    EXPECT_STREQ(o.file, "scene.LWS");
+    EXPECT_STREQ(o.contentDir, "proj");
+    EXPECT_STREQ(RunLaunchOptions().file, "scene.LWS");
+    EXPECT_EQ(Parse({"a.lws", "b.lwo"}, o, error), LaunchAction::Error);
+    EXPECT_NE(std::strstr(error, "b.lwo"), nullptr) << error;
+    EXPECT_EQ(Parse({"--content"}, o), LaunchAction::Error);
+    // The usage shows FILE first.
+    const char* usage = LaunchUsage();
+    EXPECT_EQ(std::strncmp(usage, "Usage: tessaly [options] FILE\n", 30), 0) << usage;
+    EXPECT_NE(std::strstr(usage, "--content DIR"), nullptr);
+}
+
+}  // namespace
