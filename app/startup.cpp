@@ -263,6 +263,7 @@ int RunViewerProgram(LaunchOptions& options, InputFileKind kind) {
     }
     if (plat_Configure(&options.platform) != 0) return 1;
     ResetAppState();
+    SetShotFormat(options.shotFormat);
     ReleaseSlots();
     ReleaseProceduralTextures();
     return RunViewer(options.file, kind);
@@ -310,6 +311,7 @@ int RunProgram(int argc, char** argv) {
     if (plat_Configure(&options.platform) != 0) return 1;
 
     ResetAppState();
+    SetShotFormat(options.shotFormat);
     ReleaseSlots();
     ReleaseProceduralTextures();
     const int startError = StartUp();

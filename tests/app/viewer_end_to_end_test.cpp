@@ -456,3 +456,39 @@ TEST_F(Viewer, SceneLightsLightTheObjectsInTheirColours) {
 }
 
 }  // namespace
+
+namespace {
+
+// Four boxes in a row: solid, half dissolved, wholly dissolved, hidden.
+TEST_F(Viewer, DissolveAndShowObjectDecideWhatIsDrawn) {
+    auto box = [](float x, const std::string& extra) {
+        char text[512];
+        std::snprintf(text, sizeof text,
+                      "LoadObject Objects/Box.lwo\nObjectMotion (unnamed)\n  9\n  1\n  %g 0 0 0 0 0 1 1 1\n"
+                      "  0 0 0 0 0\n%s",
+                      static_cast<double>(x), extra.c_str());
+        return std::string(text);
+    };
+    const std::string scene = root_ + "project/dissolve.lws";
+    demo::WriteText(scene, "LWSC\n1\nFirstFrame 0\nLastFrame 1\n" + box(-1.5f, "") +
+                               box(0.0f, "ObjectDissolve 0.5\n") + box(1.5f, "ObjectDissolve 1\n") +
+                               box(3.0f, "ShowObject 0 7\n") +
+                               "AmbientColor 255 255 255\nAmbIntensity 1\n"
+                               "ShowCamera 1 0\nCameraMotion (unnamed)\n  9\n  1\n  0 0 -10 0 0 0 1 1 1\n"
+                               "  0 0 0 0 0\nZoomFactor 3.2\n");
+    const std::string dir = root_ + "dissolve";
+    ASSERT_EQ(Run(scene, {"--frames", "1", "--capture", dir}), 0) << output_;
+    const demo::Picture picture = demo::ReadTga(Frame(dir, 0));
+    ASSERT_EQ(picture.width, 640);
+    auto grey = [&](double x) { return picture.rgb[(240 * 640 + static_cast<size_t>(x)) * 3 + 1]; };
+    const int solid = grey(320 - 1.5 * 76.8), half = grey(320), gone = grey(320 + 1.5 * 76.8),
+              hidden = grey(320 + 3 * 76.8);
+    EXPECT_GT(solid, 100);
+    EXPECT_GT(half, 0);
+    EXPECT_NE(half, solid);
+    EXPECT_EQ(gone, 0);
+    EXPECT_EQ(hidden, 0);
+    fs::remove_all(dir);
+}
+
+}  // namespace
