@@ -492,3 +492,17 @@ TEST_F(Viewer, DissolveAndShowObjectDecideWhatIsDrawn) {
 }
 
 }  // namespace
+
+namespace {
+
+// A folder laid out like the demo plays the demo, as --data would.
+TEST_F(Viewer, FolderIsADemoDataSet) {
+    demo::WriteDataSet(root_ + "demo");
+    const std::string dir = root_ + "demoframes";
+    ASSERT_EQ(Run(root_ + "demo", {"--fixed-fps", "24", "--frames", "3", "--capture", dir}), 0) << output_;
+    EXPECT_EQ(output_.find("tessaly:"), std::string::npos) << output_;
+    EXPECT_TRUE(fs::exists(Frame(dir, 2)));
+    fs::remove_all(dir);
+}
+
+}  // namespace
