@@ -1,6 +1,6 @@
 // Command-line options of the launcher: where the data is, headless and
-// windowed runs, the deterministic clock, frame capture, frame limit, input
-// script, and the progress report of a run.
+// windowed runs, the deterministic clock, frame capture, video recording,
+// frame limit, input script, and the progress report of a run.
 #pragma once
 
 #include <cstddef>
@@ -13,6 +13,8 @@ struct LaunchOptions {
     PlatOptions platform{};        // strings point into argv
     const char* dataDir = nullptr; // changed to before start-up when given
     bool progress = false;         // progress lines, scene-change screenshots and a summary
+    const char* videoPath = nullptr;  // --video: record the run into this .mkv or .mp4 file
+    int videoQuality = -1;            // --video-quality: H.264 constant rate factor 0-51, -1 the default
 };
 
 // Reads argv into options. On Error a one-line reason is written to error.

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <unistd.h>
 
 #include "app/app_state.h"
@@ -13,6 +14,7 @@
 #include "app/main_loop.h"
 #include "app/music.h"
 #include "app/procedural_textures.h"
+#include "app/recording.h"
 #include "app/scene_slots.h"
 #include "platform/platform.h"
 #include "tessaly/engine_api.h"
@@ -150,6 +152,9 @@ int StartUp() {
 
 void ShutDown() {
     if (g_app.musicOn) StopMusic();
+    // The music has been mixed up to the clock; the frames follow it there
+    // and the video file is finished.
+    StopRecording();
     g_app.sceneWatch.Stop();
     r_DeinitEngine();
     r_FreeAllocatedImages(nullptr);
@@ -185,17 +190,28 @@ int RunProgram(int argc, char** argv) {
         case LaunchAction::Run:
             break;
     }
+    // A relative video path names a file from where the program was started.
+    std::string videoPath;
+    if (options.videoPath) {
+        videoPath = options.videoPath;
+        char cwd[4096];
+        if (videoPath[0] != '/' && getcwd(cwd, sizeof cwd)) videoPath = std::string(cwd) + "/" + videoPath;
+    }
     if (options.dataDir && chdir(options.dataDir) != 0) {
         std::fprintf(stderr, "tessaly: cannot work in %s: %s\n", options.dataDir, std::strerror(errno));
         return 1;
     }
     if (plat_Configure(&options.platform) != 0) return 1;
+    if (options.videoPath && !StartRecording(options, videoPath)) return 1;
 
     ResetAppState();
     ReleaseSlots();
     ReleaseProceduralTextures();
     const int startError = StartUp();
-    if (startError != 0) return startError;
+    if (startError != 0) {
+        StopRecording();
+        return startError;
+    }
     const int code = RunMainLoop();
     ShutDown();
     // Frames, sound or video that could not be written were reported where
