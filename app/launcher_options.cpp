@@ -30,12 +30,18 @@ bool EndsWithNoCase(const char* text, const char* end) {
 }  // namespace
 
 const char* LaunchUsage() {
-    return "Usage: tessaly [options]\n"
-           "Plays the demo found in the current directory (maps/, meshes/, images/, music/, scenes/, shots/);\n"
-           "the demo ends by itself after the end title. Without a display the run is headless (640x480x16,\n"
-           "drawn off screen). tessaly-make-demo DIR writes the default demo.\n"
+    return "Usage: tessaly [options] FILE\n"
+           "       tessaly [options]\n"
+           "FILE is a LightWave scene (.lws) or object (.lwo): a scene plays through its own camera and\n"
+           "lights, looping over its frame range; an object is framed in view and turns under the mouse.\n"
+           "FILE may also be a folder laid out like the demo. Without FILE the program plays the demo found\n"
+           "in the current directory (maps/, meshes/, images/, music/, scenes/, shots/); the demo ends by\n"
+           "itself after the end title. Without a display the run is headless (640x480x16, drawn off\n"
+           "screen). tessaly-make-demo DIR writes the default demo.\n"
            "\n"
            "Options:\n"
+           "  --content DIR      where the paths a scene names start (default: the nearest folder at or\n"
+           "                     above the scene's from which they exist)\n"
            "  --data DIR         work in DIR instead of the current directory\n"
            "  --headless         no window and no audio device; input from --script or none\n"
            "  --window           run in a window instead of full screen\n"
@@ -52,6 +58,14 @@ const char* LaunchUsage() {
            "                     change and at the end, and print a summary of the run\n"
            "  --help, -h         this text\n"
            "  --version          the program's version\n"
+           "\n"
+           "Keys with FILE:\n"
+           "  Space              pause or play the scene; Left, Right step a frame while paused\n"
+           "  Home               back to the scene's first frame\n"
+           "  mouse drag, wheel  turn about the object, zoom (Page Up, Page Down zoom too)\n"
+           "  R                  the object's first view again\n"
+           "  I                  show or hide the file name, frame, triangles and frame rate\n"
+           "  F4                 walk from the current view (the keys below); F4 again returns\n"
            "\n"
            "Keys:\n"
            "  F4                 leave the demo for walk mode; in walk mode, restart the demo\n"
@@ -99,6 +113,10 @@ LaunchAction ParseLaunchOptions(int argc, char** argv, LaunchOptions& options, c
             if (!needValue()) return LaunchAction::Error;
             options.dataDir = value;
             ++i;
+        } else if (std::strcmp(arg, "--content") == 0) {
+            if (!needValue()) return LaunchAction::Error;
+            options.contentDir = value;
+            ++i;
         } else if (std::strcmp(arg, "--capture") == 0) {
             if (!needValue()) return LaunchAction::Error;
             options.platform.captureDir = value;
@@ -143,6 +161,11 @@ LaunchAction ParseLaunchOptions(int argc, char** argv, LaunchOptions& options, c
             }
             options.platform.maxFrames = number;
             ++i;
+        } else if (arg[0] != '-' && options.file == nullptr) {
+            options.file = arg;
+        } else if (arg[0] != '-') {
+            std::snprintf(error, errorSize, "one FILE only, not also '%s'", arg);
+            return LaunchAction::Error;
         } else {
             std::snprintf(error, errorSize, "unknown option '%s'", arg);
             return LaunchAction::Error;

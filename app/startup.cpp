@@ -2,7 +2,9 @@
 // the shutdown in its fixed order.
 #include "app/startup.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -16,10 +18,12 @@
 #include "app/procedural_textures.h"
 #include "app/recording.h"
 #include "app/scene_slots.h"
+#include "app/viewer.h"
 #include "platform/platform.h"
 #include "tessaly/engine_api.h"
 #include "tessaly/input_api.h"
 #include "tessaly/raster_interface.h"
+#include "tessaly/scene_api.h"
 
 #ifndef TESSALY_VERSION
 #define TESSALY_VERSION "unknown"
@@ -174,6 +178,31 @@ void ShutDown() {
     plat_Shutdown();
 }
 
+namespace {
+
+// The viewer's run: a headless run without --fixed-fps steps the clock at the
+// scene's own rate, so every presented frame is the next frame of the scene.
+int RunViewerProgram(LaunchOptions& options, InputFileKind kind, const std::string& videoPath) {
+    if (options.platform.headless && options.platform.fixedFps == 0) {
+        int rate = 30;
+        if (kind == InputFileKind::Scene && r_LoadAnim(options.file, 0) == 0)
+            rate = static_cast<int>(std::lround(r_GetAnimFramesPerSecond()));
+        r_ResetAnim();
+        options.platform.fixedFps = std::clamp(rate, 1, 1000);
+    }
+    if (plat_Configure(&options.platform) != 0) return 1;
+    if (options.videoPath && !StartRecording(options, videoPath)) return 1;
+    ResetAppState();
+    ReleaseSlots();
+    ReleaseProceduralTextures();
+    const int code = RunViewer(options.file, kind);
+    StopRecording();  // finished by the viewer's shutdown already, unless it ended early
+    if (code == 0 && plat_OutputFailed()) return 1;
+    return code;
+}
+
+}  // namespace
+
 int RunProgram(int argc, char** argv) {
     LaunchOptions options;
     char error[256] = {};
@@ -197,6 +226,22 @@ int RunProgram(int argc, char** argv) {
         char cwd[4096];
         if (videoPath[0] != '/' && getcwd(cwd, sizeof cwd)) videoPath = std::string(cwd) + "/" + videoPath;
     }
+    InputFileKind fileKind = InputFileKind::Folder;
+    if (options.file) {
+        fileKind = ClassifyInputFile(options.file);
+        if (fileKind == InputFileKind::Missing) {
+            std::fprintf(stderr, "tessaly: cannot open %s: %s\n", options.file, std::strerror(ENOENT));
+            return 2;
+        }
+        if (fileKind == InputFileKind::Other) {
+            std::fprintf(stderr, "tessaly: %s is neither a LightWave scene (.lws) nor an object (.lwo)\n",
+                         options.file);
+            return 2;
+        }
+        // A folder is a demo data set.
+        if (fileKind == InputFileKind::Folder) options.dataDir = options.file;
+    }
+    if (options.file && fileKind != InputFileKind::Folder) return RunViewerProgram(options, fileKind, videoPath);
     if (options.dataDir && chdir(options.dataDir) != 0) {
         std::fprintf(stderr, "tessaly: cannot work in %s: %s\n", options.dataDir, std::strerror(errno));
         return 1;

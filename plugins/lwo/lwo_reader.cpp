@@ -45,8 +45,11 @@ void ResetSurface(LwoSurface& surface)
 {
     std::memset(&surface, 0, sizeof surface);
     surface.colour[0] = surface.colour[1] = surface.colour[2] = 0.784f;
-    for (LwoTexture& slot : surface.slots)
+    for (LwoTexture& slot : surface.slots) {
         slot.wrapCount = 1.0f;
+        slot.wrapHeight = 1.0f;
+        slot.uvMap = -1;
+    }
 }
 
 CLwoRead::CLwoRead() = default;
@@ -72,7 +75,13 @@ void CLwoRead::Clear()
     corners_.shrink_to_fit();
     smoothingList.clear();
     smoothingList.shrink_to_fit();
+    trianglePolygons_.clear();
+    trianglePolygons_.shrink_to_fit();
+    vertexMaps_.clear();
+    vertexMaps_.shrink_to_fit();
     damaged_ = false;
+    lwo2_ = false;
+    skipped_ = 0;
 }
 
 int CLwoRead::Load3D(const char* path, r_MsgCallback cb)
@@ -87,6 +96,17 @@ int CLwoRead::Load3D(const char* path, r_MsgCallback cb)
         return -1;
     if (damaged_) {
         Report(cb, Format("Lwo.dll Load3D : Warning, %s is damaged, some of its data was not read\n", path));
+    }
+    if (skipped_ != 0) {
+        // One line naming everything the engine cannot show.
+        char list[200] = "";
+        for (int bit = 0; bit < kSkipNoteCount; ++bit) {
+            if (!(skipped_ & (1u << bit)))
+                continue;
+            const size_t used = std::strlen(list);
+            std::snprintf(list + used, sizeof list - used, "%s%s", used ? ", " : "", SkipNoteText(1u << bit));
+        }
+        Report(cb, Format("Lwo.dll Load3D : %s : not shown: %s\n", path, list));
     }
     Report(cb, Format("Lwo.dll Load3D : Loaded %s\n", path));
     return 0;
@@ -110,6 +130,16 @@ ParseResult CLwoRead::Parse(bool showWarnings)
         if (showWarnings)
             Warn(false);
         return ParseResult::Invalid;
+    }
+    if (fileSize >= 12 && ChunkIdEquals(data + 8, "LWO2")) {
+        lwo2_ = true;
+        const int64_t formEnd = 8 + int64_t{ReadU32(data + 4)};
+        if (formEnd > fileSize)
+            damaged_ = true;
+        ParseLwo2(std::min(formEnd, fileSize));
+        BuildTriangles();
+        FinishLwo2();
+        return ParseResult::Ok;
     }
     if (fileSize < 12 || !ChunkIdEquals(data + 8, "LWOB")) {
         if (showWarnings)
@@ -258,8 +288,12 @@ void CLwoRead::BuildTriangles()
             damaged_ = true;
             break;
         }
+        const size_t before = triangles_.size();
         TriangulatePolygon(points_.data(), corners, static_cast<int>(polygon.cornerCount), polygon.surface,
                            triangles_, scratch);
+        if (lwo2_)
+            trianglePolygons_.insert(trianglePolygons_.end(), triangles_.size() - before,
+                                     static_cast<uint32_t>(&polygon - polygons_.data()));
     }
     polygons_.clear();
     polygons_.shrink_to_fit();
