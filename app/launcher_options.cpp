@@ -27,6 +27,31 @@ bool EndsWithNoCase(const char* text, const char* end) {
     return n > m && strcasecmp(text + n - m, end) == 0;
 }
 
+// WIDTHxHEIGHT or WIDTHxHEIGHTxBITS within the accepted sizes, 16 or 32 bits
+// (16 when not given).
+bool ReadMode(const char* text, int& width, int& height, int& bits) {
+    long w = 0, h = 0, b = 16;
+    char* end = nullptr;
+    errno = 0;
+    w = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || (*end != 'x' && *end != 'X')) return false;
+    const char* p = end + 1;
+    h = std::strtol(p, &end, 10);
+    if (errno != 0 || end == p) return false;
+    if (*end == 'x' || *end == 'X') {
+        p = end + 1;
+        b = std::strtol(p, &end, 10);
+        if (errno != 0 || end == p) return false;
+    }
+    if (*end != '\0') return false;
+    if (w < kMinModeWidth || w > kMaxModeWidth || h < kMinModeHeight || h > kMaxModeHeight) return false;
+    if (b != 16 && b != 32) return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    bits = static_cast<int>(b);
+    return true;
+}
+
 }  // namespace
 
 const char* LaunchUsage() {
@@ -45,6 +70,11 @@ const char* LaunchUsage() {
            "  --data DIR         work in DIR instead of the current directory\n"
            "  --headless         no window and no audio device; input from --script or none\n"
            "  --window           run in a window instead of full screen\n"
+           "  --mode WxH[xBITS]  frame size W x H (320x200 to 3840x2160) at 16 or 32 bits (16 when not\n"
+           "                     given); default 640x480x16\n"
+           "  --mode desktop     the display's own size at 32 bits\n"
+           "  --threads N        drawing threads of the software rasterizer (1 to 64; default: one per\n"
+           "                     core); the picture is the same for every N\n"
            "  --fixed-fps N      deterministic clock: every presented frame is 1/N second, waits take\n"
            "                     no time (N from 1 to 1000)\n"
            "  --capture DIR      write every presented frame to DIR as numbered TGA files\n"
@@ -152,6 +182,30 @@ LaunchAction ParseLaunchOptions(int argc, char** argv, LaunchOptions& options, c
                 return LaunchAction::Error;
             }
             options.platform.fixedFps = static_cast<int>(number);
+            ++i;
+        } else if (std::strcmp(arg, "--threads") == 0) {
+            if (!needValue()) return LaunchAction::Error;
+            if (!ReadNumber(value, 1, kMaxThreads, number)) {
+                std::snprintf(error, errorSize, "--threads wants a whole number from 1 to %d, not '%s'", kMaxThreads,
+                              value);
+                return LaunchAction::Error;
+            }
+            options.platform.threads = static_cast<int>(number);
+            ++i;
+        } else if (std::strcmp(arg, "--mode") == 0) {
+            if (!needValue()) return LaunchAction::Error;
+            options.desktopMode = false;
+            options.platform.modeWidth = options.platform.modeHeight = options.platform.modeBits = 0;
+            if (std::strcmp(value, "desktop") == 0) {
+                options.desktopMode = true;
+            } else if (!ReadMode(value, options.platform.modeWidth, options.platform.modeHeight,
+                                 options.platform.modeBits)) {
+                std::snprintf(error, errorSize,
+                              "--mode wants WIDTHxHEIGHT or WIDTHxHEIGHTxBITS (%dx%d to %dx%d, 16 or 32 bits) or "
+                              "desktop, not '%s'",
+                              kMinModeWidth, kMinModeHeight, kMaxModeWidth, kMaxModeHeight, value);
+                return LaunchAction::Error;
+            }
             ++i;
         } else if (std::strcmp(arg, "--frames") == 0) {
             if (!needValue()) return LaunchAction::Error;

@@ -31,9 +31,26 @@
 
 namespace {
 
+// The demo's own frame mode, used unless --mode asks for another.
 constexpr int kFrameWidth = 640;
 constexpr int kFrameHeight = 480;
 constexpr int kFrameBits = 16;
+
+struct FrameMode {
+    int width, height, bits;
+};
+
+// The mode of --mode (the display's size at 32 bits for --mode desktop), else the default.
+FrameMode ChosenMode() {
+    const PlatOptions& p = *plat_GetOptions();
+    if (RunLaunchOptions().desktopMode) {
+        FrameMode m{kFrameWidth, kFrameHeight, 32};
+        plat_GetScreenSize(&m.width, &m.height);
+        return m;
+    }
+    if (p.modeWidth > 0 && p.modeHeight > 0) return {p.modeWidth, p.modeHeight, p.modeBits > 0 ? p.modeBits : 16};
+    return {kFrameWidth, kFrameHeight, kFrameBits};
+}
 
 void SetPath(char* path, const char* base, const char* folder) {
     std::snprintf(path, kPathSize, "%s%s/", base, folder);
@@ -58,12 +75,20 @@ void ClearAndShow() {
 
 }  // namespace
 
+float DemoFieldOfView(int width, int height) {
+    constexpr float kFieldOfView = 1.0f;  // across a 4:3 frame
+    if (width <= 0 || height <= 0 || width * 3 == height * 4) return kFieldOfView;
+    const double across = std::tan(kFieldOfView * 0.5) * (3.0 * width) / (4.0 * height);
+    return static_cast<float>(2.0 * std::atan(across));
+}
+
 bool SetUpEngine() {
     bool found = false;
+    const FrameMode frame = ChosenMode();
     if (!plat_GetOptions()->windowed) {
         // Hardware full screen: the highest-numbered card with the mode wins.
         for (int card = r_GetCardsNum() - 1; card >= 0 && !found; --card) {
-            const int mode = r_SeekMode(card, kFrameWidth, kFrameHeight, kFrameBits, 1);
+            const int mode = r_SeekMode(card, frame.width, frame.height, frame.bits, 1);
             if (mode == -1) continue;
             r_InitEngine(card, mode, 1, &g_app.window, EXCLUSIVEFULLSCREEN, nullptr);
             g_app.card = card;
@@ -72,7 +97,7 @@ bool SetUpEngine() {
         }
         // Any full-screen device: the lowest-numbered card with the mode wins.
         for (int card = 0; card < r_GetCardsNum() && !found; ++card) {
-            const int mode = r_SeekMode(card, kFrameWidth, kFrameHeight, kFrameBits, 0);
+            const int mode = r_SeekMode(card, frame.width, frame.height, frame.bits, 0);
             if (mode == -1) continue;
             r_InitEngine(card, mode, 0, &g_app.window, EXCLUSIVEFULLSCREEN, nullptr);
             g_app.card = card;
@@ -96,7 +121,10 @@ bool SetUpEngine() {
     r_AllocMaxAlphaMeshes(100);
     r_AllocMaxLights(60, 10000, SilentMessage);
     r_SetViewportArea(0, 0, 1.0f, 1.0f, nullptr);
-    r_SetFrustum(1.0f, 1.0f, 0.5f, 1000.0f, nullptr);
+    int width = 0, height = 0, bits = 0;
+    char reserved = 0;
+    r_GetVideoModeData(g_app.card, g_app.mode, &width, &height, &bits, &reserved);
+    r_SetFrustum(DemoFieldOfView(width, height), 1.0f, 0.5f, 1000.0f, nullptr);
     r_ClearScreen(0xa07000, nullptr);
     r_ClearZBuffer(1.0f, nullptr);
     return true;

@@ -13,5 +13,9 @@ int StartUp();
 // screen, windowed) and the engine's stores, viewport and frustum. False when
 // not even the windowed set-up works.
 bool SetUpEngine();
+// The demo's horizontal field of view (radians) for a frame of width x height:
+// 1 across a 4:3 frame; a wider frame keeps that frame's vertical view and so
+// sees more at the sides, a narrower one less.
+float DemoFieldOfView(int width, int height);
 // Stops the demo and releases the engine, its back-end and the input library.
 void ShutDown();

@@ -52,6 +52,8 @@ struct ViewerObject {
     Vector3 pivot{0, 0, 0};
     bool visible = true;
     int triangles = 0;   // triangles of the model, counted once at load
+    std::vector<float> transparency;  // each mesh's own surface transparency, before dissolve
+    float dissolve = 0.0f;            // the dissolve the meshes were last set for
 };
 
 struct ViewerState {
@@ -233,6 +235,27 @@ void StartShowing(const std::string& path) {
     ApplyAmbient();
 }
 
+void KeepTransparency(ViewerObject& object) {
+    const int meshes = r_GetMeshesNum(object.model, nullptr);
+    object.transparency.assign(static_cast<size_t>(std::max(meshes, 0)), 0.0f);
+    for (int m = 0; m < meshes; ++m)
+        if (const CMesh* mesh = r_GetMeshPointer(object.model, m, nullptr))
+            object.transparency[static_cast<size_t>(m)] = mesh->transparency;
+}
+
+// A partly dissolved object is drawn see-through: each surface's transparency
+// grows with the dissolve, and its unlit colours (which carry it) are renewed.
+void ApplyDissolve(ViewerObject& object, float dissolve) {
+    if (dissolve == object.dissolve) return;
+    object.dissolve = dissolve;
+    for (size_t m = 0; m < object.transparency.size(); ++m) {
+        CMesh* mesh = r_GetMeshPointer(object.model, static_cast<int>(m), nullptr);
+        if (mesh == nullptr) continue;
+        mesh->transparency = 1.0f - (1.0f - object.transparency[m]) * (1.0f - dissolve);
+        r_ResetSBMIllum(mesh, mesh->luminosity);
+    }
+}
+
 // Loads a scene; false (after its message) when nothing in it can be shown.
 bool LoadSceneFile(const std::string& path) {
     ReleaseContent();
@@ -257,6 +280,7 @@ bool LoadSceneFile(const std::string& path) {
         object.model = LoadObjectFile(r_GetAnimObjectPath(i), sceneFolder, contentDir, reportedImages);
         if (object.model == -1) continue;
         object.triangles = CountTriangles(object.model);
+        KeepTransparency(object);
         ++loaded;
     }
     if (loaded == 0) {
@@ -375,7 +399,8 @@ void AddSceneLights(float frame) {
         const int type = info.type == SCENE_LIGHT_DISTANT ? LIGHT_DISTANT
                          : info.type == SCENE_LIGHT_SPOT  ? LIGHT_SPOT
                                                           : LIGHT_OMNI;
-        r_AddLight(&placement, rgb, info.range > 0.0f ? info.range : kNoFalloffRange, type, 0, 0);
+        const int added = r_AddLight(&placement, rgb, info.range > 0.0f ? info.range : kNoFalloffRange, type, 0, 0);
+        if (added != -1 && type == LIGHT_SPOT) r_SetLightCone(added, info.coneAngle, info.edgeAngle);
     }
 }
 
@@ -552,9 +577,13 @@ void ViewerFrame() {
     r_SetCamMatrix(&g_viewer.camera);
     g_viewer.trianglesDrawn = 0;
     for (size_t i = 0; i < g_viewer.objects.size(); ++i) {
-        const ViewerObject& object = g_viewer.objects[i];
+        ViewerObject& object = g_viewer.objects[i];
         if (object.model == -1 || !object.visible) continue;
-        if (g_viewer.scene && r_GetAnimObjectDissolve(static_cast<int>(i), frame) >= 0.999f) continue;
+        if (g_viewer.scene) {
+            const float dissolve = r_GetAnimObjectDissolve(static_cast<int>(i), frame);
+            if (dissolve >= 0.999f) continue;
+            ApplyDissolve(object, dissolve);
+        }
         const Matrix44 world = g_viewer.scene ? g_viewer.world[i] : MatIdentity();
         if (!g_viewer.presented) LightBeforeFirstFrame(object.model, world);
         r_DrawCMeshData(object.model, world, 0);

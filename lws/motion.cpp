@@ -175,8 +175,14 @@ void ReadEnvelope(LineReader& reader, Envelope* envelope)
         const std::string_view word = FirstWord(line, rest);
         if (word == "}")
             return;
-        if (word.empty() || word == "Behaviors")
+        if (word.empty())
             continue;
+        if (word == "Behaviors") {
+            double codes[2] = {kBehaviourConstant, kBehaviourConstant};
+            if (envelope != nullptr && ReadNumbers(rest, codes, 2) == 2)
+                envelope->SetBehaviours(static_cast<int>(codes[0]), static_cast<int>(codes[1]));
+            continue;
+        }
         if (word != "Key") {
             reader.Rewind(before);  // a damaged envelope: its end is missing
             return;
@@ -232,7 +238,7 @@ KeyFrameRecord EvaluateChannels(const Motion& motion, double seconds)
 {
     double values[kMotionChannels];
     for (int c = 0; c < kMotionChannels; ++c)
-        values[c] = motion.channels[c].Evaluate(seconds, EmptyChannelValue(c));
+        values[c] = motion.channels[c].EvaluateWithBehaviours(seconds, EmptyChannelValue(c));
     KeyFrameRecord record{};
     SetChannels(record, values, motion.degrees);
     return record;

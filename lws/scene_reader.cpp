@@ -135,7 +135,15 @@ bool SceneParser::ItemKeyword(std::string_view word, std::string_view rest)
     const bool light = item != nullptr && current_ == ItemKind::Light;
     const bool camera = item != nullptr && current_ == ItemKind::Camera;
     double value = 0.0;
-    if (word == "ShowObject") {
+    if (word == "Pre/PostBehavior") {
+        // Version 2: a pre and a post behaviour for each channel of the motion above.
+        double codes[2 * kMotionChannels] = {};
+        const int read = ReadNumbers(rest, codes, 2 * kMotionChannels);
+        if (item != nullptr)
+            for (int c = 0; c < kMotionChannels && 2 * c + 1 < read; ++c)
+                item->motion.channels[c].SetBehaviours(static_cast<int>(codes[2 * c]),
+                                                        static_cast<int>(codes[2 * c + 1]));
+    } else if (word == "ShowObject") {
         if (object && ReadNumbers(rest, &value, 1) == 1)
             item->visible = value > 0.0 ? 1 : 0;
     } else if (word == "ObjectDissolve") {

@@ -26,7 +26,10 @@ struct ScalarChannel {
     double constant = 0.0;
     Envelope envelope;  // used when it has keys
 
-    double At(double seconds) const { return envelope.Empty() ? constant : envelope.Evaluate(seconds, constant); }
+    double At(double seconds) const
+    {
+        return envelope.Empty() ? constant : envelope.EvaluateWithBehaviours(seconds, constant);
+    }
 };
 
 // Settings of a light item.

@@ -151,7 +151,9 @@ void CLwoRead::ParseLwo2(int64_t end)
                     continue;
                 }
                 latest.entry.push_back(static_cast<int64_t>(polygons_.size()));
-                polygons_.push_back(RawPolygon{static_cast<uint32_t>(corners_.size()), count, -1});
+                polygons_.push_back(RawPolygon{static_cast<uint32_t>(corners_.size()), count, -1,
+                                               static_cast<uint32_t>(chunk.offset),
+                                               static_cast<uint32_t>(latest.entry.size())});
                 corners_.insert(corners_.end(), corners.begin(), corners.end());
             }
             break;

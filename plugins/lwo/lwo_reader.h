@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <unordered_map>
 #include <vector>
 
@@ -19,6 +20,21 @@ constexpr int kNameLength = 256;  // name buffers, terminating zero included
 // Ceiling on the triangles of one object: keeps every vertex count the engine
 // derives (3 per triangle) and every array size far inside 32-bit arithmetic.
 constexpr int64_t kMaxTriangles = 20000000;
+
+// What one load may allocate: the reader's tables, the engine's mesh records
+// sized from the reader's answers (r_GetSurfacesNum, r_GetSurfacePolys,
+// r_HasTexture) and r_ExportMD's scratch, estimated before the tables are
+// built. The limit is kLoadAllowance plus kLoadBytesPerFileByte for every byte
+// of the file, and never more than kLoadCeiling (1 GiB). A file that would need
+// more is refused with a message. Objects of triangles and quads need 20 to 60
+// bytes per file byte, polygons of many corners up to about 300 (one triangle
+// per 2 bytes of file), a list of short surface names thousands.
+constexpr int64_t kLoadCeiling = int64_t{1} << 30;
+constexpr int64_t kLoadAllowance = int64_t{64} << 20;
+constexpr int64_t kLoadBytesPerFileByte = 256;
+
+// The load limit for a file of fileSize bytes.
+int64_t LoadLimit(int64_t fileSize);
 
 // Polygons above this many corners are fanned even when concave: clipping
 // ears costs quadratic time in the corner count.
@@ -129,7 +145,8 @@ struct VertexMap {
     std::vector<float> cornerValues;
 };
 
-enum class ParseResult { NoData, Invalid, Ok };
+// TooLarge: the object would need more memory than LoadLimit allows.
+enum class ParseResult { NoData, Invalid, TooLarge, Ok };
 
 class CLwoRead : public FileBuffer, public ObjectFrame {
 public:
@@ -158,8 +175,17 @@ public:
     const std::vector<LwoSurface>& Surfaces() const { return surfaces_; }
     const std::vector<SurfaceName>& SurfaceNames() const { return surfaceNames_; }
     // True when the last parse met data it could not use (lengths beyond the
-    // file, cut polygons, point indices out of range, the triangle ceiling).
+    // file, cut points or polygons, point or surface numbers out of range, the
+    // triangle ceiling).
     bool Damaged() const { return damaged_; }
+    // The first such problem met in an LWOB file, naming its chunk and the
+    // chunk's byte offset in the file, e.g. "POLS chunk at byte 40: polygon 3
+    // runs past the chunk end" (empty when no text was recorded);
+    // DamageCount() counts the recorded problems.
+    const std::string& DamageText() const { return damageText_; }
+    int DamageCount() const { return damageCount_; }
+    // After ParseResult::TooLarge: the memory the object would have needed.
+    int64_t NeededBytes() const { return neededBytes_; }
     // LWO2: SkipNote bits of what the file holds that the engine cannot show.
     uint32_t Skipped() const { return skipped_; }
     bool IsLwo2() const { return lwo2_; }
@@ -180,11 +206,22 @@ private:
         uint32_t firstCorner;  // into corners_
         uint32_t cornerCount;
         int32_t surface;
+        uint32_t chunkAt;  // file offset of its POLS chunk, for messages
+        uint32_t number;   // 1 for the first polygon of that chunk
     };
 
-    void ReadPoints(const uint8_t* data, int64_t length);
-    void ReadSurfaceNames(const uint8_t* data, int64_t length);
-    void ReadPolygons(const uint8_t* data, int64_t length);
+    // Records one problem of a damaged file; the first one's text is kept.
+    __attribute__((format(printf, 2, 3))) void NoteDamage(const char* format, ...);
+    // False (and the need recorded) when bytes pass the load limit.
+    bool WithinLimit(int64_t bytes);
+    // Memory the reading holds: the file, points, polygons, surfaces, maps.
+    int64_t HeldBytes() const;
+    // Memory the triangles of the read polygons will take, here and in the engine.
+    int64_t TriangleBytes() const;
+
+    void ReadPoints(const uint8_t* data, int64_t length, int64_t chunkAt);
+    void ReadSurfaceNames(const uint8_t* data, int64_t length, int64_t chunkAt);
+    void ReadPolygons(const uint8_t* data, int64_t length, int64_t chunkAt);
     void ReadSurface(const uint8_t* data, int64_t length);
     void BuildTriangles();
     void Warn(bool validForm);  // the box for a file that is no LWOB object
@@ -203,6 +240,11 @@ private:
     std::vector<uint32_t> corners_;
     std::vector<uint32_t> trianglePolygons_; // LWO2: see TrianglePolygons()
     std::vector<VertexMap> vertexMaps_;
+    std::vector<int32_t> surfacePolys_;  // triangles per surface, counted once
+    std::string damageText_;
+    int damageCount_ = 0;
+    int64_t neededBytes_ = 0;
+    bool tooLarge_ = false;
     bool damaged_ = false;
     bool lwo2_ = false;
     uint32_t skipped_ = 0;

@@ -407,3 +407,88 @@ TEST_F(ViewerKeys, ConsoleLoadOpensAnySceneAndNamesWhatFailed) {
 }
 
 }  // namespace
+
+namespace {
+
+// A matte box lit only by the scene's lights: a red distant light from the
+// camera's side and a green spot in front of the box, no ambient. Lights reach
+// vertices: the front face's corners are 19.5 degrees off the spot's axis.
+TEST_F(Viewer, SceneLightsLightTheObjectsInTheirColours) {
+    demo::Surface matte;
+    matte.name = "Matte";
+    matte.red = matte.green = matte.blue = 255;
+    matte.luminosity = 0.0f;
+    demo::WriteBytes(root_ + "project/Objects/Matte.lwo", demo::BoxObject(1.0f, {matte}));
+    auto sceneWith = [](const std::string& spotHeading, const std::string& cone) {
+        return "LWSC\n1\nFirstFrame 0\nLastFrame 10\n"
+               "LoadObject Objects/Matte.lwo\nObjectMotion (unnamed)\n  9\n  1\n  0 0 0 0 0 0 1 1 1\n  0 0 0 0 0\n"
+               "AmbientColor 255 255 255\nAmbIntensity 0\n"
+               "AddLight\nLightMotion (unnamed)\n  9\n  1\n  0 0 -10 0 0 0 1 1 1\n  0 0 0 0 0\n"
+               "LightColor 255 0 0\nLgtIntensity 1\nLightType 0\n"
+               "AddLight\nLightMotion (unnamed)\n  9\n  1\n  0 0 -5 " + spotHeading + " 0 0 1 1 1\n  0 0 0 0 0\n"
+               "LightColor 0 255 0\nLgtIntensity 1\nLightType 2\nLightConeAngle " + cone + "\nLightEdgeAngle 2\n"
+               "ShowCamera 1 0\nCameraMotion (unnamed)\n  9\n  1\n  0 0 -10 0 0 0 1 1 1\n  0 0 0 0 0\n"
+               "ZoomFactor 3.2\n";
+    };
+    const std::string scene = root_ + "project/lights.lws";
+    const std::string dir = root_ + "lights";
+    auto centre = [&](const std::string& text) {
+        demo::WriteText(scene, text);
+        EXPECT_EQ(Run(scene, {"--frames", "1", "--capture", dir}), 0) << output_;
+        const demo::Picture picture = demo::ReadTga(Frame(dir, 0));
+        fs::remove_all(dir);
+        std::vector<int> rgb(3, -1);
+        if (picture.width == 640)
+            for (int c = 0; c < 3; ++c) rgb[static_cast<size_t>(c)] = picture.rgb[(240 * 640 + 320) * 3 + c];
+        return rgb;
+    };
+    // The spot straight at the face: green joins in.
+    const std::vector<int> at = centre(sceneWith("0", "25"));
+    EXPECT_GT(at[0], 200);
+    EXPECT_GT(at[1], 100);
+    EXPECT_EQ(at[2], 0);
+    // Turned 60 degrees away, or with a cone of 10 degrees: only red.
+    for (const std::vector<int>& red : {centre(sceneWith("60", "25")), centre(sceneWith("0", "10"))}) {
+        EXPECT_GT(red[0], 200);
+        EXPECT_EQ(red[1], 0);
+        EXPECT_EQ(red[2], 0);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Four boxes in a row: solid, half dissolved, wholly dissolved, hidden.
+TEST_F(Viewer, DissolveAndShowObjectDecideWhatIsDrawn) {
+    auto box = [](float x, const std::string& extra) {
+        char text[512];
+        std::snprintf(text, sizeof text,
+                      "LoadObject Objects/Box.lwo\nObjectMotion (unnamed)\n  9\n  1\n  %g 0 0 0 0 0 1 1 1\n"
+                      "  0 0 0 0 0\n%s",
+                      static_cast<double>(x), extra.c_str());
+        return std::string(text);
+    };
+    const std::string scene = root_ + "project/dissolve.lws";
+    demo::WriteText(scene, "LWSC\n1\nFirstFrame 0\nLastFrame 1\n" + box(-1.5f, "") +
+                               box(0.0f, "ObjectDissolve 0.5\n") + box(1.5f, "ObjectDissolve 1\n") +
+                               box(3.0f, "ShowObject 0 7\n") +
+                               "AmbientColor 255 255 255\nAmbIntensity 1\n"
+                               "ShowCamera 1 0\nCameraMotion (unnamed)\n  9\n  1\n  0 0 -10 0 0 0 1 1 1\n"
+                               "  0 0 0 0 0\nZoomFactor 3.2\n");
+    const std::string dir = root_ + "dissolve";
+    ASSERT_EQ(Run(scene, {"--frames", "1", "--capture", dir}), 0) << output_;
+    const demo::Picture picture = demo::ReadTga(Frame(dir, 0));
+    ASSERT_EQ(picture.width, 640);
+    auto grey = [&](double x) { return picture.rgb[(240 * 640 + static_cast<size_t>(x)) * 3 + 1]; };
+    const int solid = grey(320 - 1.5 * 76.8), half = grey(320), gone = grey(320 + 1.5 * 76.8),
+              hidden = grey(320 + 3 * 76.8);
+    EXPECT_GT(solid, 100);
+    EXPECT_GT(half, 0);
+    EXPECT_NE(half, solid);
+    EXPECT_EQ(gone, 0);
+    EXPECT_EQ(hidden, 0);
+    fs::remove_all(dir);
+}
+
+}  // namespace
