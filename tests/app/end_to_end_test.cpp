@@ -185,7 +185,8 @@ TEST_F(EndToEnd, ModeSetsTheFrameSize) {
     const demo::Picture first = demo::ReadTga(Frame("wide", 0));
     EXPECT_EQ(first.width, 800);
     EXPECT_EQ(first.height, 450);
-    const demo::Picture credits = demo::ReadTga(Frame("wide", count - 3));
+    // The credits through the five-second wait, then four black frames and the last end-title frame.
+    const demo::Picture credits = demo::ReadTga(Frame("wide", count - 6));
     ASSERT_EQ(credits.width, 800);
     auto pixel = [&](int x, int y) { return &credits.rgb[(static_cast<size_t>(y) * credits.width + x) * 3]; };
     // Black bars of (800 - 600) / 2 columns, the checker's yellow square next to them.
