@@ -185,6 +185,12 @@ void SetShotsPath(int n) { SetPath(n, g_app.shotsPath, "SETSHOTSPATH", "New Shot
 void SetScenesPath(int n) { SetPath(n, g_app.scenesPath, "SETSCENESPATH", "New Scenes Path : %s"); }
 void SetImagesPath(int n) { SetPath(n, g_app.imagesPath, "SETIMAGESPATH", "New Images Path : %s"); }
 
+void ShotFormat(int n) {
+    const char* argument = TextArgument(n);
+    if (!argument || !SetShotFormat(argument)) return Print("Usage : SHOTFORMAT TGA|PNG");
+    Reply("Screenshots and captured frames saved as %s", argument);
+}
+
 // Lists every entry of a directory in search order; skipDirectories leaves out
 // entries that are exactly directories.
 void ListDirectory(const char* path, const char* headerFormat, const char* noneText, bool skipDirectories) {
@@ -320,6 +326,7 @@ constexpr const char* kHelpLines[] = {
     "SETSHOTSPATH[string] - Set Path to Screenshots to [string]",
     "SETSCENESPATH[string] - Set Path to Scenes to [string]",
     "SETIMAGESPATH[string] - Set Path to Images to [string]",
+    "SHOTFORMAT TGA|PNG - Save Screenshots and Captured Frames as TGA or PNG",
     "SETAMBIENT r,g,b - Sets ambient light to r,g,b",
     "BILINEAR - Enables/Disables Texture Filtering",
     "BACKGROUND [string] - Sets Image [string] as Background",
@@ -398,6 +405,7 @@ constexpr Command kCommands[] = {
     {"SETSHOTSPATH", SetShotsPath},
     {"SETSCENESPATH", SetScenesPath},
     {"SETIMAGESPATH", SetImagesPath},
+    {"SHOTFORMAT", ShotFormat},
     {"SETAMBIENT", SetAmbient},
     {"STEPANIM", StepAnim},
     {"STEP", Step},

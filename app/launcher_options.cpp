@@ -78,6 +78,7 @@ const char* LaunchUsage() {
            "  --fixed-fps N      deterministic clock: every presented frame is 1/N second, waits take\n"
            "                     no time (N from 1 to 1000)\n"
            "  --capture DIR      write every presented frame to DIR as numbered TGA files\n"
+           "  --shot-format tga|png  file type of screenshots and captured frames (default tga)\n"
            "  --frames N         end normally after N presented frames\n"
            "  --script FILE      scripted keyboard and mouse input\n"
            "  --audio-out FILE   mix the music into FILE (a WAV file) instead of a device\n"
@@ -104,7 +105,7 @@ const char* LaunchUsage() {
            "  A, Z               move up, down\n"
            "  mouse              turn\n"
            "  F1, F2             first, second scene\n"
-           "  F3                 screenshot into shots/ (ts000.tga, ts001.tga, ...)\n"
+           "  F3                 screenshot into shots/ (ts000.tga, ts001.tga, ... or .png)\n"
            "  grave (`)          show or hide the console (right Alt with it types a backslash)\n"
            "  Escape             quit (not while the console is shown)\n"
            "  F10                quit at once\n"
@@ -113,7 +114,7 @@ const char* LaunchUsage() {
            "  QUIT, EXIT  HELP  ABOUT  RESET  SETANIMFPS n  DIR  DIRMAPS  DIRSCENES  CURRENTPATHS\n"
            "  SETMESHPATH p  SETMAPPATH p  SETSHOTSPATH p  SETSCENESPATH p  SETIMAGESPATH p\n"
            "  SETAMBIENT r g b  STEP n  STEPANIM n  FPS  BILINEAR  DITHER  ANTIALIAS  POINT  WIRE  SOLID\n"
-           "  SURFINFO  TEXTURESNUM  TEXTUREDATA n  LOAD scene  CONSOLEBACKGROUND image\n"
+           "  SURFINFO  TEXTURESNUM  TEXTUREDATA n  LOAD scene  CONSOLEBACKGROUND image  SHOTFORMAT tga|png\n"
            "See tessaly(6) for what each does.\n";
 }
 
@@ -150,6 +151,14 @@ LaunchAction ParseLaunchOptions(int argc, char** argv, LaunchOptions& options, c
         } else if (std::strcmp(arg, "--capture") == 0) {
             if (!needValue()) return LaunchAction::Error;
             options.platform.captureDir = value;
+            ++i;
+        } else if (std::strcmp(arg, "--shot-format") == 0) {
+            if (!needValue()) return LaunchAction::Error;
+            if (std::strcmp(value, "tga") != 0 && std::strcmp(value, "png") != 0) {
+                std::snprintf(error, errorSize, "--shot-format wants tga or png, not '%s'", value);
+                return LaunchAction::Error;
+            }
+            options.shotFormat = value;
             ++i;
         } else if (std::strcmp(arg, "--script") == 0) {
             if (!needValue()) return LaunchAction::Error;

@@ -13,6 +13,7 @@ struct LaunchOptions {
     PlatOptions platform{};        // strings point into argv
     const char* dataDir = nullptr; // changed to before start-up when given
     bool progress = false;         // progress lines, scene-change screenshots and a summary
+    const char* shotFormat = "tga"; // file type of screenshots and captured frames: "tga" or "png"
     bool desktopMode = false;      // --mode desktop: the display's size at 32 bits (platform.mode* stay 0)
     const char* file = nullptr;    // FILE: a scene, an object or a demo folder (points into argv)
     const char* contentDir = nullptr;  // --content DIR: where a scene's paths start

@@ -221,6 +221,7 @@ int RunViewerProgram(LaunchOptions& options, InputFileKind kind, const std::stri
     if (plat_Configure(&options.platform) != 0) return 1;
     if (options.videoPath && !StartRecording(options, videoPath)) return 1;
     ResetAppState();
+    SetShotFormat(options.shotFormat);
     ReleaseSlots();
     ReleaseProceduralTextures();
     const int code = RunViewer(options.file, kind);
@@ -278,6 +279,7 @@ int RunProgram(int argc, char** argv) {
     if (options.videoPath && !StartRecording(options, videoPath)) return 1;
 
     ResetAppState();
+    SetShotFormat(options.shotFormat);
     ReleaseSlots();
     ReleaseProceduralTextures();
     const int startError = StartUp();

@@ -433,7 +433,7 @@ void HandleKeys() {
         g_viewer.overlayToggled = true;
     }
     if (T7I_CheckKey(DIK_ESCAPE)) g_app.quit = true;
-    if (T7I_CheckKey(DIK_F3) == 1) r_ScreenShot("ts", "tga", g_app.shotsPath, 0, r_ConsolePrintLine);
+    if (T7I_CheckKey(DIK_F3) == 1) r_ScreenShot("ts", g_app.shotFormat, g_app.shotsPath, 0, r_ConsolePrintLine);
     if (T7I_CheckKey(DIK_F4) == 1) {
         g_viewer.walking = !g_viewer.walking;
         if (g_viewer.walking) WalkFromCamera(g_viewer.camera);

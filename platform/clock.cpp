@@ -14,9 +14,11 @@
 #include <cstdio>
 #include <cstring>
 #include <vector>
+#include <strings.h>
 
 #include "platform/platform.h"
 #include "platform/platform_internal.h"
+#include "tessaly/plugin_interface.h"
 
 namespace {
 
@@ -35,6 +37,9 @@ std::vector<uint8_t> g_lastFrame;  // the last presented frame, rows packed (3 b
 int g_lastWidth = 0;
 int g_lastHeight = 0;
 long g_slots = 0;  // capture slots filled so far
+bool g_capturePng = false;                  // captured frames are PNG files
+bool g_pngLooked = false;                   // png.so was looked for (at the first PNG frame)
+ImageFn_Save2D g_pngSave = nullptr;         // its writer; the library stays loaded for the run
 
 // Writes one frame as an uncompressed 24-bit TGA with top-left origin, so the
 // rows go out in the order they arrive. On failure returns the system's error
@@ -61,6 +66,25 @@ int WriteTga(const char* path, const uint8_t* bgr, int width, int height, int pi
     if (std::fclose(file) != 0 && !failure) failure = errno ? errno : EIO;
     if (failure) unlink(path);
     return failure;
+}
+
+// Writes one frame as a PNG through the PNG image plug-in (rows top first,
+// blue, green, red, as the plug-in's writer takes them), which leaves no file
+// behind when writing fails. Returns 0 or the system's error number.
+int WritePng(const char* path, const uint8_t* bgr, int width, int height, int pitch) {
+    errno = 0;
+    if (g_pngSave(path, bgr, 24, height, width, pitch, 0, nullptr) == 0) return 0;
+    return errno ? errno : EIO;
+}
+
+// The PNG plug-in's writer, looked for once per process at the first PNG frame.
+bool HavePngWriter() {
+    if (!g_pngLooked) {
+        g_pngLooked = true;
+        if (void* library = plat_LoadLibrary("png.dll"))
+            g_pngSave = reinterpret_cast<ImageFn_Save2D>(plat_GetProcAddress(library, "r_Save2D"));
+    }
+    return g_pngSave != nullptr;
 }
 
 // The first failure stops capture for the rest of the run, marks the run's
@@ -91,12 +115,18 @@ void WriteCaptureFile(long index, const uint8_t* bgr, int width, int height, int
         g_captureDirReady = true;
     }
     char path[4096];
-    int length = std::snprintf(path, sizeof path, "%s/frame%05ld.tga", dir, index);
+    int length = std::snprintf(path, sizeof path, "%s/frame%05ld.%s", dir, index, g_capturePng ? "png" : "tga");
     if (length < 0 || static_cast<size_t>(length) >= sizeof path) {
         CaptureFailed("path too long:", dir, 0);
         return;
     }
-    if (const int error = WriteTga(path, bgr, width, height, pitch)) CaptureFailed("cannot write", path, error);
+    if (g_capturePng && !HavePngWriter()) {
+        CaptureFailed("no PNG writer (png.so) for", path, 0);
+        return;
+    }
+    const int error =
+        g_capturePng ? WritePng(path, bgr, width, height, pitch) : WriteTga(path, bgr, width, height, pitch);
+    if (error) CaptureFailed("cannot write", path, error);
 }
 
 bool CapturesFiles() {
@@ -151,6 +181,7 @@ void ResetClock() {
     g_waitedMicros = 0;
     g_captureFailed = false;
     g_captureDirReady = false;
+    g_capturePng = false;
     g_outputFailed = false;
     g_slots = 0;
     g_lastFrame.clear();
@@ -190,6 +221,17 @@ void plat_FramePresented(const uint8_t* bgr, int width, int height, int pitch) {
     if (void (*hook)(void) = g_frameHook.load()) hook();
     const long limit = plat_GetOptions()->maxFrames;
     if (limit > 0 && index + 1 == limit) plat_PostMessage(PLAT_MSG_CLOSE, 0);
+}
+
+int plat_SetCaptureFormat(const char* extension) {
+    if (!extension) return -1;
+    if (strcasecmp(extension, "png") == 0)
+        g_capturePng = true;
+    else if (strcasecmp(extension, "tga") == 0)
+        g_capturePng = false;
+    else
+        return -1;
+    return 0;
 }
 
 int plat_WantsFrameCapture(void) { return CapturesFiles() || g_frameSink.load() ? 1 : 0; }

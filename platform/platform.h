@@ -102,6 +102,10 @@ TESSALY_EXPORT void plat_WaitSeconds(double seconds);
 // message is posted.
 TESSALY_EXPORT void plat_FramePresented(const uint8_t* bgr, int width, int height, int pitch);
 TESSALY_EXPORT int plat_WantsFrameCapture(void);  // 1 when plat_FramePresented needs the pixels
+// The file type of captured frames: "tga" (the default, and again after
+// plat_Configure) or "png" (written by the PNG image plug-in, png.so), without
+// regard to case. 0, or -1 for any other text (the type is then unchanged).
+TESSALY_EXPORT int plat_SetCaptureFormat(const char* extension);
 // Output of the run (captured frames, the WAV file, the video) that could not
 // be written: whoever fails to write marks it, and the program ends with a
 // non-zero exit code. Cleared by plat_Configure.

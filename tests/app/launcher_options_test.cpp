@@ -21,7 +21,7 @@ LaunchAction Parse(std::vector<const char*> args, LaunchOptions& options, char* 
 TEST(LaunchOptions, EveryOptionFillsTheRunOptions) {
     LaunchOptions o;
     ASSERT_EQ(Parse({"--data", "d", "--headless", "--window", "--fixed-fps", "24", "--capture", "c", "--frames",
-                     "100", "--script", "s", "--audio-out", "a.wav"},
+                     "100", "--script", "s", "--audio-out", "a.wav", "--shot-format", "png"},
                     o),
               LaunchAction::Run);
     EXPECT_STREQ(o.dataDir, "d");
@@ -32,10 +32,12 @@ TEST(LaunchOptions, EveryOptionFillsTheRunOptions) {
     EXPECT_EQ(o.platform.maxFrames, 100);
     EXPECT_STREQ(o.platform.scriptPath, "s");
     EXPECT_STREQ(o.platform.audioOut, "a.wav");
+    EXPECT_STREQ(o.shotFormat, "png");
 
     ASSERT_EQ(Parse({}, o), LaunchAction::Run);
     EXPECT_EQ(o.dataDir, nullptr);
     EXPECT_EQ(o.platform.fixedFps, 0);
+    EXPECT_STREQ(o.shotFormat, "tga");
     EXPECT_EQ(Parse({"--help"}, o), LaunchAction::Help);
     EXPECT_EQ(Parse({"--headless", "--version"}, o), LaunchAction::Version);
 }
@@ -52,6 +54,8 @@ TEST(LaunchOptions, BadValuesAreRefused) {
     EXPECT_NE(std::strstr(error, "--data"), nullptr);
     EXPECT_EQ(Parse({"--fullscreen"}, o, error), LaunchAction::Error);
     EXPECT_NE(std::strstr(error, "--fullscreen"), nullptr);
+    EXPECT_EQ(Parse({"--shot-format", "jpg"}, o, error), LaunchAction::Error);
+    EXPECT_NE(std::strstr(error, "--shot-format wants tga or png"), nullptr);
 }
 
 // --video takes a Matroska or MP4 name and needs the fixed clock, whose rate

@@ -112,6 +112,16 @@ TEST_F(ConsoleCommands, MissingArgumentsChangeNothing) {
     EXPECT_STREQ(g_app.scenesPath, "");
 }
 
+TEST_F(ConsoleCommands, ShotFormatSetsScreenshotsAndCapturedFramesTogether) {
+    EXPECT_EQ(Run("shotformat png"), Lines{"Screenshots and captured frames saved as PNG"});
+    EXPECT_STREQ(g_app.shotFormat, "png");
+    EXPECT_EQ(Run("SHOTFORMAT GIF"), Lines{"Usage : SHOTFORMAT TGA|PNG"});
+    EXPECT_EQ(Run("SHOTFORMAT"), Lines{"Usage : SHOTFORMAT TGA|PNG"});
+    EXPECT_STREQ(g_app.shotFormat, "png");
+    EXPECT_EQ(Run("SHOTFORMAT TGA"), Lines{"Screenshots and captured frames saved as TGA"});
+    EXPECT_STREQ(g_app.shotFormat, "tga");
+}
+
 TEST_F(ConsoleCommands, PathsAndListings) {
     const std::string typed = dir_.substr(0, dir_.size() - 1);
     EXPECT_EQ(Run("SETSCENESPATH " + typed), Lines{"New Scenes Path : " + Upper(typed)});

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
+#include "tessaly/plugin_interface.h"
 #include "tests/platform/platform_test_support.h"
 
 namespace {
@@ -138,6 +139,42 @@ TEST_F(Clock, WaitsRepeatTheLastFrameSoSlotsFollowTheClock) {
     ASSERT_EQ(Configure({}), 0);
     EXPECT_EQ(plat_WantsFrameCapture(), 0);
     EXPECT_EQ(plat_CaptureSlots(), 0);
+}
+
+TEST_F(Clock, CapturedFramesArePngFilesWhenAskedUntilTheNextRun) {
+    const std::string dir = (dir_ / "png").string();
+    PlatOptions options{};
+    options.captureDir = dir.c_str();
+    ASSERT_EQ(Configure(options), 0);
+    EXPECT_EQ(plat_SetCaptureFormat("gif"), -1);
+    ASSERT_EQ(plat_SetCaptureFormat("PNG"), 0);
+
+    constexpr int kWidth = 5, kHeight = 3, kPitch = 20;
+    std::vector<uint8_t> pixels(kPitch * kHeight, 0xCC);
+    for (int i = 0; i < kPitch * kHeight; ++i) pixels[i] = static_cast<uint8_t>(i * 11);
+    plat_FramePresented(pixels.data(), kWidth, kHeight, kPitch);
+
+    // Read back through the PNG plug-in: rows top first, R,G,B.
+    void* png = plat_LoadLibrary("png.dll");
+    ASSERT_NE(png, nullptr);
+    auto load = reinterpret_cast<ImageFn_Load2D>(plat_GetProcAddress(png, "r_Load2D"));
+    auto data = reinterpret_cast<ImageFn_GetImageData>(plat_GetProcAddress(png, "r_GetImageData"));
+    auto read = reinterpret_cast<ImageFn_GetImagePointer>(plat_GetProcAddress(png, "r_GetImagePointer"));
+    ASSERT_EQ(load((dir_ / "png" / "frame00000.png").c_str(), nullptr), 0);
+    int width = 0, height = 0, bits = 0;
+    data(&width, &height, &bits, nullptr);
+    ASSERT_EQ(width * 100 + height * 10 + bits / 8, kWidth * 100 + kHeight * 10 + 3);
+    const uint8_t* rgb = read(nullptr);
+    for (int y = 0; y < kHeight; ++y)
+        for (int x = 0; x < kWidth; ++x)
+            for (int k = 0; k < 3; ++k)
+                EXPECT_EQ(rgb[(y * kWidth + x) * 3 + k], pixels[y * kPitch + x * 3 + 2 - k]) << x << y << k;
+    plat_FreeLibrary(png);
+
+    ASSERT_EQ(Configure(options), 0);  // a new run writes TGA again
+    plat_FramePresented(pixels.data(), kWidth, kHeight, kPitch);
+    EXPECT_TRUE(std::filesystem::exists(dir_ / "png" / "frame00000.tga"));
+    ASSERT_EQ(Configure({}), 0);
 }
 
 }  // namespace
