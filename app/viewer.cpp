@@ -123,8 +123,9 @@ std::string AbsoluteFolderOf(const std::string& file) {
 // ---------------------------------------------------------------- loading
 
 // Textures the engine could not find in the object's folder, looked for as
-// images are; each missing one is reported once per load.
-void ResolveTextures(int model, const std::string& searchFolder, const std::string& contentDir,
+// images are from each of the folders in turn; each one still missing or
+// unreadable is reported once per load, with every place tried.
+void ResolveTextures(int model, const std::vector<std::string>& folders, const std::string& contentDir,
                      std::vector<std::string>& reported) {
     const int meshes = r_GetMeshesNum(model, nullptr);
     for (int m = 0; m < meshes; ++m) {
@@ -135,8 +136,16 @@ void ResolveTextures(int model, const std::string& searchFolder, const std::stri
             char written[256];
             std::snprintf(written, sizeof written, "%s", mesh->textureNames[j]);
             if (written[0] == '\0') continue;
-            const ContentSearch search = FindContent(written, ContentKind::Image, searchFolder, contentDir,
-                                                     ContentFileExists);
+            ContentSearch search;
+            search.written = written;
+            for (const std::string& folder : folders) {
+                const ContentSearch from = FindContent(written, ContentKind::Image, folder, contentDir, ContentFileExists);
+                for (const std::string& place : from.tried)
+                    if (std::find(search.tried.begin(), search.tried.end(), place) == search.tried.end())
+                        search.tried.push_back(place);
+                search.found = from.found;
+                if (!search.found.empty()) break;
+            }
             std::string why = "not found";
             if (!search.found.empty()) {
                 char name[256];
@@ -167,10 +176,11 @@ int CountTriangles(int model) {
     return triangles;
 }
 
-// Finds and loads one object file; -1 after its failure line.
-int LoadObjectFile(const std::string& written, const std::string& sceneFolder, const std::string& contentDir,
+// Loads the object a search found (its images looked for from the object's
+// folder, then the scene's); -1 after its failure line.
+int LoadObjectFile(const ContentSearch& search, const std::string& sceneFolder, const std::string& contentDir,
                    std::vector<std::string>& reportedImages) {
-    const ContentSearch search = FindContent(written, ContentKind::Object, sceneFolder, contentDir, ContentFileExists);
+    const std::string& written = search.written;
     if (search.found.empty()) {
         Report("object " + written + " not found (" + TriedPlaces(search) + ")");
         return -1;
@@ -192,9 +202,9 @@ int LoadObjectFile(const std::string& written, const std::string& sceneFolder, c
                ": no polygons could be read from it");
         return -1;
     }
-    ResolveTextures(model, sceneFolder.empty() ? folder : sceneFolder, contentDir, reportedImages);
-    // The object's own folder is where its images most often are.
-    if (!sceneFolder.empty() && sceneFolder != folder) ResolveTextures(model, folder, contentDir, reportedImages);
+    std::vector<std::string> folders = {folder.empty() ? std::string("./") : folder};
+    if (!sceneFolder.empty() && sceneFolder != folder) folders.push_back(sceneFolder);
+    ResolveTextures(model, folders, contentDir, reportedImages);
     return model;
 }
 
@@ -277,7 +287,9 @@ bool LoadSceneFile(const std::string& path) {
         object.pivot = r_GetAnimPivotPoint(i);
         object.visible = r_GetAnimObjectVisible(i) != 0;
         if (!r_GetAnimObjectHasFile(i)) continue;
-        object.model = LoadObjectFile(r_GetAnimObjectPath(i), sceneFolder, contentDir, reportedImages);
+        const ContentSearch search = FindContent(r_GetAnimObjectPath(i), ContentKind::Object, sceneFolder, contentDir,
+                                                 ContentFileExists);
+        object.model = LoadObjectFile(search, sceneFolder, contentDir, reportedImages);
         if (object.model == -1) continue;
         object.triangles = CountTriangles(object.model);
         KeepTransparency(object);
@@ -323,7 +335,12 @@ bool LoadObjectOnly(const std::string& path) {
     std::vector<std::string> reportedImages;
     const char* content = RunLaunchOptions().contentDir;
     ViewerObject object;
-    object.model = LoadObjectFile(path, "", content != nullptr ? content : "", reportedImages);
+    // The file named on the command line or the console is taken as it stands.
+    ContentSearch search;
+    search.written = path;
+    search.tried.push_back(path);
+    if (ContentFileExists(path)) search.found = path;
+    object.model = LoadObjectFile(search, "", content != nullptr ? content : "", reportedImages);
     if (object.model == -1) return false;
     object.triangles = CountTriangles(object.model);
     g_viewer.objects.push_back(object);

@@ -67,7 +67,8 @@ protected:
     {
         const std::string path = (dir / name).string();
         if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-            std::fwrite(bytes.data(), 1, bytes.size(), f);
+            if (!bytes.empty())
+                std::fwrite(bytes.data(), 1, bytes.size(), f);
             std::fclose(f);
         }
         return LoadFile(path);

@@ -479,7 +479,11 @@ TEST(Lwo2Damaged, BadIndicesCountsAndTagsDropOnlyWhatTheyTouch)
     auto model = LoadModel(file);
     ASSERT_TRUE(model);
     EXPECT_EQ(Messages().size(), 2u);
-    EXPECT_NE(Messages()[0].find("is damaged"), std::string::npos);
+    // The first problem named by its chunk and the chunk's offset, the others counted.
+    EXPECT_NE(Messages()[0].find("is damaged: POLS chunk at byte 92: polygon 2 names a point past the layer's 4 "
+                                 "points (and 4 more problems)"),
+              std::string::npos)
+        << Messages()[0];
     // Surfaces: Known, Unwritten (defaults), Default (tag 9 is no tag).
     ASSERT_EQ(Plugin().GetSurfacesNum(), 3);
     EXPECT_EQ(Plugin().GetSurfacePolys(0), 1);
@@ -527,4 +531,36 @@ TEST(Lwo2Damaged, TruncatedAndLyingFilesNeverReadPastTheirData)
             ASSERT_TRUE(ExportModel()) << at;
         }
     }
+}
+
+TEST(Lwo2Maps, ManyMapsOfFewValuesStayWithinFewTimesTheFileSize)
+{
+    // 1,000 points and 80 maps of one value each: a table by point number for
+    // every map would hold 240,000 floats for a file of about 14 KB. Past the
+    // budget the values are kept one by one and still found.
+    std::vector<Vector3> points(1000, Vector3{0, 0, 0});
+    Bytes chunks = Bytes().Chunk("PNTS", Points(points));
+    for (uint32_t i = 0; i < 80; ++i)
+        chunks.Chunk("VMAP", VertexMap("TXUV", "m" + std::to_string(i), {{i * 7, {float(i), i + 0.5f}}}));
+    const std::string path = TempPath("maps.lwo");
+    const Bytes file = Lwo2(chunks);
+    ASSERT_TRUE(WriteFile(path, file));
+    lwo::CLwoRead& reader = lwo::Reader();
+    reader.Clear();
+    ASSERT_EQ(reader.Load(path.c_str()), 0);
+    ASSERT_EQ(reader.Parse(false), lwo::ParseResult::Ok);
+    ASSERT_EQ(reader.VertexMaps().size(), 80u);
+    size_t tables = 0;
+    for (int i = 0; i < 80; ++i) {
+        const lwo::VertexMap& map = reader.VertexMaps()[size_t(i)];
+        tables += map.pointValues.size() + map.pointSet.size();
+        float value[4] = {};
+        ASSERT_TRUE(reader.CornerValue(i, uint32_t(i * 7), 0, value)) << i;
+        EXPECT_EQ(value[0], float(i));
+        EXPECT_EQ(value[1], i + 0.5f);
+        EXPECT_FALSE(reader.CornerValue(i, uint32_t(i * 7 + 1), 0, value));
+    }
+    EXPECT_LE(tables, 4 * file.size() + 65536);
+    EXPECT_GT(tables, 0u);
+    reader.Clear();
 }
