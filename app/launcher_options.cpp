@@ -29,7 +29,7 @@ const char* LaunchUsage() {
            "the demo ends by itself after the end title. Without a display the run is headless (640x480x16,\n"
            "drawn off screen). tessaly-make-demo DIR writes the default demo.\n"
            "\n"
-           "Options:\n"
+           "Options (paths are taken from the folder the program is started in):\n"
            "  --data DIR         work in DIR instead of the current directory\n"
            "  --headless         no window and no audio device; input from --script or none\n"
            "  --window           run in a window instead of full screen\n"
@@ -37,7 +37,8 @@ const char* LaunchUsage() {
            "                     no time (N from 1 to 1000)\n"
            "  --capture DIR      write every presented frame to DIR as numbered TGA files\n"
            "  --frames N         end normally after N presented frames\n"
-           "  --script FILE      scripted keyboard and mouse input\n"
+           "  --script FILE      scripted input, one event a line: FRAME key NAME down|up, FRAME type TEXT,\n"
+           "                     FRAME mouse DX DY [DZ], FRAME button 0-3 down|up, # comment (see tessaly(6))\n"
            "  --audio-out FILE   mix the music into FILE (a WAV file) instead of a device\n"
            "  --progress         print progress lines, save a screenshot to shots/ at every scene\n"
            "                     change and at the end, and print a summary of the run\n"
@@ -65,6 +66,12 @@ const char* LaunchUsage() {
 }
 
 const LaunchOptions& RunLaunchOptions() { return g_runOptions; }
+
+std::string PathFromFolder(const char* base, const char* path) {
+    if (!path || !*path) return path ? path : "";
+    if (path[0] == '/' || !base || !*base) return path;
+    return std::string(base) + path;
+}
 
 LaunchAction ParseLaunchOptions(int argc, char** argv, LaunchOptions& options, char* error, size_t errorSize) {
     options = LaunchOptions{};

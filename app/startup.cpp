@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <string>
 #include <unistd.h>
 
 #include "app/app_state.h"
@@ -185,6 +187,17 @@ int RunProgram(int argc, char** argv) {
         case LaunchAction::Run:
             break;
     }
+    // Paths given on the command line belong to the folder the program was
+    // started in, not to the data folder it is about to change into.
+    std::error_code noFolder;
+    std::string startFolder = std::filesystem::current_path(noFolder).string();
+    if (!startFolder.empty() && startFolder.back() != '/') startFolder += '/';
+    const std::string capture = PathFromFolder(startFolder.c_str(), options.platform.captureDir);
+    const std::string script = PathFromFolder(startFolder.c_str(), options.platform.scriptPath);
+    const std::string audioOut = PathFromFolder(startFolder.c_str(), options.platform.audioOut);
+    if (options.platform.captureDir) options.platform.captureDir = capture.c_str();
+    if (options.platform.scriptPath) options.platform.scriptPath = script.c_str();
+    if (options.platform.audioOut) options.platform.audioOut = audioOut.c_str();
     if (options.dataDir && chdir(options.dataDir) != 0) {
         std::fprintf(stderr, "tessaly: cannot work in %s: %s\n", options.dataDir, std::strerror(errno));
         return 1;

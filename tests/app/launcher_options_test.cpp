@@ -51,4 +51,12 @@ TEST(LaunchOptions, BadValuesAreRefused) {
     EXPECT_NE(std::strstr(error, "--fullscreen"), nullptr);
 }
 
+TEST(LaunchOptions, RelativePathsAreTakenFromTheStartFolder) {
+    EXPECT_EQ(PathFromFolder("/home/u/", "shots/run1"), "/home/u/shots/run1");
+    EXPECT_EQ(PathFromFolder("/home/u/", "../x.wav"), "/home/u/../x.wav");
+    EXPECT_EQ(PathFromFolder("/home/u/", "/abs/script.txt"), "/abs/script.txt");
+    EXPECT_EQ(PathFromFolder("/home/u/", ""), "");
+    EXPECT_EQ(PathFromFolder("", "rel"), "rel");  // no start folder known: left as given
+}
+
 }  // namespace

@@ -11,9 +11,10 @@ namespace runner {
 
 // The built program's path.
 const std::string& ProgramPath();
-// Starts the program with args, its standard output and error in outputPath.
+// Starts the program with args, its standard output and error in outputPath,
+// in the folder workDir (the test's own when empty).
 // The program never outlives a test that dies or is stopped.
-pid_t Start(const std::vector<std::string>& args, const std::string& outputPath);
+pid_t Start(const std::vector<std::string>& args, const std::string& outputPath, const std::string& workDir = "");
 // Waits for the program: its exit code, 128 + the signal when a signal ended
 // it, -1 when it cannot be waited for.
 int Wait(pid_t pid);
