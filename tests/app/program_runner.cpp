@@ -16,7 +16,7 @@ const std::string& ProgramPath() {
     return path;
 }
 
-pid_t Start(const std::vector<std::string>& args, const std::string& outputPath, const std::string& workDir) {
+pid_t Start(const std::vector<std::string>& args, const std::string& outputPath) {
     const std::string& program = ProgramPath();
     const pid_t pid = fork();
     if (pid == 0) {
@@ -26,7 +26,6 @@ pid_t Start(const std::vector<std::string>& args, const std::string& outputPath,
             dup2(fd, 1);
             dup2(fd, 2);
         }
-        if (!workDir.empty() && chdir(workDir.c_str()) != 0) _exit(126);
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(program.c_str()));
         for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));

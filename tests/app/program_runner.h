@@ -11,10 +11,9 @@ namespace runner {
 
 // The built program's path.
 const std::string& ProgramPath();
-// Starts the program with args, its standard output and error in outputPath,
-// in the folder workDir (the test's own when empty).
+// Starts the program with args, its standard output and error in outputPath.
 // The program never outlives a test that dies or is stopped.
-pid_t Start(const std::vector<std::string>& args, const std::string& outputPath, const std::string& workDir = "");
+pid_t Start(const std::vector<std::string>& args, const std::string& outputPath);
 // Waits for the program: its exit code, 128 + the signal when a signal ended
 // it, -1 when it cannot be waited for.
 int Wait(pid_t pid);
