@@ -2,6 +2,7 @@
 // the shutdown in its fixed order.
 #include "app/startup.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -116,7 +117,9 @@ int StartUp() {
     char flags = 0;
     r_GetVideoModeData(g_app.card, g_app.mode, &g_app.frameWidth, &g_app.frameHeight, &bits, &flags);
     g_app.consoleRows = g_app.frameHeight / 15 - 1;
-    r_ConsoleInit(g_app.consoleRows - 1, 25, 256);
+    // The console keeps more lines than it shows; Page Up and Page Down scroll
+    // through them.
+    r_ConsoleInit(std::max(g_app.consoleRows - 1, kConsoleScrollBack), 25, 256);
     r_ClearScreen(0, nullptr);
     r_SysPrint("Initializing, Please Wait...", 5, 5, 0xff00);
     r_SwapBuffers(0);
