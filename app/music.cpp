@@ -26,12 +26,18 @@ void ReportMidasError() {
     std::fflush(stdout);
 }
 
+// A module that cannot be loaded is reported with the same text, but the
+// library stays open: the other module still plays at its time, and a fault
+// in one file does not silence the whole demo.
 MIDASmodule LoadModule(const char* fileName) {
     // Room for the longest music path and the file name, so no name is cut.
     char path[kPathSize + 16];
     std::snprintf(path, sizeof path, "%s%s", g_app.musicPath, fileName);
     MIDASmodule module = MIDASloadModule(path);
-    if (!module) ReportMidasError();
+    if (!module) {
+        std::printf("\nMIDAS error: %s\n", LastErrorText());
+        std::fflush(stdout);
+    }
     return module;
 }
 
@@ -46,7 +52,9 @@ void StartMusic() {
     // Later calls are made whatever failed before, with the handles there are.
     g_app.firstModule = LoadModule("vdm.it");
     g_app.secondModule = LoadModule("vdm2.it");
-    g_app.playHandle = MIDASplayModule(g_app.firstModule, 0);
+    // Without the first module there is nothing to start; the second still
+    // takes over when the demo leaves the main scene.
+    g_app.playHandle = g_app.firstModule ? MIDASplayModule(g_app.firstModule, 0) : nullptr;
 }
 
 void RestartFirstModule() {

@@ -1,7 +1,9 @@
 // The demo's music: two modules in the music folder, played by the music
 // library (libmidas11). The library plays on its own thread; everything here
 // runs on the main thread. A failing call is reported on standard output and
-// closes the library, and the program carries on without music.
+// closes the library, and the program carries on without music; a module that
+// cannot be loaded is reported the same way but leaves the library open, so
+// the other module still plays.
 #pragma once
 
 // Start-up (the caller checks the music flag): starts the library, loads both

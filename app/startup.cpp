@@ -214,5 +214,8 @@ int RunProgram(int argc, char** argv) {
     if (startError != 0) return startError;
     const int code = RunMainLoop();
     ShutDown();
+    // Frames, sound or video that could not be written were reported where
+    // they failed; the run is not a success.
+    if (code == 0 && plat_OutputFailed()) return 1;
     return code;
 }

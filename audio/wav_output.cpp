@@ -7,6 +7,10 @@
 #include <cstring>
 #include <string>
 
+#include <stdio_ext.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "audio/mixer.h"
 #include "audio/music_errors.h"
 #include "platform/platform.h"
@@ -20,10 +24,14 @@ constexpr uint32_t kFrameBytes = 4;  // 16-bit stereo
 // The RIFF size field (file size - 8) must fit 32 bits.
 constexpr uint64_t kMaxFrames = (0xFFFFFFFFull - (kHeaderBytes - 8)) / kFrameBytes;
 constexpr size_t kPumpFrames = 4096;
+// The header's sizes are brought up to date after every second of sound, so a
+// run that is killed leaves a file that is readable up to the last second.
+constexpr uint64_t kHeaderRefreshFrames = kSampleRate;
 
 FILE* g_file = nullptr;
 std::string g_path;
 uint64_t g_framesWritten = 0;
+uint64_t g_headerFrames = 0;  // the frame count the header on disk states
 int g_failure = 0;  // errno of the first failed write (-1: the size limit), 0 if none
 int16_t g_buffer[kPumpFrames * 2];
 
@@ -37,6 +45,8 @@ void PutLe32(unsigned char* at, uint32_t value) {
     PutLe16(at + 2, value >> 16);
 }
 
+// Writes the header at the start of the file, past stdio's buffer and
+// position, so it can be rewritten at any moment without a seek.
 bool WriteHeader(uint64_t frames) {
     const uint32_t dataBytes = static_cast<uint32_t>(frames * kFrameBytes);
     unsigned char header[kHeaderBytes];
@@ -52,7 +62,38 @@ bool WriteHeader(uint64_t frames) {
     PutLe16(header + 34, 16);                         // bits per sample
     std::memcpy(header + 36, "data", 4);
     PutLe32(header + 40, dataBytes);
-    return std::fwrite(header, sizeof header, 1, g_file) == 1;
+    return pwrite(fileno(g_file), header, sizeof header, 0) == static_cast<ssize_t>(sizeof header);
+}
+
+// Marks the first failure: its errno is kept for the report at close, and the
+// run's output is marked failed at once.
+void Fail(int error) {
+    if (!g_failure) g_failure = error;
+    plat_SetOutputFailed();
+}
+
+// Pushes the sound written so far to the file, then the header stating it, so
+// a process killed at any moment leaves a header that matches data already in
+// the file.
+bool RefreshHeader() {
+    errno = 0;
+    if (std::fflush(g_file) != 0 || !WriteHeader(g_framesWritten)) return false;
+    g_headerFrames = g_framesWritten;
+    return true;
+}
+
+// After a failed write the file may hold less than was handed to it (what
+// stayed in the buffer) or a cut block: the header states the whole frames
+// really in the file and the file is cut to them, so it stays readable.
+void SettleAfterFailure() {
+    __fpurge(g_file);  // what the file system refused must not go out at fclose
+    struct stat info {};
+    if (fstat(fileno(g_file), &info) != 0) return;
+    const uint64_t size = static_cast<uint64_t>(info.st_size);
+    const uint64_t onDisk = size > kHeaderBytes ? (size - kHeaderBytes) / kFrameBytes : 0;
+    if (onDisk < g_framesWritten) g_framesWritten = onDisk;
+    // A file that cannot be cut keeps its extra bytes; the header still holds.
+    (void)ftruncate(fileno(g_file), static_cast<off_t>(kHeaderBytes + g_framesWritten * kFrameBytes));
 }
 
 }  // namespace
@@ -62,13 +103,18 @@ bool WavOpen(const char* path) {
     g_file = std::fopen(path, "wb");
     if (!g_file) {
         SetError(kErrorWavCreate, "%s: %s", path, std::strerror(errno));
+        plat_SetOutputFailed();
         return false;
     }
     g_path = path;
     g_framesWritten = 0;
+    g_headerFrames = 0;
     g_failure = 0;
     errno = 0;
-    if (!WriteHeader(0)) g_failure = errno ? errno : EIO;
+    // The header goes in through stdio first, so the sound follows it.
+    unsigned char blank[kHeaderBytes] = {};
+    if (std::fwrite(blank, sizeof blank, 1, g_file) != 1 || std::fflush(g_file) != 0 || !WriteHeader(0))
+        Fail(errno ? errno : EIO);
     return true;
 }
 
@@ -94,21 +140,28 @@ void WavPump(uint64_t owed) {
         // The file is little-endian, as is every machine this runs on.
         errno = 0;
         if (std::fwrite(g_buffer, kFrameBytes, frames, g_file) != frames) {
-            g_failure = errno ? errno : EIO;
+            Fail(errno ? errno : EIO);
             return;
         }
         g_framesWritten += frames;
     }
-    if (overLimit) g_failure = -1;
+    if (g_framesWritten >= g_headerFrames + kHeaderRefreshFrames && !RefreshHeader()) {
+        Fail(errno ? errno : EIO);
+        return;
+    }
+    if (overLimit) Fail(-1);
 }
 
 bool WavClose(uint64_t owed) {
     if (!g_file) return true;
     WavPump(owed);
     errno = 0;
-    bool ok = std::fseek(g_file, 0, SEEK_SET) == 0 && WriteHeader(g_framesWritten);
-    if (!ok && !g_failure) g_failure = errno ? errno : EIO;
-    if (std::fclose(g_file) != 0 && !g_failure) g_failure = errno ? errno : EIO;
+    if (std::fflush(g_file) != 0) Fail(errno ? errno : EIO);
+    if (g_failure) SettleAfterFailure();
+    errno = 0;
+    if (!WriteHeader(g_framesWritten)) Fail(errno ? errno : EIO);
+    errno = 0;
+    if (std::fclose(g_file) != 0) Fail(errno ? errno : EIO);
     g_file = nullptr;
     if (g_failure == -1) {
         SetError(kErrorWavWrite, "%s: longer than a WAV file can hold, cut after %llu frames", g_path.c_str(),

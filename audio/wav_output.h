@@ -15,8 +15,10 @@ bool WavIsOpen();
 // second are N * 44100 / F, with no millisecond rounding) plus the waits the
 // clock jumped, which the program makes in whole seconds.
 uint64_t WavClockFrames();
-// Renders the frames owed up to the given count. A write failure is kept for
-// WavClose.
+// Renders the frames owed up to the given count; after every second of sound
+// the header's sizes are rewritten (and the file flushed), so a killed run
+// leaves a readable file. A write failure is kept for WavClose and marks the
+// run's output as failed at once.
 void WavPump(uint64_t owedFrames);
 // Renders up to the given count, writes the header's sizes and closes the
 // file. False, with the error recorded, when any write failed.

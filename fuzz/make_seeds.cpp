@@ -2,6 +2,7 @@
 // DIR/tga, DIR/lws and DIR/console, made with the demo generator's writers
 // plus hand-built variants the writers do not produce (run-length, grey,
 // colour-mapped and 16-bit pictures, other origins).
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -90,6 +91,25 @@ void Objects()
     shape.AddPolygon({0, 1, 2, 3, 4}, s);
     shape.AddPolygon({0, 5, 1}, s);
     Write("lwo", "concave.lwo", shape.Bytes());
+
+    // Many corners at one point: a polygon whose 300 corners all name one
+    // point, and a fan of 300 triangles round an apex, both smoothed.
+    LwobObject crowded;
+    crowded.AddPoint({0, 0, 0});
+    const int apex = crowded.AddPoint({0, 1, 0});
+    for (int i = 0; i < 300; ++i) {
+        const float a = 6.2831853f * static_cast<float>(i) / 300.0f;
+        crowded.AddPoint({std::cos(a), 0, std::sin(a)});
+    }
+    LwobSurface crowd;
+    crowd.name = "Crowd";
+    crowd.flags = kSurfaceSmoothing;
+    crowd.smoothingAngle = 0.02f;
+    const int c = crowded.AddSurface(crowd);
+    crowded.AddPolygon(std::vector<int>(300, 0), c);
+    for (int i = 0; i < 300; ++i)
+        crowded.AddPolygon({apex, 2 + (i + 1) % 300, 2 + i}, c);
+    Write("lwo", "crowded.lwo", crowded.Bytes());
 }
 
 // ---- pictures

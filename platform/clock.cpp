@@ -5,6 +5,7 @@
 // the program waited, computed from the counts each time so that no rounding
 // builds up over a long run.
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
@@ -23,15 +24,17 @@ using SteadyClock = std::chrono::steady_clock;
 const SteadyClock::time_point g_start = SteadyClock::now();
 std::atomic<long> g_frames{0};              // frames presented since the run began
 std::atomic<long long> g_waitedMicros{0};   // waits jumped over by the fixed clock
-bool g_captureFailed = false;               // a capture failure was already reported
+bool g_captureFailed = false;               // capture failed and stopped for the rest of the run
+std::atomic<bool> g_outputFailed{false};    // some output of the run could not be written
 bool g_captureDirReady = false;             // the capture directory exists
 std::atomic<void (*)(void)> g_frameHook{nullptr};  // called after every presented frame
 
 // Writes one frame as an uncompressed 24-bit TGA with top-left origin, so the
-// rows go out in the order they arrive.
-bool WriteTga(const char* path, const uint8_t* bgr, int width, int height, int pitch) {
+// rows go out in the order they arrive. On failure returns the system's error
+// number and leaves no file behind: a cut frame is worse than none.
+int WriteTga(const char* path, const uint8_t* bgr, int width, int height, int pitch) {
     FILE* file = std::fopen(path, "wb");
-    if (!file) return false;
+    if (!file) return errno ? errno : EIO;
     uint8_t header[18] = {};
     header[2] = 2;  // uncompressed true-colour
     header[12] = static_cast<uint8_t>(width & 0xFF);
@@ -40,30 +43,46 @@ bool WriteTga(const char* path, const uint8_t* bgr, int width, int height, int p
     header[15] = static_cast<uint8_t>(height >> 8);
     header[16] = 24;    // bits per pixel
     header[17] = 0x20;  // first row is the top row
-    bool ok = std::fwrite(header, sizeof header, 1, file) == 1;
+    errno = 0;
+    int failure = 0;
+    if (std::fwrite(header, sizeof header, 1, file) != 1) failure = errno ? errno : EIO;
     const size_t rowBytes = static_cast<size_t>(width) * 3;
-    for (int y = 0; ok && y < height; ++y)
-        ok = std::fwrite(bgr + static_cast<ptrdiff_t>(y) * pitch, 1, rowBytes, file) == rowBytes;
-    if (std::fclose(file) != 0) ok = false;
-    return ok;
+    for (int y = 0; !failure && y < height; ++y)
+        if (std::fwrite(bgr + static_cast<ptrdiff_t>(y) * pitch, 1, rowBytes, file) != rowBytes)
+            failure = errno ? errno : EIO;
+    errno = 0;
+    if (std::fclose(file) != 0 && !failure) failure = errno ? errno : EIO;
+    if (failure) unlink(path);
+    return failure;
 }
 
-void ReportCaptureFailure(const char* what, const char* path) {
-    if (g_captureFailed) return;  // once per run is enough; the run goes on
+// The first failure stops capture for the rest of the run, marks the run's
+// output as failed and asks the program to end: frames that cannot be written
+// are not worth rendering, and a full disk would only fill further.
+void CaptureFailed(const char* what, const char* path, int error) {
+    if (g_captureFailed) return;
     g_captureFailed = true;
-    std::fprintf(stderr, "Frame capture: %s %s\n", what, path);
+    if (error)
+        std::fprintf(stderr, "Frame capture: %s %s: %s; capture stopped\n", what, path, std::strerror(error));
+    else
+        std::fprintf(stderr, "Frame capture: %s %s; capture stopped\n", what, path);
+    plat_SetOutputFailed();
+    plat_PostMessage(PLAT_MSG_CLOSE, 0);
 }
 
 void CaptureFrame(long index, const uint8_t* bgr, int width, int height, int pitch) {
+    if (g_captureFailed) return;
     const char* dir = plat_GetOptions()->captureDir;
     if (!bgr || width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF ||
         pitch < width * 3) {
-        ReportCaptureFailure("frame not captured, bad frame for", dir);
+        CaptureFailed("frame not captured, bad frame for", dir, 0);
         return;
     }
     if (!g_captureDirReady) {
-        if (mkdir(dir, 0777) != 0 && errno != EEXIST) {
-            ReportCaptureFailure("cannot create directory", dir);
+        const int error = mkdir(dir, 0777) == 0 ? 0 : errno;
+        struct stat info {};
+        if (error == EEXIST ? stat(dir, &info) != 0 || !S_ISDIR(info.st_mode) : error != 0) {
+            CaptureFailed("cannot create directory", dir, error == EEXIST ? ENOTDIR : error);
             return;
         }
         g_captureDirReady = true;
@@ -71,10 +90,10 @@ void CaptureFrame(long index, const uint8_t* bgr, int width, int height, int pit
     char path[4096];
     int length = std::snprintf(path, sizeof path, "%s/frame%05ld.tga", dir, index);
     if (length < 0 || static_cast<size_t>(length) >= sizeof path) {
-        ReportCaptureFailure("path too long:", dir);
+        CaptureFailed("path too long:", dir, 0);
         return;
     }
-    if (!WriteTga(path, bgr, width, height, pitch)) ReportCaptureFailure("cannot write", path);
+    if (const int error = WriteTga(path, bgr, width, height, pitch)) CaptureFailed("cannot write", path, error);
 }
 
 }  // namespace
@@ -86,6 +105,7 @@ void ResetClock() {
     g_waitedMicros = 0;
     g_captureFailed = false;
     g_captureDirReady = false;
+    g_outputFailed = false;
 }
 
 }  // namespace plat_internal
@@ -124,8 +144,12 @@ void plat_FramePresented(const uint8_t* bgr, int width, int height, int pitch) {
 
 int plat_WantsFrameCapture(void) {
     const char* dir = plat_GetOptions()->captureDir;
-    return dir && dir[0] ? 1 : 0;
+    return dir && dir[0] && !g_captureFailed ? 1 : 0;
 }
+
+void plat_SetOutputFailed(void) { g_outputFailed = true; }
+
+int plat_OutputFailed(void) { return g_outputFailed.load() ? 1 : 0; }
 
 long plat_PresentedFrames(void) { return g_frames.load(); }
 

@@ -91,9 +91,18 @@ TESSALY_EXPORT void plat_WaitSeconds(double seconds);
 // Called by the back-end once per presented frame with the frame as a 24-bit
 // blue-green-red copy (may be null when nothing is captured): advances the
 // fixed clock, counts the frame, writes the capture file and posts the close
-// message once maxFrames frames have been presented.
+// message once maxFrames frames have been presented. The first capture file
+// that cannot be written (or a capture directory that cannot be created) is
+// reported once on standard error with the system's reason, the partial file
+// is removed, capture stops, the run's output is marked failed and a close
+// message is posted.
 TESSALY_EXPORT void plat_FramePresented(const uint8_t* bgr, int width, int height, int pitch);
 TESSALY_EXPORT int plat_WantsFrameCapture(void);  // 1 when plat_FramePresented needs the pixels
+// Output of the run (captured frames, the WAV file, the video) that could not
+// be written: whoever fails to write marks it, and the program ends with a
+// non-zero exit code. Cleared by plat_Configure.
+TESSALY_EXPORT void plat_SetOutputFailed(void);
+TESSALY_EXPORT int plat_OutputFailed(void);
 TESSALY_EXPORT long plat_PresentedFrames(void);
 // Registers the one function plat_FramePresented calls after the clock has
 // advanced (null removes it; a later registration replaces an earlier one).

@@ -1,5 +1,6 @@
 // Time and peak memory of reading and exporting a 65,000-triangle torus with
-// smoothing on and a cylindrical image map, driven as the engine drives it.
+// smoothing on and a cylindrical image map, driven as the engine drives it;
+// and of exporting hostile objects that pile many corners onto one point.
 #include <benchmark/benchmark.h>
 #include <sys/resource.h>
 
@@ -102,6 +103,60 @@ void BM_ExportOnly(benchmark::State& state)
     state.counters["peak_MB"] = PeakMegabytes();
 }
 BENCHMARK(BM_ExportOnly)->Unit(benchmark::kMillisecond);
+
+// Smoothed objects with every corner at one point: one polygon of `corners`
+// corners all naming point 0 (degenerate fan), or `corners` triangles fanned
+// round point 0 (a cone apex, every face normal different) with a smoothing
+// angle small enough that no two of them smooth together.
+std::string HostileFile(int corners, bool cone)
+{
+    const std::string path = TempPath((cone ? "cone" : "pile") + std::to_string(corners) + ".lwo");
+    std::vector<Vector3> points{{0, 1, 0}};
+    std::vector<Polygon> polygons;
+    if (cone) {
+        for (int i = 0; i < corners; ++i) {
+            const float a = 6.2831853f * i / corners;
+            points.push_back({std::cos(a), 0, std::sin(a)});
+        }
+        for (int i = 0; i < corners; ++i)
+            polygons.push_back({{0, uint32_t(1 + (i + 1) % corners), uint32_t(1 + i)}, 1});
+    } else {
+        polygons.push_back({std::vector<uint32_t>(size_t(corners), 0u), 1});
+    }
+    const Bytes surface = Bytes()
+                              .Text("Pile")
+                              .Sub("FLAG", Bytes().U16(0x4))
+                              .Sub("SMAN", Bytes().F32(cone ? 0.0001f : 1.0f));
+    WriteFile(path, Lwob(Bytes()
+                             .Chunk("SRFS", Names({"Pile"}))
+                             .Chunk("PNTS", Points(points))
+                             .Chunk("POLS", Polygons(polygons))
+                             .Chunk("SURF", surface)));
+    return path;
+}
+
+void HostileExport(benchmark::State& state, bool cone)
+{
+    const std::string path = HostileFile(int(state.range(0)), cone);
+    Plugin().Load3D(path.c_str(), nullptr);
+    int vertices = 0;
+    for (auto _ : state) {
+        auto model = ExportModel(0);
+        vertices = model && model->meshCount > 0 ? model->meshes[0].vertexCount : -1;
+        benchmark::DoNotOptimize(model);
+    }
+    state.counters["triangles"] = Plugin().GetSurfacePolys(0);
+    state.counters["welded_vertices"] = vertices;
+    state.counters["peak_MB"] = PeakMegabytes();
+}
+
+// One polygon whose corners all name one point.
+void BM_ExportCornerPile(benchmark::State& state) { HostileExport(state, false); }
+BENCHMARK(BM_ExportCornerPile)->Arg(16000)->Arg(65535)->Unit(benchmark::kMillisecond);
+
+// Many triangles meeting at one apex, none smoothing with another.
+void BM_ExportConeApex(benchmark::State& state) { HostileExport(state, true); }
+BENCHMARK(BM_ExportConeApex)->Arg(16000)->Arg(65535)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

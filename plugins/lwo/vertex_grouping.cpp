@@ -1,6 +1,9 @@
 #include "vertex_grouping.h"
 
+#include <algorithm>
+#include <array>
 #include <bit>
+#include <cstddef>
 #include <cmath>
 
 namespace lwo {
@@ -42,6 +45,49 @@ size_t PrepareTable(std::vector<int32_t>& table, int count)
         capacity *= 2;
     table.assign(capacity, -1);
     return capacity - 1;
+}
+
+// The bounded rule for the rest of a crowded position: each pending vertex's
+// group is the pending vertices with exactly its normal (none when that normal
+// fails its own test, as a zero normal does under a limit of 0 or more, or a
+// NaN always), summed in vertex order like any group.
+void SmoothBySameNormal(const int32_t* members, int count, Vector3* normals, float cosLimit,
+                        std::vector<int32_t>& group, GroupingScratch& s)
+{
+    std::vector<int32_t>& order = s.byNormal;
+    order.clear();
+    for (int i = 0; i < count; ++i)
+        if (s.pending[members[i]] && !HasNaN(normals[members[i]]))
+            order.push_back(members[i]);
+    auto key = [&](int32_t v) {
+        const Vector3& n = normals[v];
+        return std::array<uint32_t, 3>{KeyBits(n.x), KeyBits(n.y), KeyBits(n.z)};
+    };
+    std::sort(order.begin(), order.end(), [&](int32_t x, int32_t y) {
+        const auto kx = key(x), ky = key(y);
+        return kx != ky ? kx < ky : x < y;
+    });
+    for (size_t first = 0; first < order.size();) {
+        size_t last = first + 1;
+        while (last < order.size() && Equal(normals[order[last]], normals[order[first]]))
+            ++last;
+        const Vector3 n = normals[order[first]];
+        if (VecDot(n, n) > cosLimit) {
+            Vector3 sum{0.0f, 0.0f, 0.0f};
+            group.assign(order.begin() + static_cast<std::ptrdiff_t>(first),
+                         order.begin() + static_cast<std::ptrdiff_t>(last));
+            for (const int32_t w : group) {
+                sum.x += normals[w].x;
+                sum.y += normals[w].y;
+                sum.z += normals[w].z;
+                s.pending[w] = 0;
+            }
+            VecNormalize(sum);
+            for (const int32_t w : group)
+                normals[w] = sum;
+        }
+        first = last;
+    }
 }
 
 }  // namespace
@@ -95,10 +141,16 @@ void SmoothNormals(const Vector3* positions, Vector3* normals, int count, float 
     for (int c = 0; c < classes; ++c) {
         const int32_t* m = s.members.data() + s.start[c];
         const int size = s.start[c + 1] - s.start[c];
-        for (int a = 0; a < size; ++a) {
+        const int64_t budget = kSmoothingWorkPerCorner * size;
+        int64_t work = 0;
+        int a = 0;
+        for (; a < size; ++a) {
             const int32_t v = m[a];
             if (!s.pending[v])
                 continue;
+            if (work + size > budget)
+                break;
+            work += size;
             const Vector3 n = normals[v];
             Vector3 sum{0.0f, 0.0f, 0.0f};
             group.clear();
@@ -116,6 +168,8 @@ void SmoothNormals(const Vector3* positions, Vector3* normals, int count, float 
             for (const int32_t w : group)
                 normals[w] = sum;
         }
+        if (a < size)
+            SmoothBySameNormal(m + a, size - a, normals, cosLimit, group, s);
     }
 }
 

@@ -20,13 +20,23 @@ struct GroupingScratch {
     std::vector<int32_t> start;    // smoothing: first member of each class
     std::vector<int32_t> members;  // smoothing: vertex numbers grouped by class, ascending
     std::vector<uint8_t> pending;  // smoothing: vertex not yet in a group
+    std::vector<int32_t> byNormal; // smoothing: vertices of one crowded position sorted by normal
 };
+
+// Smoothing work (normal comparisons) allowed per corner at one position. A
+// position shared by up to this many corners is always smoothed exactly; past
+// that, once the work at the position reaches this many comparisons per corner,
+// its corners not yet in a group are grouped only with corners of exactly the
+// same normal, so a point shared by any number of corners costs time in
+// proportion to that number (times its logarithm).
+constexpr int64_t kSmoothingWorkPerCorner = 128;
 
 // For each vertex v in order that is still pending: every vertex w at exactly
 // v's position whose normal has a dot product with v's normal above cosLimit
 // joins v's group (w may already belong to an earlier group, with that
 // group's normal); the group's normals are summed in vertex order, the sum is
 // normalised and becomes every member's normal. group collects the members.
+// Positions crowded past kSmoothingWorkPerCorner finish with the bounded rule.
 void SmoothNormals(const Vector3* positions, Vector3* normals, int count, float cosLimit,
                    std::vector<int32_t>& group, GroupingScratch& scratch);
 

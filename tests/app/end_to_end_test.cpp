@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -88,7 +89,7 @@ protected:
         }
         args.insert(args.end(), extra.begin(), extra.end());
         const std::string outputPath = root_ + "output.txt";
-        const int code = Wait(Start(args, outputPath));
+        const int code = Wait(Start(args, outputPath, fileSizeLimit_));
         output_ = ReadAll(outputPath);
         return code;
     }
@@ -106,6 +107,7 @@ protected:
 
     static std::string root_;
     std::string output_;
+    long long fileSizeLimit_ = 0;  // > 0: every file the program writes is capped there
 };
 std::string EndToEnd::root_;
 
@@ -332,6 +334,40 @@ TEST_F(EndToEnd, OptionsAndDataDirectoryErrors) {
     EXPECT_EQ(Run("missing", 24), 1);
     EXPECT_EQ(Wait(Start({"--version"}, root_ + "version.txt")), 0);
     EXPECT_EQ(ReadAll(root_ + "version.txt").rfind("tessaly ", 0), 0u);
+}
+
+// Capture that cannot write stops at the first failure with one message
+// giving the system's reason, leaves no partial frame, ends the run and exits
+// with 1: a capture folder that cannot be created, and a full disk (every
+// file capped at half a frame).
+TEST_F(EndToEnd, CaptureFailuresStopTheRunWithTheReason) {
+    auto count = [](const std::string& text, const std::string& what) {
+        size_t n = 0;
+        for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+        return n;
+    };
+    // The frames the run presented, from its summary line.
+    auto presented = [](const std::string& text) {
+        const size_t at = text.find("summary: ");
+        return at == std::string::npos ? -1L : std::atol(text.c_str() + at + 9);
+    };
+    demo::WriteText(root_ + "plain", "a file, not a folder");
+    EXPECT_EQ(Run("data", 6, {"--frames", "300", "--progress", "--capture", root_ + "plain/frames"}), 1) << output_;
+    EXPECT_NE(output_.find("Frame capture: cannot create directory " + root_ + "plain/frames: Not a directory"),
+              std::string::npos) << output_;
+    EXPECT_EQ(count(output_, "Frame capture"), 1u) << output_;
+    EXPECT_LE(presented(output_), 2) << "the run went on: " << output_;
+
+    constexpr long long kFrameBytes = 18 + 640 * 480 * 3;
+    fileSizeLimit_ = kFrameBytes / 2;
+    EXPECT_EQ(Run("data", 6, {"--frames", "300", "--progress", "--capture", root_ + "full"}), 1) << output_;
+    fileSizeLimit_ = 0;
+    EXPECT_NE(output_.find("Frame capture: cannot write " + Frame("full", 0) + ": File too large; capture stopped"),
+              std::string::npos) << output_;
+    EXPECT_EQ(count(output_, "Frame capture"), 1u) << output_;
+    EXPECT_LE(presented(output_), 2) << "the run went on: " << output_;
+    EXPECT_EQ(Frames("full"), 0u) << "the cut frame stays behind";
+    fs::remove_all(root_ + "full");
 }
 
 }  // namespace

@@ -4,8 +4,10 @@
 // louder, longer one, so the file shows which one plays when.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -200,8 +202,8 @@ TEST_F(MusicWav, F4TwiceRestartsTheFirstModuleLooped) {
     std::printf("[ figures  ] first start at frame %zu, restart at frame %zu (%.3f s)\n", firstStart, restart, again);
 }
 
-// Without the second module the error report is written once, the library is
-// closed (the file ends there) and the program runs on to its normal end.
+// Without the second module the error report is written once; the library
+// stays open, so the first module plays and the file runs to the program's end.
 TEST_F(MusicWav, MissingSecondModuleIsReportedOnceAndTheProgramGoesOn) {
     const std::string second = root_ + "data/music/vdm2.it";
     const std::string kept = ReadAll(second);
@@ -214,7 +216,85 @@ TEST_F(MusicWav, MissingSecondModuleIsReportedOnceAndTheProgramGoesOn) {
     EXPECT_NE(at, std::string::npos) << output_;
     EXPECT_EQ(output_.find("MIDAS", at + 2), std::string::npos) << output_;
     EXPECT_EQ(output_.find("BIG PANIC"), std::string::npos) << output_;
-    EXPECT_EQ(ReadWav(Wav()).size() / 2, static_cast<size_t>(MusicStart(10) * kRate));
+    const std::vector<int16_t> samples = ReadWav(Wav());
+    EXPECT_EQ(samples.size() / 2, 40 * kRate / 10 + 5 * kRate);
+    EXPECT_GT(Rms(samples, MusicStart(10) + 0.1, MusicStart(10) + kFirstLength - 0.1), 100.0);
+}
+
+// A damaged module silences only itself: with a damaged second module the
+// first plays from the start; with a damaged first module the start is silent
+// and the second plays from the change to slot 2. Each is reported once.
+TEST_F(MusicWav, DamagedModuleLeavesTheOtherOnePlaying) {
+    for (const char* damaged : {"vdm2.it", "vdm.it"}) {
+        SCOPED_TRACE(damaged);
+        const std::string path = root_ + "data/music/" + damaged;
+        const std::string kept = ReadAll(path);
+        demo::WriteText(path, "JUNK" + kept.substr(4));  // its signature overwritten
+        const int code = Run(1, 175);
+        demo::WriteText(path, kept);
+        EXPECT_EQ(code, 0) << output_;
+        ASSERT_NE(output_.find("Scene slot 2\n"), std::string::npos) << output_;
+        const size_t report = output_.find("\nMIDAS error: Module format not recognised");
+        EXPECT_NE(report, std::string::npos) << output_;
+        EXPECT_EQ(output_.find("MIDAS", report + 2), std::string::npos) << "one report only: " << output_;
+        EXPECT_EQ(output_.find("BIG PANIC"), std::string::npos) << output_;
+        const std::vector<int16_t> samples = ReadWav(Wav());
+        ASSERT_EQ(samples.size() / 2, (175 + 5) * kRate);
+        const double start = MusicStart(1);
+        const double first = Rms(samples, start + 0.1, start + kFirstLength - 0.1);
+        const size_t change = FirstSound(samples, static_cast<size_t>((start + kFirstLength + 1) * kRate));
+        const double changeSeconds = double(change) / kRate;
+        if (std::string(damaged) == "vdm2.it") {
+            EXPECT_GT(first, 100.0);
+            EXPECT_EQ(Rms(samples, start + kFirstLength + 0.2, 180.0), 0.0) << "nothing after the first module";
+        } else {
+            EXPECT_EQ(first, 0.0);
+            EXPECT_GE(changeSeconds, start + 399.0 / 60 + 3699.0 / 24);
+            EXPECT_LE(changeSeconds, start + 399.0 / 60 + 3699.0 / 24 + 2.0);
+            EXPECT_GT(Rms(samples, changeSeconds + 0.1, changeSeconds + 5), 100.0);
+        }
+    }
+}
+
+// A WAV file that cannot be written (every file capped at 1 MB, about six
+// seconds of sound) is reported with the system's reason, the program ends
+// with 1, and the file keeps a header that describes what it holds.
+TEST_F(MusicWav, FullDiskIsReportedAndTheFileStaysReadable) {
+    const std::vector<std::string> args = {"--data", root_ + "data", "--headless", "--fixed-fps", "10",
+                                           "--frames", "100", "--audio-out", Wav()};
+    EXPECT_EQ(Wait(Start(args, root_ + "output.txt", 1 << 20)), 1);
+    output_ = ReadAll(root_ + "output.txt");
+    EXPECT_NE(output_.find("\nMIDAS error: Could not write WAV file: " + Wav() + ": File too large\n"),
+              std::string::npos) << output_;
+    const std::vector<int16_t> samples = ReadWav(Wav());
+    EXPECT_GT(samples.size() / 2, 5 * kRate);
+    EXPECT_LE(samples.size() * 2 + 44, size_t{1} << 20);
+}
+
+// A recording killed outright still has a header that matches the sound in the
+// file up to the last second or so.
+TEST_F(MusicWav, KilledRecordingKeepsAReadableHeader) {
+    // At 100 frames a second the demo lasts some 22,000 frames, far longer than the test waits.
+    const pid_t pid = Start({"--data", root_ + "data", "--headless", "--fixed-fps", "100", "--frames", "1800000",
+                             "--audio-out", Wav()},
+                            root_ + "output.txt");
+    const uintmax_t wanted = 20 * kRate * 4;  // twenty seconds of sound
+    for (int i = 0; i < 1200 && !(fs::exists(Wav()) && fs::file_size(Wav()) > wanted); ++i)
+        usleep(50 * 1000);
+    kill(pid, SIGKILL);
+    EXPECT_EQ(Wait(pid), 128 + SIGKILL);
+    const std::string bytes = ReadAll(Wav());
+    ASSERT_GT(bytes.size(), wanted);
+    uint32_t riff = 0, data = 0;
+    std::memcpy(&riff, &bytes[4], 4);
+    std::memcpy(&data, &bytes[40], 4);
+    EXPECT_EQ(bytes.substr(36, 4), "data");
+    EXPECT_EQ(riff, data + 36);
+    EXPECT_EQ(data % 4, 0u);
+    // The header never claims more than the file holds, and lags it by about a second at most.
+    EXPECT_LE(data, bytes.size() - 44);
+    EXPECT_GE(data + 2 * kRate * 4, bytes.size() - 44) << "header " << data << ", file " << bytes.size();
+    EXPECT_GT(data, 10 * kRate * 4);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -16,7 +17,7 @@ const std::string& ProgramPath() {
     return path;
 }
 
-pid_t Start(const std::vector<std::string>& args, const std::string& outputPath) {
+pid_t Start(const std::vector<std::string>& args, const std::string& outputPath, long long fileSizeLimit) {
     const std::string& program = ProgramPath();
     const pid_t pid = fork();
     if (pid == 0) {
@@ -25,6 +26,11 @@ pid_t Start(const std::vector<std::string>& args, const std::string& outputPath)
         if (fd >= 0) {
             dup2(fd, 1);
             dup2(fd, 2);
+        }
+        if (fileSizeLimit > 0) {
+            signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit = {static_cast<rlim_t>(fileSizeLimit), static_cast<rlim_t>(fileSizeLimit)};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(126);
         }
         std::vector<char*> argv;
         argv.push_back(const_cast<char*>(program.c_str()));

@@ -1,6 +1,7 @@
 // Surfaces, r_ExportMD and r_ExportMD2 as the engine receives them.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <set>
@@ -135,6 +136,37 @@ TEST(LwoExport, CubeExpandsWeldsAndSmooths)
     auto off = LoadModel(Cube(Bytes().Text("Cube").Sub("SMAN", F32(1.6f))));
     ASSERT_TRUE(off);
     EXPECT_EQ(off->meshes[0].vertexCount, 24);
+}
+
+TEST(LwoExport, CornersPiledOnOnePointExportPromptly)
+{
+    // A smoothed cube beside one polygon of 65,535 corners that all name point
+    // 8: 65,533 degenerate triangles with every corner at one place. Comparing
+    // each of those 196,599 corners with every other took most of a minute.
+    std::vector<Vector3> points = CubePoints();
+    points.push_back({3, 3, 3});
+    std::vector<Polygon> polygons = CubeQuads();
+    polygons.push_back({std::vector<uint32_t>(65535, 8u), 1});
+    const auto start = std::chrono::steady_clock::now();
+    auto model = LoadModel(Lwob(Bytes()
+                                    .Chunk("SRFS", Names({"Pile"}))
+                                    .Chunk("PNTS", Points(points))
+                                    .Chunk("POLS", Polygons(polygons))
+                                    .Chunk("SURF", Bytes().Text("Pile").Sub("FLAG", U16(4)).Sub("SMAN", F32(1.0f)))));
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0);
+    ASSERT_TRUE(model);
+    const CMesh& m = model->meshes[0];
+    EXPECT_EQ(m.indexCount, 3 * (12 + 65533));
+    // The cube's faces meet at right angles, beyond 1 radian: 24 vertices as
+    // without smoothing; the pile welds to one vertex with no normal.
+    ASSERT_EQ(m.vertexCount, 25);
+    for (int k = 0; k < 36; ++k) {
+        const Vector3& n = m.normals[m.indices[k]];
+        EXPECT_EQ(std::fabs(n.x) + std::fabs(n.y) + std::fabs(n.z), 1.0f) << k;
+    }
+    const Vector3& pile = m.normals[m.indices[36]];
+    EXPECT_TRUE(pile.x == 0 && pile.y == 0 && pile.z == 0);
+    EXPECT_EQ(m.indices[36], m.indices[3 * (12 + 65533) - 1]);
 }
 
 TEST(LwoExport, PlanarAndCubicMaps)

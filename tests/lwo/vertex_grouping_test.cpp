@@ -1,6 +1,7 @@
 // The grouped smoothing and welding against direct all-pairs versions.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -140,4 +141,69 @@ TEST(LwoVertexGrouping, WeldingMatchesAllPairs)
             ASSERT_TRUE(SameBits(a.positions, b.positions, kept) && SameBits(a.normals, b.normals, kept));
             ASSERT_TRUE(SameBits(a.uv0, b.uv0, kept) && SameBits(a.uv1, b.uv1, kept));
         }
+}
+
+TEST(LwoVertexGrouping, CrowdedPositionsSmoothInBoundedWork)
+{
+    lwo::GroupingScratch scratch;
+    std::vector<int32_t> group;
+    const float limit = std::cos(1.0f);
+
+    // 1,000 corners at one point with three normals: few groups, so the exact
+    // rule stays within its work and gives the all-pairs result.
+    {
+        const Vector3 dirs[] = {{0, 0, 1}, {0, 0.6f, 0.8f}, {1, 0, 0}};
+        std::vector<Vector3> positions(1000, Vector3{1, 1, 1}), normals;
+        for (int i = 0; i < 1000; ++i)
+            normals.push_back(dirs[(i * 7) % 3]);
+        std::vector<Vector3> expected = normals;
+        ReferenceSmooth(positions.data(), expected.data(), 1000, limit);
+        lwo::SmoothNormals(positions.data(), normals.data(), 1000, limit, group, scratch);
+        EXPECT_TRUE(SameBits(expected, normals, 1000));
+    }
+
+    // 600,000 corners at one point, degenerate (zero normals) or all alike: an
+    // all-pairs scan would make 3.6e11 comparisons. Zero normals fail their own
+    // test and stay zero; equal normals form one group; a second point with a
+    // few corners next to the crowd is smoothed as usual.
+    for (const Vector3 n : {Vector3{0, 0, 0}, Vector3{0, 0, 1}}) {
+        const int crowd = 600000;
+        std::vector<Vector3> positions(crowd, Vector3{0, 0, 0}), normals(crowd, n);
+        positions.insert(positions.end(), {{5, 0, 0}, {5, 0, 0}});
+        normals.insert(normals.end(), {{0, 0, 1}, {0, 0.6f, 0.8f}});
+        const auto start = std::chrono::steady_clock::now();
+        lwo::SmoothNormals(positions.data(), normals.data(), crowd + 2, limit, group, scratch);
+        EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 10.0);
+        for (int i = 0; i < crowd; ++i)
+            ASSERT_TRUE(Same(normals[i], n)) << i;
+        EXPECT_NEAR(normals[crowd].y, 0.3162278f, 1e-6f);
+        EXPECT_TRUE(Same(normals[crowd], normals[crowd + 1]));
+    }
+
+    // A cone apex: 20,000 corners at one point, every normal different and
+    // 0.011 degrees from the next, smoothed within 0.1 degree. Past its work
+    // the apex keeps each corner's own normal (unit length), never a mixture,
+    // and NaN normals stay as they are.
+    {
+        const int corners = 20000;
+        std::vector<Vector3> positions(corners, Vector3{0, 1, 0}), normals;
+        for (int i = 0; i < corners; ++i) {
+            const float a = 6.2831853f * float(i) / float(corners);
+            normals.push_back(i % 1000 == 0 ? Vector3{std::numeric_limits<float>::quiet_NaN(), 0, 0}
+                                            : Vector3{std::cos(a) * 0.6f, 0.8f, std::sin(a) * 0.6f});
+        }
+        const std::vector<Vector3> before = normals;
+        lwo::SmoothNormals(positions.data(), normals.data(), corners, std::cos(0.001745f), group, scratch);
+        int own = 0;
+        for (int i = 0; i < corners; ++i) {
+            if (i % 1000 == 0) {
+                ASSERT_TRUE(std::isnan(normals[i].x));
+                continue;
+            }
+            ASSERT_NEAR(VecLength(normals[i].x, normals[i].y, normals[i].z), 1.0f, 1e-5f);
+            if (std::fabs(normals[i].x - before[i].x) < 1e-6f && std::fabs(normals[i].z - before[i].z) < 1e-6f)
+                ++own;
+        }
+        EXPECT_GT(own, corners / 2);  // most corners past the work keep their own direction
+    }
 }
