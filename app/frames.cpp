@@ -131,10 +131,12 @@ void EndSequence() {
     r_ClearScreen(0, nullptr);
     r_DrawBitmap(0, 0, 0, 640, 480, 0, nullptr);
     r_SwapBuffers(0);
-    plat_WaitSeconds(5.0);
-    r_ClearScreen(0, nullptr);
-    r_SwapBuffers(0);
-    plat_WaitSeconds(3.0);
+    // Closing the window ends the waits at once; the main loop then quits.
+    if (plat_WaitSecondsResponsive(5.0) == 0) {
+        r_ClearScreen(0, nullptr);
+        r_SwapBuffers(0);
+        plat_WaitSecondsResponsive(3.0);
+    }
     g_app.quit = true;
 }
 

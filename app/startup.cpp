@@ -48,9 +48,26 @@ void LoadFixedPictures() {
     r_LoadImage(0, "credits.tga", g_app.imagesPath, TEXTURE_NOMIPMAP, nullptr);
 }
 
-void ClearAndShow() {
+constexpr const char* kWaitText = "Initializing, Please Wait...";
+
+void ShowWaitText() {
+    r_ClearScreen(0, nullptr);
+    r_SysPrint(kWaitText, 5, 5, 0xff00);
+    r_SwapBuffers(0);
+}
+
+// The five-second start-up wait, with the wait text shown for all of it: both
+// frames of the display are cleared and the second carries the text. The
+// window stays responsive, and closing it (or the frame limit, or a signal)
+// ends the wait and the start-up's frames; the main loop then takes that
+// message and shuts down.
+void ShowWaitScreen() {
+    if (plat_MessagePending()) return;
     r_ClearScreen(0, nullptr);
     r_SwapBuffers(0);
+    if (plat_MessagePending()) return;
+    ShowWaitText();
+    plat_WaitSecondsResponsive(5.0);
 }
 
 }  // namespace
@@ -78,12 +95,19 @@ bool SetUpEngine() {
         }
     }
     if (!found) {
-        if (r_InitEngine(0, 0, 0, &g_app.window, WINDOWED, nullptr) == -1) {
+        // A window asked for (--window) shows the demo's own mode; the fallback
+        // after the full-screen passes takes the first mode.
+        int mode = 0;
+        if (plat_GetOptions()->windowed) {
+            const int wanted = r_SeekMode(0, kFrameWidth, kFrameHeight, kFrameBits, 0);
+            if (wanted != -1) mode = wanted;
+        }
+        if (r_InitEngine(0, mode, 0, &g_app.window, WINDOWED, nullptr) == -1) {
             plat_MessageBox(g_app.window, "Could not initialize 3D Engine", "Fatal Error", PLAT_MB_ICONWARNING);
             return false;
         }
         g_app.card = 0;
-        g_app.mode = 0;
+        g_app.mode = mode;
     }
 
     r_AllocMaxModels(400, nullptr);
@@ -101,7 +125,10 @@ bool SetUpEngine() {
 
 int StartUp() {
     g_app.view = MatIdentity();
-    g_app.window = plat_CreateWindow("Tessaly", 320, 200);
+    // Full screen starts from a small borderless window; --window opens an
+    // ordinary resizable one at the mode's size.
+    g_app.window = plat_GetOptions()->windowed ? plat_CreateResizableWindow("Tessaly", kFrameWidth, kFrameHeight)
+                                               : plat_CreateWindow("Tessaly", 320, 200);
     plat_ShowCursor(0);
     r_LinkRaster("t7dxraster.dll", nullptr);
     r_GetSysInfo();
@@ -120,9 +147,7 @@ int StartUp() {
     // The console keeps more lines than it shows; Page Up and Page Down scroll
     // through them.
     r_ConsoleInit(std::max(g_app.consoleRows - 1, kConsoleScrollBack), 25, 256);
-    r_ClearScreen(0, nullptr);
-    r_SysPrint("Initializing, Please Wait...", 5, 5, 0xff00);
-    r_SwapBuffers(0);
+    ShowWaitText();
 
     char base[kPathSize] = {};
     plat_GetCurrentDirectory(base, sizeof base - 1);
@@ -144,9 +169,7 @@ int StartUp() {
     RunCommand(bilinear);
 
     T7I_Init(nullptr, g_app.window);
-    ClearAndShow();
-    ClearAndShow();
-    plat_WaitSeconds(5.0);
+    ShowWaitScreen();
     if (g_app.musicOn) StartMusic();
     g_app.fpsWatch.Start();
     g_app.sceneWatch.Start();

@@ -5,6 +5,7 @@ set -euo pipefail
 packages=(build-essential cmake pkg-config libsdl2-dev libopenmpt-dev
           libgtest-dev libgmock-dev libbenchmark-dev
           file   # file: CPack reads the binaries with it for the package dependencies
+          xvfb libx11-dev   # the window tests run the program on a virtual X display
           "$@")
 missing=()
 for p in "${packages[@]}"; do

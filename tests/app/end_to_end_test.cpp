@@ -328,6 +328,26 @@ TEST_F(EndToEnd, ConsoleScrollsBackThroughHelp) {
     fs::remove_all(root_ + "scroll");
 }
 
+// The frame shown through the start-up wait carries the wait text (green, at
+// the top left), and a frame limit reached during start-up ends the run there.
+TEST_F(EndToEnd, StartUpWaitShowsItsText) {
+    ASSERT_EQ(Run("data", 24, {"--frames", "4", "--capture", root_ + "wait"}), 0) << output_;
+    const demo::Picture shown = demo::ReadTga(Frame("wait", 2));
+    ASSERT_EQ(shown.width, 640);
+    long green = 0;
+    for (int y = 5; y < 21; ++y)
+        for (int x = 5; x < 5 + 28 * 8; ++x) {
+            const uint8_t* p = &shown.rgb[(static_cast<size_t>(y) * 640 + x) * 3];
+            if (p[0] < 0x20 && p[1] > 0xe0 && p[2] < 0x20) ++green;
+        }
+    EXPECT_GT(green, 150);
+    EXPECT_EQ(Frames("wait"), 4u);
+    ASSERT_EQ(Run("data", 24, {"--frames", "1", "--capture", root_ + "wait1"}), 0) << output_;
+    EXPECT_EQ(Frames("wait1"), 1u);
+    fs::remove_all(root_ + "wait");
+    fs::remove_all(root_ + "wait1");
+}
+
 TEST_F(EndToEnd, OptionsAndDataDirectoryErrors) {
     EXPECT_EQ(Run("data", 24, {"--frames", "zero"}), 2);
     EXPECT_NE(output_.find("--frames"), std::string::npos);

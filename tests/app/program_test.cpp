@@ -138,10 +138,19 @@ TEST_F(Program, CardAndModeSearchPasses) {
 
     fake::Reset();
     fake::g_engine.hardwareModes = {{0, 5}};
+    fake::g_engine.anyModes = {{0, 3}};
     options.windowed = 1;
     plat_Configure(&options);
     ASSERT_TRUE(SetUpEngine());
-    EXPECT_EQ(fake::g_engine.CountCalls("r_SeekMode"), 0);
+    // A window asked for skips the full-screen passes and shows the 640x480 mode.
+    EXPECT_EQ(fake::g_engine.CountCalls("r_SeekMode"), 1);
+    EXPECT_GE(fake::g_engine.FindCall("r_SeekMode 0 640 480 16 0"), 0);
+    EXPECT_GE(fake::g_engine.FindCall("r_InitEngine 0 3 0 2"), 0);
+    EXPECT_EQ(g_app.mode, 3);
+
+    // Without that mode it takes the first one.
+    fake::Reset();
+    ASSERT_TRUE(SetUpEngine());
     EXPECT_GE(fake::g_engine.FindCall("r_InitEngine 0 0 0 2"), 0);
 }
 
