@@ -11,6 +11,7 @@
 
 #include "app/app_state.h"
 #include "app/scene_slots.h"
+#include "app/viewer.h"
 #include "common/file_buffer.h"
 #include "common/vecmath.h"
 #include "platform/platform.h"
@@ -247,15 +248,30 @@ void TextureData(int n) {
 
 // ---------------------------------------------------------------- scenes and pictures
 
+// The scene file LOAD means: a path to a scene file anywhere when the
+// argument names a folder or ends in .lws, else a name in the scenes folder.
+int ScenePathOf(const char* name, char* path, size_t size) {
+    const size_t length = std::strlen(name);
+    const bool isPath = std::strchr(name, '/') != nullptr ||
+                        (length > 4 && std::strcmp(name + length - 4, ".LWS") == 0);
+    if (isPath) return std::snprintf(path, size, "%s", name);
+    return std::snprintf(path, size, "%s%s.lws", g_app.scenesPath, name);
+}
+
 // Loads a scene into slot 0 and lights it with its own model lights. A scene
 // file that cannot be found leaves every slot and setting as it was.
 void LoadSceneCommand(int n) {
     const char* name = TextArgument(n);
     if (!name) return Print("Usage : LOAD name");
+    // The viewer opens the file in place of the one it shows.
+    if (ViewerActive()) {
+        ViewerLoadFromConsole(name);
+        return;
+    }
 
     const uint32_t start = plat_Milliseconds();
     char path[kPathSize];
-    const int written = std::snprintf(path, sizeof path, "%s%s.lws", g_app.scenesPath, name);
+    const int written = ScenePathOf(name, path, sizeof path);
     const bool fits = written >= 0 && static_cast<size_t>(written) < sizeof path;
     Print(path);
     char resolved[kPathSize];

@@ -15,6 +15,11 @@
 #include "tessaly/engine_api.h"
 #include "tessaly/input_api.h"
 
+void DrawCreditsPicture() {
+    const int width = g_app.frameHeight * 4 / 3;
+    r_DrawBitmap(0, (g_app.frameWidth - width) / 2, 0, width, g_app.frameHeight, 0, nullptr);
+}
+
 namespace {
 
 constexpr uint32_t kMaskColour = 0xA0FFFFFF;
@@ -129,7 +134,7 @@ void EndSequence() {
     r_ClearScreen(0, nullptr);
     r_SwapBuffers(0);
     r_ClearScreen(0, nullptr);
-    r_DrawBitmap(0, 0, 0, 640, 480, 0, nullptr);
+    DrawCreditsPicture();
     r_SwapBuffers(0);
     // Closing the window ends the waits at once; the main loop then quits.
     if (plat_WaitSecondsResponsive(5.0) == 0) {

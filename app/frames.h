@@ -12,6 +12,8 @@ struct Track;
 
 void DemoFrame();
 void WalkFrame();
+// The credits picture: 4:3 at the frame's height, centred (the whole frame at 640x480).
+void DrawCreditsPicture();
 
 // Per-frame keys (moves, F1 to F4, Escape), then the mouse turns the walk
 // camera and the view matrix is rebuilt from it.

@@ -21,19 +21,55 @@ bool ReadNumber(const char* text, long low, long high, long& value) {
     return true;
 }
 
+// WIDTHxHEIGHT or WIDTHxHEIGHTxBITS within the accepted sizes, 16 or 32 bits
+// (16 when not given).
+bool ReadMode(const char* text, int& width, int& height, int& bits) {
+    long w = 0, h = 0, b = 16;
+    char* end = nullptr;
+    errno = 0;
+    w = std::strtol(text, &end, 10);
+    if (errno != 0 || end == text || (*end != 'x' && *end != 'X')) return false;
+    const char* p = end + 1;
+    h = std::strtol(p, &end, 10);
+    if (errno != 0 || end == p) return false;
+    if (*end == 'x' || *end == 'X') {
+        p = end + 1;
+        b = std::strtol(p, &end, 10);
+        if (errno != 0 || end == p) return false;
+    }
+    if (*end != '\0') return false;
+    if (w < kMinModeWidth || w > kMaxModeWidth || h < kMinModeHeight || h > kMaxModeHeight) return false;
+    if (b != 16 && b != 32) return false;
+    width = static_cast<int>(w);
+    height = static_cast<int>(h);
+    bits = static_cast<int>(b);
+    return true;
+}
+
 }  // namespace
 
 const char* LaunchUsage() {
-    return "Usage: tessaly [options]\n"
-           "Plays the demo found in the current directory (maps/, meshes/, images/, music/, scenes/, shots/);\n"
-           "the demo ends by itself after the end title. Without a display the run is headless (640x480x16,\n"
-           "drawn off screen). tessaly-make-demo DIR writes the default demo.\n"
+    return "Usage: tessaly [options] FILE\n"
+           "       tessaly [options]\n"
+           "FILE is a LightWave scene (.lws) or object (.lwo): a scene plays through its own camera and\n"
+           "lights, looping over its frame range; an object is framed in view and turns under the mouse.\n"
+           "FILE may also be a folder laid out like the demo. Without FILE the program plays the demo found\n"
+           "in the current directory (maps/, meshes/, images/, music/, scenes/, shots/); the demo ends by\n"
+           "itself after the end title. Without a display the run is headless (640x480x16, drawn off\n"
+           "screen). tessaly-make-demo DIR writes the default demo.\n"
            "\n"
            "Options (paths are taken from the folder the program is started in):\n"
+           "  --content DIR      where the paths a scene names start (default: the nearest folder at or\n"
+           "                     above the scene's from which they exist)\n"
            "  --data DIR         work in DIR instead of the current directory\n"
            "  --headless         no window and no audio device; input from --script or none\n"
-           "  --window           run in an ordinary window instead of full screen: 640x480 to start,\n"
-           "                     resizable, the picture scaled to fit with its aspect kept\n"
+           "  --window           run in an ordinary window instead of full screen: at the mode's size to\n"
+           "                     start, resizable, the picture scaled to fit with its aspect kept\n"
+           "  --mode WxH[xBITS]  frame size W x H (320x200 to 3840x2160) at 16 or 32 bits (16 when not\n"
+           "                     given); default 640x480x16\n"
+           "  --mode desktop     the display's own size at 32 bits\n"
+           "  --threads N        drawing threads of the software rasterizer (1 to 64; default: one per\n"
+           "                     core); the picture is the same for every N\n"
            "  --fixed-fps N      deterministic clock: every presented frame is 1/N second, waits take\n"
            "                     no time (N from 1 to 1000)\n"
            "  --capture DIR      write every presented frame to DIR as numbered TGA files\n"
@@ -45,6 +81,14 @@ const char* LaunchUsage() {
            "                     every scene and at the end, and print a summary of the run\n"
            "  --help, -h         this text\n"
            "  --version          the program's version\n"
+           "\n"
+           "Keys with FILE:\n"
+           "  Space              pause or play the scene; Left, Right step a frame while paused\n"
+           "  Home               back to the scene's first frame\n"
+           "  mouse drag, wheel  turn about the object, zoom (Page Up, Page Down zoom too)\n"
+           "  R                  the object's first view again\n"
+           "  I                  show or hide the file name, frame, triangles and frame rate\n"
+           "  F4                 walk from the current view (the keys below); F4 again returns\n"
            "\n"
            "Keys:\n"
            "  F4                 leave the demo for walk mode; in walk mode, restart the demo\n"
@@ -99,6 +143,10 @@ LaunchAction ParseLaunchOptions(int argc, char** argv, LaunchOptions& options, c
             if (!needValue()) return LaunchAction::Error;
             options.dataDir = value;
             ++i;
+        } else if (std::strcmp(arg, "--content") == 0) {
+            if (!needValue()) return LaunchAction::Error;
+            options.contentDir = value;
+            ++i;
         } else if (std::strcmp(arg, "--capture") == 0) {
             if (!needValue()) return LaunchAction::Error;
             options.platform.captureDir = value;
@@ -119,6 +167,30 @@ LaunchAction ParseLaunchOptions(int argc, char** argv, LaunchOptions& options, c
             }
             options.platform.fixedFps = static_cast<int>(number);
             ++i;
+        } else if (std::strcmp(arg, "--threads") == 0) {
+            if (!needValue()) return LaunchAction::Error;
+            if (!ReadNumber(value, 1, kMaxThreads, number)) {
+                std::snprintf(error, errorSize, "--threads wants a whole number from 1 to %d, not '%s'", kMaxThreads,
+                              value);
+                return LaunchAction::Error;
+            }
+            options.platform.threads = static_cast<int>(number);
+            ++i;
+        } else if (std::strcmp(arg, "--mode") == 0) {
+            if (!needValue()) return LaunchAction::Error;
+            options.desktopMode = false;
+            options.platform.modeWidth = options.platform.modeHeight = options.platform.modeBits = 0;
+            if (std::strcmp(value, "desktop") == 0) {
+                options.desktopMode = true;
+            } else if (!ReadMode(value, options.platform.modeWidth, options.platform.modeHeight,
+                                 options.platform.modeBits)) {
+                std::snprintf(error, errorSize,
+                              "--mode wants WIDTHxHEIGHT or WIDTHxHEIGHTxBITS (%dx%d to %dx%d, 16 or 32 bits) or "
+                              "desktop, not '%s'",
+                              kMinModeWidth, kMinModeHeight, kMaxModeWidth, kMaxModeHeight, value);
+                return LaunchAction::Error;
+            }
+            ++i;
         } else if (std::strcmp(arg, "--frames") == 0) {
             if (!needValue()) return LaunchAction::Error;
             if (!ReadNumber(value, 1, LONG_MAX, number)) {
@@ -127,6 +199,11 @@ LaunchAction ParseLaunchOptions(int argc, char** argv, LaunchOptions& options, c
             }
             options.platform.maxFrames = number;
             ++i;
+        } else if (arg[0] != '-' && options.file == nullptr) {
+            options.file = arg;
+        } else if (arg[0] != '-') {
+            std::snprintf(error, errorSize, "one FILE only, not also '%s'", arg);
+            return LaunchAction::Error;
         } else {
             std::snprintf(error, errorSize, "unknown option '%s'", arg);
             return LaunchAction::Error;

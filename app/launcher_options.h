@@ -14,7 +14,14 @@ struct LaunchOptions {
     PlatOptions platform{};        // strings point into argv
     const char* dataDir = nullptr; // changed to before start-up when given
     bool progress = false;         // progress lines, scene-change screenshots and a summary
+    bool desktopMode = false;      // --mode desktop: the display's size at 32 bits (platform.mode* stay 0)
+    const char* file = nullptr;    // FILE: a scene, an object or a demo folder (points into argv)
+    const char* contentDir = nullptr;  // --content DIR: where a scene's paths start
 };
+
+// Frame sizes --mode accepts.
+constexpr int kMinModeWidth = 320, kMinModeHeight = 200, kMaxModeWidth = 3840, kMaxModeHeight = 2160;
+constexpr int kMaxThreads = 64;
 
 // Reads argv into options. On Error a one-line reason is written to error.
 // The options of the last parse are also kept as the run's options.

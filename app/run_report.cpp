@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "app/app_state.h"
+#include "app/frames.h"
 #include "app/launcher_options.h"
 #include "platform/platform.h"
 #include "tessaly/engine_api.h"
@@ -13,8 +14,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr double kProgressInterval = 5.0;  // wall seconds between progress lines
-constexpr int kScreenWidth = 640;
-constexpr int kScreenHeight = 480;
 
 constexpr uint32_t kShotDelayMs = 1000;    // a scene's screenshot is taken this far into it
 
@@ -123,7 +122,7 @@ void ReportRunEnd() {
     // The end sequence (the end title's fade is over) leaves a black frame
     // behind; the end shot shows the credits picture as that sequence presented it.
     if (g_app.demoMode && g_app.slotIndex == 3 && g_app.quit && g_app.sceneWatch.Elapsed() >= 4.9f)
-        r_DrawBitmap(0, 0, 0, kScreenWidth, kScreenHeight, 0, nullptr);
+        DrawCreditsPicture();
     Shot("end_");
     char line[160];
     FormatRunSummary(frames, seconds, line, sizeof line);

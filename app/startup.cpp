@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -17,10 +18,12 @@
 #include "app/music.h"
 #include "app/procedural_textures.h"
 #include "app/scene_slots.h"
+#include "app/viewer.h"
 #include "platform/platform.h"
 #include "tessaly/engine_api.h"
 #include "tessaly/input_api.h"
 #include "tessaly/raster_interface.h"
+#include "tessaly/scene_api.h"
 
 #ifndef TESSALY_VERSION
 #define TESSALY_VERSION "unknown"
@@ -28,9 +31,26 @@
 
 namespace {
 
+// The demo's own frame mode, used unless --mode asks for another.
 constexpr int kFrameWidth = 640;
 constexpr int kFrameHeight = 480;
 constexpr int kFrameBits = 16;
+
+struct FrameMode {
+    int width, height, bits;
+};
+
+// The mode of --mode (the display's size at 32 bits for --mode desktop), else the default.
+FrameMode ChosenMode() {
+    const PlatOptions& p = *plat_GetOptions();
+    if (RunLaunchOptions().desktopMode) {
+        FrameMode m{kFrameWidth, kFrameHeight, 32};
+        plat_GetScreenSize(&m.width, &m.height);
+        return m;
+    }
+    if (p.modeWidth > 0 && p.modeHeight > 0) return {p.modeWidth, p.modeHeight, p.modeBits > 0 ? p.modeBits : 16};
+    return {kFrameWidth, kFrameHeight, kFrameBits};
+}
 
 void SetPath(char* path, const char* base, const char* folder) {
     std::snprintf(path, kPathSize, "%s%s/", base, folder);
@@ -72,12 +92,26 @@ void ShowWaitScreen() {
 
 }  // namespace
 
+float DemoFieldOfView(int width, int height) {
+    constexpr float kFieldOfView = 1.0f;  // across a 4:3 frame
+    if (width <= 0 || height <= 0 || width * 3 == height * 4) return kFieldOfView;
+    const double across = std::tan(kFieldOfView * 0.5) * (3.0 * width) / (4.0 * height);
+    return static_cast<float>(2.0 * std::atan(across));
+}
+
+PlatWindow* CreateProgramWindow() {
+    if (!plat_GetOptions()->windowed) return plat_CreateWindow("Tessaly", 320, 200);
+    const FrameMode frame = ChosenMode();
+    return plat_CreateResizableWindow("Tessaly", frame.width, frame.height);
+}
+
 bool SetUpEngine() {
     bool found = false;
+    const FrameMode frame = ChosenMode();
     if (!plat_GetOptions()->windowed) {
         // Hardware full screen: the highest-numbered card with the mode wins.
         for (int card = r_GetCardsNum() - 1; card >= 0 && !found; --card) {
-            const int mode = r_SeekMode(card, kFrameWidth, kFrameHeight, kFrameBits, 1);
+            const int mode = r_SeekMode(card, frame.width, frame.height, frame.bits, 1);
             if (mode == -1) continue;
             r_InitEngine(card, mode, 1, &g_app.window, EXCLUSIVEFULLSCREEN, nullptr);
             g_app.card = card;
@@ -86,7 +120,7 @@ bool SetUpEngine() {
         }
         // Any full-screen device: the lowest-numbered card with the mode wins.
         for (int card = 0; card < r_GetCardsNum() && !found; ++card) {
-            const int mode = r_SeekMode(card, kFrameWidth, kFrameHeight, kFrameBits, 0);
+            const int mode = r_SeekMode(card, frame.width, frame.height, frame.bits, 0);
             if (mode == -1) continue;
             r_InitEngine(card, mode, 0, &g_app.window, EXCLUSIVEFULLSCREEN, nullptr);
             g_app.card = card;
@@ -95,11 +129,11 @@ bool SetUpEngine() {
         }
     }
     if (!found) {
-        // A window asked for (--window) shows the demo's own mode; the fallback
+        // A window asked for (--window) shows the chosen mode; the fallback
         // after the full-screen passes takes the first mode.
         int mode = 0;
         if (plat_GetOptions()->windowed) {
-            const int wanted = r_SeekMode(0, kFrameWidth, kFrameHeight, kFrameBits, 0);
+            const int wanted = r_SeekMode(0, frame.width, frame.height, frame.bits, 0);
             if (wanted != -1) mode = wanted;
         }
         if (r_InitEngine(0, mode, 0, &g_app.window, WINDOWED, nullptr) == -1) {
@@ -117,7 +151,10 @@ bool SetUpEngine() {
     r_AllocMaxAlphaMeshes(100);
     r_AllocMaxLights(60, 10000, SilentMessage);
     r_SetViewportArea(0, 0, 1.0f, 1.0f, nullptr);
-    r_SetFrustum(1.0f, 1.0f, 0.5f, 1000.0f, nullptr);
+    int width = 0, height = 0, bits = 0;
+    char reserved = 0;
+    r_GetVideoModeData(g_app.card, g_app.mode, &width, &height, &bits, &reserved);
+    r_SetFrustum(DemoFieldOfView(width, height), 1.0f, 0.5f, 1000.0f, nullptr);
     r_ClearScreen(0xa07000, nullptr);
     r_ClearZBuffer(1.0f, nullptr);
     return true;
@@ -125,10 +162,7 @@ bool SetUpEngine() {
 
 int StartUp() {
     g_app.view = MatIdentity();
-    // Full screen starts from a small borderless window; --window opens an
-    // ordinary resizable one at the mode's size.
-    g_app.window = plat_GetOptions()->windowed ? plat_CreateResizableWindow("Tessaly", kFrameWidth, kFrameHeight)
-                                               : plat_CreateWindow("Tessaly", 320, 200);
+    g_app.window = CreateProgramWindow();
     plat_ShowCursor(0);
     r_LinkRaster("t7dxraster.dll", nullptr);
     r_GetSysInfo();
@@ -197,6 +231,27 @@ void ShutDown() {
     plat_Shutdown();
 }
 
+namespace {
+
+// The viewer's run: a headless run without --fixed-fps steps the clock at the
+// scene's own rate, so every presented frame is the next frame of the scene.
+int RunViewerProgram(LaunchOptions& options, InputFileKind kind) {
+    if (options.platform.headless && options.platform.fixedFps == 0) {
+        int rate = 30;
+        if (kind == InputFileKind::Scene && r_LoadAnim(options.file, 0) == 0)
+            rate = static_cast<int>(std::lround(r_GetAnimFramesPerSecond()));
+        r_ResetAnim();
+        options.platform.fixedFps = std::clamp(rate, 1, 1000);
+    }
+    if (plat_Configure(&options.platform) != 0) return 1;
+    ResetAppState();
+    ReleaseSlots();
+    ReleaseProceduralTextures();
+    return RunViewer(options.file, kind);
+}
+
+}  // namespace
+
 int RunProgram(int argc, char** argv) {
     LaunchOptions options;
     char error[256] = {};
@@ -224,6 +279,22 @@ int RunProgram(int argc, char** argv) {
     if (options.platform.captureDir) options.platform.captureDir = capture.c_str();
     if (options.platform.scriptPath) options.platform.scriptPath = script.c_str();
     if (options.platform.audioOut) options.platform.audioOut = audioOut.c_str();
+    InputFileKind fileKind = InputFileKind::Folder;
+    if (options.file) {
+        fileKind = ClassifyInputFile(options.file);
+        if (fileKind == InputFileKind::Missing) {
+            std::fprintf(stderr, "tessaly: cannot open %s: %s\n", options.file, std::strerror(ENOENT));
+            return 2;
+        }
+        if (fileKind == InputFileKind::Other) {
+            std::fprintf(stderr, "tessaly: %s is neither a LightWave scene (.lws) nor an object (.lwo)\n",
+                         options.file);
+            return 2;
+        }
+        // A folder is a demo data set.
+        if (fileKind == InputFileKind::Folder) options.dataDir = options.file;
+    }
+    if (options.file && fileKind != InputFileKind::Folder) return RunViewerProgram(options, fileKind);
     if (options.dataDir && chdir(options.dataDir) != 0) {
         std::fprintf(stderr, "tessaly: cannot work in %s: %s\n", options.dataDir, std::strerror(errno));
         return 1;

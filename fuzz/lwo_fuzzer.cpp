@@ -1,4 +1,4 @@
-// LWOB objects: the bytes are parsed as r_Load3D parses a file, then exported
+// LWOB and LWO2 objects: the bytes are parsed as r_Load3D parses a file, then exported
 // the way the engine's model store does it (meshes sized from the surface
 // triangle counts, texture sets where a slot names an image), with and
 // without welding, and copied flat as r_ExportMD2 does.
@@ -68,6 +68,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     for (const lwo::LwoTriangle& t : reader.Triangles())
         FUZZ_CHECK(t.a < uint32_t(reader.PointCount()) && t.b < uint32_t(reader.PointCount()) &&
                    t.c < uint32_t(reader.PointCount()));
+    // LWO2: every triangle knows its polygon, every slot its map and image.
+    if (reader.IsLwo2()) {
+        FUZZ_CHECK(reader.TrianglePolygons().size() == reader.Triangles().size());
+        for (const lwo::LwoSurface& s : reader.Surfaces()) {
+            FUZZ_CHECK(s.textureCount >= 0 && s.textureCount <= lwo::kTextureSlots);
+            for (int j = 0; j < s.textureCount; ++j)
+                FUZZ_CHECK(s.slots[j].imageName[0] != 0 &&
+                           s.slots[j].uvMap < static_cast<int>(reader.VertexMaps().size()));
+        }
+    }
 
     for (int flags : {0, lwo::kSkipWelding}) {
         CModel model;

@@ -2,6 +2,8 @@
 // removing lights, the ambient colour and the light descriptions handed to the
 // engine's flare drawing.
 
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <new>
@@ -108,7 +110,25 @@ int _AddLight(const Matrix44* placement, const float* rgb, float range, int type
     e.position = {placement->m[12], placement->m[13], placement->m[14]};
     e.axis = {placement->m[8], placement->m[9], placement->m[10]};
     VecNormalize(e.axis);
+    e.spotOuterCos = lightcalc::kDefaultSpotOuterCos;
+    e.spotInnerCos = lightcalc::kDefaultSpotInnerCos;
     return slot;
+}
+
+int _SetLightCone(int light, float coneAngle, float edgeAngle)
+{
+    auto& table = Table();
+    if (!table.entries || light < 0 || light >= table.capacity || !table.entries[light].inUse)
+        return -1;
+    if (!std::isfinite(coneAngle) || !std::isfinite(edgeAngle))
+        return -1;
+    // Up to a right angle each side of the axis; the soft edge lies inside the cone.
+    const float cone = std::clamp(coneAngle, 0.0f, 1.5707964f);
+    const float inner = std::clamp(cone - std::max(edgeAngle, 0.0f), 0.0f, cone);
+    LightEntry& e = table.entries[light];
+    e.spotOuterCos = std::cos(cone);
+    e.spotInnerCos = std::cos(inner);
+    return 0;
 }
 
 int _KillLight(int light)

@@ -22,7 +22,13 @@ struct LightEntry {
     ModelLight light;     // type, colour, world placement, range as given
     Vector3 position;     // translation row of the placement
     Vector3 axis;         // unit z axis of the placement (spots and distant lights shine along it)
+    float spotOuterCos;   // spots: cosine of the cone's half angle (no light beyond)
+    float spotInnerCos;   // spots: cosine of the angle within which the light is at full strength
 };
+
+// A spot's cone unless _SetLightCone changes it: 30 degrees, full strength within 20.
+constexpr float kDefaultSpotOuterCos = 0.86602540f;
+constexpr float kDefaultSpotInnerCos = 0.93969262f;
 
 // The table: entries[0 .. capacity), allocated by _AllocMaxLights.
 struct LightTable {

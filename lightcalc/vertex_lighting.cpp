@@ -11,7 +11,8 @@
 //   omni     (1 - d / range) x max(0, n.l), nothing at or beyond the range
 //   spot     the omni term times a cone factor around the placement's z axis:
 //            1 within 20 degrees of the axis, falling linearly in the cosine to
-//            0 at 30 degrees (cone half-angle 30 degrees, soft edge 10 degrees)
+//            0 at 30 degrees (cone half-angle 30 degrees, soft edge 10 degrees),
+//            or the cone and edge _SetLightCone gave the light
 //   distant  max(0, -n.z) where z is the placement's unit z axis, the direction
 //            the light shines in; no range, no falloff
 // A vertex closer than 1e-6 to an omni or spot light has no direction to it and
@@ -26,8 +27,6 @@
 namespace lightcalc {
 namespace {
 
-constexpr float kSpotOuterCos = 0.86602540f;  // cos 30 degrees: edge of the cone
-constexpr float kSpotInnerCos = 0.93969262f;  // cos 20 degrees: full strength inside
 constexpr float kNearZero = 1e-6f;
 
 // 0..1; NaN becomes 0.
@@ -74,7 +73,8 @@ float Strength(const LightEntry& e, const Vector3& p, const Vector3& n)
     if (e.kind == LightKind::Spot) {
         // Cosine of the angle between the axis and the way from light to vertex (-l).
         const float c = -(l.x * e.axis.x + l.y * e.axis.y + l.z * e.axis.z);
-        s *= Clamp01((c - kSpotOuterCos) / (kSpotInnerCos - kSpotOuterCos));
+        const float soft = e.spotInnerCos - e.spotOuterCos;
+        s *= soft > 1e-6f ? Clamp01((c - e.spotOuterCos) / soft) : (c >= e.spotOuterCos ? 1.0f : 0.0f);
     }
     return Positive(s);
 }

@@ -228,6 +228,44 @@ int FrameOfTime(double seconds, double framesPerSecond)
                                        static_cast<double>(kFrameLimit)));
 }
 
+KeyFrameRecord EvaluateChannels(const Motion& motion, double seconds)
+{
+    double values[kMotionChannels];
+    for (int c = 0; c < kMotionChannels; ++c)
+        values[c] = motion.channels[c].Evaluate(seconds, EmptyChannelValue(c));
+    KeyFrameRecord record{};
+    SetChannels(record, values, motion.degrees);
+    return record;
+}
+
+Envelope ReadScalarEnvelope(LineReader& reader, int version, double framesPerSecond)
+{
+    Envelope envelope;
+    if (version >= 3) {
+        ReadEnvelope(reader, &envelope);
+    } else if (version == 2) {
+        Motion motion;
+        ReadChannelKeyLines(reader, motion);
+        envelope = motion.channels[0];
+    } else {
+        // Version 1: a one-channel key list whose first value is the number.
+        Motion motion;
+        ReadWholeKeys(reader, motion);
+        for (const KeyFrameRecord& record : motion.records) {
+            EnvelopeKey key;
+            key.value = record.position[0];
+            key.time = framesPerSecond > 0.0 ? record.frame / framesPerSecond : 0.0;
+            key.shape = record.linear ? kShapeLinear : kShapeTcb;
+            key.param[0] = record.tension;
+            key.param[1] = record.continuity;
+            key.param[2] = record.bias;
+            envelope.Add(key);
+        }
+    }
+    envelope.Finish();
+    return envelope;
+}
+
 Motion ReadMotion(LineReader& reader, int version)
 {
     Motion motion;

@@ -37,6 +37,15 @@ Motion ReadMotion(LineReader& reader, int version);
 // key, each channel evaluated there with its own curve.
 std::vector<KeyFrameRecord> BuildKeyFrames(const Motion& motion, double framesPerSecond);
 
+// Every channel of a per-channel motion evaluated at a time (seconds) into a
+// record (frame and key fields left 0); channels without keys give 0, scale 1.
+KeyFrameRecord EvaluateChannels(const Motion& motion, double seconds);
+
+// Reads the envelope that follows a "Keyword (envelope)" line, in the layout of
+// the file's version (times in seconds; version 1 frames become seconds at
+// framesPerSecond). Empty when no envelope follows.
+Envelope ReadScalarEnvelope(LineReader& reader, int version, double framesPerSecond);
+
 // round(seconds x framesPerSecond), kept within +-kFrameLimit.
 int FrameOfTime(double seconds, double framesPerSecond);
 

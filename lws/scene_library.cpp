@@ -1,4 +1,6 @@
 // The exported calls of the scene library over one current scene.
+#include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -140,5 +142,143 @@ int r_GetLightKeyFrame(int light, int key, KeyFrameRecord* record)
 int r_ResetAnim(void)
 {
     g_scene.reset();
+    return 0;
+}
+
+// ---- viewer calls ----
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+const lws::SceneItem* ItemOfKind(int kind, int index)
+{
+    switch (kind) {
+    case SCENE_ITEM_OBJECT: return Item(Objects, index);
+    case SCENE_ITEM_LIGHT: return Item(Lights, index);
+    case SCENE_ITEM_CAMERA: return Item(Cameras, index);
+    default: return nullptr;
+    }
+}
+
+double SecondsOf(float frame)
+{
+    const double fps = g_scene ? g_scene->framesPerSecond : 30.0;
+    return std::isfinite(frame) && fps > 0.0 ? frame / fps : 0.0;
+}
+
+float Finite(double value, double fallback)
+{
+    return std::isfinite(value) ? static_cast<float>(value) : static_cast<float>(fallback);
+}
+
+// Cone and edge angles: degrees in files of versions 1 and 2; later files
+// write radians, except that a value beyond a right angle can only be degrees.
+float AngleRadians(double value)
+{
+    const bool degrees = !g_scene || g_scene->version <= 2 || value > kPi / 2.0;
+    return Finite(degrees ? value * kPi / 180.0 : value, 0.0);
+}
+
+void CopyColour(const double* from, float* to, double scale)
+{
+    for (int c = 0; c < 3; ++c)
+        to[c] = Finite(std::clamp(from[c] * scale, 0.0, 1e6), 0.0);
+}
+
+}  // namespace
+
+int r_GetAnimFirstFrame(void) { return g_scene ? g_scene->firstFrame : 0; }
+int r_GetAnimLastFrame(void) { return g_scene ? g_scene->lastFrame : 0; }
+float r_GetAnimFramesPerSecond(void) { return g_scene ? Finite(g_scene->framesPerSecond, 30.0) : 0.0f; }
+
+int r_GetAnimBackground(float* rgb)
+{
+    if (!g_scene || rgb == nullptr)
+        return -1;
+    CopyColour(g_scene->background, rgb, 1.0);
+    return 0;
+}
+
+int r_GetAnimAmbient(float* rgb)
+{
+    if (!g_scene || rgb == nullptr)
+        return -1;
+    CopyColour(g_scene->ambientColour, rgb, g_scene->ambientIntensity);
+    return 0;
+}
+
+const char* r_GetAnimObjectPath(int object)
+{
+    const lws::SceneItem* item = Item(Objects, object);
+    return item != nullptr ? item->path.c_str() : "";
+}
+
+int r_GetAnimObjectHasFile(int object)
+{
+    const lws::SceneItem* item = Item(Objects, object);
+    return item != nullptr && item->hasFile ? 1 : 0;
+}
+
+int r_GetAnimObjectVisible(int object)
+{
+    const lws::SceneItem* item = Item(Objects, object);
+    return item != nullptr ? item->visible : 1;
+}
+
+float r_GetAnimObjectDissolve(int object, float frame)
+{
+    const lws::SceneItem* item = Item(Objects, object);
+    if (item == nullptr)
+        return 0.0f;
+    return Finite(std::clamp(item->dissolve.At(SecondsOf(frame)), 0.0, 1.0), 0.0);
+}
+
+int r_GetAnimPose(int kind, int index, float frame, KeyFrameRecord* record)
+{
+    if (record == nullptr)
+        return -1;
+    const lws::SceneItem* item = ItemOfKind(kind, index);
+    if (item == nullptr) {
+        *record = KeyFrameRecord{};
+        return -1;
+    }
+    *record = lws::EvaluateMotion(*item, std::isfinite(frame) ? frame : 0.0, g_scene->framesPerSecond);
+    return 0;
+}
+
+float r_GetCamZoomFactor(int camera, float frame)
+{
+    const lws::SceneItem* item = Item(Cameras, camera);
+    if (item == nullptr)
+        return 3.2f;
+    const double zoom = item->zoom.At(SecondsOf(frame));
+    return zoom > 0.0 && std::isfinite(zoom) ? static_cast<float>(zoom) : 3.2f;
+}
+
+float r_GetCamFieldOfView(int camera, float frame, float aspect)
+{
+    const double zoom = r_GetCamZoomFactor(camera, frame);
+    const double a = aspect > 0.0f && std::isfinite(aspect) ? aspect : 1.0;
+    return static_cast<float>(2.0 * std::atan(a / zoom));
+}
+
+int r_GetLightInfo(int light, float frame, SceneLightInfo* info)
+{
+    if (info == nullptr)
+        return -1;
+    *info = SceneLightInfo{SCENE_LIGHT_DISTANT, {1.0f, 1.0f, 1.0f}, 1.0f, AngleRadians(30.0), AngleRadians(5.0), 0.0f};
+    const lws::SceneItem* item = Item(Lights, light);
+    if (item == nullptr)
+        return -1;
+    const lws::LightSettings& settings = item->light;
+    const double seconds = SecondsOf(frame);
+    info->type = settings.type;
+    CopyColour(settings.colour, info->colour, 1.0);
+    info->intensity = Finite(settings.intensity.At(seconds), 1.0);
+    info->coneAngle = AngleRadians(settings.coneAngle.At(seconds));
+    info->edgeAngle = AngleRadians(settings.edgeAngle.At(seconds));
+    const double range = settings.falloffOff ? 0.0 : settings.range.At(seconds);
+    info->range = Finite(range > 0.0 ? range : 0.0, 0.0);
     return 0;
 }

@@ -29,16 +29,30 @@ private:
     void Keyword(std::string_view word, std::string_view rest);
     SceneItem* Current();
     void Start(ItemKind kind, std::string_view name);
+    void StartObject(std::string_view path);
     std::string_view SkipItemId(std::string_view rest) const;
     void ReadMotionOf(ItemKind kind);
     void ResolveParents();
+    bool SceneKeyword(std::string_view word, std::string_view rest);
+    bool ItemKeyword(std::string_view word, std::string_view rest);
+    void ReadScalar(std::string_view rest, ScalarChannel& channel);
+    void ReadColour(std::string_view rest, double* rgb);
 
     LineReader reader_;
     Scene& scene_;
     int version_ = 0;
     double framesPerSecond_ = kDefaultFramesPerSecond;
     ItemKind current_ = ItemKind::None;
+    double ambientIntensity_ = -1.0;  // as read; negative while absent
 };
+
+// Colours in files of versions 1 and 2 count 0 to 255, later ones 0 to 1.
+double ColourScale(int version) { return version <= 2 ? 1.0 / 255.0 : 1.0; }
+
+bool IsEnvelopeWord(std::string_view rest)
+{
+    return rest.substr(0, 10) == "(envelope)";
+}
 
 bool SceneParser::Run()
 {
@@ -59,6 +73,112 @@ bool SceneParser::Run()
             Keyword(word, rest);
     }
     ResolveParents();
+    scene_.version = version_;
+    scene_.framesPerSecond = framesPerSecond_;
+    if (ambientIntensity_ >= 0.0)
+        scene_.ambientIntensity = ambientIntensity_;
+    return true;
+}
+
+// A number, or the envelope that follows "(envelope)".
+void SceneParser::ReadScalar(std::string_view rest, ScalarChannel& channel)
+{
+    if (IsEnvelopeWord(rest)) {
+        channel.envelope = ReadScalarEnvelope(reader_, version_, framesPerSecond_);
+        if (!channel.envelope.Empty())
+            channel.constant = channel.envelope.Keys().front().value;
+        return;
+    }
+    double value = 0.0;
+    if (ReadNumbers(rest, &value, 1) == 1)
+        channel.constant = value;
+}
+
+// Three numbers in the file's colour scale, stored 0..1.
+void SceneParser::ReadColour(std::string_view rest, double* rgb)
+{
+    double values[3] = {};
+    if (ReadNumbers(rest, values, 3) != 3)
+        return;
+    for (int c = 0; c < 3; ++c)
+        rgb[c] = std::clamp(values[c] * ColourScale(version_), 0.0, 1.0);
+}
+
+// Keywords that set the whole scene, wherever they stand.
+bool SceneParser::SceneKeyword(std::string_view word, std::string_view rest)
+{
+    double value = 0.0;
+    if (word == "FirstFrame" || word == "LastFrame") {
+        if (ReadNumbers(rest, &value, 1) == 1) {
+            const int frame = FrameOfTime(value, 1.0);
+            (word == "FirstFrame" ? scene_.firstFrame : scene_.lastFrame) = frame;
+        }
+    } else if (word == "BGColor" || word == "BackdropColor") {
+        ReadColour(rest, scene_.background);
+    } else if (word == "AmbientColor") {
+        ReadColour(rest, scene_.ambientColour);
+    } else if (word == "AmbIntensity" || word == "AmbientIntensity") {
+        ScalarChannel channel{0.25, {}};
+        ReadScalar(rest, channel);
+        ambientIntensity_ = std::clamp(channel.At(0.0), 0.0, 1e6);
+    } else {
+        return false;
+    }
+    return true;
+}
+
+// Settings of the current object, light or camera.
+bool SceneParser::ItemKeyword(std::string_view word, std::string_view rest)
+{
+    SceneItem* item = Current();
+    const bool object = item != nullptr && current_ == ItemKind::Object;
+    const bool light = item != nullptr && current_ == ItemKind::Light;
+    const bool camera = item != nullptr && current_ == ItemKind::Camera;
+    double value = 0.0;
+    if (word == "ShowObject") {
+        if (object && ReadNumbers(rest, &value, 1) == 1)
+            item->visible = value > 0.0 ? 1 : 0;
+    } else if (word == "ObjectDissolve") {
+        ScalarChannel ignored;
+        ReadScalar(rest, object ? item->dissolve : ignored);
+    } else if (word == "ZoomFactor") {
+        ScalarChannel ignored;
+        ReadScalar(rest, camera ? item->zoom : ignored);
+    } else if (word == "LightColor") {
+        if (light)
+            ReadColour(rest, item->light.colour);
+    } else if (word == "LgtIntensity" || word == "LightIntensity") {
+        ScalarChannel ignored;
+        ReadScalar(rest, light ? item->light.intensity : ignored);
+    } else if (word == "LightType") {
+        if (light && ReadNumbers(rest, &value, 1) == 1)
+            item->light.type = value == 0.0   ? SCENE_LIGHT_DISTANT
+                               : value == 2.0 ? SCENE_LIGHT_SPOT
+                                              : SCENE_LIGHT_POINT;
+    } else if (word == "ConeAngle" || word == "LightConeAngle") {
+        ScalarChannel ignored;
+        ReadScalar(rest, light ? item->light.coneAngle : ignored);
+    } else if (word == "EdgeAngle" || word == "LightEdgeAngle") {
+        ScalarChannel ignored;
+        ReadScalar(rest, light ? item->light.edgeAngle : ignored);
+    } else if (word == "LightRange") {
+        ScalarChannel ignored;
+        ReadScalar(rest, light ? item->light.range : ignored);
+        if (light)
+            item->light.rangeGiven = true;
+    } else if (word == "LightFalloff") {
+        // Versions 1 and 2: intensity lost per unit of distance.
+        ScalarChannel falloff{0.0, {}};
+        ReadScalar(rest, falloff);
+        const double perUnit = falloff.At(0.0);
+        if (light && perUnit > 0.0 && !item->light.rangeGiven)
+            item->light.range = ScalarChannel{1.0 / perUnit, {}};
+    } else if (word == "FalloffType" || word == "LightFalloffType") {
+        if (light && ReadNumbers(rest, &value, 1) == 1)
+            item->light.falloffOff = value == 0.0;
+    } else {
+        return false;
+    }
     return true;
 }
 
@@ -90,6 +210,16 @@ void SceneParser::Start(ItemKind kind, std::string_view name)
     current_ = kind;
 }
 
+void SceneParser::StartObject(std::string_view path)
+{
+    Start(ItemKind::Object, FileNameOfPath(path));
+    SceneItem* item = Current();
+    if (current_ == ItemKind::Object && item != nullptr) {
+        item->path.assign(path.substr(0, kMaxPathLength));
+        item->hasFile = true;
+    }
+}
+
 // Versions 3 and later may put an 8-digit hex item id before a name or path.
 std::string_view SceneParser::SkipItemId(std::string_view rest) const
 {
@@ -105,26 +235,32 @@ std::string_view SceneParser::SkipItemId(std::string_view rest) const
 
 void SceneParser::ReadMotionOf(ItemKind kind)
 {
-    const Motion motion = ReadMotion(reader_, version_);
+    Motion motion = ReadMotion(reader_, version_);
     SceneItem* item = Current();
-    if (current_ == kind && item != nullptr)
+    if (current_ == kind && item != nullptr) {
         item->keys = BuildKeyFrames(motion, framesPerSecond_);
+        item->motion = std::move(motion);
+    }
 }
 
 void SceneParser::Keyword(std::string_view word, std::string_view rest)
 {
+    if (SceneKeyword(word, rest) || ItemKeyword(word, rest))
+        return;
     if (word == "FramesPerSecond") {
         double fps = 0.0;
         if (ReadNumbers(rest, &fps, 1) == 1 && fps > 0.0)
             framesPerSecond_ = fps;
     } else if (word == "LoadObject") {
-        Start(ItemKind::Object, FileNameOfPath(rest));
+        StartObject(rest);
     } else if (word == "LoadObjectLayer") {
         std::string_view path;
         FirstWord(rest, path);  // the layer number
-        Start(ItemKind::Object, FileNameOfPath(SkipItemId(path)));
+        StartObject(SkipItemId(path));
     } else if (word == "AddNullObject") {
         Start(ItemKind::Object, SkipItemId(rest));
+        if (SceneItem* item = Current())
+            item->path.assign(item->name);
     } else if (word == "AddLight") {
         Start(ItemKind::Light, {});
     } else if (word == "AddCamera") {
@@ -214,6 +350,37 @@ std::string_view FileNameOfPath(std::string_view path)
 {
     const size_t separator = path.find_last_of("\\/:");
     return separator == std::string_view::npos ? path : path.substr(separator + 1);
+}
+
+KeyFrameRecord EvaluateMotion(const SceneItem& item, double frame, double framesPerSecond)
+{
+    KeyFrameRecord record{};
+    record.frame = FrameOfTime(std::floor(std::isfinite(frame) ? frame : 0.0), 1.0);
+    record.scale[0] = record.scale[1] = record.scale[2] = 1.0f;
+    const Motion& motion = item.motion;
+    if (motion.perChannel) {
+        const double seconds = framesPerSecond > 0.0 ? frame / framesPerSecond : 0.0;
+        KeyFrameRecord value = EvaluateChannels(motion, seconds);
+        value.frame = record.frame;
+        return value;
+    }
+    // Version 1: linear between the key records, end values beyond them.
+    const std::vector<KeyFrameRecord>& keys = item.keys;
+    if (keys.empty())
+        return record;
+    size_t next = 0;
+    while (next < keys.size() && keys[next].frame <= frame)
+        ++next;
+    const KeyFrameRecord& a = keys[next == 0 ? 0 : next - 1];
+    const KeyFrameRecord& b = keys[next < keys.size() ? next : keys.size() - 1];
+    const double span = static_cast<double>(b.frame) - a.frame;
+    const float f = span > 0.0 ? static_cast<float>(std::clamp((frame - a.frame) / span, 0.0, 1.0)) : 0.0f;
+    for (int c = 0; c < 3; ++c) {
+        record.position[c] = a.position[c] + (b.position[c] - a.position[c]) * f;
+        record.rotation[c] = a.rotation[c] + (b.rotation[c] - a.rotation[c]) * f;
+        record.scale[c] = a.scale[c] + (b.scale[c] - a.scale[c]) * f;
+    }
+    return record;
 }
 
 bool ReadScene(std::string_view text, Scene& scene)

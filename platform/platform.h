@@ -23,6 +23,10 @@ struct PlatOptions {
     const char* captureDir;  // non-null: every presented frame is written there
     const char* scriptPath;  // non-null: scripted keyboard and mouse input
     const char* audioOut;    // non-null: the music library mixes into this WAV file
+    int threads;             // drawing threads of the raster back-end, the caller's included; 0: one per core
+    int modeWidth;           // > 0: the frame size the program asks for (the survey lists it); 0: default
+    int modeHeight;          // with modeWidth
+    int modeBits;            // 16 or 32 with modeWidth; 0: default
 };
 // Copies the options (the strings too) and starts a fresh run: the presented-
 // frame count, the fixed clock and pending messages go back to zero, and the

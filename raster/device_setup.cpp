@@ -12,6 +12,7 @@
 #include "common/result_texts.h"
 #include "platform/platform.h"
 #include "raster/raster_device.h"
+#include "raster/rasterizer/draw_queue.h"
 
 using namespace raster;
 
@@ -128,6 +129,7 @@ int WindowedSetUp(const CardRecord& card, int deviceIndex, int clientWidth, int 
 
 void ReleaseSetUp() {
     Device& dev = GetDevice();
+    DiscardDrawing();
     DestroyPresenter();
     DropBackBufferCopy();
     if (dev.onDisplay && dev.fullScreen) {
@@ -173,6 +175,7 @@ namespace raster {
 }  // namespace raster
 
 TESSALY_EXPORT int r_DeInitEngine(void) {
+    raster::FinishDrawing();
     if (g_deinitialising) return 0;
     g_deinitialising = true;
     ReleaseSetUp();
@@ -228,6 +231,7 @@ TESSALY_EXPORT int r_InitEngine(int card, int mode, int device, PlatWindow** win
     dev.textureFormats = c.devices[device].textureFormats;
     ResetRenderStates();
     dev.inScene = false;
+    SetDrawThreads(plat_GetOptions()->threads);
 
     dev.card = card;
     dev.device = device;

@@ -13,6 +13,7 @@
 #include "common/result_texts.h"
 #include "platform/platform.h"
 #include "raster/raster_device.h"
+#include "raster/rasterizer/draw_queue.h"
 
 using namespace raster;
 
@@ -160,6 +161,7 @@ void DropBackBufferCopy() {
 }  // namespace raster
 
 TESSALY_EXPORT int r_ClearScreen(uint32_t colour, r_MsgCallback cb) {
+    raster::FinishDrawing();
     Device& dev = GetDevice();
     FrameSurface& back = dev.back;
     if (!dev.initialised || !back.present())
@@ -178,6 +180,7 @@ TESSALY_EXPORT int r_ClearScreen(uint32_t colour, r_MsgCallback cb) {
 }
 
 TESSALY_EXPORT int r_ClearZBuffer(float depth, r_MsgCallback cb) {
+    raster::FinishDrawing();
     Device& dev = GetDevice();
     DepthSurface& z = dev.depth;
     if (!dev.initialised || !z.present())
@@ -197,6 +200,7 @@ TESSALY_EXPORT int r_ClearZBuffer(float depth, r_MsgCallback cb) {
 }
 
 TESSALY_EXPORT int r_SwapBuffers(int) {
+    raster::FinishDrawing();
     Device& dev = GetDevice();
     if (!dev.initialised) return 0;
     const FrameSurface& back = dev.back;
@@ -216,6 +220,7 @@ TESSALY_EXPORT int r_SwapBuffers(int) {
 }
 
 TESSALY_EXPORT void* r_LockZBufferPointer(int* pitch, int* depthBits) {
+    raster::FinishDrawing();
     Device& dev = GetDevice();
     if (!dev.initialised || !dev.depth.present()) {
         if (pitch) *pitch = 0;
@@ -230,6 +235,7 @@ TESSALY_EXPORT void* r_LockZBufferPointer(int* pitch, int* depthBits) {
 TESSALY_EXPORT int r_ReleaseZBufferPointer(void) { return 0; }
 
 TESSALY_EXPORT uint8_t* r_LockBackBufferPointer(int* pitch, int* bitsPerPixel) {
+    raster::FinishDrawing();
     Device& dev = GetDevice();
     const FrameSurface& back = dev.back;
     if (!dev.initialised || !back.present()) return nullptr;

@@ -2,6 +2,7 @@
 #include <type_traits>
 
 #include "raster/raster_device.h"
+#include "raster/rasterizer/draw_queue.h"
 #include "raster/rasterizer/rasterizer.h"
 
 // The software device draws at any time; the scene brackets only record that a
@@ -53,6 +54,7 @@ TESSALY_EXPORT int r_SimpleIndexedTLRender(const TLVertex* vertices, int vertexC
 // range onto 0..65535 exactly). Samples outside the surface are never read,
 // so a rectangle starting at x = W or y = H probes nothing.
 TESSALY_EXPORT int r_ZTest(int x0, int y0, int x1, int y1, unsigned depth) {
+    raster::FinishDrawing();
     const raster::Device& dev = raster::GetDevice();
     const int w = dev.back.width, h = dev.back.height;
     if (x0 < 0 || x0 > w || x1 < 0 || x1 > w || y0 < 0 || y0 > h || y1 < 0 || y1 > h) return 0;

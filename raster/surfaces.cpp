@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "raster/raster_device.h"
+#include "raster/rasterizer/draw_queue.h"
 
 using namespace raster;
 
@@ -141,6 +142,7 @@ uint32_t PackRgb(PixelFormat format, uint32_t rgb) {
 }  // namespace
 
 TESSALY_EXPORT int r_AllocMaxTextures(int count, r_MsgCallback cb) {
+    raster::FinishDrawing();
     Device& dev = GetDevice();
     if (dev.texturesAllocated || !dev.textures.empty()) {
         SendMessage(cb,
@@ -162,6 +164,7 @@ TESSALY_EXPORT int r_AllocMaxTextures(int count, r_MsgCallback cb) {
 }
 
 TESSALY_EXPORT int r_FreeAllocatedTextures(r_MsgCallback cb) {
+    raster::FinishDrawing();
     Device& dev = GetDevice();
     dev.textures = std::vector<Texture>{};
     dev.texturesAllocated = false;
@@ -200,6 +203,7 @@ TESSALY_EXPORT int r_FreeAllocatedImages(r_MsgCallback cb) {
 
 TESSALY_EXPORT int r_AddTexture(int handle, unsigned width, unsigned height, int bitsPerPixel, const uint8_t* texels,
                                 const char* name, unsigned flags, r_MsgCallback cb) {
+    raster::FinishDrawing();
     Device& dev = GetDevice();
     int capacity = static_cast<int>(dev.textures.size());
     if (capacity == 0) {
@@ -270,6 +274,7 @@ TESSALY_EXPORT int r_AddImage(int handle, unsigned width, unsigned height, int b
 }
 
 TESSALY_EXPORT int r_DrawBitmap(int handle, int x, int y, int width, int height, unsigned flags, r_MsgCallback cb) {
+    raster::FinishDrawing();
     Device& dev = GetDevice();
     bool fromTexture = (flags & DRAWBITMAP_TEXTURE) != 0;
     int capacity = static_cast<int>(fromTexture ? dev.textures.size() : dev.images.size());
@@ -362,6 +367,7 @@ TESSALY_EXPORT uint8_t* r_LockTexturePointer(int handle, int* width, int* height
 }
 
 TESSALY_EXPORT int r_ReleaseTexturePointer(int handle, int writeBack) {
+    raster::FinishDrawing();
     Device& dev = GetDevice();
     TextureLock& lock = g_textureLock;
     if (!lock.active) return 0;

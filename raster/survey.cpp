@@ -4,6 +4,7 @@
 // and texture formats. Also the queries over the survey and r_SeekMode.
 #include <SDL.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <type_traits>
@@ -23,6 +24,8 @@ constexpr struct { uint32_t width, height; } kClassicSizes[] = {
     {1024, 768}, {1152, 864}, {1280, 720}, {1280, 960}, {1280, 1024}, {1600, 1200}, {1920, 1080},
 };
 constexpr uint32_t kReportedDepths[] = {8, 16, 32};
+// The range of frame sizes the device offers beyond the listed ones.
+constexpr uint32_t kMinModeWidth = 320, kMinModeHeight = 200, kMaxModeWidth = 3840, kMaxModeHeight = 2160;
 // What the set-up arithmetic counts on as free video memory.
 constexpr uint64_t kNotionalVideoMemory = 64ull * 1024 * 1024;
 
@@ -41,6 +44,17 @@ std::vector<ModeRecord> ReportedModes(const ModeRecord& desktop) {
     }
     if (!desktopListed && desktop.width > 0 && desktop.height > 0)
         for (uint32_t bits : kReportedDepths) modes.push_back({desktop.width, desktop.height, bits});
+    // The software device draws any size in its range: a size the program's
+    // options ask for is listed too, after the others.
+    const PlatOptions* options = plat_GetOptions();
+    const uint32_t w = options ? static_cast<uint32_t>(std::max(options->modeWidth, 0)) : 0;
+    const uint32_t h = options ? static_cast<uint32_t>(std::max(options->modeHeight, 0)) : 0;
+    if (w >= kMinModeWidth && w <= kMaxModeWidth && h >= kMinModeHeight && h <= kMaxModeHeight) {
+        bool listed = false;
+        for (const ModeRecord& m : modes) listed = listed || (m.width == w && m.height == h);
+        if (!listed)
+            for (uint32_t bits : kReportedDepths) modes.push_back({w, h, bits});
+    }
     return modes;
 }
 

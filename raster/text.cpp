@@ -3,10 +3,12 @@
 #include <type_traits>
 
 #include "raster/raster_device.h"
+#include "raster/rasterizer/draw_queue.h"
 
 using namespace raster;
 
 TESSALY_EXPORT int r_SysPrint(const char* text, int x, int y, uint32_t colour) {
+    raster::FinishDrawing();
     Device& dev = GetDevice();
     FrameSurface& back = dev.back;
     if (!dev.initialised || !back.present() || !text) return 0;

@@ -32,6 +32,10 @@ TESSALY_EXPORT int r_AddLight(const Matrix44* placement, const float* rgb, float
     return _AddLight(placement, rgb, range, type, flag, extra);
 }
 
+TESSALY_EXPORT int r_SetLightCone(int light, float coneAngle, float edgeAngle) {
+    return _SetLightCone(light, coneAngle, edgeAngle);
+}
+
 TESSALY_EXPORT int r_KillLight(int light) { return _KillLight(light); }
 
 TESSALY_EXPORT int r_KillAllLights(void) { return _KillAllLights(); }

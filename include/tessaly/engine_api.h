@@ -89,6 +89,8 @@ TESSALY_EXPORT int r_FlushAlphaMeshes(void);
 TESSALY_EXPORT int r_AllocMaxLights(int lights, int vertexColours, r_MsgCallback cb);
 TESSALY_EXPORT int r_FreeAllocatedLights(r_MsgCallback cb);
 TESSALY_EXPORT int r_AddLight(const Matrix44* placement, const float* rgb, float range, int type, uint8_t flag, int extra);
+// Pass-through to the lighting library's _SetLightCone (a spot's cone and soft edge, radians).
+TESSALY_EXPORT int r_SetLightCone(int light, float coneAngle, float edgeAngle);
 TESSALY_EXPORT int r_KillLight(int light);
 TESSALY_EXPORT int r_KillAllLights(void);
 TESSALY_EXPORT int r_SetAmbient(float red, float green, float blue);

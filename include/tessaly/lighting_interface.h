@@ -40,6 +40,10 @@ TESSALY_EXPORT int _FreeAllocatedLights(r_MsgCallback cb);
 // within 20); distant lights shine along it everywhere.
 TESSALY_EXPORT int _AddLight(const Matrix44* placement, const float* rgb, float range, int type,
                              uint8_t flag, int extra);
+// A spot's cone: half angle from its axis and the soft edge inside it where the
+// light fades out (radians; the cone is kept within a right angle). 0, or -1
+// for an index that holds no light or an angle that is not a number.
+TESSALY_EXPORT int _SetLightCone(int light, float coneAngle, float edgeAngle);
 // Switches the light off and frees its entry; -1 for an index that holds none.
 TESSALY_EXPORT int _KillLight(int light);
 TESSALY_EXPORT int _KillAllLights(void);

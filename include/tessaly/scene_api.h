@@ -47,3 +47,67 @@ TESSALY_EXPORT int r_GetLightAnimParent(int light);
 TESSALY_EXPORT int r_GetLightKeyFrame(int light, int key, KeyFrameRecord* record);
 // Releases the current scene; the counts are 0 afterwards.
 TESSALY_EXPORT int r_ResetAnim(void);
+
+// ---- What a viewer needs beyond the demo's calls ----
+// Item kinds for r_GetAnimPose.
+enum SceneItemKind : int {
+    SCENE_ITEM_OBJECT = 0,
+    SCENE_ITEM_LIGHT = 1,
+    SCENE_ITEM_CAMERA = 2,
+};
+
+// Light types as scene files number them (LightType); linear and area lights
+// read as point lights.
+enum SceneLightType : int {
+    SCENE_LIGHT_DISTANT = 0,
+    SCENE_LIGHT_POINT = 1,
+    SCENE_LIGHT_SPOT = 2,
+};
+
+// A light's settings at one frame, filled by r_GetLightInfo.
+struct SceneLightInfo {
+    int32_t type;        // SceneLightType
+    float colour[3];     // red, green, blue 0..1 (files of versions 1 and 2 give 0..255)
+    float intensity;     // LgtIntensity / LightIntensity at the frame (1 when absent)
+    float coneAngle;     // spot cone half angle in radians (30 degrees when absent)
+    float edgeAngle;     // soft edge inside the cone in radians (5 degrees when absent)
+    float range;         // distance at which the light has faded out; 0 = no falloff
+};
+
+// Scene settings: frame range (FirstFrame, LastFrame; 1 and 60 when absent),
+// FramesPerSecond (30 when absent). All 0 while no scene is current.
+TESSALY_EXPORT int r_GetAnimFirstFrame(void);
+TESSALY_EXPORT int r_GetAnimLastFrame(void);
+TESSALY_EXPORT float r_GetAnimFramesPerSecond(void);
+// Background colour (BGColor / BackdropColor) into rgb[3], 0..1; black when
+// absent. 0, or -1 without a current scene or a null rgb.
+TESSALY_EXPORT int r_GetAnimBackground(float* rgb);
+// Ambient light: AmbientColor x AmbientIntensity (AmbIntensity in version 1
+// and 2 files) into rgb[3], 0..1 per channel before the product; white x 0.25
+// when absent. 0, or -1 without a current scene or a null rgb.
+TESSALY_EXPORT int r_GetAnimAmbient(float* rgb);
+// The object's path exactly as the scene writes it (drive letters, '\\' and
+// Amiga volumes kept); a null object's name; "" for a bad index. At most 1023
+// characters. Valid until the next load or reset.
+TESSALY_EXPORT const char* r_GetAnimObjectPath(int object);
+// 1 for an object item that loads a file (LoadObject, LoadObjectLayer), 0 for
+// a null object or a bad index.
+TESSALY_EXPORT int r_GetAnimObjectHasFile(int object);
+// ShowObject's first number (0 hides the object); 1 when absent or a bad index.
+TESSALY_EXPORT int r_GetAnimObjectVisible(int object);
+// ObjectDissolve at a frame: 0 solid .. 1 gone; 0 when absent or a bad index.
+TESSALY_EXPORT float r_GetAnimObjectDissolve(int object, float frame);
+// An item's motion at any frame (fractions allowed), every channel on its own
+// curve: position, rotation (pitch, heading, bank in radians) and scale; the
+// frame field holds the frame rounded down. Before the first key and after the
+// last the end values hold. 0, or -1 for a bad kind or index (record zeroed).
+TESSALY_EXPORT int r_GetAnimPose(int kind, int index, float frame, KeyFrameRecord* record);
+// The camera's ZoomFactor at a frame (3.2 when absent or a bad index).
+TESSALY_EXPORT float r_GetCamZoomFactor(int camera, float frame);
+// Full horizontal field of view in radians for a frame width / height of
+// aspect: the zoom factor is the focal length over half the frame height, so
+// tan(vertical / 2) = 1 / zoom and tan(horizontal / 2) = aspect / zoom.
+TESSALY_EXPORT float r_GetCamFieldOfView(int camera, float frame, float aspect);
+// A light's settings at a frame. 0, or -1 for a bad index or null info
+// (info then holds a white distant light of intensity 1).
+TESSALY_EXPORT int r_GetLightInfo(int light, float frame, SceneLightInfo* info);

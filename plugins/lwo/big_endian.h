@@ -1,4 +1,4 @@
-// Big-endian field reads for LWOB data. Callers check that the bytes exist.
+// Big-endian field reads for object data. Callers check that the bytes exist.
 #pragma once
 
 #include <bit>
@@ -20,6 +20,13 @@ inline uint32_t ReadU32(const uint8_t* p)
 {
     return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
            (static_cast<uint32_t>(p[2]) << 8) | static_cast<uint32_t>(p[3]);
+}
+
+// A four-character identifier as ReadU32 reads it, for switch labels.
+constexpr uint32_t Id(const char (&text)[5])
+{
+    return (uint32_t(uint8_t(text[0])) << 24) | (uint32_t(uint8_t(text[1])) << 16) |
+           (uint32_t(uint8_t(text[2])) << 8) | uint32_t(uint8_t(text[3]));
 }
 
 inline float ReadF32(const uint8_t* p)

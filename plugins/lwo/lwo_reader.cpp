@@ -4,10 +4,13 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <system_error>
 
 #include "big_endian.h"
 #include "platform/platform.h"
 #include "polygon_triangulation.h"
+#include "tessaly/model_records.h"
 
 namespace lwo {
 namespace {
@@ -33,7 +36,26 @@ void Report(r_MsgCallback cb, const char* message)
         cb(message);
 }
 
+// Memory behind one surface: the reader's entry and name, the engine's mesh
+// record, the triangle count.
+constexpr int64_t kBytesPerSurface =
+    sizeof(LwoSurface) + sizeof(SurfaceName) + sizeof(CMesh) + sizeof(int32_t);
+// Behind one triangle in the reader: the triangle, its face normal, its place
+// in r_ExportMD's surface order.
+constexpr int64_t kReaderBytesPerTriangle = sizeof(LwoTriangle) + sizeof(Vector3) + sizeof(uint32_t);
+// Behind one corner of a mesh: the engine's arrays (positions, indices,
+// normals, two 16-byte work entries, two colours, edge planes and directions,
+// source points, a third of a face normal) and r_ExportMD's grouping scratch.
+constexpr int64_t kMeshBytesPerCorner = 12 + 4 + 12 + 16 + 4 + 16 + 4 + 12 + 12 + 4 + 4 + 40;
+constexpr int64_t kBytesPerTexCoord = sizeof(TexCoord);
+
 }  // namespace
+
+int64_t LoadLimit(int64_t fileSize)
+{
+    const int64_t limit = kLoadAllowance + kLoadBytesPerFileByte * std::max<int64_t>(fileSize, 0);
+    return std::min(limit, kLoadCeiling);
+}
 
 CLwoRead& Reader()
 {
@@ -45,8 +67,11 @@ void ResetSurface(LwoSurface& surface)
 {
     std::memset(&surface, 0, sizeof surface);
     surface.colour[0] = surface.colour[1] = surface.colour[2] = 0.784f;
-    for (LwoTexture& slot : surface.slots)
+    for (LwoTexture& slot : surface.slots) {
         slot.wrapCount = 1.0f;
+        slot.wrapHeight = 1.0f;
+        slot.uvMap = -1;
+    }
 }
 
 CLwoRead::CLwoRead() = default;
@@ -72,7 +97,41 @@ void CLwoRead::Clear()
     corners_.shrink_to_fit();
     smoothingList.clear();
     smoothingList.shrink_to_fit();
+    trianglePolygons_.clear();
+    trianglePolygons_.shrink_to_fit();
+    vertexMaps_.clear();
+    vertexMaps_.shrink_to_fit();
     damaged_ = false;
+    lwo2_ = false;
+    skipped_ = 0;
+    surfacePolys_.clear();
+    surfacePolys_.shrink_to_fit();
+    damageText_.clear();
+    damageCount_ = 0;
+    neededBytes_ = 0;
+    tooLarge_ = false;
+}
+
+void CLwoRead::NoteDamage(const char* format, ...)
+{
+    damaged_ = true;
+    if (damageCount_++ > 0)
+        return;
+    char text[160];
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    damageText_ = text;
+}
+
+bool CLwoRead::WithinLimit(int64_t bytes)
+{
+    if (bytes <= LoadLimit(size))
+        return true;
+    tooLarge_ = true;
+    neededBytes_ = bytes;
+    return false;
 }
 
 int CLwoRead::Load3D(const char* path, r_MsgCallback cb)
@@ -80,13 +139,47 @@ int CLwoRead::Load3D(const char* path, r_MsgCallback cb)
     Clear();
     if (path == nullptr)
         path = "";
+    // A file past the ceiling is refused before it is read.
+    std::error_code error;
+    const auto bytes = std::filesystem::file_size(path, error);
+    if (!error && bytes > static_cast<uintmax_t>(kLoadCeiling)) {
+        Report(cb, Format("Lwo.dll Load3D : Error, %s is too large: %ju MB, more than the %lld MB an object may take\n",
+                          path, bytes >> 20, static_cast<long long>(kLoadCeiling >> 20)));
+        return -1;
+    }
     if (Load(path) != 0) {
         Report(cb, Format("Lwo.dll Load3D : Error, could not open %s\n", path));
     }
-    if (Parse(true) == ParseResult::NoData)
+    const ParseResult result = Parse(true);
+    if (result == ParseResult::NoData)
         return -1;
-    if (damaged_) {
+    if (result == ParseResult::TooLarge) {
+        Report(cb, Format("Lwo.dll Load3D : Error, %s is too large: it would take %lld MB, more than the %lld MB "
+                          "allowed for an object of %lld bytes\n",
+                          path, static_cast<long long>((neededBytes_ + (1 << 20) - 1) >> 20),
+                          static_cast<long long>(LoadLimit(size) >> 20), static_cast<long long>(size)));
+        Clear();
+        return -1;
+    }
+    if (damaged_ && damageCount_ == 0) {
         Report(cb, Format("Lwo.dll Load3D : Warning, %s is damaged, some of its data was not read\n", path));
+    } else if (damageCount_ > 0) {
+        char more[48] = "";
+        if (damageCount_ > 1)
+            std::snprintf(more, sizeof more, " (and %d more problem%s)", damageCount_ - 1,
+                          damageCount_ > 2 ? "s" : "");
+        Report(cb, Format("Lwo.dll Load3D : Warning, %s is damaged: %s%s\n", path, damageText_.c_str(), more));
+    }
+    if (skipped_ != 0) {
+        // One line naming everything the engine cannot show.
+        char list[200] = "";
+        for (int bit = 0; bit < kSkipNoteCount; ++bit) {
+            if (!(skipped_ & (1u << bit)))
+                continue;
+            const size_t used = std::strlen(list);
+            std::snprintf(list + used, sizeof list - used, "%s%s", used ? ", " : "", SkipNoteText(1u << bit));
+        }
+        Report(cb, Format("Lwo.dll Load3D : %s : not shown: %s\n", path, list));
     }
     Report(cb, Format("Lwo.dll Load3D : Loaded %s\n", path));
     return 0;
@@ -103,6 +196,7 @@ ParseResult CLwoRead::Parse(bool showWarnings)
 {
     surfaces_.clear();
     surfaceNames_.clear();
+    surfacePolys_.clear();
     if (data == nullptr || size <= 0)
         return ParseResult::NoData;
     const int64_t fileSize = size;
@@ -110,6 +204,18 @@ ParseResult CLwoRead::Parse(bool showWarnings)
         if (showWarnings)
             Warn(false);
         return ParseResult::Invalid;
+    }
+    if (fileSize >= 12 && ChunkIdEquals(data + 8, "LWO2")) {
+        lwo2_ = true;
+        const int64_t formEnd = 8 + int64_t{ReadU32(data + 4)};
+        if (formEnd > fileSize)
+            damaged_ = true;
+        ParseLwo2(std::min(formEnd, fileSize));
+        if (!WithinLimit(HeldBytes() + TriangleBytes()))
+            return ParseResult::TooLarge;
+        BuildTriangles();
+        FinishLwo2();
+        return ParseResult::Ok;
     }
     if (fileSize < 12 || !ChunkIdEquals(data + 8, "LWOB")) {
         if (showWarnings)
@@ -138,31 +244,81 @@ ParseResult CLwoRead::Parse(bool showWarnings)
             continue;
         }
         if (q + 8 > fileSize) {
-            damaged_ = true;
+            NoteDamage("%.4s chunk at byte %lld: the file ends inside the chunk header", reinterpret_cast<const char*>(id),
+                       static_cast<long long>(q));
             break;
         }
         const int64_t length = ReadU32(data + q + 4);
         const int64_t available = fileSize - (q + 8);
         const int64_t span = std::min(length, available);
         if (length > available)
-            damaged_ = true;
+            NoteDamage("%.4s chunk at byte %lld: its length %lld runs past the end of the file (%lld bytes remain)",
+                       reinterpret_cast<const char*>(id), static_cast<long long>(q), static_cast<long long>(length),
+                       static_cast<long long>(available));
         const uint8_t* body = data + q + 8;
         switch (which) {
-        case 0: ReadSurfaceNames(body, span); break;
-        case 1: ReadPoints(body, span); break;
-        case 2: ReadPolygons(body, span); break;
+        case 0: ReadSurfaceNames(body, span, q); break;
+        case 1: ReadPoints(body, span, q); break;
+        case 2: ReadPolygons(body, span, q); break;
         default: ReadSurface(body, span); break;
         }
+        if (tooLarge_)
+            return ParseResult::TooLarge;
         q += 4 + length;
     }
 
+    // Refused before any triangle exists: the estimate counts the tables still
+    // to come (triangles, face normals, the engine's meshes and the export's
+    // scratch) on top of what the reading holds.
+    if (!WithinLimit(HeldBytes() + TriangleBytes()))
+        return ParseResult::TooLarge;
     BuildTriangles();
     return ParseResult::Ok;
 }
 
-void CLwoRead::ReadPoints(const uint8_t* body, int64_t length)
+int64_t CLwoRead::HeldBytes() const
+{
+    int64_t bytes = size + static_cast<int64_t>(points_.size() * sizeof(Vector3)) +
+                    static_cast<int64_t>(corners_.size() * sizeof(uint32_t)) +
+                    static_cast<int64_t>(polygons_.size() * sizeof(RawPolygon)) +
+                    kBytesPerSurface * static_cast<int64_t>(surfaces_.size());
+    for (const VertexMap& map : vertexMaps_)
+        bytes += static_cast<int64_t>((map.pointValues.size() + map.cornerValues.size()) * sizeof(float) +
+                                      map.pointSet.size() + map.cornerIndex.size() * 32);
+    return bytes;
+}
+
+int64_t CLwoRead::TriangleBytes() const
+{
+    const auto pointCount = static_cast<uint32_t>(points_.size());
+    const auto surfaceCount = static_cast<int32_t>(surfaces_.size());
+    int64_t bytes = 0;
+    for (const RawPolygon& polygon : polygons_) {
+        const uint32_t* corners = corners_.data() + polygon.firstCorner;
+        bool valid = true;
+        for (uint32_t i = 0; i < polygon.cornerCount; ++i)
+            valid = valid && corners[i] < pointCount;
+        if (!valid)
+            continue;
+        const int64_t triangles = polygon.cornerCount - 2;
+        int64_t perCorner = 0;  // the engine sizes meshes of the listed surfaces only
+        if (polygon.surface >= 0 && polygon.surface < surfaceCount) {
+            perCorner = kMeshBytesPerCorner;
+            for (int j = 0; j < kTextureSlots; ++j)
+                if (surfaces_[polygon.surface].slots[j].imageName[0] != 0)
+                    perCorner += kBytesPerTexCoord;
+        }
+        bytes += triangles * (kReaderBytesPerTriangle + 3 * perCorner);
+    }
+    return bytes;
+}
+
+void CLwoRead::ReadPoints(const uint8_t* body, int64_t length, int64_t chunkAt)
 {
     const int64_t count = length / 12;
+    if (length % 12 != 0)
+        NoteDamage("PNTS chunk at byte %lld: %lld bytes after the last whole point", static_cast<long long>(chunkAt),
+                   static_cast<long long>(length % 12));
     points_.assign(static_cast<size_t>(count), Vector3{0.0f, 0.0f, 0.0f});
     for (int64_t i = 0; i < count; ++i) {
         const uint8_t* p = body + i * 12;
@@ -170,7 +326,7 @@ void CLwoRead::ReadPoints(const uint8_t* body, int64_t length)
     }
 }
 
-void CLwoRead::ReadSurfaceNames(const uint8_t* body, int64_t length)
+void CLwoRead::ReadSurfaceNames(const uint8_t* body, int64_t length, int64_t chunkAt)
 {
     // One name per run of zero bytes; a name without a terminating zero at
     // the end of the chunk is not counted.
@@ -184,6 +340,16 @@ void CLwoRead::ReadSurfaceNames(const uint8_t* body, int64_t length)
             ++i;
         ++names;
     }
+    if (length > 0 && body[length - 1] != 0)
+        NoteDamage("SRFS chunk at byte %lld: the last name has no terminating zero", static_cast<long long>(chunkAt));
+    // Each name costs a surface entry here and a mesh record in the engine:
+    // thousands of bytes for two bytes of file.
+    surfaces_.clear();
+    surfaces_.shrink_to_fit();
+    surfaceNames_.clear();
+    surfaceNames_.shrink_to_fit();
+    if (!WithinLimit(size + kBytesPerSurface * names))
+        return;
     surfaces_.assign(static_cast<size_t>(names), LwoSurface{});
     for (LwoSurface& surface : surfaces_)
         ResetSurface(surface);
@@ -201,22 +367,21 @@ void CLwoRead::ReadSurfaceNames(const uint8_t* body, int64_t length)
     }
 }
 
-void CLwoRead::ReadPolygons(const uint8_t* body, int64_t length)
+void CLwoRead::ReadPolygons(const uint8_t* body, int64_t length, int64_t chunkAt)
 {
     // Each polygon: corner count, the corners' point indices, surface number
     // (all 16-bit). A negative surface number means the polygon belongs to
     // surface -s and a count of detail polygons follows; those have the same
     // layout and are read as ordinary polygons by this same loop.
     int64_t p = 0;
+    uint32_t ordinal = 0;
     while (p < length) {
-        if (length - p < 2) {
-            damaged_ = true;
-            break;
-        }
-        const int64_t count = ReadU16(body + p);
+        ++ordinal;
+        const int64_t count = length - p < 2 ? 0 : ReadU16(body + p);
         const int64_t bytes = 2 + 2 * count + 2;
         if (length - p < bytes) {
-            damaged_ = true;
+            NoteDamage("POLS chunk at byte %lld: polygon %u runs past the chunk end", static_cast<long long>(chunkAt),
+                       ordinal);
             break;
         }
         const uint8_t* indices = body + p + 2;
@@ -234,7 +399,8 @@ void CLwoRead::ReadPolygons(const uint8_t* body, int64_t length)
         const auto first = static_cast<uint32_t>(corners_.size());
         for (int64_t i = 0; i < count; ++i)
             corners_.push_back(ReadU16(indices + 2 * i));
-        polygons_.push_back(RawPolygon{first, static_cast<uint32_t>(count), surface});
+        polygons_.push_back(RawPolygon{first, static_cast<uint32_t>(count), surface, static_cast<uint32_t>(chunkAt),
+                                       ordinal});
     }
 }
 
@@ -244,27 +410,46 @@ void CLwoRead::BuildTriangles()
     TriangulationScratch scratch;
     scratch.earTestsLeft += kEarTestsPerCorner * static_cast<int64_t>(corners_.size());
     const auto pointCount = static_cast<uint32_t>(points_.size());
+    const auto surfaceCount = static_cast<int32_t>(surfaces_.size());
     for (const RawPolygon& polygon : polygons_) {
         const uint32_t* corners = corners_.data() + polygon.firstCorner;
+        uint32_t bad = 0;
         bool valid = true;
-        for (uint32_t i = 0; i < polygon.cornerCount; ++i)
-            if (corners[i] >= pointCount)
+        for (uint32_t i = 0; i < polygon.cornerCount && valid; ++i)
+            if (corners[i] >= pointCount) {
+                bad = corners[i];
                 valid = false;
+            }
         if (!valid) {
-            damaged_ = true;
+            NoteDamage("POLS chunk at byte %u: polygon %u uses point %u, but the object has %u points",
+                       polygon.chunkAt, polygon.number, bad, pointCount);
             continue;
         }
+        // Surface number 0 (index -1) deliberately names no surface.
+        if (polygon.surface >= surfaceCount)
+            NoteDamage("POLS chunk at byte %u: polygon %u names surface %d, but the object has %d surfaces",
+                       polygon.chunkAt, polygon.number, polygon.surface + 1, surfaceCount);
         if (static_cast<int64_t>(triangles_.size()) + polygon.cornerCount - 2 > kMaxTriangles) {
-            damaged_ = true;
+            NoteDamage("POLS chunk at byte %u: polygon %u passes the limit of %lld triangles", polygon.chunkAt,
+                       polygon.number, static_cast<long long>(kMaxTriangles));
             break;
         }
+        const size_t before = triangles_.size();
         TriangulatePolygon(points_.data(), corners, static_cast<int>(polygon.cornerCount), polygon.surface,
                            triangles_, scratch);
+        if (lwo2_)
+            trianglePolygons_.insert(trianglePolygons_.end(), triangles_.size() - before,
+                                     static_cast<uint32_t>(&polygon - polygons_.data()));
     }
     polygons_.clear();
     polygons_.shrink_to_fit();
     corners_.clear();
     corners_.shrink_to_fit();
+
+    surfacePolys_.assign(surfaces_.size(), 0);
+    for (const LwoTriangle& t : triangles_)
+        if (t.surface >= 0 && t.surface < surfaceCount)
+            ++surfacePolys_[t.surface];
 
     faceNormals_.resize(triangles_.size());
     for (size_t t = 0; t < triangles_.size(); ++t) {
@@ -282,6 +467,10 @@ void CLwoRead::BuildTriangles()
 
 int CLwoRead::SurfacePolys(int surface) const
 {
+    // The listed surfaces were counted once after the parse (the engine asks
+    // for each); any other number is counted here.
+    if (surface >= 0 && static_cast<size_t>(surface) < surfacePolys_.size())
+        return surfacePolys_[surface];
     int count = 0;
     for (const LwoTriangle& t : triangles_)
         if (t.surface == surface)

@@ -1,6 +1,7 @@
 #include "mesh_export.h"
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <vector>
 
@@ -65,6 +66,36 @@ void EncloseMeshes(ObjectFrame& box, CModel& model, int meshCount)
     }
 }
 
+namespace {
+
+// Turns a point given relative to a texture's centre into the texture's own
+// axes: the heading (about y), pitch (about x) and bank (about z) of the
+// texture undone in reverse order.
+Vector3 Unrotate(const Vector3& d, const Vector3& rotation)
+{
+    Vector3 r = d;
+    if (rotation.x != 0.0f) {
+        const float c = std::cos(rotation.x), s = std::sin(rotation.x);
+        r = Vector3{c * r.x - s * r.z, r.y, s * r.x + c * r.z};
+    }
+    if (rotation.y != 0.0f) {
+        const float c = std::cos(rotation.y), s = std::sin(rotation.y);
+        r = Vector3{r.x, c * r.y + s * r.z, -s * r.y + c * r.z};
+    }
+    if (rotation.z != 0.0f) {
+        const float c = std::cos(rotation.z), s = std::sin(rotation.z);
+        r = Vector3{c * r.x + s * r.y, -s * r.x + c * r.y, r.z};
+    }
+    return r;
+}
+
+bool Rotated(const LwoTexture& slot)
+{
+    return slot.rotation.x != 0.0f || slot.rotation.y != 0.0f || slot.rotation.z != 0.0f;
+}
+
+}  // namespace
+
 void ProjectTextureCoordinates(const LwoSurface& surface, CMesh& mesh, int cornerCount)
 {
     const Vector3* positions = mesh.positions;
@@ -79,6 +110,12 @@ void ProjectTextureCoordinates(const LwoSurface& surface, CMesh& mesh, int corne
         const Vector3 iz{1.0f / z.x, 1.0f / z.y, 1.0f / z.z};
         const float w = slot.wrapCount;
         const uint16_t f = slot.flags;
+        const bool rotated = Rotated(slot);
+        // Position of corner k relative to the centre, in the texture's axes.
+        auto offset = [&](int k) {
+            const Vector3 d = Minus(positions[k], c);
+            return rotated ? Unrotate(d, slot.rotation) : d;
+        };
 
         auto planarX = [&](const Vector3& d, TexCoord& t) {
             t.u = d.z * iz.z - 0.5f;
@@ -92,68 +129,15 @@ void ProjectTextureCoordinates(const LwoSurface& surface, CMesh& mesh, int corne
             t.u = d.x * iz.x - 0.5f;
             t.v = 0.5f - d.y * iz.y;
         };
-
-        if (std::strcmp(slot.typeText, "Planar Image Map") == 0) {
-            for (int k = 0; k < cornerCount; ++k) {
-                const Vector3 d = Minus(positions[k], c);
-                if (f & kAxisX)
-                    planarX(d, uv[k]);
-                if (f & kAxisY)
-                    planarY(d, uv[k]);
-                if (f & kAxisZ)
-                    planarZ(d, uv[k]);
-            }
-        }
-        if (std::strcmp(slot.typeText, "Cubic Image Map") == 0) {
-            // Each corner takes the plane its triangle faces most; on a tie
-            // the later axis wins.
-            for (int k = 0; k < cornerCount; ++k) {
-                const Vector3 d = Minus(positions[k], c);
-                const Vector3& n = mesh.faceNormals[k / 3];
-                const float ax = std::fabs(n.x), ay = std::fabs(n.y), az = std::fabs(n.z);
-                float m = ax;
-                if (ay > m)
-                    m = ay;
-                if (az > m)
-                    m = az;
-                if (m == ax)
-                    planarX(d, uv[k]);
-                if (m == ay)
-                    planarY(d, uv[k]);
-                if (m == az)
-                    planarZ(d, uv[k]);
-            }
-        }
-        if (std::strcmp(slot.typeText, "Cylindrical Image Map") == 0) {
-            auto around = [&](float a, float b) {
-                const float turn = std::acos(b);
-                const float fraction = a > 0.0f ? turn / kTwoPi : (kTwoPi - turn) / kTwoPi;
-                return fraction * w;
-            };
-            for (int k = 0; k < cornerCount; ++k) {
-                const Vector3& p = positions[k];
-                Vector3 d = Minus(p, c);
-                if (f & kAxisX) {
-                    d.x = 0.0f;
-                    const float l = VecLength(d.x, d.y, d.z);
-                    uv[k].u = around(d.y / l, d.z / l);
-                    uv[k].v = 1.0f - ((p.x - c.x) / z.x - 0.5f);
-                }
-                if (f & kAxisY) {
-                    d.y = 0.0f;
-                    const float l = VecLength(d.x, d.y, d.z);
-                    uv[k].u = around(d.z / l, d.x / l);
-                    uv[k].v = 1.0f - ((p.y - c.y) / z.y - 0.5f);
-                }
-                if (f & kAxisZ) {
-                    d.z = 0.0f;
-                    const float l = VecLength(d.x, d.y, d.z);
-                    uv[k].u = around(d.x / l, d.y / l);
-                    uv[k].v = 1.0f - ((p.z - c.z) / z.z - 0.5f);
-                }
-            }
-            // A triangle that straddles the seam gets its low corners moved
-            // one wrap up, so it does not sweep back over the whole texture.
+        // Fraction of a turn round the axis, times the wrap count.
+        auto around = [&](float a, float b) {
+            const float turn = std::acos(b);
+            const float fraction = a > 0.0f ? turn / kTwoPi : (kTwoPi - turn) / kTwoPi;
+            return fraction * w;
+        };
+        // A triangle that straddles the seam gets its low corners moved
+        // one wrap up, so it does not sweep back over the whole texture.
+        auto repairSeams = [&] {
             auto repair = [&](float& first, float& second) {
                 const float r = (first - second) / w;
                 if (std::fabs(r) > 0.5f) {
@@ -168,6 +152,102 @@ void ProjectTextureCoordinates(const LwoSurface& surface, CMesh& mesh, int corne
                 repair(uv[t].u, uv[t + 2].u);
                 repair(uv[t + 1].u, uv[t + 2].u);
             }
+        };
+
+        switch (slot.projection) {
+        case kPlanar:
+            for (int k = 0; k < cornerCount; ++k) {
+                const Vector3 d = offset(k);
+                if (f & kAxisX)
+                    planarX(d, uv[k]);
+                if (f & kAxisY)
+                    planarY(d, uv[k]);
+                if (f & kAxisZ)
+                    planarZ(d, uv[k]);
+            }
+            break;
+        case kCubic:
+            // Each corner takes the plane its triangle faces most; on a tie
+            // the later axis wins.
+            for (int k = 0; k < cornerCount; ++k) {
+                const Vector3 d = offset(k);
+                const Vector3 n = rotated ? Unrotate(mesh.faceNormals[k / 3], slot.rotation) : mesh.faceNormals[k / 3];
+                const float ax = std::fabs(n.x), ay = std::fabs(n.y), az = std::fabs(n.z);
+                float m = ax;
+                if (ay > m)
+                    m = ay;
+                if (az > m)
+                    m = az;
+                if (m == ax)
+                    planarX(d, uv[k]);
+                if (m == ay)
+                    planarY(d, uv[k]);
+                if (m == az)
+                    planarZ(d, uv[k]);
+            }
+            break;
+        case kCylindrical:
+            for (int k = 0; k < cornerCount; ++k) {
+                const Vector3 d0 = offset(k);
+                Vector3 d = d0;
+                if (f & kAxisX) {
+                    d.x = 0.0f;
+                    const float l = VecLength(d.x, d.y, d.z);
+                    uv[k].u = around(d.y / l, d.z / l);
+                    uv[k].v = 1.0f - (d0.x / z.x - 0.5f);
+                }
+                if (f & kAxisY) {
+                    d.y = 0.0f;
+                    const float l = VecLength(d.x, d.y, d.z);
+                    uv[k].u = around(d.z / l, d.x / l);
+                    uv[k].v = 1.0f - (d0.y / z.y - 0.5f);
+                }
+                if (f & kAxisZ) {
+                    d.z = 0.0f;
+                    const float l = VecLength(d.x, d.y, d.z);
+                    uv[k].u = around(d.x / l, d.y / l);
+                    uv[k].v = 1.0f - (d0.z / z.z - 0.5f);
+                }
+            }
+            repairSeams();
+            break;
+        case kSpherical:
+            // Longitude as the cylindrical map takes it; latitude from the
+            // pole on the axis (v 0) to the opposite pole (v 1), times the
+            // height wraps. A corner at the centre keeps 0, 0.
+            for (int k = 0; k < cornerCount; ++k) {
+                const Vector3 d0 = offset(k);
+                const float r = VecLength(d0.x, d0.y, d0.z);
+                if (r == 0.0f)
+                    continue;
+                Vector3 d = d0;
+                float along = 0.0f;
+                if (f & kAxisX) {
+                    d.x = 0.0f;
+                    along = d0.x;
+                } else if (f & kAxisY) {
+                    d.y = 0.0f;
+                    along = d0.y;
+                } else {
+                    d.z = 0.0f;
+                    along = d0.z;
+                }
+                const float l = VecLength(d.x, d.y, d.z);
+                if (l > 0.0f) {
+                    if (f & kAxisX)
+                        uv[k].u = around(d.y / l, d.z / l);
+                    else if (f & kAxisY)
+                        uv[k].u = around(d.z / l, d.x / l);
+                    else
+                        uv[k].u = around(d.x / l, d.y / l);
+                }
+                const float s = std::fmax(-1.0f, std::fmin(1.0f, along / r));
+                uv[k].v = (0.5f - std::asin(s) / (kTwoPi / 2.0f)) * slot.wrapHeight;
+            }
+            repairSeams();
+            break;
+        default:
+            break;  // UV maps are filled from the reader's vertex maps
         }
     }
 }
@@ -211,6 +291,32 @@ void CopyMaterial(const LwoSurface& s, CMesh& m)
         }
     }
     std::memcpy(m.name, s.name, sizeof m.name);
+}
+
+// Texture coordinates of the slots that take a UV map: each corner the value
+// of its (point, polygon), else of its point; v counts up the image, the
+// engine's v down. Corners without a value keep 0, 0.
+void FillVertexMapCoordinates(const CLwoRead& reader, const LwoSurface& s, CMesh& m, const uint32_t* triangles,
+                              int triangleCount)
+{
+    const std::vector<uint32_t>& polygonOf = reader.TrianglePolygons();
+    const int count = triangleCount * 3;
+    for (int j = 0; j < kTextureSlots; ++j) {
+        const LwoTexture& slot = s.slots[j];
+        TexCoord* uv = m.texCoords[j];
+        if (slot.projection != kUvMap || slot.uvMap < 0 || slot.imageName[0] == 0 || uv == nullptr ||
+            m.texCoordCapacity[j] < count)
+            continue;
+        for (int t = 0; t < triangleCount; ++t) {
+            const uint32_t polygon = triangles[t] < polygonOf.size() ? polygonOf[triangles[t]] : UINT32_MAX;
+            for (int c = 0; c < 3; ++c) {
+                const int k = 3 * t + c;
+                float value[4] = {};
+                if (reader.CornerValue(slot.uvMap, m.sourcePoints[k], polygon, value))
+                    uv[k] = TexCoord{value[0], 1.0f - value[1]};
+            }
+        }
+    }
 }
 
 void ZeroScratch(CMesh& m, int count, bool colours)
@@ -277,6 +383,8 @@ void BuildMesh(CLwoRead& reader, const LwoSurface& s, CMesh& m, const uint32_t* 
     }
 
     ProjectTextureCoordinates(s, m, count);
+    if (reader.IsLwo2())
+        FillVertexMapCoordinates(reader, s, m, triangles, triangleCount);
     BoundingSphere(box, m.positions, m.vertexCount, m.centre, m.radius);
 
     if (flags & kSkipWelding)

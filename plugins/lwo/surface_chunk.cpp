@@ -66,12 +66,25 @@ int32_t TextureKindAt(const uint8_t* at)
     return 0;
 }
 
+// The three type texts that make coordinates; any other text makes none.
+int32_t ProjectionOfTypeText(const char* text)
+{
+    if (std::strcmp(text, "Planar Image Map") == 0)
+        return kPlanar;
+    if (std::strcmp(text, "Cubic Image Map") == 0)
+        return kCubic;
+    if (std::strcmp(text, "Cylindrical Image Map") == 0)
+        return kCylindrical;
+    return kNoProjection;
+}
+
 // Reads one texture block whose type text starts at p; returns the position
 // where the block ends (the next texture identifier or the chunk's tail).
 int64_t ReadTextureBlock(const uint8_t* data, int64_t end, int64_t p, LwoTexture& slot)
 {
     std::memset(slot.imageName, 0, sizeof slot.imageName);
     p = CopyText(data, end, p, slot.typeText);
+    slot.projection = ProjectionOfTypeText(slot.typeText);
     p = SkipZeros(data, end, p);
     while (end - p > 8 && TextureKindAt(data + p) == 0) {
         const uint8_t* at = data + p;

@@ -3,6 +3,7 @@
 // the pieces to the fill mode's walker.
 #include <cmath>
 
+#include "raster/rasterizer/draw_queue.h"
 #include "raster/rasterizer/rasterizer.h"
 #include "raster/rasterizer/walkers.h"
 
@@ -57,12 +58,19 @@ ScreenVertex FromTL(const TLVertex& t) {
 
 void FillPolygon(const DrawContext& dc, const ScreenVertex* v, int n) {
     const bool reference = gPath == RasterPath::Reference;
+    const bool record = RecordingDraws();
     for (int i = 1; i + 1 < n; ++i) {
         TriangleSetup ts;
         if (!SetupTriangle(dc, v[0], v[i], v[i + 1], dc.antialias, ts)) continue;
-        if (reference) FillTriangleReference(dc, ts);
+        if (record) RecordTriangle(ts);
+        else if (reference) FillTriangleReference(dc, ts);
         else FillTriangleFast(dc, ts);
     }
+}
+
+void PointOrRecord(const DrawContext& dc, const ScreenVertex& v) {
+    if (RecordingDraws()) RecordPoint(v);
+    else DrawPoint(dc, v);
 }
 
 void DrawOne(const DrawContext& dc, const TLVertex* const t[3], const float* const h[3]) {
@@ -84,7 +92,7 @@ void DrawOne(const DrawContext& dc, const TLVertex* const t[3], const float* con
         for (int i = 0; i < 3; ++i) {
             if (!InsideClipVolume(dc, c[i])) continue;
             if (h[i] == nullptr) {
-                DrawPoint(dc, FromTL(*t[i]));
+                PointOrRecord(dc, FromTL(*t[i]));
             } else {
                 ScreenVertex s = FromTL(*t[i]);
                 const double rhw = 1.0 / c[i].w;
@@ -92,7 +100,7 @@ void DrawOne(const DrawContext& dc, const TLVertex* const t[3], const float* con
                 s.sy = static_cast<float>(c[i].hy * rhw);
                 s.sz = static_cast<float>(c[i].hz * rhw);
                 s.rhw = static_cast<float>(rhw);
-                DrawPoint(dc, s);
+                PointOrRecord(dc, s);
             }
         }
         return;
@@ -112,7 +120,10 @@ void DrawOne(const DrawContext& dc, const TLVertex* const t[3], const float* con
     }
 
     if (dc.fill == FillMode::Wireframe) {
-        for (int i = 0; i < n; ++i) DrawLine(dc, poly[i], poly[(i + 1) % n]);
+        for (int i = 0; i < n; ++i) {
+            if (RecordingDraws()) RecordLine(poly[i], poly[(i + 1) % n]);
+            else DrawLine(dc, poly[i], poly[(i + 1) % n]);
+        }
         return;
     }
     FillPolygon(dc, poly, n);
@@ -120,7 +131,10 @@ void DrawOne(const DrawContext& dc, const TLVertex* const t[3], const float* con
 
 }  // namespace
 
-void SetRasterPath(RasterPath path) { gPath = path; }
+void SetRasterPath(RasterPath path) {
+    FinishDrawing();  // what is recorded is drawn by the path it was recorded under
+    gPath = path;
+}
 RasterPath CurrentRasterPath() { return gPath; }
 
 void DrawTriangles(Device& dev, const TriangleBatch& b) {
@@ -130,6 +144,8 @@ void DrawTriangles(Device& dev, const TriangleBatch& b) {
     const bool indexed = b.indices16 != nullptr || b.indices32 != nullptr;
     const int64_t count = indexed ? b.indexCount : b.vertexCount;
     const uint32_t limit = static_cast<uint32_t>(b.vertexCount);
+    const bool record = RecordingDraws();
+    if (record) BeginRecordedBatch(dc);
     for (int64_t i = 0; i + 2 < count; i += 3) {
         uint32_t idx[3];
         for (int k = 0; k < 3; ++k) {
@@ -144,6 +160,7 @@ void DrawTriangles(Device& dev, const TriangleBatch& b) {
             for (int k = 0; k < 3; ++k) h[k] = b.homogeneous + static_cast<size_t>(idx[k]) * 4;
         DrawOne(dc, t, h);
     }
+    if (record) EndRecordedBatch();
 }
 
 }  // namespace raster

@@ -154,15 +154,42 @@ TEST_F(EndToEnd, F10AndEscapeQuit) {
 }
 
 TEST_F(EndToEnd, TwoCapturedRunsAreIdentical) {
-    // Six frames a second: the intro, then the main scene with fire and water.
-    ASSERT_EQ(Run("data", 6, {"--frames", "60", "--capture", root_ + "a"}), 0) << output_;
-    ASSERT_EQ(Run("data", 6, {"--frames", "60", "--capture", root_ + "b"}), 0) << output_;
+    // Six frames a second: the intro, then the main scene with fire and water;
+    // one drawing thread, then three: the captured frames are the same.
+    ASSERT_EQ(Run("data", 6, {"--frames", "60", "--threads", "1", "--capture", root_ + "a"}), 0) << output_;
+    ASSERT_EQ(Run("data", 6, {"--frames", "60", "--threads", "3", "--capture", root_ + "b"}), 0) << output_;
     EXPECT_NE(output_.find("Scene slot 1"), std::string::npos);
     ASSERT_EQ(Frames("a"), 60u);
     ASSERT_EQ(Frames("b"), 60u);
     for (int n = 0; n < 60; ++n) EXPECT_EQ(ReadAll(Frame("a", n)), ReadAll(Frame("b", n))) << n;
     fs::remove_all(root_ + "a");
     fs::remove_all(root_ + "b");
+}
+
+// --mode picks the frame size and depth; the demo plays in it to the credits,
+// which are drawn 4:3 in the middle of a wider frame.
+TEST_F(EndToEnd, ModeSetsTheFrameSize) {
+    ASSERT_EQ(Run("data", 1, {"--mode", "800x450x32", "--threads", "2", "--capture", root_ + "wide"}), 0)
+        << output_;
+    EXPECT_NE(output_.find("Scene slot 3"), std::string::npos) << output_;
+    const int count = static_cast<int>(Frames("wide"));
+    ASSERT_GT(count, 200);
+    const demo::Picture first = demo::ReadTga(Frame("wide", 0));
+    EXPECT_EQ(first.width, 800);
+    EXPECT_EQ(first.height, 450);
+    const demo::Picture credits = demo::ReadTga(Frame("wide", count - 3));
+    ASSERT_EQ(credits.width, 800);
+    auto pixel = [&](int x, int y) { return &credits.rgb[(static_cast<size_t>(y) * credits.width + x) * 3]; };
+    // Black bars of (800 - 600) / 2 columns, the checker's yellow square next to them.
+    EXPECT_EQ(pixel(99, 0)[0] | pixel(99, 0)[1] | pixel(99, 0)[2], 0);
+    EXPECT_EQ(pixel(700, 449)[0] | pixel(700, 449)[1] | pixel(700, 449)[2], 0);
+    EXPECT_EQ(pixel(100, 0)[0], 0xff);
+    EXPECT_EQ(pixel(100, 0)[1], 0xd0);
+    EXPECT_EQ(pixel(100, 0)[2], 0x40);
+    fs::remove_all(root_ + "wide");
+
+    EXPECT_EQ(Run("data", 6, {"--mode", "640x199"}), 2);
+    EXPECT_NE(output_.find("--mode wants"), std::string::npos) << output_;
 }
 
 TEST_F(EndToEnd, MissingLakePictureLeavesTheWaterOff) {

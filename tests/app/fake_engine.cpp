@@ -237,6 +237,7 @@ int r_AllocMaxLights(int lights, int colours, r_MsgCallback cb) {
 int r_FreeAllocatedLights(r_MsgCallback) { Log("r_FreeAllocatedLights"); return 0; }
 int r_AddLight(const Matrix44*, const float*, float, int, uint8_t, int) { return 0; }
 int r_KillLight(int) { return 0; }
+int r_SetLightCone(int, float, float) { return 0; }
 int r_KillAllLights(void) { Log("r_KillAllLights"); return 0; }
 int r_SetAmbient(float r, float g, float b) { Log("r_SetAmbient %g %g %g", r, g, b); return 0; }
 int r_LightMesh(CMesh*, const Matrix44*, uint32_t*, uint32_t*, int) { return 0; }

@@ -175,3 +175,21 @@ TEST_F(ConsoleCommands, SurfaceListingOfModelZero) {
 }
 
 }  // namespace
+
+namespace {
+
+// LOAD takes a path to a scene file anywhere, not only a name in the scenes folder.
+TEST_F(ConsoleCommands, LoadAcceptsAPathToAnySceneFile) {
+    std::snprintf(g_app.scenesPath, sizeof g_app.scenesPath, "%snone/", dir_.c_str());
+    const Lines loaded = Run("load " + dir_ + "sub/../b.lws");
+    ASSERT_GE(loaded.size(), 2u);
+    EXPECT_EQ(loaded[0], Upper(dir_ + "sub/../b.lws"));
+    EXPECT_EQ(loaded[1].rfind("Loaded : ", 0), 0u) << loaded[1];
+    ASSERT_EQ(g_slots[0].ObjectCount(), 1);
+
+    const Lines missing = Run("LOAD " + dir_ + "nowhere.lws");
+    ASSERT_EQ(missing.size(), 2u);
+    EXPECT_EQ(missing[1], "Failed to Load : " + Upper(dir_ + "nowhere.lws"));
+}
+
+}  // namespace

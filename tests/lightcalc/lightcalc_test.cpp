@@ -92,6 +92,29 @@ TEST_F(Lighting, SpotLightsInsideItsConeWithASoftEdge)
     EXPECT_EQ(RedAt({0, 0, 20}, {0, 0, -1}), 0u);  // behind the spot, facing it
 }
 
+TEST_F(Lighting, SpotConeAndEdgeSetPerLight)
+{
+    const int narrow = Add(At(0, 0, 10, true), LIGHT_SPOT, 40.0f);
+    const float degree = 3.14159265f / 180.0f;
+    ASSERT_EQ(_SetLightCone(narrow, 10 * degree, 4 * degree), 0);
+    auto offAxis = [&](float degrees) {
+        const float a = degrees * degree;
+        return RedAt({10 * std::sin(a), 0, 10 - 10 * std::cos(a)});
+    };
+    EXPECT_EQ(offAxis(0), 191u);
+    EXPECT_GT(offAxis(5), 180u);   // inside 10 - 4 degrees: full strength
+    EXPECT_GT(offAxis(8), 0u);     // in the soft edge
+    EXPECT_LT(offAxis(8), 180u);
+    EXPECT_EQ(offAxis(15), 0u);    // the default 30-degree cone would light this
+    // A hard edge: full strength up to the cone.
+    ASSERT_EQ(_SetLightCone(narrow, 10 * degree, 0), 0);
+    EXPECT_GT(offAxis(9), 180u);
+    EXPECT_EQ(offAxis(11), 0u);
+    EXPECT_EQ(_SetLightCone(narrow + 1, 0.1f, 0.1f), -1);
+    EXPECT_EQ(_SetLightCone(narrow, std::numeric_limits<float>::quiet_NaN(), 0), -1);
+    EXPECT_EQ(_SetLightCone(-1, 0.1f, 0.1f), -1);
+}
+
 TEST_F(Lighting, ResetWritesTheUnlitColourWithAlphaAndLightsClamp)
 {
     mesh.colour[1] = 0.5f, mesh.colour[2] = 0.25f, mesh.transparency = 0.5f;

@@ -12,6 +12,7 @@ namespace lwotest {
 
 Bytes& Bytes::U16(uint32_t v) { push_back(uint8_t(v >> 8)); push_back(uint8_t(v)); return *this; }
 Bytes& Bytes::U32(uint32_t v) { return U16(v >> 16).U16(v & 0xFFFF); }
+Bytes& Bytes::VX(uint32_t v) { return v < 0xFF00 ? U16(v) : U32(0xFF000000u | v); }
 Bytes& Bytes::F32(float v) { return U32(std::bit_cast<uint32_t>(v)); }
 Bytes& Bytes::Id(const char* id)
 {
@@ -72,6 +73,8 @@ Bytes F32(float v) { return Bytes().F32(v); }
 Bytes Text(const std::string& s) { return Bytes().Text(s); }
 Bytes Vec(float x, float y, float z) { return Bytes().F32(x).F32(y).F32(z); }
 Bytes Lwob(const Bytes& chunks, const char* type) { return Bytes().Id("FORM").U32(uint32_t(4 + chunks.size())).Id(type).Add(chunks); }
+
+Bytes Lwo2(const Bytes& chunks) { return Lwob(chunks, "LWO2"); }
 
 std::vector<Vector3> CubePoints(float h)
 {

@@ -17,6 +17,7 @@ struct Bytes : std::vector<uint8_t> {
     using std::vector<uint8_t>::vector;
     Bytes& U16(uint32_t v);
     Bytes& U32(uint32_t v);
+    Bytes& VX(uint32_t v);  // LWO2 index: 2 bytes below 0xFF00, else 4 with 0xFF in front
     Bytes& F32(float v);
     Bytes& Id(const char* id);
     Bytes& Text(const std::string& text);  // zero-terminated, padded to even
@@ -38,6 +39,7 @@ Bytes F32(float v);
 Bytes Text(const std::string& s);
 Bytes Vec(float x, float y, float z);
 Bytes Lwob(const Bytes& chunks, const char* type = "LWOB");
+Bytes Lwo2(const Bytes& chunks);
 std::vector<Vector3> CubePoints(float half = 1.0f);
 std::vector<Polygon> CubeQuads(int16_t surface = 1);  // outward-facing
 

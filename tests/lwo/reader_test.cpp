@@ -1,9 +1,12 @@
-// Reading LWOB files: messages, chunk scan, polygons, damaged files, corpus.
+// Reading LWOB files: messages, chunk scan, polygons, damaged files, corpus,
+// damage texts and load limits.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <array>
 #include <chrono>
 #include <cmath>
+#include <filesystem>
 
 #include "lwo_test_support.h"
 
@@ -337,4 +340,141 @@ TEST(LwoCorpus, ConcavePolygonIsClippedNotFanned)
     auto welded = ExportModel(0);
     ASSERT_TRUE(welded);
     EXPECT_EQ(welded->meshes[0].vertexCount, 64);  // flat and smoothed: one vertex per point
+}
+
+// ---------------------------------------------------------------- damage texts and load limits
+
+namespace {
+
+// The warning r_Load3D gives for damaged.lwo, without its fixed start and end.
+std::string DamageText(const Bytes& bytes)
+{
+    if (LoadBytes(bytes, "damaged.lwo") != 0 || Messages().size() != 2)
+        return "(" + std::to_string(Messages().size()) + " messages)";
+    const std::string start = "Lwo.dll Load3D : Warning, " + TempPath("damaged.lwo") + " is damaged: ";
+    const std::string& m = Messages()[0];
+    if (m.compare(0, start.size(), start) != 0 || m.back() != '\n')
+        return "(unexpected) " + m;
+    return m.substr(start.size(), m.size() - start.size() - 1);
+}
+
+}  // namespace
+
+TEST(LwoDamaged, WarningNamesTheChunkAndItsByteOffset)
+{
+    // SRFS at byte 12 (8 bytes of body), PNTS at 28 (96), POLS at 132 (72).
+    const Bytes srfs = Bytes().Chunk("SRFS", Names({"A", "B", "C", "D"}));
+    const Bytes pnts = Bytes().Chunk("PNTS", Points(CubePoints()));
+    auto file = [&](const std::vector<Polygon>& polygons) {
+        return Lwob(Bytes().Add(srfs).Add(pnts).Chunk("POLS", Polygons(polygons)));
+    };
+    const std::vector<Polygon> good = CubeQuads();
+    ASSERT_EQ(LoadBytes(file(good)), 0);
+    EXPECT_EQ(Messages().size(), 1u);
+
+    // Cut inside the points: the length runs past the end of the file, and
+    // what is there ends in a part of a point. Eight bytes more and the file
+    // ends inside the next chunk's header.
+    const Bytes whole = file(good);
+    EXPECT_EQ(DamageText(Bytes(whole.begin(), whole.begin() + 28 + 8 + 50)),
+              "PNTS chunk at byte 28: its length 96 runs past the end of the file (50 bytes remain) "
+              "(and 1 more problem)");
+    EXPECT_EQ(DamageText(Bytes(whole.begin(), whole.begin() + 132 + 6)),
+              "POLS chunk at byte 132: the file ends inside the chunk header");
+
+    // A POLS length that is too short cuts polygon 5; one that is too long
+    // runs past the file.
+    Bytes shorter = whole;
+    shorter[132 + 7] = uint8_t(4 * 12 + 5);
+    EXPECT_EQ(DamageText(shorter), "POLS chunk at byte 132: polygon 5 runs past the chunk end");
+    Bytes longer = whole;
+    longer[132 + 6] = 1;
+    EXPECT_EQ(DamageText(longer),
+              "POLS chunk at byte 132: its length 328 runs past the end of the file (72 bytes remain)");
+
+    // Bad point and surface numbers name their polygon; every problem counts.
+    std::vector<Polygon> bad = good;
+    bad[1].corners[2] = 9;
+    EXPECT_EQ(DamageText(file(bad)), "POLS chunk at byte 132: polygon 2 uses point 9, but the object has 8 points");
+    bad[3].surface = 7;
+    bad[4].corners[0] = 300;
+    EXPECT_EQ(DamageText(file(bad)),
+              "POLS chunk at byte 132: polygon 2 uses point 9, but the object has 8 points (and 2 more problems)");
+    bad = good;
+    bad[5].surface = 5;
+    EXPECT_EQ(DamageText(file(bad)), "POLS chunk at byte 132: polygon 6 names surface 5, but the object has 4 surfaces");
+    bad[5].surface = 0;  // surface 0 names no surface on purpose: no warning
+    ASSERT_EQ(LoadBytes(file(bad)), 0);
+    EXPECT_EQ(Messages().size(), 1u);
+
+    // A last surface name without its zero; a point table with spare bytes.
+    Bytes names = Bytes().Id("SRFS").U32(3).Id("ABC");
+    names.push_back(0);
+    EXPECT_EQ(DamageText(Lwob(names)), "SRFS chunk at byte 12: the last name has no terminating zero");
+    EXPECT_EQ(DamageText(Lwob(Bytes().Chunk("PNTS", Points(CubePoints()).U16(7)))),
+              "PNTS chunk at byte 12: 2 bytes after the last whole point");
+
+    // Whatever was read is still drawn: the cut polygon list keeps 4 quads.
+    auto model = LoadModel(shorter);
+    ASSERT_TRUE(model);
+    EXPECT_EQ(model->meshes[0].indexCount, 4 * 2 * 3);
+}
+
+namespace {
+
+long PeakKilobytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
+
+}  // namespace
+
+TEST(LwoLimits, ObjectsPastTheLoadLimitAreRefusedBeforeTheyAreBuilt)
+{
+    // 150 polygons of 65,535 corners (19.7 MB) would make 9.8 million
+    // triangles: 3.5 GB in the reader and the engine's meshes.
+    Bytes pols;
+    for (int p = 0; p < 150; ++p) {
+        pols.U16(65535);
+        for (uint32_t c = 0; c < 65535; ++c)
+            pols.U16(c % 3);
+        pols.U16(1);
+    }
+    const Bytes big = Lwob(Bytes()
+                               .Chunk("SRFS", Names({"Big"}))
+                               .Chunk("PNTS", Points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}))
+                               .Chunk("POLS", pols));
+    const long before = PeakKilobytes();
+    EXPECT_EQ(LoadBytes(big, "big.lwo"), -1);
+    EXPECT_LT(PeakKilobytes() - before, 200 * 1024);  // the file and little more
+    ASSERT_EQ(Messages().size(), 1u);
+    const std::string start = "Lwo.dll Load3D : Error, " + TempPath("big.lwo") + " is too large: it would take ";
+    EXPECT_EQ(Messages()[0].substr(0, start.size()), start);
+    EXPECT_NE(Messages()[0].find(" MB, more than the 1024 MB allowed for an object of " +
+                                 std::to_string(big.size()) + " bytes\n"),
+              std::string::npos);
+    EXPECT_EQ(Plugin().GetSurfacesNum(), 0);  // nothing of it is kept
+
+    // Relative to the file: 20,000 two-byte surface names (40 KB) would take
+    // about 150 MB of surface and mesh records; 5,000 are within the allowance.
+    std::vector<std::string> names;
+    for (int i = 0; i < 20000; ++i)
+        names.push_back(std::string(1, char('A' + i % 26)));
+    EXPECT_EQ(LoadBytes(Lwob(Bytes().Chunk("SRFS", Names(names)))), -1);
+    EXPECT_NE(Messages()[0].find("is too large"), std::string::npos);
+    names.resize(5000);
+    EXPECT_EQ(LoadBytes(Lwob(Bytes().Chunk("SRFS", Names(names)))), 0);
+    EXPECT_EQ(Plugin().GetSurfacesNum(), 5000);
+
+    // A file larger than the ceiling is not even read (a sparse file here).
+    const std::string huge = TempPath("huge.lwo");
+    ASSERT_TRUE(WriteFile(huge, Lwob(Bytes())));
+    std::filesystem::resize_file(huge, (uintmax_t{1} << 30) + 1);
+    Messages().clear();
+    EXPECT_EQ(Plugin().Load3D(huge.c_str(), Capture), -1);
+    EXPECT_EQ(Messages(), std::vector<std::string>{"Lwo.dll Load3D : Error, " + huge +
+                                                   " is too large: 1024 MB, more than the 1024 MB an object may take\n"});
+    std::filesystem::remove(huge);
 }

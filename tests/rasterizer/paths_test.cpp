@@ -9,11 +9,29 @@ namespace {
 
 using rt::V;
 
+// The frame and depth bytes once everything recorded is drawn.
+std::vector<uint8_t> FinishedFrame() {
+    raster::FinishDrawing();
+    std::vector<uint8_t> frame = raster::GetDevice().back.pixels;
+    const raster::DepthSurface& d = raster::GetDevice().depth;
+    frame.insert(frame.end(), d.samples.begin(), d.samples.end());
+    return frame;
+}
+
+size_t CountDifferences(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b) {
+    size_t differ = a.size() > b.size() ? a.size() - b.size() : b.size() - a.size();
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i) differ += a[i] != b[i];
+    return differ;
+}
+
 // Random triangles, partly off screen and behind the camera, under random
-// states; returns the frame bytes.
-std::vector<uint8_t> RandomScene(unsigned seed, raster::RasterPath path, raster::PixelFormat fmt, int depthBits) {
+// states (points, wireframe and antialiasing now and then), drawn with the
+// given number of threads; returns the frame bytes.
+std::vector<uint8_t> RandomScene(unsigned seed, raster::RasterPath path, raster::PixelFormat fmt, int depthBits,
+                                 int threads = 1) {
     rt::MakeDevice(97, 71, fmt, depthBits);
     raster::SetRasterPath(path);
+    raster::SetDrawThreads(threads);
     rt::AddTexture(0, 32, 32, rt::Checker(32, 4, 0xFFE0C020, 0x80204080), true);
     rt::AddTexture(1, 24, 8, rt::Checker(24, 3, 0xFF10F010, 0xFFF01010), true);
     std::mt19937 rng(seed);
@@ -27,7 +45,8 @@ std::vector<uint8_t> RandomScene(unsigned seed, raster::RasterPath path, raster:
         r_SetRenderState(RS_BILINEAR, rng() % 2);
         r_SetRenderState(RS_DITHER, rng() % 2);
         r_SetRenderState(RS_ANTIALIAS, rng() % 8 == 0);
-        r_SetRenderState(RS_FILLMODE, rng() % 10 == 0 ? 2 : 4);
+        const unsigned fill = rng() % 20;
+        r_SetRenderState(RS_FILLMODE, fill < 2 ? 2 : fill == 2 ? 1 : 4);
         r_SetTexture(0, static_cast<int>(rng() % 3) - 1);
         raster::GetDevice().state.cull = rng() % 2 ? raster::CullMode::None : raster::CullMode::CounterClockwise;
         TLVertex v[3];
@@ -39,11 +58,7 @@ std::vector<uint8_t> RandomScene(unsigned seed, raster::RasterPath path, raster:
         }
         r_SimpleTLRender(v, 3, 1, 0);
     }
-    const raster::FrameSurface& b = raster::GetDevice().back;
-    std::vector<uint8_t> frame = b.pixels;
-    const raster::DepthSurface& d = raster::GetDevice().depth;
-    frame.insert(frame.end(), d.samples.begin(), d.samples.end());
-    return frame;
+    return FinishedFrame();
 }
 
 TEST(RasterPaths, FastAndReferenceGiveIdenticalFrames) {
@@ -68,9 +83,11 @@ TEST(RasterPaths, FastAndReferenceGiveIdenticalFrames) {
 // (16-bit or no depth, every depth function and blend mode, nearest, bilinear
 // or no texture, all three targets): mip choices changing along the rows,
 // texture wrap at both edges, layers that pass and fail the depth test.
-std::vector<uint8_t> WideSpans(raster::RasterPath path, raster::PixelFormat fmt, bool dither, int combo) {
+std::vector<uint8_t> WideSpans(raster::RasterPath path, raster::PixelFormat fmt, bool dither, int combo,
+                               int threads = 1) {
     rt::MakeDevice(203, 150, fmt, 16);
     raster::SetRasterPath(path);
+    raster::SetDrawThreads(threads);
     rt::AddTexture(0, 64, 32, rt::Checker(64, 5, 0xFFE0C020, 0x40204080), true);
     r_SetRenderState(RS_DITHER, dither);
     r_SetTexture(0, combo % 3 == 2 ? -1 : 0);
@@ -91,10 +108,7 @@ std::vector<uint8_t> WideSpans(raster::RasterPath path, raster::PixelFormat fmt,
         const uint16_t idx[6] = {0, 1, 2, 0, 2, 3};
         r_SimpleIndexedTLRender(v, 4, idx, 6, 1);
     }
-    std::vector<uint8_t> frame = raster::GetDevice().back.pixels;
-    const raster::DepthSurface& d = raster::GetDevice().depth;
-    frame.insert(frame.end(), d.samples.begin(), d.samples.end());
-    return frame;
+    return FinishedFrame();
 }
 
 TEST(RasterPaths, BlockShaderMatchesReferenceOnWideSpans) {
@@ -109,6 +123,73 @@ TEST(RasterPaths, BlockShaderMatchesReferenceOnWideSpans) {
             EXPECT_EQ(differ, 0u) << "combo " << combo << " target " << target;
         }
     }
+    rt::ReleaseDevice();
+}
+
+// ---- drawing threads ----
+
+// Every thread count gives the one-thread reference frame to the byte, on
+// both walkers, every target and depth width, with the random states above.
+TEST(RasterThreads, EveryThreadCountGivesTheReferenceFrame) {
+    const raster::PixelFormat formats[2] = {raster::PixelFormat::RGB565, raster::PixelFormat::XRGB8888};
+    for (unsigned seed = 1; seed <= 8; ++seed) {
+        const raster::PixelFormat fmt = formats[seed % 2];
+        const int depthBits = seed % 3 == 0 ? 32 : 16;
+        const std::vector<uint8_t> ref = RandomScene(seed, raster::RasterPath::Reference, fmt, depthBits, 1);
+        for (int threads : {1, 2, 3, 8}) {
+            const std::vector<uint8_t> fast = RandomScene(seed, raster::RasterPath::Fast, fmt, depthBits, threads);
+            EXPECT_EQ(CountDifferences(fast, ref), 0u) << "seed " << seed << ", " << threads << " threads";
+        }
+        const std::vector<uint8_t> refThreaded = RandomScene(seed, raster::RasterPath::Reference, fmt, depthBits, 3);
+        EXPECT_EQ(CountDifferences(refThreaded, ref), 0u) << "seed " << seed << ", reference walker, 3 threads";
+    }
+    rt::ReleaseDevice();
+}
+
+TEST(RasterThreads, BlockShaderSpansMatchAcrossThreadCounts) {
+    for (int combo = 0; combo < 15; combo += 2) {
+        const raster::PixelFormat fmt = combo % 4 == 0 ? raster::PixelFormat::XRGB8888 : raster::PixelFormat::RGB565;
+        const std::vector<uint8_t> one = WideSpans(raster::RasterPath::Fast, fmt, combo % 3 == 0, combo, 1);
+        for (int threads : {2, 3, 8}) {
+            const std::vector<uint8_t> many = WideSpans(raster::RasterPath::Fast, fmt, combo % 3 == 0, combo, threads);
+            EXPECT_EQ(CountDifferences(many, one), 0u) << "combo " << combo << ", " << threads << " threads";
+        }
+    }
+    rt::ReleaseDevice();
+}
+
+// More primitives than the record holds, with a state change (and so a new
+// context) every few triangles, and a viewport narrower than the frame: the
+// record is drawn when it fills up, in order, and the result is unchanged.
+std::vector<uint8_t> ManySmallTriangles(int threads) {
+    rt::MakeDevice(131, 97, raster::PixelFormat::RGB565, 16);
+    raster::SetDrawThreads(threads);
+    rt::AddTexture(0, 16, 16, rt::Checker(16, 2, 0xFFF0E0C0, 0x80C04020), true);
+    raster::GetDevice().state.cull = raster::CullMode::None;
+    r_SetViewportArea(0.05f, 0.1f, 0.9f, 0.95f, nullptr);
+    std::mt19937 rng(77);
+    std::uniform_real_distribution<float> pos(-4.0f, 135.0f), unit(0.0f, 1.0f);
+    std::vector<TLVertex> v;
+    for (int i = 0; i < 21000; ++i) {
+        if (i % 7 == 0) {
+            r_SetRenderState(RS_ALPHABLEND, rng() % 2);
+            r_SetRenderState(RS_BLENDMODE, 4 << (rng() % 3));
+            r_SetRenderState(RS_FILLMODE, rng() % 50 == 0 ? 2 : 4);
+            r_SetTexture(0, static_cast<int>(rng() % 2) - 1);
+        }
+        const float x = pos(rng), y = pos(rng), z = unit(rng);
+        const TLVertex t[3] = {rt::V(x, y, z, static_cast<uint32_t>(rng()), 0, 0),
+                               rt::V(x + 7 * unit(rng), y + 1, z, static_cast<uint32_t>(rng()), 1, 0),
+                               rt::V(x + 2, y + 7 * unit(rng), z, static_cast<uint32_t>(rng()), 0, 1)};
+        r_SimpleTLRender(t, 3, 1, 0);
+    }
+    return FinishedFrame();
+}
+
+TEST(RasterThreads, FullRecordIsDrawnInOrder) {
+    const std::vector<uint8_t> one = ManySmallTriangles(1);
+    EXPECT_EQ(CountDifferences(ManySmallTriangles(2), one), 0u);
+    EXPECT_EQ(CountDifferences(ManySmallTriangles(3), one), 0u);
     rt::ReleaseDevice();
 }
 

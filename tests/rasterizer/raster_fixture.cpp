@@ -3,6 +3,7 @@
 namespace rt {
 
 void MakeDevice(int w, int h, raster::PixelFormat format, int depthBits) {
+    raster::DiscardDrawing();  // nothing recorded may reach the new surfaces
     raster::Device& dev = raster::GetDevice();
     const int bpp = format == raster::PixelFormat::RGB565 ? 2 : 4;
     dev.back = {w, h, w * bpp, format, std::vector<uint8_t>(static_cast<size_t>(w * bpp) * h, 0)};
@@ -22,6 +23,8 @@ void MakeDevice(int w, int h, raster::PixelFormat format, int depthBits) {
 }
 
 void ReleaseDevice() {
+    raster::DiscardDrawing();
+    raster::SetDrawThreads(1);
     raster::Device& dev = raster::GetDevice();
     dev.back = {};
     dev.depth = {};
@@ -49,6 +52,7 @@ void Quad(float x0, float y0, float x1, float y1, uint32_t c, float us, float vs
 }
 
 uint32_t Pixel(int x, int y) {
+    raster::FinishDrawing();
     const raster::FrameSurface& b = raster::GetDevice().back;
     const uint8_t* row = b.pixels.data() + static_cast<size_t>(y) * b.pitch;
     if (b.format == raster::PixelFormat::XRGB8888) return reinterpret_cast<const uint32_t*>(row)[x] & 0xFFFFFF;
@@ -56,6 +60,7 @@ uint32_t Pixel(int x, int y) {
 }
 
 uint32_t Depth(int x, int y) {
+    raster::FinishDrawing();
     const raster::DepthSurface& d = raster::GetDevice().depth;
     const uint8_t* row = d.samples.data() + static_cast<size_t>(y) * d.pitch;
     return d.bits == 32 ? reinterpret_cast<const uint32_t*>(row)[x] : reinterpret_cast<const uint16_t*>(row)[x];

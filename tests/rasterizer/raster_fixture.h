@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "raster/raster_device.h"
+#include "raster/rasterizer/draw_queue.h"
 #include "raster/rasterizer/rasterizer.h"
 
 TESSALY_EXPORT int r_SetRenderState(int code, int value);
@@ -33,7 +34,9 @@ namespace rt {
 // frame viewport, 8 empty texture slots, identity camera and model, frustum
 // F 1.2, A 1, N 0.5, R 100, fast walker.
 void MakeDevice(int w, int h, raster::PixelFormat format = raster::PixelFormat::XRGB8888, int depthBits = 16);
+// Drops what is recorded and goes back to one drawing thread.
 void ReleaseDevice();
+// Pixel and Depth finish the recorded drawing first.
 
 TLVertex V(float x, float y, float z = 0.5f, uint32_t colour = 0xFFFFFFFF, float u = 0, float v = 0, float rhw = 1);
 // Two clockwise triangles over the rectangle (x0, y0)-(x1, y1), pair 0 from (0, 0) to (us, vs).
