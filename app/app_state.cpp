@@ -1,5 +1,9 @@
 #include "app/app_state.h"
 
+#include <strings.h>
+
+#include <cstdio>
+
 #include "platform/platform.h"
 
 AppState g_app;
@@ -14,6 +18,15 @@ float Stopwatch::Elapsed() const {
     return static_cast<float>(plat_Milliseconds() - start) / 1000.0f;
 }
 
-void ResetAppState() { g_app = AppState{}; }
+void ResetAppState() {
+    g_app = AppState{};
+    plat_SetCaptureFormat(g_app.shotFormat);  // the two stay one setting
+}
+
+bool SetShotFormat(const char* extension) {
+    if (!extension || plat_SetCaptureFormat(extension) != 0) return false;
+    std::snprintf(g_app.shotFormat, sizeof g_app.shotFormat, "%s", strcasecmp(extension, "png") == 0 ? "png" : "tga");
+    return true;
+}
 
 int SilentMessage(const char*) { return 0; }

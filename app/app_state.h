@@ -61,6 +61,7 @@ struct AppState {
     bool clearBackground = false;
     bool scenesLoaded = false;
     char consoleBackground[kNameSize] = {};
+    char shotFormat[4] = "tga";  // file type of screenshots and captured frames: "tga" or "png"
 
     float fps = 0.0f;
     uint32_t frameCount = 0;
@@ -83,6 +84,11 @@ extern AppState g_app;
 
 // Back to the start values (a new run in the same process).
 void ResetAppState();
+
+// Sets the file type of screenshots (F3, the progress report) and of captured
+// frames: "tga" or "png", without regard to case. False for anything else
+// (nothing changes).
+bool SetShotFormat(const char* extension);
 
 // Message sink that ignores the text, for engine calls whose reports are not wanted.
 int SilentMessage(const char* message);

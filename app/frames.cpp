@@ -119,7 +119,7 @@ Vector3 HandleFrameKeys() {
     if (T7I_CheckKey(DIK_ESCAPE)) g_app.quit = true;
     if (T7I_CheckKey(DIK_F2)) g_app.slotIndex = 1;
     if (T7I_CheckKey(DIK_F3) == 1)
-        r_ScreenShot("ts", "tga", g_app.shotsPath, 0, r_ConsolePrintLine);
+        r_ScreenShot("ts", g_app.shotFormat, g_app.shotsPath, 0, r_ConsolePrintLine);
     if (T7I_CheckKey(DIK_F4) == 1) {
         if (g_app.demoMode)
             g_app.demoMode = false;

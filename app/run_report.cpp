@@ -41,14 +41,17 @@ double SecondsBetween(Clock::time_point a, Clock::time_point b) {
     return std::chrono::duration<double>(b - a).count();
 }
 
-// Saves the back buffer as shots/<prefix>NNN.tga and names the file.
+// Saves the back buffer as shots/<prefix>NNN.tga (or .png) and names the file.
 void Shot(const char* prefix) {
     char name[kPathSize];
-    if (!NextShotName(g_app.shotsPath, prefix, name, sizeof name)) {
+    if (!NextShotName(g_app.shotsPath, prefix, name, sizeof name, g_app.shotFormat)) {
         std::printf("screenshot: no free name for %s in %s\n", prefix, g_app.shotsPath);
         return;
     }
-    if (r_ScreenShot(prefix, "tga", g_app.shotsPath, 0, SilentMessage) == -1)
+    // Only a file that is there counts as saved, whatever the engine answered.
+    char written[kPathSize];
+    if (r_ScreenShot(prefix, g_app.shotFormat, g_app.shotsPath, 0, SilentMessage) == -1 ||
+        !plat_ResolvePath(name, written, sizeof written))
         std::printf("screenshot: %s could not be saved\n", name);
     else
         std::printf("screenshot: %s\n", name);
@@ -62,11 +65,11 @@ void FormatRunSummary(long frames, double seconds, char* out, size_t outSize) {
                   seconds, average);
 }
 
-bool NextShotName(const char* dir, const char* prefix, char* out, size_t outSize) {
+bool NextShotName(const char* dir, const char* prefix, char* out, size_t outSize, const char* extension) {
     // The same search as the engine's screenshots, so the printed name is the written one.
     for (int n = 0; n < 1000; ++n) {
         char candidate[kPathSize];
-        const int length = std::snprintf(candidate, sizeof candidate, "%s%s%.3d.tga", dir, prefix, n);
+        const int length = std::snprintf(candidate, sizeof candidate, "%s%s%.3d.%s", dir, prefix, n, extension);
         if (length < 0 || static_cast<size_t>(length) >= sizeof candidate) return false;
         if (!plat_ResolvePath(candidate, out, outSize)) return true;
     }

@@ -18,6 +18,6 @@ void ReportRunEnd();
 // The summary line: "summary: F frames in S s, A fps average" ("1 frame"; the
 // average is 0 for a run too short to time).
 void FormatRunSummary(long frames, double seconds, char* out, size_t outSize);
-// The first free screenshot name dir + prefix + NNN + ".tga" as the engine
-// picks it; false when every number is taken or the name does not fit.
-bool NextShotName(const char* dir, const char* prefix, char* out, size_t outSize);
+// The first free screenshot name dir + prefix + NNN + "." + extension as the
+// engine picks it; false when every number is taken or the name does not fit.
+bool NextShotName(const char* dir, const char* prefix, char* out, size_t outSize, const char* extension = "tga");

@@ -22,6 +22,7 @@
 #include "app/main_loop.h"
 #include "app/run_report.h"
 #include "app/startup.h"
+#include "app/user_reports.h"
 #include "app/viewer_camera.h"
 #include "platform/platform.h"
 #include "tessaly/engine_api.h"
@@ -52,6 +53,8 @@ struct ViewerObject {
     Vector3 pivot{0, 0, 0};
     bool visible = true;
     int triangles = 0;   // triangles of the model, counted once at load
+    std::vector<float> transparency;  // each mesh's own surface transparency, before dissolve
+    float dissolve = 0.0f;            // the dissolve the meshes were last set for
 };
 
 struct ViewerState {
@@ -121,8 +124,9 @@ std::string AbsoluteFolderOf(const std::string& file) {
 // ---------------------------------------------------------------- loading
 
 // Textures the engine could not find in the object's folder, looked for as
-// images are; each missing one is reported once per load.
-void ResolveTextures(int model, const std::string& searchFolder, const std::string& contentDir,
+// images are from each of the folders in turn; each one still missing or
+// unreadable is reported once per load, with every place tried.
+void ResolveTextures(int model, const std::vector<std::string>& folders, const std::string& contentDir,
                      std::vector<std::string>& reported) {
     const int meshes = r_GetMeshesNum(model, nullptr);
     for (int m = 0; m < meshes; ++m) {
@@ -133,8 +137,16 @@ void ResolveTextures(int model, const std::string& searchFolder, const std::stri
             char written[256];
             std::snprintf(written, sizeof written, "%s", mesh->textureNames[j]);
             if (written[0] == '\0') continue;
-            const ContentSearch search = FindContent(written, ContentKind::Image, searchFolder, contentDir,
-                                                     ContentFileExists);
+            ContentSearch search;
+            search.written = written;
+            for (const std::string& folder : folders) {
+                const ContentSearch from = FindContent(written, ContentKind::Image, folder, contentDir, ContentFileExists);
+                for (const std::string& place : from.tried)
+                    if (std::find(search.tried.begin(), search.tried.end(), place) == search.tried.end())
+                        search.tried.push_back(place);
+                search.found = from.found;
+                if (!search.found.empty()) break;
+            }
             std::string why = "not found";
             if (!search.found.empty()) {
                 char name[256];
@@ -165,10 +177,11 @@ int CountTriangles(int model) {
     return triangles;
 }
 
-// Finds and loads one object file; -1 after its failure line.
-int LoadObjectFile(const std::string& written, const std::string& sceneFolder, const std::string& contentDir,
+// Loads the object a search found (its images looked for from the object's
+// folder, then the scene's); -1 after its failure line.
+int LoadObjectFile(const ContentSearch& search, const std::string& sceneFolder, const std::string& contentDir,
                    std::vector<std::string>& reportedImages) {
-    const ContentSearch search = FindContent(written, ContentKind::Object, sceneFolder, contentDir, ContentFileExists);
+    const std::string& written = search.written;
     if (search.found.empty()) {
         Report("object " + written + " not found (" + TriedPlaces(search) + ")");
         return -1;
@@ -190,9 +203,9 @@ int LoadObjectFile(const std::string& written, const std::string& sceneFolder, c
                ": no polygons could be read from it");
         return -1;
     }
-    ResolveTextures(model, sceneFolder.empty() ? folder : sceneFolder, contentDir, reportedImages);
-    // The object's own folder is where its images most often are.
-    if (!sceneFolder.empty() && sceneFolder != folder) ResolveTextures(model, folder, contentDir, reportedImages);
+    std::vector<std::string> folders = {folder.empty() ? std::string("./") : folder};
+    if (!sceneFolder.empty() && sceneFolder != folder) folders.push_back(sceneFolder);
+    ResolveTextures(model, folders, contentDir, reportedImages);
     return model;
 }
 
@@ -233,6 +246,27 @@ void StartShowing(const std::string& path) {
     ApplyAmbient();
 }
 
+void KeepTransparency(ViewerObject& object) {
+    const int meshes = r_GetMeshesNum(object.model, nullptr);
+    object.transparency.assign(static_cast<size_t>(std::max(meshes, 0)), 0.0f);
+    for (int m = 0; m < meshes; ++m)
+        if (const CMesh* mesh = r_GetMeshPointer(object.model, m, nullptr))
+            object.transparency[static_cast<size_t>(m)] = mesh->transparency;
+}
+
+// A partly dissolved object is drawn see-through: each surface's transparency
+// grows with the dissolve, and its unlit colours (which carry it) are renewed.
+void ApplyDissolve(ViewerObject& object, float dissolve) {
+    if (dissolve == object.dissolve) return;
+    object.dissolve = dissolve;
+    for (size_t m = 0; m < object.transparency.size(); ++m) {
+        CMesh* mesh = r_GetMeshPointer(object.model, static_cast<int>(m), nullptr);
+        if (mesh == nullptr) continue;
+        mesh->transparency = 1.0f - (1.0f - object.transparency[m]) * (1.0f - dissolve);
+        r_ResetSBMIllum(mesh, mesh->luminosity);
+    }
+}
+
 // Loads a scene; false (after its message) when nothing in it can be shown.
 bool LoadSceneFile(const std::string& path) {
     ReleaseContent();
@@ -254,9 +288,12 @@ bool LoadSceneFile(const std::string& path) {
         object.pivot = r_GetAnimPivotPoint(i);
         object.visible = r_GetAnimObjectVisible(i) != 0;
         if (!r_GetAnimObjectHasFile(i)) continue;
-        object.model = LoadObjectFile(r_GetAnimObjectPath(i), sceneFolder, contentDir, reportedImages);
+        const ContentSearch search = FindContent(r_GetAnimObjectPath(i), ContentKind::Object, sceneFolder, contentDir,
+                                                 ContentFileExists);
+        object.model = LoadObjectFile(search, sceneFolder, contentDir, reportedImages);
         if (object.model == -1) continue;
         object.triangles = CountTriangles(object.model);
+        KeepTransparency(object);
         ++loaded;
     }
     if (loaded == 0) {
@@ -299,7 +336,12 @@ bool LoadObjectOnly(const std::string& path) {
     std::vector<std::string> reportedImages;
     const char* content = RunLaunchOptions().contentDir;
     ViewerObject object;
-    object.model = LoadObjectFile(path, "", content != nullptr ? content : "", reportedImages);
+    // The file named on the command line or the console is taken as it stands.
+    ContentSearch search;
+    search.written = path;
+    search.tried.push_back(path);
+    if (ContentFileExists(path)) search.found = path;
+    object.model = LoadObjectFile(search, "", content != nullptr ? content : "", reportedImages);
     if (object.model == -1) return false;
     object.triangles = CountTriangles(object.model);
     g_viewer.objects.push_back(object);
@@ -409,7 +451,7 @@ void HandleKeys() {
         g_viewer.overlayToggled = true;
     }
     if (T7I_CheckKey(DIK_ESCAPE)) g_app.quit = true;
-    if (T7I_CheckKey(DIK_F3) == 1) r_ScreenShot("ts", "tga", g_app.shotsPath, 0, r_ConsolePrintLine);
+    if (T7I_CheckKey(DIK_F3) == 1) r_ScreenShot("ts", g_app.shotFormat, g_app.shotsPath, 0, r_ConsolePrintLine);
     if (T7I_CheckKey(DIK_F4) == 1) {
         g_viewer.walking = !g_viewer.walking;
         if (g_viewer.walking) WalkFromCamera(g_viewer.camera);
@@ -553,9 +595,13 @@ void ViewerFrame() {
     r_SetCamMatrix(&g_viewer.camera);
     g_viewer.trianglesDrawn = 0;
     for (size_t i = 0; i < g_viewer.objects.size(); ++i) {
-        const ViewerObject& object = g_viewer.objects[i];
+        ViewerObject& object = g_viewer.objects[i];
         if (object.model == -1 || !object.visible) continue;
-        if (g_viewer.scene && r_GetAnimObjectDissolve(static_cast<int>(i), frame) >= 0.999f) continue;
+        if (g_viewer.scene) {
+            const float dissolve = r_GetAnimObjectDissolve(static_cast<int>(i), frame);
+            if (dissolve >= 0.999f) continue;
+            ApplyDissolve(object, dissolve);
+        }
         const Matrix44 world = g_viewer.scene ? g_viewer.world[i] : MatIdentity();
         if (!g_viewer.presented) LightBeforeFirstFrame(object.model, world);
         r_DrawCMeshData(object.model, world, 0);
@@ -602,9 +648,9 @@ int ViewerLoop() {
 // The engine up without the demo's data: window, back-end, mode, stores, console.
 bool StartEngine() {
     g_app.view = MatIdentity();
+    if (!LinkBackEnd()) return false;
     g_app.window = CreateProgramWindow();
     plat_ShowCursor(0);
-    r_LinkRaster("t7dxraster.dll", nullptr);
     r_GetSysInfo();
     if (!SetUpEngine()) {
         r_FreeRaster(nullptr);
@@ -618,6 +664,7 @@ bool StartEngine() {
     r_GetVideoModeData(g_app.card, g_app.mode, &g_app.frameWidth, &g_app.frameHeight, &bits, &flags);
     g_app.consoleRows = g_app.frameHeight / 15 - 1;
     r_ConsoleInit(std::max(g_app.consoleRows - 1, kConsoleScrollBack), 25, 256);
+    SetConsoleReports(true);
     char base[kPathSize] = {};
     plat_GetCurrentDirectory(base, sizeof base - 1);
     std::snprintf(g_app.shotsPath, sizeof g_app.shotsPath, "%s", base);

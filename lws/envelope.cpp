@@ -172,3 +172,62 @@ double Envelope::Evaluate(double time, double empty) const
 }
 
 }  // namespace lws
+
+namespace lws {
+
+void Envelope::SetBehaviours(int pre, int post)
+{
+    const auto known = [](int code) {
+        return code >= kBehaviourReset && code <= kBehaviourLinear ? code : kBehaviourConstant;
+    };
+    pre_ = known(pre);
+    post_ = known(post);
+}
+
+double Envelope::EvaluateWithBehaviours(double time, double empty) const
+{
+    if (keys_.size() < 2 || !std::isfinite(time))
+        return Evaluate(time, empty);
+    const EnvelopeKey& first = keys_.front();
+    const EnvelopeKey& last = keys_.back();
+    const double span = last.time - first.time;
+    const bool before = time < first.time;
+    const bool after = time > last.time;
+    if (!(span > 0.0) || (!before && !after))
+        return Evaluate(time, empty);
+
+    const int behaviour = before ? pre_ : post_;
+    const double change = last.value - first.value;
+    // Whole spans between the time and the keyed span (1 for the span next to it).
+    const double distance = before ? first.time - time : time - last.time;
+    const double cycles = std::ceil(distance / span);
+    switch (behaviour) {
+    case kBehaviourReset:
+        return 0.0;
+    case kBehaviourRepeat:
+    case kBehaviourOffsetRepeat: {
+        const double shifted = before ? time + cycles * span : time - cycles * span;
+        const double offset = behaviour == kBehaviourOffsetRepeat ? (before ? -cycles : cycles) * change : 0.0;
+        return Evaluate(shifted, empty) + offset;
+    }
+    case kBehaviourOscillate: {
+        // Mirrored in every other span.
+        const double shifted = before ? time + cycles * span : time - cycles * span;
+        const bool mirrored = std::fmod(cycles, 2.0) != 0.0;
+        return Evaluate(mirrored ? first.time + last.time - shifted : shifted, empty);
+    }
+    case kBehaviourLinear: {
+        // The slope of the end span at its end key.
+        const EnvelopeKey& near = before ? first : last;
+        const EnvelopeKey& next = before ? keys_[1] : keys_[keys_.size() - 2];
+        const double step = std::min(1e-3, std::fabs(next.time - near.time) / 2.0);
+        const double inside = before ? near.time + step : near.time - step;
+        const double slope = (Evaluate(inside, empty) - near.value) / (inside - near.time);
+        return near.value + slope * (time - near.time);
+    }
+    default:
+        return before ? first.value : last.value;
+    }
+}
+
+}  // namespace lws

@@ -23,6 +23,15 @@ struct EnvelopeKey {
     double param[6] = {};  // the six key parameters as the file lists them
 };
 
+// What a channel does before its first and after its last key, numbered as
+// scene files number them.
+constexpr int kBehaviourReset = 0;         // 0
+constexpr int kBehaviourConstant = 1;      // the end key's value
+constexpr int kBehaviourRepeat = 2;        // the keyed span again and again
+constexpr int kBehaviourOscillate = 3;     // the keyed span forth and back
+constexpr int kBehaviourOffsetRepeat = 4;  // repeated, each time moved by the span's change
+constexpr int kBehaviourLinear = 5;        // on along the end key's slope
+
 class Envelope {
 public:
     void Add(const EnvelopeKey& key) { keys_.push_back(key); }
@@ -35,6 +44,10 @@ public:
     // Value of the curve at time (seconds). Without keys it is empty; before
     // the first and after the last key the end values hold.
     double Evaluate(double time, double empty) const;
+    // The same, with the pre and post behaviours applied outside the keys.
+    double EvaluateWithBehaviours(double time, double empty) const;
+    // Behaviour codes as read; unknown codes read as constant.
+    void SetBehaviours(int pre, int post);
 
 private:
     double Outgoing(size_t k0, size_t k1) const;
@@ -42,6 +55,8 @@ private:
     double Bezier2DSpan(size_t k0, size_t k1, double time) const;
 
     std::vector<EnvelopeKey> keys_;
+    int pre_ = kBehaviourConstant;
+    int post_ = kBehaviourConstant;
 };
 
 }  // namespace lws

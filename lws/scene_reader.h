@@ -26,7 +26,10 @@ struct ScalarChannel {
     double constant = 0.0;
     Envelope envelope;  // used when it has keys
 
-    double At(double seconds) const { return envelope.Empty() ? constant : envelope.Evaluate(seconds, constant); }
+    double At(double seconds) const
+    {
+        return envelope.Empty() ? constant : envelope.EvaluateWithBehaviours(seconds, constant);
+    }
 };
 
 // Settings of a light item.
@@ -66,6 +69,8 @@ struct Scene {
     double background[3] = {0.0, 0.0, 0.0};
     double ambientColour[3] = {1.0, 1.0, 1.0};
     double ambientIntensity = 0.25;
+    std::string damage;    // the first damaged part of the file (which item, near which line); empty when whole
+    int damageCount = 0;   // damaged parts found
 };
 
 // An item's motion at a frame: every channel on its own curve (version 1 keys

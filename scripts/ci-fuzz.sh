@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Bounded fuzzing in CI: installs clang with its libFuzzer runtime, builds the
-# four harnesses in build-fuzz/ and runs each for FUZZ_SECONDS (60) from its
+# harnesses in build-fuzz/ and runs each for FUZZ_SECONDS (60) from its
 # seeds. Fails when any harness finds a crash, a leak, undefined behaviour,
 # a broken invariant or an input slower than 10 seconds; the input is kept
 # in build-fuzz/artifacts/TARGET/.
@@ -12,7 +12,7 @@ bash scripts/install-deps.sh clang libclang-rt-14-dev
 seconds=${FUZZ_SECONDS:-60}
 start=$(date +%s)
 failed=()
-for target in lwo tga lws console; do
+for target in lwo tga lws console png jpeg bmp ilbm; do
   echo "== fuzz $target (${seconds}s)"
   bash scripts/fuzz.sh "$target" "$seconds" > "/tmp/ci-fuzz-$target-$$.log" 2>&1 || failed+=("$target")
   grep -E "^#[0-9]+[[:space:]]+DONE|^stat::|^fuzz.sh:" "/tmp/ci-fuzz-$target-$$.log" || true

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # scripts/fuzz.sh TARGET SECONDS: fuzzes one reader with libFuzzer for SECONDS.
-# TARGET is lwo, tga, lws or console. Builds the harness in build-fuzz/ with
-# clang (configuring it on first use), makes the seed inputs (fuzz_seeds plus
-# the shared corpus), and runs one process, niced, over the corpus kept in
+# TARGET is lwo, tga, lws, console, png, jpeg, bmp or ilbm. Builds the harness
+# in build-fuzz/ with clang (configuring it on first use), makes the seed
+# inputs (fuzz_seeds or, for pictures, fuzz_image_seeds, plus the shared
+# corpus), and runs one process, niced, over the corpus kept in
 # build-fuzz/corpus/TARGET. Crashing inputs land in build-fuzz/artifacts/TARGET/;
 # the output is also kept in build-fuzz/logs/TARGET.log. Fails on a crash.
 # FUZZ_ARGS adds libFuzzer options (e.g. FUZZ_ARGS=-seed=1).
@@ -10,7 +11,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 if [ $# -ne 2 ]; then
-  echo "usage: scripts/fuzz.sh lwo|tga|lws|console SECONDS" >&2
+  echo "usage: scripts/fuzz.sh lwo|tga|lws|console|png|jpeg|bmp|ilbm SECONDS" >&2
   exit 2
 fi
 target=$1
@@ -20,8 +21,12 @@ case "$target" in
   tga) max_len=16384 ;;
   lws) max_len=16384 ;;
   console) max_len=1500 ;;  # longer than the interpreter's 1024-byte line copy
-  *) echo "fuzz.sh: unknown target $target (lwo, tga, lws, console)" >&2; exit 2 ;;
+  png|bmp|ilbm) max_len=16384 ;;
+  jpeg) max_len=32768 ;;
+  *) echo "fuzz.sh: unknown target $target (lwo, tga, lws, console, png, jpeg, bmp, ilbm)" >&2; exit 2 ;;
 esac
+seeder=fuzz_seeds
+case "$target" in png|jpeg|bmp|ilbm) seeder=fuzz_image_seeds ;; esac
 
 build=build-fuzz
 if [ ! -f "$build/CMakeCache.txt" ]; then
@@ -29,12 +34,12 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
     -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
     -DTESSALY_FUZZ=ON -DTESSALY_TESTS=OFF -DTESSALY_BENCH=OFF
 fi
-nice -n 10 cmake --build "$build" -j"$(nproc)" --target "fuzz_$target" fuzz_seeds
+nice -n 10 cmake --build "$build" -j"$(nproc)" --target "fuzz_$target" "$seeder"
 
 # Seeds, made afresh each run: the writers' files and the shared corpus.
 seeds="$build/seeds/$target"
 made=$(mktemp -d)
-"$build/bin/fuzz_seeds" "$made"
+"$build/bin/$seeder" "$made"
 rm -rf "$seeds"
 mkdir -p "$build/seeds"
 mv "$made/$target" "$seeds"
@@ -45,6 +50,7 @@ if [ -d "$corpus_dir" ]; then
     lwo) find "$corpus_dir" -iname '*.lwo' -exec cp {} "$seeds/" \; ;;
     lws) find "$corpus_dir" -iname '*.lws' -exec cp {} "$seeds/" \; ;;
     tga) find "$corpus_dir" -iname '*.tga' -exec cp {} "$seeds/" \; ;;
+    png) find "$corpus_dir" -iname '*.png' -exec cp {} "$seeds/" \; ;;
   esac
 fi
 

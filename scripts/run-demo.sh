@@ -9,8 +9,28 @@
 #
 # Each run keeps what it wrote (screenshots, music.wav) in a folder of its own,
 # demo/shots/YYYY-MM-DD_HHMMSS/, so no run overwrites an earlier one.
+#
+# --video FILE (.mkv or .mp4) records the whole demo with its music into FILE,
+# headless at a fixed 24 frames per second, display or not; a relative FILE is
+# taken from the directory the script was started in.
 set -euo pipefail
+start_dir=$PWD
 cd "$(dirname "$0")/.."
+
+args=()
+video=""
+while [ $# -gt 0 ]; do
+  if [ "$1" = "--video" ] && [ $# -ge 2 ]; then
+    video=$2
+    case "$video" in /*) ;; *) video="$start_dir/$video" ;; esac
+    args+=(--video "$video")
+    shift 2
+  else
+    args+=("$1")
+    shift
+  fi
+done
+set -- ${args[@]+"${args[@]}"}
 
 bash scripts/install-deps.sh
 
@@ -37,7 +57,10 @@ collect() {
 }
 trap collect EXIT
 
-if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+if [ -n "$video" ]; then
+  echo "Recording the demo headless at 24 frames per second into $video; screenshots go to $run_dir/."
+  build/bin/tessaly --data demo --headless --fixed-fps 24 --progress "$@"
+elif [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   build/bin/tessaly --data demo "$@"
 else
   echo "No display: playing the demo headless at 24 frames per second; screenshots and music.wav go to $run_dir/."

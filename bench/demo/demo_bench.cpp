@@ -12,7 +12,8 @@
 //                  loop), frames of the main loop, their average rate by the
 //                  wall clock (fps) and by the process's CPU time (cpu_fps, the
 //                  figure to trust on a shared machine), and the mode the program
-//                  chose.
+//                  chose. Arguments: the --mode width, height and bits, and
+//                  --threads.
 // SceneLoad and WholeDemo run in a child process each time, so every run starts
 // from a fresh program.
 #include <benchmark/benchmark.h>
@@ -198,12 +199,16 @@ void WholeDemo(benchmark::State& state) {
         last = InChild([&] {
             ChildResult result;
             char arg0[] = "tessaly", data[] = "--data", headless[] = "--headless", fixed[] = "--fixed-fps",
-                 fps[] = "24";
+                 fps[] = "24", modeOption[] = "--mode", threadsOption[] = "--threads";
             std::string dir = folder;
-            char* argv[] = {arg0, data, dir.data(), headless, fixed, fps, nullptr};
+            std::string mode = std::to_string(state.range(0)) + "x" + std::to_string(state.range(1)) + "x" +
+                               std::to_string(state.range(2));
+            std::string threads = std::to_string(state.range(3));
+            char* argv[] = {arg0,       data,       dir.data(),    headless,        fixed, fps,
+                            modeOption, mode.data(), threadsOption, threads.data(), nullptr};
             plat_SetFrameHook(OnFrame);
             const Clock::time_point start = Clock::now();
-            result.exitCode = RunProgram(6, argv);
+            result.exitCode = RunProgram(10, argv);
             result.startUp = Seconds(start, g_mainLoopStart);
             result.seconds = Seconds(g_mainLoopStart, g_lastFrame);
             result.cpuSeconds = g_lastFrameCpu - g_mainLoopStartCpu;
@@ -232,5 +237,13 @@ void WholeDemo(benchmark::State& state) {
 
 BENCHMARK(SceneRead)->Unit(benchmark::kMillisecond);
 BENCHMARK(SceneLoad)->Unit(benchmark::kMillisecond)->UseManualTime()->Iterations(5);
-BENCHMARK(WholeDemo)->Unit(benchmark::kSecond)->UseManualTime()->Iterations(1);
+BENCHMARK(WholeDemo)
+    ->ArgNames({"w", "h", "bits", "threads"})
+    ->Args({640, 480, 16, 1})
+    ->Args({640, 480, 16, 2})
+    ->Args({1280, 720, 32, 1})
+    ->Args({1280, 720, 32, 2})
+    ->Unit(benchmark::kSecond)
+    ->UseManualTime()
+    ->Iterations(1);
 BENCHMARK_MAIN();

@@ -40,8 +40,10 @@ bool ChunkWalker::Next(Chunk& chunk)
         return false;
     if (!ReadChunkHeader(data_, at_, end_, sizeBytes_, chunk)) {
         // A lone pad byte at the very end is allowed; anything longer is a cut header.
-        if (end_ - at_ > 1)
+        if (end_ - at_ > 1) {
             damaged_ = true;
+            cutHeaderAt_ = at_;
+        }
         at_ = end_;
         return false;
     }

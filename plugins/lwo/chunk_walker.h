@@ -36,6 +36,8 @@ public:
     // out with its span clamped and is the last.
     bool Next(Chunk& chunk);
     bool Damaged() const { return damaged_; }
+    // Where a header cut short by the parent's end starts; -1 when none was.
+    int64_t CutHeaderAt() const { return cutHeaderAt_; }
 
 private:
     const uint8_t* data_;
@@ -43,6 +45,7 @@ private:
     int64_t end_;
     int sizeBytes_;
     bool damaged_ = false;
+    int64_t cutHeaderAt_ = -1;
 };
 
 // Reads big-endian values from [p, p + n). A read that does not fit returns

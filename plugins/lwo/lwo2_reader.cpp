@@ -48,6 +48,17 @@ void StoreCornerValues(VertexMap& map, uint64_t key, const float* values)
         std::copy(values, values + n, map.cornerValues.begin() + at->second);
 }
 
+// For the damage texts: the chunk's identifier and its byte offset in the file.
+const char* Name(const Chunk& chunk)
+{
+    return reinterpret_cast<const char*>(chunk.id);
+}
+
+long long At(const Chunk& chunk)
+{
+    return static_cast<long long>(chunk.offset);
+}
+
 bool SameName(const char* a, const char* b)
 {
     return std::strncmp(a, b, kNameLength) == 0;
@@ -72,6 +83,8 @@ const char* SkipNoteText(uint32_t note)
     case kSkipAnimatedClip: return "animated or referenced clips";
     case kSkipExtraLayers: return "texture layers past the eighth";
     case kSkipVertexColourDetail: return "per-point vertex colours (their mean is drawn)";
+    case kSkipPartialOpacity: return "layer opacities (drawn opaque)";
+    case kSkipWrapMode: return "image edge modes other than repeat";
     default: return "";
     }
 }
@@ -97,6 +110,8 @@ void CLwoRead::ParseLwo2(int64_t end)
                 tags.emplace_back();
                 in.Text(tags.back().text);
             }
+            if (in.Short())
+                NoteDamage("TAGS chunk at byte %lld: its last tag has no end", At(chunk));
             break;
         case Id("LAYR"):
             layer = Layer{static_cast<uint32_t>(points_.size()), 0};
@@ -105,9 +120,10 @@ void CLwoRead::ParseLwo2(int64_t end)
         case Id("PNTS"): {
             const int64_t count = chunk.span / 12;
             if (chunk.span % 12 != 0)
-                damaged_ = true;
+                NoteDamage("PNTS chunk at byte %lld: its %lld bytes are no whole number of points", At(chunk),
+                           static_cast<long long>(chunk.span));
             if (static_cast<int64_t>(points_.size()) + count > kMaxTriangles) {
-                damaged_ = true;
+                NoteDamage("PNTS chunk at byte %lld: more points than an object may have", At(chunk));
                 break;
             }
             points_.reserve(points_.size() + static_cast<size_t>(count));
@@ -130,7 +146,9 @@ void CLwoRead::ParseLwo2(int64_t end)
             while (in.Left() > 0) {
                 const uint32_t count = in.U2() & 0x03FFu;
                 if (count == 0) {
-                    damaged_ = true;  // no polygon has no corners: the rest cannot be trusted
+                    // No polygon has no corners: the rest cannot be trusted.
+                    NoteDamage("POLS chunk at byte %lld: polygon %zu has no corners; the rest of the chunk is not read",
+                               At(chunk), latest.entry.size() + 1);
                     break;
                 }
                 corners.clear();
@@ -141,11 +159,13 @@ void CLwoRead::ParseLwo2(int64_t end)
                     corners.push_back(layer.firstPoint + point);
                 }
                 if (in.Short()) {
-                    damaged_ = true;
+                    NoteDamage("POLS chunk at byte %lld: polygon %zu runs past the chunk end", At(chunk),
+                               latest.entry.size() + 1);
                     break;
                 }
                 if (!inside)
-                    damaged_ = true;
+                    NoteDamage("POLS chunk at byte %lld: polygon %zu names a point past the layer's %u points",
+                               At(chunk), latest.entry.size() + 1, layer.pointCount);
                 if (!drawn || !inside || count < 3) {
                     latest.entry.push_back(-1);
                     continue;
@@ -165,11 +185,12 @@ void CLwoRead::ParseLwo2(int64_t end)
                 const uint32_t polygon = in.VX();
                 const uint16_t tag = in.U2();
                 if (in.Short()) {
-                    damaged_ = true;
+                    NoteDamage("PTAG chunk at byte %lld: an entry runs past the chunk end", At(chunk));
                     break;
                 }
                 if (polygon >= latest.entry.size()) {
-                    damaged_ = true;
+                    NoteDamage("PTAG chunk at byte %lld: polygon %u is past the %zu polygons of its POLS chunk",
+                               At(chunk), polygon, latest.entry.size());
                     continue;
                 }
                 if (latest.entry[polygon] >= 0)
@@ -185,7 +206,7 @@ void CLwoRead::ParseLwo2(int64_t end)
             char name[kNameLength];
             in.Text(name);
             if (in.Short()) {
-                damaged_ = true;
+                NoteDamage("%.4s chunk at byte %lld: its header runs past the chunk end", Name(chunk), At(chunk));
                 break;
             }
             if (type != Id("TXUV") && type != Id("RGB ") && type != Id("RGBA"))
@@ -214,11 +235,12 @@ void CLwoRead::ParseLwo2(int64_t end)
                 for (int i = dimension; i < kMaxMapDimension; ++i)
                     values[i] = 0.0f;
                 if (in.Short()) {
-                    damaged_ = true;
+                    NoteDamage("%.4s chunk at byte %lld: an entry runs past the chunk end", Name(chunk), At(chunk));
                     break;
                 }
                 if (point >= layer.pointCount || (corners && polygon >= latest.entry.size())) {
-                    damaged_ = true;
+                    NoteDamage("%.4s chunk at byte %lld: a value for point %u%s is past the layer's points or polygons",
+                               Name(chunk), At(chunk), point, corners ? " of a polygon" : "");
                     continue;
                 }
                 const size_t global = layer.firstPoint + point;
@@ -261,7 +283,8 @@ void CLwoRead::ParseLwo2(int64_t end)
                     skipped_ |= kSkipAnimatedClip;
                 }
             }
-            damaged_ |= parts.Damaged() || in.Short();
+            if (parts.Damaged() || in.Short())
+                NoteDamage("CLIP chunk at byte %lld: a part runs past the chunk end", At(chunk));
             clips.push_back(clip);
             break;
         }
@@ -276,7 +299,10 @@ void CLwoRead::ParseLwo2(int64_t end)
                 if (source[0] != 0 && SameName(earlier.name, source))
                     s = earlier;
             std::memcpy(s.name, name, sizeof name);
-            ReadLwo2Surface(data, chunk, in.Position(), s, skipped_, damaged_);
+            bool cut = in.Short();
+            ReadLwo2Surface(data, chunk, in.Position(), s, skipped_, cut);
+            if (cut)
+                NoteDamage("SURF chunk at byte %lld (%s): a part runs past its end or is cut short", At(chunk), name);
             read.push_back(s);
             break;
         }
@@ -286,9 +312,13 @@ void CLwoRead::ParseLwo2(int64_t end)
         default:
             break;  // bounding boxes, descriptions, icons, map parameters
         }
-        damaged_ |= in.Short();
+        if (chunk.span < chunk.length)
+            NoteDamage("%.4s chunk at byte %lld: its length %lld runs past the end of the file (%lld bytes remain)",
+                       Name(chunk), At(chunk), static_cast<long long>(chunk.length),
+                       static_cast<long long>(chunk.span));
     }
-    damaged_ |= walk.Damaged();
+    if (walk.Damaged() && walk.CutHeaderAt() >= 0)
+        NoteDamage("the file ends inside the chunk header at byte %lld", static_cast<long long>(walk.CutHeaderAt()));
 
     // Surfaces: one per SURF chunk, in file order, then one with default
     // values for each tag polygons use without a SURF chunk, and one named
@@ -304,7 +334,8 @@ void CLwoRead::ParseLwo2(int64_t end)
     for (RawPolygon& polygon : polygons_) {
         const int32_t tag = polygon.surface;
         if (tag >= static_cast<int32_t>(tags.size()))
-            damaged_ = true;  // a tag past the TAGS list
+            NoteDamage("POLS chunk at byte %u: polygon %u has surface tag %d, past the %zu tags", polygon.chunkAt,
+                       polygon.number, tag, tags.size());
         int32_t& surface = tag >= 0 && tag < static_cast<int32_t>(tags.size()) ? surfaceOfTag[static_cast<size_t>(tag)]
                                                                                 : untagged;
         if (surface < 0) {

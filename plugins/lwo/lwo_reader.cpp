@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "big_endian.h"
+#include "chunk_walker.h"
 #include "platform/platform.h"
 #include "polygon_triangulation.h"
 #include "tessaly/model_records.h"
@@ -209,7 +210,8 @@ ParseResult CLwoRead::Parse(bool showWarnings)
         lwo2_ = true;
         const int64_t formEnd = 8 + int64_t{ReadU32(data + 4)};
         if (formEnd > fileSize)
-            damaged_ = true;
+            NoteDamage("FORM at byte 0: its length %lld runs past the end of the file (%lld bytes)",
+                       static_cast<long long>(formEnd - 8), static_cast<long long>(fileSize));
         ParseLwo2(std::min(formEnd, fileSize));
         if (!WithinLimit(HeldBytes() + TriangleBytes()))
             return ParseResult::TooLarge;
@@ -243,19 +245,20 @@ ParseResult CLwoRead::Parse(bool showWarnings)
             ++q;
             continue;
         }
-        if (q + 8 > fileSize) {
+        Chunk chunk;
+        if (!ReadChunkHeader(data, q, fileSize, 4, chunk)) {
             NoteDamage("%.4s chunk at byte %lld: the file ends inside the chunk header", reinterpret_cast<const char*>(id),
                        static_cast<long long>(q));
             break;
         }
-        const int64_t length = ReadU32(data + q + 4);
+        const int64_t length = chunk.length;
         const int64_t available = fileSize - (q + 8);
-        const int64_t span = std::min(length, available);
+        const int64_t span = chunk.span;
         if (length > available)
             NoteDamage("%.4s chunk at byte %lld: its length %lld runs past the end of the file (%lld bytes remain)",
                        reinterpret_cast<const char*>(id), static_cast<long long>(q), static_cast<long long>(length),
                        static_cast<long long>(available));
-        const uint8_t* body = data + q + 8;
+        const uint8_t* body = chunk.body;
         switch (which) {
         case 0: ReadSurfaceNames(body, span, q); break;
         case 1: ReadPoints(body, span, q); break;

@@ -396,4 +396,16 @@ TESSALY_RASTER_INLINE bool ShadeSegment(const DrawContext& dc, uint8_t* colourRo
     return true;
 }
 
+// The SSE2 block shader as the fast walker takes it.
+struct Sse2Blocks {
+    using Steps = BlockSteps;
+    static void Setup(const TriangleSetup& ts, Steps& s) { SetupBlockSteps(ts, s); }
+    template <class Cfg>
+    TESSALY_RASTER_INLINE static bool Segment(const DrawContext& dc, uint8_t* colourRow, uint8_t* depthRow, int x,
+                                              int y, const uint64_t* in, const Steps& steps, const TexPoint& ta,
+                                              const TexPoint& tb, int len) {
+        return ShadeSegment<Cfg>(dc, colourRow, depthRow, x, y, in, steps, ta, tb, len);
+    }
+};
+
 }  // namespace raster

@@ -1,125 +1,45 @@
-// The fast pixel walker: exact row spans from the edge functions, then
-// attribute planes stepped by addition across each span and texture
-// coordinates projected once per 8-pixel segment. Integer stepping is
-// exact, so every pixel sees the same plane values the reference computes.
-// Full 8-pixel segments go through the SSE2 block shader where its 32-bit
-// lanes hold the values exactly; the rest pixel by pixel.
-#include <algorithm>
-
-#include "raster/rasterizer/block_pipeline.h"
-#include "raster/rasterizer/pixel_pipeline.h"
+// The fast pixel walker (fast_walker.h), with the SSE2 block shader, or the
+// AVX2 one where the processor has it.
+#include "raster/rasterizer/fast_walker.h"
 #include "raster/rasterizer/walkers.h"
 
 namespace raster {
 
 namespace {
 
-int64_t FloorDiv(int64_t n, int64_t d) {  // d > 0
-    int64_t q = n / d;
-    if ((n % d != 0) && (n < 0)) --q;
-    return q;
-}
+// -1 until first asked: whether the processor runs AVX2; then the block
+// shader in use (tests may force the SSE2 one).
+int gWideBlocks = -1;
 
-template <class Cfg>
-void FastTriangle(const DrawContext& dc, const TriangleSetup& ts) {
-    constexpr bool kDepth = Cfg::kDepth != DepthKind::None;
-    constexpr bool kTex = Cfg::kTex != TexKind::None;
-    const uint64_t dz = ts.plane[kPlaneZ].dx;
-    const uint64_t dr = ts.plane[kPlaneR].dx, dg = ts.plane[kPlaneG].dx;
-    const uint64_t db = ts.plane[kPlaneB].dx, da = ts.plane[kPlaneA].dx;
-    constexpr int64_t kColourRange = int64_t{1} << 30;
-    BlockSteps steps;
-    if constexpr (kBlockShaded<Cfg>) SetupBlockSteps(ts, steps);
-    for (int y = ts.minY; y <= ts.maxY; ++y) {
-        int64_t lo = ts.minX, hi = ts.maxX;
-        for (const EdgeFn& e : ts.edge) {
-            const int64_t k = e.b * y + e.c;  // E(x) = a*x + k >= 0
-            if (e.a > 0) lo = std::max(lo, -FloorDiv(k, e.a));
-            else if (e.a < 0) hi = std::min(hi, FloorDiv(k, -e.a));
-            else if (k < 0) hi = lo - 1;
-        }
-        if (lo > hi) continue;
-        uint8_t* colourRow = dc.colour + static_cast<size_t>(y) * static_cast<size_t>(dc.colourPitch);
-        uint8_t* depthRow = kDepth ? dc.depth + static_cast<size_t>(y) * static_cast<size_t>(dc.depthPitch) : nullptr;
-        PixelInputs in;
-        EvaluatePlanes(ts, static_cast<int>(lo), y, in);
-        // Texture coordinates: exact at the ends of 8-pixel segments from the
-        // span's start, linear in between.
-        TexPoint ta{0, 0, 0};
-        if constexpr (kTex) ta = ProjectTexel(dc, ts, in.v[kPlaneU], in.v[kPlaneV], in.v[kPlaneQ]);
-        // Whether the span's blocks may use the block shader: its colour
-        // planes within +-2^30 and its depth plane within [0, 2^32) from end
-        // to end (then 32-bit lanes hold every value and the depth clamp is a
-        // no-op).
-        bool blocks = false;
-        if constexpr (kBlockShaded<Cfg>) {
-            const int64_t n = hi - lo;
-            blocks = true;
-            for (int k = kPlaneR; k <= kPlaneA; ++k)
-                blocks = blocks && PlaneFits(in.v[k], ts.plane[k].dx, n, -kColourRange, kColourRange);
-            if constexpr (kDepth)
-                blocks = blocks && PlaneFits(in.v[kPlaneZ], dz, n, 0, int64_t{0xFFFFFFFF});
-        }
-        for (int a = static_cast<int>(lo); a <= static_cast<int>(hi); a += 8) {
-            const int b = a + 8 < hi ? a + 8 : static_cast<int>(hi);
-            const int len = b - a;
-            TexPoint tb = ta;
-            if constexpr (kTex) {
-                if (len > 0) {
-                    uint64_t u, v, q;
-                    EvaluateTexPlanes(ts, b, y, u, v, q);
-                    tb = ProjectTexel(dc, ts, u, v, q);
-                }
-            }
-            auto step = [&] {
-                if constexpr (kDepth) in.v[kPlaneZ] += dz;
-                in.v[kPlaneR] += dr;
-                in.v[kPlaneG] += dg;
-                in.v[kPlaneB] += db;
-                in.v[kPlaneA] += da;
-            };
-            // The block shader's eight lanes must lie inside the surfaces.
-            if (blocks && (len == 8 || a + 7 < dc.clipX1) &&
-                ShadeSegment<Cfg>(dc, colourRow, depthRow, a, y, in.v, steps, ta, tb, len)) {
-                if constexpr (kDepth) in.v[kPlaneZ] += 8 * dz;
-                in.v[kPlaneR] += 8 * dr;
-                in.v[kPlaneG] += 8 * dg;
-                in.v[kPlaneB] += 8 * db;
-                in.v[kPlaneA] += 8 * da;
-            } else if (len == 8) {
-                // a + ((b - a) k >> 3) stepped as (8a + (b - a) k) >> 3.
-                int64_t su = int64_t{ta.u} * 8, sv = int64_t{ta.v} * 8, sl = int64_t{ta.lod} * 8;
-                const int64_t du = int64_t{tb.u} - ta.u, dv = int64_t{tb.v} - ta.v, dl = int64_t{tb.lod} - ta.lod;
-                for (int k = 0; k < 8; ++k) {
-                    const TexPoint t{static_cast<int32_t>(su >> 3), static_cast<int32_t>(sv >> 3),
-                                     static_cast<int32_t>(sl >> 3)};
-                    ShadePixel<Cfg>(dc, colourRow, depthRow, a + k, y, in.v, t, 16);
-                    step();
-                    su += du;
-                    sv += dv;
-                    sl += dl;
-                }
-            } else {
-                for (int k = 0; k <= len; ++k) {
-                    TexPoint t{0, 0, 0};
-                    if constexpr (kTex) t = SegmentPoint(ta, tb, k, len);
-                    ShadePixel<Cfg>(dc, colourRow, depthRow, a + k, y, in.v, t, 16);
-                    step();
-                }
-            }
-            ta = tb;
-        }
-    }
+bool WideBlocks() {
+    if (gWideBlocks < 0) gWideBlocks = ProcessorHasAvx2() ? 1 : 0;
+    return gWideBlocks == 1;
 }
 
 }  // namespace
+
+bool ProcessorHasAvx2() {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}
+
+bool UseAvx2Blocks(bool wanted) {
+    gWideBlocks = wanted && ProcessorHasAvx2() ? 1 : 0;
+    return gWideBlocks == 1;
+}
+
+bool Avx2BlocksInUse() { return WideBlocks(); }
 
 void FillTriangleFast(const DrawContext& dc, const TriangleSetup& ts) {
     if (dc.antialias) {
         FillTriangleReference(dc, ts);
         return;
     }
-    WithPixelConfig(dc, [&](auto cfg) { FastTriangle<decltype(cfg)>(dc, ts); });
+    if (WideBlocks()) {
+        FillTriangleFastAvx2(dc, ts);
+        return;
+    }
+    WithPixelConfig(dc, [&](auto cfg) { FastTriangle<Sse2Blocks, decltype(cfg)>(dc, ts); });
 }
 
 }  // namespace raster

@@ -16,6 +16,15 @@ void FillTriangleReference(const DrawContext& dc, const TriangleSetup& ts);
 // the attribute planes across it with specialised inner loops. Identical
 // pixels to the reference; antialiased triangles take the reference walker.
 void FillTriangleFast(const DrawContext& dc, const TriangleSetup& ts);
+// The fast walker with the AVX2 block shader (only on processors with AVX2).
+void FillTriangleFastAvx2(const DrawContext& dc, const TriangleSetup& ts);
+
+// The fast walker's block shader: AVX2 (eight pixels per instruction) when the
+// processor has it, else SSE2 (four). Both give the same pixels.
+bool ProcessorHasAvx2();
+// Chooses AVX2 when wanted and the processor has it; returns whether it is in use.
+bool UseAvx2Blocks(bool wanted);
+bool Avx2BlocksInUse();
 
 // Point fill: the pixel nearest the vertex. Wireframe: the line from a to b,
 // its last pixel left out, attributes interpolated along it (texture

@@ -21,7 +21,7 @@ LaunchAction Parse(std::vector<const char*> args, LaunchOptions& options, char* 
 TEST(LaunchOptions, EveryOptionFillsTheRunOptions) {
     LaunchOptions o;
     ASSERT_EQ(Parse({"--data", "d", "--headless", "--window", "--fixed-fps", "24", "--capture", "c", "--frames",
-                     "100", "--script", "s", "--audio-out", "a.wav"},
+                     "100", "--script", "s", "--audio-out", "a.wav", "--shot-format", "png"},
                     o),
               LaunchAction::Run);
     EXPECT_STREQ(o.dataDir, "d");
@@ -32,10 +32,12 @@ TEST(LaunchOptions, EveryOptionFillsTheRunOptions) {
     EXPECT_EQ(o.platform.maxFrames, 100);
     EXPECT_STREQ(o.platform.scriptPath, "s");
     EXPECT_STREQ(o.platform.audioOut, "a.wav");
+    EXPECT_STREQ(o.shotFormat, "png");
 
     ASSERT_EQ(Parse({}, o), LaunchAction::Run);
     EXPECT_EQ(o.dataDir, nullptr);
     EXPECT_EQ(o.platform.fixedFps, 0);
+    EXPECT_STREQ(o.shotFormat, "tga");
     EXPECT_EQ(Parse({"--help"}, o), LaunchAction::Help);
     EXPECT_EQ(Parse({"--headless", "--version"}, o), LaunchAction::Version);
 }
@@ -52,6 +54,29 @@ TEST(LaunchOptions, BadValuesAreRefused) {
     EXPECT_NE(std::strstr(error, "--data"), nullptr);
     EXPECT_EQ(Parse({"--fullscreen"}, o, error), LaunchAction::Error);
     EXPECT_NE(std::strstr(error, "--fullscreen"), nullptr);
+    EXPECT_EQ(Parse({"--shot-format", "jpg"}, o, error), LaunchAction::Error);
+    EXPECT_NE(std::strstr(error, "--shot-format wants tga or png"), nullptr);
+}
+
+// --video takes a Matroska or MP4 name and needs the fixed clock, whose rate
+// is the video's; --video-quality is a constant rate factor and goes with it.
+TEST(LaunchOptions, VideoNeedsTheFixedClockAndAKnownContainer) {
+    LaunchOptions o;
+    char error[256];
+    ASSERT_EQ(Parse({"--fixed-fps", "24", "--video", "Run.MKV", "--video-quality", "30"}, o), LaunchAction::Run);
+    EXPECT_STREQ(o.videoPath, "Run.MKV");
+    EXPECT_EQ(o.videoQuality, 30);
+    ASSERT_EQ(Parse({"--video", "run.mp4", "--fixed-fps", "10"}, o), LaunchAction::Run);
+    EXPECT_EQ(o.videoQuality, -1);
+
+    EXPECT_EQ(Parse({"--video", "run.mkv"}, o, error), LaunchAction::Error);
+    EXPECT_NE(std::strstr(error, "--fixed-fps"), nullptr) << error;
+    EXPECT_EQ(Parse({"--fixed-fps", "24", "--video", "run.avi"}, o, error), LaunchAction::Error);
+    EXPECT_NE(std::strstr(error, ".mkv or .mp4"), nullptr) << error;
+    EXPECT_EQ(Parse({"--fixed-fps", "24", "--video", ".mkv"}, o), LaunchAction::Error);
+    EXPECT_EQ(Parse({"--fixed-fps", "24", "--video", "a.mkv", "--video-quality", "52"}, o), LaunchAction::Error);
+    EXPECT_EQ(Parse({"--fixed-fps", "24", "--video-quality", "20"}, o, error), LaunchAction::Error);
+    EXPECT_NE(std::strstr(error, "--video"), nullptr) << error;
 }
 
 TEST(LaunchOptions, RelativePathsAreTakenFromTheStartFolder) {

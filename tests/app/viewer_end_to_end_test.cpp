@@ -456,3 +456,86 @@ TEST_F(Viewer, SceneLightsLightTheObjectsInTheirColours) {
 }
 
 }  // namespace
+
+namespace {
+
+// Four boxes in a row: solid, half dissolved, wholly dissolved, hidden.
+TEST_F(Viewer, DissolveAndShowObjectDecideWhatIsDrawn) {
+    auto box = [](float x, const std::string& extra) {
+        char text[512];
+        std::snprintf(text, sizeof text,
+                      "LoadObject Objects/Box.lwo\nObjectMotion (unnamed)\n  9\n  1\n  %g 0 0 0 0 0 1 1 1\n"
+                      "  0 0 0 0 0\n%s",
+                      static_cast<double>(x), extra.c_str());
+        return std::string(text);
+    };
+    const std::string scene = root_ + "project/dissolve.lws";
+    demo::WriteText(scene, "LWSC\n1\nFirstFrame 0\nLastFrame 1\n" + box(-1.5f, "") +
+                               box(0.0f, "ObjectDissolve 0.5\n") + box(1.5f, "ObjectDissolve 1\n") +
+                               box(3.0f, "ShowObject 0 7\n") +
+                               "AmbientColor 255 255 255\nAmbIntensity 1\n"
+                               "ShowCamera 1 0\nCameraMotion (unnamed)\n  9\n  1\n  0 0 -10 0 0 0 1 1 1\n"
+                               "  0 0 0 0 0\nZoomFactor 3.2\n");
+    const std::string dir = root_ + "dissolve";
+    ASSERT_EQ(Run(scene, {"--frames", "1", "--capture", dir}), 0) << output_;
+    const demo::Picture picture = demo::ReadTga(Frame(dir, 0));
+    ASSERT_EQ(picture.width, 640);
+    auto grey = [&](double x) { return picture.rgb[(240 * 640 + static_cast<size_t>(x)) * 3 + 1]; };
+    const int solid = grey(320 - 1.5 * 76.8), half = grey(320), gone = grey(320 + 1.5 * 76.8),
+              hidden = grey(320 + 3 * 76.8);
+    EXPECT_GT(solid, 100);
+    EXPECT_GT(half, 0);
+    EXPECT_NE(half, solid);
+    EXPECT_EQ(gone, 0);
+    EXPECT_EQ(hidden, 0);
+    fs::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+// A folder laid out like the demo plays the demo, as --data would.
+TEST_F(Viewer, FolderIsADemoDataSet) {
+    demo::WriteDataSet(root_ + "demo");
+    const std::string dir = root_ + "demoframes";
+    ASSERT_EQ(Run(root_ + "demo", {"--fixed-fps", "24", "--frames", "3", "--capture", dir}), 0) << output_;
+    EXPECT_EQ(output_.find("tessaly:"), std::string::npos) << output_;
+    EXPECT_TRUE(fs::exists(Frame(dir, 2)));
+    fs::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+uint32_t Checker(int x, int y) { return ((x / 4 + y / 4) % 2) ? 0xff0000u : 0x00ff00u; }
+
+// An object's pictures are found in the Images/ folder beside its own, and a
+// missing one is named once however many surfaces use it.
+TEST_F(Viewer, ObjectImagesAreFoundInTheImagesNeighbour) {
+    fs::create_directories(root_ + "project/Images");
+    demo::WriteBytes(root_ + "project/Images/pic.tga", demo::Tga(16, 16, Checker));
+    demo::Surface mapped = BrightSurface();
+    mapped.name = "Mapped";
+    mapped.image = "Work:Images/pic.tga";
+    demo::Surface lost = BrightSurface();
+    lost.name = "Lost";
+    lost.image = "C:\\\\Images\\\\gone.tga";
+    demo::Surface alsoLost = lost;
+    alsoLost.name = "AlsoLost";
+    demo::WriteBytes(root_ + "project/Objects/Tex.lwo", demo::BoxObject(0.5f, {mapped, lost, alsoLost}));
+    const std::string scene = root_ + "project/Scenes/tex.lws";
+    demo::WriteText(scene, MovingBoxScene("Objects\\Tex.lwo", 3.2f));
+    ASSERT_EQ(Run(scene, {"--frames", "1"}), 0) << output_;
+    EXPECT_EQ(output_.find("pic.tga"), std::string::npos) << output_;
+    const size_t line = output_.find("tessaly: image gone.tga not found (tried ");
+    ASSERT_NE(line, std::string::npos) << output_;
+    EXPECT_EQ(output_.find("tessaly: image gone.tga", line + 10), std::string::npos) << output_;
+    // Every place tried is named: beside the object, its Images/ neighbour, the scene's.
+    EXPECT_NE(output_.find(root_ + "project/Objects/gone.tga"), std::string::npos) << output_;
+    EXPECT_NE(output_.find(root_ + "project/Images/gone.tga"), std::string::npos) << output_;
+    EXPECT_NE(output_.find(root_ + "project/Scenes/Images/gone.tga"), std::string::npos) << output_;
+}
+
+}  // namespace

@@ -92,7 +92,7 @@ TEST_F(ModelStore, SurfaceTexturesAreLoadedOrLeftEmpty) {
     // The corpus cube names a JPEG picture that is not there.
     fs::copy_file(TESSALY_CORPUS_DIR "/lwob/bluewithcylindrictexz.lwo", Dir() + "blue.lwo");
     ASSERT_EQ(Load(-1, "blue.lwo", Collect), 1);
-    EXPECT_TRUE(Saw("r_LoadTexture : Error, Unknown Format (IMAGE2.JPG)\n"));
+    EXPECT_TRUE(Saw("r_LoadTexture : Error, Could not open file " + Dir() + "IMAGE2.JPG\n"));
     EXPECT_EQ(r_GetSurfTexturesNum(1, 0), 1);
     EXPECT_EQ(r_GetSurfTextureIdx(1, 0, 0), -1);
 }

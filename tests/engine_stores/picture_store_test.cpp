@@ -99,8 +99,8 @@ TEST_F(PictureStores, ImagesFailWhenThePictureCannotBeRead) {
     EXPECT_EQ(Messages().back(), "r_LoadImage : Loaded title.tga (index 0)\n");
     EXPECT_EQ(r_LoadImage(-1, "nothere.tga", Dir().c_str(), 0, Collect), -1);
     EXPECT_EQ(Messages().back(), "r_LoadImage : Error, Could not open file " + Dir() + "nothere.tga\n");
-    EXPECT_EQ(r_LoadImage(-1, "title.png", Dir().c_str(), 0, Collect), -1);
-    EXPECT_EQ(Messages().back(), "r_LoadImage : Error, Unknown Format (title.png)\n");
+    EXPECT_EQ(r_LoadImage(-1, "title.xyz", Dir().c_str(), 0, Collect), -1);
+    EXPECT_EQ(Messages().back(), "r_LoadImage : Error, Unknown Format (title.xyz)\n");
     EXPECT_EQ(r_LoadImage(-1, "title.tga", Dir().c_str(), 0, nullptr), 1);  // the failures took no slot
 
     EXPECT_EQ(r_FreeAllocatedImages(Collect), 0);

@@ -79,11 +79,15 @@ struct Image {
     Vector3 centre{0, 0, 0};
     float wrap = 1.0f;
     std::string uvMap;
+    float opacity = 1.0f;
+    uint16_t edges = 1;  // WRAP: 1 repeats the image
 };
 
 Bytes Block(const Image& image)
 {
-    const Bytes header = Bytes().Text(image.ordinal).Sub("CHAN", Bytes().Id(image.channel)).Sub("ENAB", U16(1));
+    Bytes header = Bytes().Text(image.ordinal).Sub("CHAN", Bytes().Id(image.channel)).Sub("ENAB", U16(1));
+    if (image.opacity != 1.0f)
+        header.Sub("OPAC", U16(0).F32(image.opacity).U16(0));
     const Bytes tmap = Bytes()
                            .Sub("CNTR", Vec(image.centre.x, image.centre.y, image.centre.z).U16(0))
                            .Sub("SIZE", Vec(image.size.x, image.size.y, image.size.z).U16(0));
@@ -96,6 +100,8 @@ Bytes Block(const Image& image)
                   .Sub("WRPW", F32(image.wrap).U16(0));
     if (!image.uvMap.empty())
         b.Sub("VMAP", Text(image.uvMap));
+    if (image.edges != 1)
+        b.Sub("WRAP", U16(image.edges).U16(image.edges));
     return b;
 }
 
@@ -432,11 +438,16 @@ TEST(Lwo2Skipped, WhatCannotBeShownIsNamedOnceAndTheRestDrawn)
 {
     Image bump;
     bump.channel = "BUMP";
+    Image invisible;
+    invisible.opacity = 0.0f;
     Image colour;
+    colour.opacity = 0.5f;
+    colour.edges = 2;  // mirrored
     const Bytes procedural = Bytes().Sub("PROC", Bytes().Text("\x80").Sub("CHAN", Bytes().Id("COLR")));
     const Bytes surface = Bytes()
                               .Sub("BLOK", procedural)
                               .Sub("BLOK", Block(bump))
+                              .Sub("BLOK", Block(invisible))
                               .Sub("BLOK", Block(colour))
                               .Sub("DIFF", F32(0.8f).VX(1));
     const Bytes more = Bytes()
@@ -448,7 +459,8 @@ TEST(Lwo2Skipped, WhatCannotBeShownIsNamedOnceAndTheRestDrawn)
     ASSERT_EQ(LoadPath(path), 0);
     ASSERT_EQ(Messages().size(), 2u);
     EXPECT_EQ(Messages()[0], "Lwo.dll Load3D : " + path +
-                                 " : not shown: procedural textures, bump maps, envelopes, curves\n");
+                                 " : not shown: procedural textures, bump maps, envelopes, curves, layer opacities "
+                                 "(drawn opaque), image edge modes other than repeat\n");
     EXPECT_EQ(Plugin().GetSurfacePolys(0), 12);
     EXPECT_STREQ(Plugin().GetSurfaceTextureName(0, 0), "a.tga");
     EXPECT_FALSE(Plugin().HasTexture(0, 1));
@@ -479,7 +491,11 @@ TEST(Lwo2Damaged, BadIndicesCountsAndTagsDropOnlyWhatTheyTouch)
     auto model = LoadModel(file);
     ASSERT_TRUE(model);
     EXPECT_EQ(Messages().size(), 2u);
-    EXPECT_NE(Messages()[0].find("is damaged"), std::string::npos);
+    // The first problem named by its chunk and the chunk's offset, the others counted.
+    EXPECT_NE(Messages()[0].find("is damaged: POLS chunk at byte 92: polygon 2 names a point past the layer's 4 "
+                                 "points (and 4 more problems)"),
+              std::string::npos)
+        << Messages()[0];
     // Surfaces: Known, Unwritten (defaults), Default (tag 9 is no tag).
     ASSERT_EQ(Plugin().GetSurfacesNum(), 3);
     EXPECT_EQ(Plugin().GetSurfacePolys(0), 1);
@@ -527,4 +543,36 @@ TEST(Lwo2Damaged, TruncatedAndLyingFilesNeverReadPastTheirData)
             ASSERT_TRUE(ExportModel()) << at;
         }
     }
+}
+
+TEST(Lwo2Maps, ManyMapsOfFewValuesStayWithinFewTimesTheFileSize)
+{
+    // 1,000 points and 80 maps of one value each: a table by point number for
+    // every map would hold 240,000 floats for a file of about 14 KB. Past the
+    // budget the values are kept one by one and still found.
+    std::vector<Vector3> points(1000, Vector3{0, 0, 0});
+    Bytes chunks = Bytes().Chunk("PNTS", Points(points));
+    for (uint32_t i = 0; i < 80; ++i)
+        chunks.Chunk("VMAP", VertexMap("TXUV", "m" + std::to_string(i), {{i * 7, {float(i), i + 0.5f}}}));
+    const std::string path = TempPath("maps.lwo");
+    const Bytes file = Lwo2(chunks);
+    ASSERT_TRUE(WriteFile(path, file));
+    lwo::CLwoRead& reader = lwo::Reader();
+    reader.Clear();
+    ASSERT_EQ(reader.Load(path.c_str()), 0);
+    ASSERT_EQ(reader.Parse(false), lwo::ParseResult::Ok);
+    ASSERT_EQ(reader.VertexMaps().size(), 80u);
+    size_t tables = 0;
+    for (int i = 0; i < 80; ++i) {
+        const lwo::VertexMap& map = reader.VertexMaps()[size_t(i)];
+        tables += map.pointValues.size() + map.pointSet.size();
+        float value[4] = {};
+        ASSERT_TRUE(reader.CornerValue(i, uint32_t(i * 7), 0, value)) << i;
+        EXPECT_EQ(value[0], float(i));
+        EXPECT_EQ(value[1], i + 0.5f);
+        EXPECT_FALSE(reader.CornerValue(i, uint32_t(i * 7 + 1), 0, value));
+    }
+    EXPECT_LE(tables, 4 * file.size() + 65536);
+    EXPECT_GT(tables, 0u);
+    reader.Clear();
 }

@@ -188,3 +188,49 @@ TEST_F(ViewerSettings, NoSceneAndBadIndices)
 }
 
 }  // namespace
+
+namespace {
+
+double XAt(float frame, int channel = 0)
+{
+    KeyFrameRecord pose{};
+    EXPECT_EQ(r_GetAnimPose(SCENE_ITEM_OBJECT, 0, frame, &pose), 0);
+    return pose.position[channel];
+}
+
+// The corpus's post behaviours: x keyed over frames 0 to 39, then each file's
+// own behaviour; the key records themselves stay as listed.
+TEST_F(ViewerSettings, PosesFollowPreAndPostBehaviours)
+{
+    const float last = 39.0f;  // 1.3 s at 30 per second
+    ASSERT_EQ(r_LoadAnim(CorpusScene("move_x_post_constant.lws").c_str(), 0), 0);
+    const double end = XAt(last), start = XAt(0), early = XAt(11);
+    EXPECT_NEAR(XAt(80), end, 1e-4);
+
+    ASSERT_EQ(r_LoadAnim(CorpusScene("move_x_post_reset.lws").c_str(), 0), 0);
+    EXPECT_NEAR(XAt(50), 0.0, 1e-4);
+    EXPECT_NEAR(XAt(20), XAt(20), 1e-6);
+
+    ASSERT_EQ(r_LoadAnim(CorpusScene("move_x_post_repeat.lws").c_str(), 0), 0);
+    EXPECT_NEAR(XAt(last + 11), early, 1e-3);
+    EXPECT_NEAR(XAt(2 * last + 11), early, 1e-3);
+
+    ASSERT_EQ(r_LoadAnim(CorpusScene("move_x_post_offset_repeat.lws").c_str(), 0), 0);
+    EXPECT_NEAR(XAt(last + 11), early + (end - start), 1e-3);
+    EXPECT_NEAR(XAt(2 * last + 11), early + 2 * (end - start), 1e-3);
+
+    ASSERT_EQ(r_LoadAnim(CorpusScene("move_x_post_linear.lws").c_str(), 0), 0);
+    const double slope = (XAt(last) - XAt(last - 0.03f)) / 0.03;
+    EXPECT_NEAR(XAt(last + 10), end + 10 * slope, 0.05 * std::fabs(10 * slope) + 1e-3);
+    EXPECT_NE(XAt(last + 10), XAt(last + 20));
+
+    // y: offset repeat before the keys (0 to 1.7 s), oscillation after them.
+    ASSERT_EQ(r_LoadAnim(CorpusScene("move_y_pre_ofrep_post_osc.lws").c_str(), 0), 0);
+    const float span = 51.0f;  // 1.7 s
+    const double y0 = XAt(0, 1), y1 = XAt(span, 1), y10 = XAt(10, 1);
+    EXPECT_NEAR(XAt(10 - span, 1), y10 - (y1 - y0), 1e-3);
+    EXPECT_NEAR(XAt(span + 10, 1), XAt(span - 10, 1), 1e-3);  // mirrored
+    EXPECT_NEAR(XAt(2 * span + 10, 1), y10, 1e-3);            // and forth again
+}
+
+}  // namespace

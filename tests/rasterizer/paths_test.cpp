@@ -1,5 +1,6 @@
 // The fast and reference pixel walkers must give identical frames; golden
 // frames pin the look (regenerate with TESSALY_REGENERATE_GOLDEN=1).
+#include <cstdio>
 #include <random>
 
 #include "png_writer.h"
@@ -123,6 +124,35 @@ TEST(RasterPaths, BlockShaderMatchesReferenceOnWideSpans) {
             EXPECT_EQ(differ, 0u) << "combo " << combo << " target " << target;
         }
     }
+    rt::ReleaseDevice();
+}
+
+// The SSE2 and the AVX2 block shaders (the second where the processor has
+// it) each give the reference frame, on the wide spans and the random scenes.
+TEST(RasterPaths, BothBlockShadersGiveTheReferenceFrame) {
+    if (!raster::ProcessorHasAvx2()) std::printf("no AVX2 on this processor: the SSE2 shader twice\n");
+    for (int combo = 0; combo < 15; ++combo) {
+        for (int target = 0; target < 3; ++target) {
+            const raster::PixelFormat fmt = target == 2 ? raster::PixelFormat::XRGB8888 : raster::PixelFormat::RGB565;
+            const std::vector<uint8_t> ref = WideSpans(raster::RasterPath::Reference, fmt, target == 1, combo);
+            for (bool wide : {false, true}) {
+                raster::UseAvx2Blocks(wide);
+                const std::vector<uint8_t> fast = WideSpans(raster::RasterPath::Fast, fmt, target == 1, combo);
+                EXPECT_EQ(CountDifferences(fast, ref), 0u) << "combo " << combo << " target " << target
+                                                           << (wide ? " AVX2" : " SSE2");
+            }
+        }
+    }
+    for (unsigned seed = 20; seed <= 25; ++seed) {
+        const raster::PixelFormat fmt = seed % 2 ? raster::PixelFormat::RGB565 : raster::PixelFormat::XRGB8888;
+        const std::vector<uint8_t> ref = RandomScene(seed, raster::RasterPath::Reference, fmt, 16);
+        for (bool wide : {false, true}) {
+            raster::UseAvx2Blocks(wide);
+            EXPECT_EQ(CountDifferences(RandomScene(seed, raster::RasterPath::Fast, fmt, 16, 2), ref), 0u)
+                << "seed " << seed << (wide ? " AVX2" : " SSE2");
+        }
+    }
+    raster::UseAvx2Blocks(true);
     rt::ReleaseDevice();
 }
 

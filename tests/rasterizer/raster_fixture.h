@@ -10,6 +10,7 @@
 #include "raster/raster_device.h"
 #include "raster/rasterizer/draw_queue.h"
 #include "raster/rasterizer/rasterizer.h"
+#include "raster/rasterizer/walkers.h"
 
 TESSALY_EXPORT int r_SetRenderState(int code, int value);
 TESSALY_EXPORT int r_SetTexture(int stage, int handle);
