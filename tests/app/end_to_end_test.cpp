@@ -290,9 +290,10 @@ TEST_F(EndToEnd, SceneWithoutSkyIsDrawnOnAClearedFrame) {
         "44 key GRAVE down\n45 key GRAVE up\n"
         "50 key LEFT down\n70 key LEFT up\n";   // step sideways: the picture moves
     ASSERT_EQ(Run("nosky", 24, {"--frames", "80", "--capture", root_ + "nosky_frames"}, script), 0) << output_;
+    constexpr int kWait = 5 * 24;  // captured frames the start-up wait repeats
 
     // Walking over the landscape's sky, the text has its outline around it.
-    const demo::Picture overSky = demo::ReadTga(Frame("nosky_frames", 12));
+    const demo::Picture overSky = demo::ReadTga(Frame("nosky_frames", kWait + 12));
     ASSERT_EQ(overSky.width, 640);
     long outline = 0;
     for (int y = 0; y < 17; ++y)
@@ -302,7 +303,7 @@ TEST_F(EndToEnd, SceneWithoutSkyIsDrawnOnAClearedFrame) {
         }
     EXPECT_GT(outline, 100);
 
-    for (int n : {48, 60, 75}) {
+    for (int n : {kWait + 48, kWait + 60, kWait + 75}) {
         const demo::Picture frame = demo::ReadTga(Frame("nosky_frames", n));
         ASSERT_EQ(frame.width, 640) << n;
         // The console's background (red 0x30) and earlier frames are gone: what
@@ -341,16 +342,17 @@ TEST_F(EndToEnd, ConsoleScrollsBackThroughHelp) {
         "40 key PGUP down\n41 key PGUP up\n"  // already at the oldest line: stays
         "46 key PGDN down\n47 key PGDN up\n";
     ASSERT_EQ(Run("data", 24, {"--frames", "56", "--capture", root_ + "scroll"}, script), 0) << output_;
+    constexpr int kWait = 5 * 24;  // captured frames the start-up wait repeats
 
     // After HELP: its last 30 lines, ending with the line on LOAD.
-    const ConsoleScreen newest = ReadConsole(demo::ReadTga(Frame("scroll", 32)));
+    const ConsoleScreen newest = ReadConsole(demo::ReadTga(Frame("scroll", kWait + 32)));
     ASSERT_EQ(newest.lines.size(), 30u) << testing::PrintToString(newest.lines);
     EXPECT_EQ(newest.lines.back(), "- LOAD takes a scene name: LOAD main loads main.lws from the scenes path.");
     EXPECT_EQ(newest.lines[28], "  [string] to use the system font.");
     EXPECT_EQ(std::count(newest.lines.begin(), newest.lines.end(), "help"), 0);
 
     // Page Up: the oldest lines, from the start-up's two answers on.
-    for (int n : {38, 44}) {
+    for (int n : {kWait + 38, kWait + 44}) {
         const ConsoleScreen oldest = ReadConsole(demo::ReadTga(Frame("scroll", n)));
         ASSERT_GE(oldest.lines.size(), 4u) << n;
         EXPECT_EQ(oldest.lines[0], "Ambient set to 0.200 R ,0.200 G ,0.200 B") << n;
@@ -360,12 +362,13 @@ TEST_F(EndToEnd, ConsoleScrollsBackThroughHelp) {
         EXPECT_EQ(oldest.input, "_") << n;
     }
     // Page Down: back to the newest lines.
-    EXPECT_EQ(ReadConsole(demo::ReadTga(Frame("scroll", 52))).lines, newest.lines);
+    EXPECT_EQ(ReadConsole(demo::ReadTga(Frame("scroll", kWait + 52))).lines, newest.lines);
     fs::remove_all(root_ + "scroll");
 }
 
 // The frame shown through the start-up wait carries the wait text (green, at
-// the top left), and a frame limit reached during start-up ends the run there.
+// the top left) for the whole wait, and a frame limit reached during start-up
+// ends the run there.
 TEST_F(EndToEnd, StartUpWaitShowsItsText) {
     ASSERT_EQ(Run("data", 24, {"--frames", "4", "--capture", root_ + "wait"}), 0) << output_;
     const demo::Picture shown = demo::ReadTga(Frame("wait", 2));
@@ -377,7 +380,10 @@ TEST_F(EndToEnd, StartUpWaitShowsItsText) {
             if (p[0] < 0x20 && p[1] > 0xe0 && p[2] < 0x20) ++green;
         }
     EXPECT_GT(green, 150);
-    EXPECT_EQ(Frames("wait"), 4u);
+    // The capture repeats the shown frame through the five seconds of the wait.
+    constexpr int kWait = 5 * 24;
+    EXPECT_EQ(Frames("wait"), 4u + kWait);
+    for (int n = 3; n < 3 + kWait; n += 17) EXPECT_EQ(ReadAll(Frame("wait", n)), ReadAll(Frame("wait", 2))) << n;
     ASSERT_EQ(Run("data", 24, {"--frames", "1", "--capture", root_ + "wait1"}), 0) << output_;
     EXPECT_EQ(Frames("wait1"), 1u);
     fs::remove_all(root_ + "wait");
