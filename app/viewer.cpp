@@ -22,6 +22,7 @@
 #include "app/main_loop.h"
 #include "app/run_report.h"
 #include "app/startup.h"
+#include "app/user_reports.h"
 #include "app/viewer_camera.h"
 #include "platform/platform.h"
 #include "tessaly/engine_api.h"
@@ -660,9 +661,9 @@ int ViewerLoop() {
 // The engine up without the demo's data: window, back-end, mode, stores, console.
 bool StartEngine() {
     g_app.view = MatIdentity();
+    if (!LinkBackEnd()) return false;
     g_app.window = plat_CreateWindow("Tessaly", 320, 200);
     plat_ShowCursor(0);
-    r_LinkRaster("t7dxraster.dll", nullptr);
     r_GetSysInfo();
     if (!SetUpEngine()) {
         r_FreeRaster(nullptr);
@@ -676,6 +677,7 @@ bool StartEngine() {
     r_GetVideoModeData(g_app.card, g_app.mode, &g_app.frameWidth, &g_app.frameHeight, &bits, &flags);
     g_app.consoleRows = g_app.frameHeight / 15 - 1;
     r_ConsoleInit(g_app.consoleRows - 1, 25, 256);
+    SetConsoleReports(true);
     char base[kPathSize] = {};
     plat_GetCurrentDirectory(base, sizeof base - 1);
     std::snprintf(g_app.shotsPath, sizeof g_app.shotsPath, "%s", base);

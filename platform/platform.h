@@ -49,6 +49,12 @@ TESSALY_EXPORT void plat_Shutdown(void);
 // directory only; a name ending in ".so" goes to dlopen unchanged.
 TESSALY_EXPORT void* plat_LoadLibrary(const char* name);
 TESSALY_EXPORT void* plat_GetProcAddress(void* library, const char* symbol);
+// Why the last failed plat_LoadLibrary or plat_GetProcAddress failed, one line:
+// for a load, the file looked for, the directories searched and the loader's
+// reason for every file found but not loadable ("lwo.so not found (searched
+// /opt/t/bin/, /opt/t/bin/../lib/tessaly/, ./)"); for a lookup, the loader's
+// text naming the library and the symbol. Valid until the next failure.
+TESSALY_EXPORT const char* plat_LibraryError(void);
 TESSALY_EXPORT void plat_FreeLibrary(void* library);
 
 // ---------------------------------------------------------------- files

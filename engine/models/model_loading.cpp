@@ -4,6 +4,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "engine/models/model_store.h"
@@ -17,7 +18,10 @@ template <typename Fn>
 bool BindEntry(void* library, const char* entry, const char* pluginFile, Fn& slot, r_MsgCallback cb) {
     slot = reinterpret_cast<Fn>(plat_GetProcAddress(library, entry));
     if (slot) return true;
+    char problem[2200];
+    std::snprintf(problem, sizeof problem, "cannot be used: %s", plat_LibraryError());
     EngineMessage(cb, "Link3DFunctions : Error, Unable to load %s from %s\n", entry, pluginFile);
+    ReportUnusablePlugin(pluginFile, problem);
     return false;
 }
 
@@ -35,6 +39,39 @@ bool Link3DFunctions(void* library, const char* pluginFile, ModelPluginTable& t,
                         BindEntry(library, "r_HasTexture", pluginFile, t.HasTexture, cb);
     if (!linked) t = ModelPluginTable{};
     return linked;
+}
+
+// The plug-in's messages during one r_Load3D go on to the caller's callback;
+// the first warning among them (a text holding "Warning": the file was read
+// only in part) is also kept, to be reported once for the file.
+r_MsgCallback gLoadCaller = nullptr;
+char gLoadWarning[1024];
+int gLoadWarnings = 0;
+
+int CaptureLoadMessage(const char* text) {
+    if (text && std::strstr(text, "Warning") && gLoadWarnings++ == 0) {
+        std::snprintf(gLoadWarning, sizeof gLoadWarning, "%s", text);
+        gLoadWarning[std::strcspn(gLoadWarning, "\r\n")] = '\0';
+    }
+    return gLoadCaller ? gLoadCaller(text) : 0;
+}
+
+// r_Load3D with the plug-in's warning reported: the plug-in's own text when it
+// names the file, otherwise the file's path and the text.
+int LoadAndReport(const ModelPluginTable& plugin, const std::string& path, r_MsgCallback cb) {
+    gLoadCaller = cb;
+    gLoadWarnings = 0;
+    gLoadWarning[0] = '\0';
+    const int result = plugin.Load3D(path.c_str(), CaptureLoadMessage);
+    gLoadCaller = nullptr;
+    if (gLoadWarnings > 0) {
+        const char* more = gLoadWarnings > 1 ? " (and further warnings)" : "";
+        if (std::strstr(gLoadWarning, path.c_str()))
+            EngineReport("%.1000s%s", gLoadWarning, more);
+        else
+            EngineReport("%s: %.1000s%s", path.c_str(), gLoadWarning, more);
+    }
+    return result;
 }
 
 // Texture slots per surface the plug-in asks to probe, at most the mesh's eight.
@@ -131,7 +168,7 @@ TESSALY_EXPORT int r_LoadModel(int handle, char* name, const char* modelDir, con
         return -1;
     }
     const std::string path = std::string(modelDir) + name;
-    if (plugin.Load3D(path.c_str(), cb) == -1) {
+    if (LoadAndReport(plugin, path, cb) == -1) {
         plugin = ModelPluginTable{};
         library.Release();
         EngineMessage(cb, "r_LoadModel : Error, Could not open %s\n", name);
