@@ -299,7 +299,8 @@ void LoadSceneCommand(int n) {
     if (!fits || !plat_ResolvePath(path, resolved, sizeof resolved)) return Reply("Failed to Load : %s", name);
 
     std::vector<std::string> unread;
-    if (!LoadScene(path, 0, &unread)) return Reply("Failed to Load : %s", name);
+    std::string damage;
+    if (!LoadScene(path, 0, &unread, &damage)) return Reply("Failed to Load : %s", name);
     g_app.slotIndex = 0;
     r_KillAllLights();
     const SceneSlot& slot = g_slots[0];
@@ -314,6 +315,7 @@ void LoadSceneCommand(int n) {
     std::snprintf(loaded, sizeof loaded, "Loaded : %s (%f sec.)", name, seconds);
     RelightSlot(0);
     Print(loaded);
+    if (!damage.empty()) Reply("Damaged scene : %s", damage.c_str());
     for (const std::string& object : unread) Reply("Object not loaded : %s", object.c_str());
 }
 

@@ -168,10 +168,11 @@ bool DetailLevelName(const char* objectName, int level, char* out, size_t outSiz
     return length >= 0 && static_cast<size_t>(length) < outSize;
 }
 
-bool LoadScene(const char* path, int slotIndex, std::vector<std::string>* unread) {
+bool LoadScene(const char* path, int slotIndex, std::vector<std::string>* unread, std::string* damage) {
     if (slotIndex < 0 || slotIndex >= kSceneSlots) return false;
     // A file that is not a scene changes nothing: the slot keeps what it held.
     if (r_LoadAnim(path, 0) != 0) return false;
+    if (damage) *damage = r_GetAnimDamage();
     ReleaseSlotModels(slotIndex);
     SceneSlot slot;  // the old tables are released when this replaces them
     const int objects = std::max(r_GetObjectsInAnim(), 0);
@@ -233,10 +234,12 @@ void LoadAllSlots() {
     for (int s = 0; s < kSceneSlots; ++s) {
         std::snprintf(path, sizeof path, "%s%s", g_app.scenesPath, kScenes[s]);
         std::vector<std::string> unread;
-        if (!LoadScene(path, s, &unread)) {
+        std::string damage;
+        if (!LoadScene(path, s, &unread, &damage)) {
             ReportToUserF("%s is not a scene file that can be read; scene %d stays empty", path, s);
             continue;
         }
+        if (!damage.empty()) ReportToUserF("%s is damaged: %s", path, damage.c_str());
         if (unread.empty()) continue;
         std::string names;
         for (size_t i = 0; i < unread.size() && i < kNamesShown; ++i) names += (i ? ", " : "") + unread[i];

@@ -109,11 +109,17 @@ TEST_F(StartUpFailures, DamagedFilesAreNamedOnceEachAndTheDemoPlaysOn) {
     fs::resize_file(data + "/meshes/ROCK.LWO", fs::file_size(data + "/meshes/ROCK.LWO") / 2);
     fs::resize_file(data + "/maps/fx_flare.tga", 30);
     demo::WriteText(data + "/scenes/endtitle.lws", "LWSC\nnot a version\n");
+    // The inner scene ends inside its last motion block.
+    const std::string innerText = runner::ReadAll(data + "/scenes/inner.lws");
+    demo::WriteText(data + "/scenes/inner.lws", innerText.substr(0, innerText.rfind("Motion") + 8));
 
     EXPECT_EQ(Run(runner::ProgramPath(), "damaged"), 0) << output_;
     EXPECT_EQ(LinesWith(output_, "meshes/ROCK.LWO").size(), 1u) << output_;
     EXPECT_EQ(LinesWith(output_, "maps/fx_flare.tga").size(), 1u) << output_;
     EXPECT_EQ(LinesWith(output_, "scenes/endtitle.lws").size(), 1u) << output_;
+    const auto inner = LinesWith(output_, "scenes/inner.lws");
+    ASSERT_EQ(inner.size(), 1u) << output_;
+    EXPECT_NE(inner[0].find("is damaged: the motion of"), std::string::npos) << inner[0];
     // What is intact says nothing.
     EXPECT_TRUE(LinesWith(output_, "ROCK_MM1").empty()) << output_;
     EXPECT_TRUE(LinesWith(output_, "main.lws").empty()) << output_;

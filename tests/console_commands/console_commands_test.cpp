@@ -159,6 +159,17 @@ TEST_F(ConsoleCommands, LoadReadsASceneIntoSlotZeroOrReportsItsAbsence) {
     EXPECT_STREQ(g_slots[0].objects[0].name, "ROCK.LWO");
 }
 
+TEST_F(ConsoleCommands, LoadOfADamagedSceneSaysWhatWasWrong) {
+    std::snprintf(g_app.scenesPath, sizeof g_app.scenesPath, "%s", dir_.c_str());
+    std::ofstream(root_ / "dir" / "cut.lws", std::ios::binary) << "LWSC\n1\nLoadObject rock.lwo\nObjectMotion\n 9\n 4\n";
+    const Lines loaded = Run("load cut");
+    ASSERT_EQ(loaded.size(), 4u) << testing::PrintToString(loaded);
+    EXPECT_EQ(loaded[1].rfind("Loaded : CUT (", 0), 0u) << loaded[1];
+    EXPECT_EQ(loaded[2], "Damaged scene : the motion of object 1 (rock.lwo) from line 4 is cut short or its key counts "
+                         "are wrong");
+    EXPECT_EQ(loaded[3].rfind("Object not loaded : ROCK.LWO (", 0), 0u) << loaded[3];
+}
+
 TEST_F(ConsoleCommands, LoadOfAFileThatIsNotASceneKeepsTheSlot) {
     std::snprintf(g_app.scenesPath, sizeof g_app.scenesPath, "%s", dir_.c_str());
     ASSERT_EQ(Run("load a").size(), 3u);
