@@ -72,7 +72,7 @@ const char* LaunchUsage() {
            "  --fixed-fps N      deterministic clock: every presented frame is 1/N second, waits take\n"
            "                     no time (N from 1 to 1000)\n"
            "  --capture DIR      write every presented frame to DIR as numbered TGA files\n"
-           "  --shot-format tga|png  file type of screenshots and captured frames (default tga)\n"
+           "  --shot-format F    file type of screenshots and captured frames: tga (default) or png\n"
            "  --frames N         end normally after N presented frames\n"
            "  --script FILE      scripted keyboard and mouse input\n"
            "  --audio-out FILE   mix the music into FILE (a WAV file) instead of a device\n"
