@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <unistd.h>
 
 #include <string>
@@ -19,6 +20,7 @@
 #include "app/main_loop.h"
 #include "app/music.h"
 #include "app/procedural_textures.h"
+#include "app/recording.h"
 #include "app/scene_slots.h"
 #include "app/user_reports.h"
 #include "app/viewer.h"
@@ -229,6 +231,9 @@ int StartUp() {
 
 void ShutDown() {
     if (g_app.musicOn) StopMusic();
+    // The music has been mixed up to the clock; the frames follow it there
+    // and the video file is finished.
+    StopRecording();
     g_app.sceneWatch.Stop();
     SetConsoleReports(false);
     r_DeinitEngine();
@@ -253,7 +258,7 @@ namespace {
 
 // The viewer's run: a headless run without --fixed-fps steps the clock at the
 // scene's own rate, so every presented frame is the next frame of the scene.
-int RunViewerProgram(LaunchOptions& options, InputFileKind kind) {
+int RunViewerProgram(LaunchOptions& options, InputFileKind kind, const std::string& videoPath) {
     if (options.platform.headless && options.platform.fixedFps == 0) {
         int rate = 30;
         if (kind == InputFileKind::Scene && r_LoadAnim(options.file, 0) == 0)
@@ -262,11 +267,15 @@ int RunViewerProgram(LaunchOptions& options, InputFileKind kind) {
         options.platform.fixedFps = std::clamp(rate, 1, 1000);
     }
     if (plat_Configure(&options.platform) != 0) return 1;
+    if (options.videoPath && !StartRecording(options, videoPath)) return 1;
     ResetAppState();
     SetShotFormat(options.shotFormat);
     ReleaseSlots();
     ReleaseProceduralTextures();
-    return RunViewer(options.file, kind);
+    const int code = RunViewer(options.file, kind);
+    StopRecording();  // finished by the viewer's shutdown already, unless it ended early
+    if (code == 0 && plat_OutputFailed()) return 1;
+    return code;
 }
 
 }  // namespace
@@ -287,6 +296,13 @@ int RunProgram(int argc, char** argv) {
         case LaunchAction::Run:
             break;
     }
+    // A relative video path names a file from where the program was started.
+    std::string videoPath;
+    if (options.videoPath) {
+        videoPath = options.videoPath;
+        char cwd[4096];
+        if (videoPath[0] != '/' && getcwd(cwd, sizeof cwd)) videoPath = std::string(cwd) + "/" + videoPath;
+    }
     InputFileKind fileKind = InputFileKind::Folder;
     if (options.file) {
         fileKind = ClassifyInputFile(options.file);
@@ -302,20 +318,24 @@ int RunProgram(int argc, char** argv) {
         // A folder is a demo data set.
         if (fileKind == InputFileKind::Folder) options.dataDir = options.file;
     }
-    if (options.file && fileKind != InputFileKind::Folder) return RunViewerProgram(options, fileKind);
+    if (options.file && fileKind != InputFileKind::Folder) return RunViewerProgram(options, fileKind, videoPath);
     if (options.dataDir && chdir(options.dataDir) != 0) {
         std::fprintf(stderr, "tessaly: cannot work in %s: %s\n", options.dataDir, std::strerror(errno));
         return 1;
     }
     if (!DemoFolderReady()) return 2;
     if (plat_Configure(&options.platform) != 0) return 1;
+    if (options.videoPath && !StartRecording(options, videoPath)) return 1;
 
     ResetAppState();
     SetShotFormat(options.shotFormat);
     ReleaseSlots();
     ReleaseProceduralTextures();
     const int startError = StartUp();
-    if (startError != 0) return startError;
+    if (startError != 0) {
+        StopRecording();
+        return startError;
+    }
     const int code = RunMainLoop();
     ShutDown();
     // Frames, sound or video that could not be written were reported where
