@@ -662,7 +662,7 @@ int ViewerLoop() {
 bool StartEngine() {
     g_app.view = MatIdentity();
     if (!LinkBackEnd()) return false;
-    g_app.window = plat_CreateWindow("Tessaly", 320, 200);
+    g_app.window = CreateProgramWindow();
     plat_ShowCursor(0);
     r_GetSysInfo();
     if (!SetUpEngine()) {
@@ -676,7 +676,7 @@ bool StartEngine() {
     char flags = 0;
     r_GetVideoModeData(g_app.card, g_app.mode, &g_app.frameWidth, &g_app.frameHeight, &bits, &flags);
     g_app.consoleRows = g_app.frameHeight / 15 - 1;
-    r_ConsoleInit(g_app.consoleRows - 1, 25, 256);
+    r_ConsoleInit(std::max(g_app.consoleRows - 1, kConsoleScrollBack), 25, 256);
     SetConsoleReports(true);
     char base[kPathSize] = {};
     plat_GetCurrentDirectory(base, sizeof base - 1);
