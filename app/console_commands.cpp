@@ -4,10 +4,13 @@
 #include "app/console_commands.h"
 
 #include <cctype>
+#include <cmath>
 #include <cstdarg>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/scene_slots.h"
@@ -23,6 +26,10 @@ namespace {
 constexpr size_t kLineCopySize = 1024;
 // A text argument must start at or before this position of the line copy.
 constexpr int kArgumentScanLimit = 256;
+// Largest animation rate (scene frames a second) and walk step (scene units a
+// frame, the far plane's distance) the console accepts.
+constexpr float kMaxAnimRate = 1000.0f;
+constexpr float kMaxWalkStep = 1000.0f;
 
 // The upper-cased command line that keywords and arguments are read from.
 char gLineCopy[kLineCopySize];
@@ -79,7 +86,10 @@ void Quit(int) { g_app.quit = true; }
 void SetAnimFps(int n) {
     const char* text = gLineCopy + n;
     float rate = 0.0f;
-    if (!NextFloat(text, rate)) return Print("Usage : SETANIMFPS n");
+    // Scene time runs at this many frames a second: it must move forward, and
+    // faster than kMaxAnimRate skips whole scenes between two frames.
+    if (!NextFloat(text, rate) || !std::isfinite(rate) || rate <= 0.0f || rate > kMaxAnimRate)
+        return Print("Usage : SETANIMFPS n");
     g_app.animRate = rate;
     Reply("Anim FPS set to %f", static_cast<double>(rate));
 }
@@ -94,7 +104,8 @@ void SetAmbient(int n) {
     const char* text = gLineCopy + n;
     float rgb[3] = {};
     for (float& channel : rgb)
-        if (!NextFloat(text, channel)) return Print("Usage : SETAMBIENT r g b");
+        if (!NextFloat(text, channel) || !std::isfinite(channel) || channel < 0.0f)
+            return Print("Usage : SETAMBIENT r g b");
     for (int i = 0; i < 3; ++i) g_app.ambient[i] = rgb[i];
     r_SetAmbient(rgb[0], rgb[1], rgb[2]);
     // The lights of the fourth slot are set up when the demo reaches it.
@@ -114,7 +125,10 @@ void StepAnim(int n) {
 void Step(int n) {
     const char* text = gLineCopy + n;
     float step = 0.0f;
-    if (!NextFloat(text, step)) return Print("Usage : STEP n");
+    // The distance walked per frame: a negative one turns the keys round, and
+    // one beyond the far plane leaves everything behind in a single frame.
+    if (!NextFloat(text, step) || !std::isfinite(step) || step < 0.0f || step > kMaxWalkStep)
+        return Print("Usage : STEP n");
     g_app.walkStep = step;
     Reply("Step set to %4.3f", static_cast<double>(step));
 }
@@ -265,7 +279,8 @@ int ScenePathOf(const char* name, char* path, size_t size) {
 }
 
 // Loads a scene into slot 0 and lights it with its own model lights. A scene
-// file that cannot be found leaves every slot and setting as it was.
+// file that cannot be found or read as a scene leaves every slot and setting
+// as it was; objects of a loaded scene that could not be read are named.
 void LoadSceneCommand(int n) {
     const char* name = TextArgument(n);
     if (!name) return Print("Usage : LOAD name");
@@ -283,9 +298,10 @@ void LoadSceneCommand(int n) {
     char resolved[kPathSize];
     if (!fits || !plat_ResolvePath(path, resolved, sizeof resolved)) return Reply("Failed to Load : %s", name);
 
+    std::vector<std::string> unread;
+    std::string damage;
+    if (!LoadScene(path, 0, &unread, &damage)) return Reply("Failed to Load : %s", name);
     g_app.slotIndex = 0;
-    g_app.scenesLoaded = false;
-    LoadScene(path, 0);
     r_KillAllLights();
     const SceneSlot& slot = g_slots[0];
     for (int i = 0; i < slot.ObjectCount(); ++i) {
@@ -299,6 +315,8 @@ void LoadSceneCommand(int n) {
     std::snprintf(loaded, sizeof loaded, "Loaded : %s (%f sec.)", name, seconds);
     RelightSlot(0);
     Print(loaded);
+    if (!damage.empty()) Reply("Damaged scene : %s", damage.c_str());
+    for (const std::string& object : unread) Reply("Object not loaded : %s", object.c_str());
 }
 
 void ConsoleBackground(int n) {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <strings.h>
 
 namespace {
 
@@ -19,6 +20,11 @@ bool ReadNumber(const char* text, long low, long high, long& value) {
     if (errno != 0 || *end != '\0' || v < low || v > high) return false;
     value = v;
     return true;
+}
+
+bool EndsWithNoCase(const char* text, const char* end) {
+    const size_t n = std::strlen(text), m = std::strlen(end);
+    return n > m && strcasecmp(text + n - m, end) == 0;
 }
 
 // WIDTHxHEIGHT or WIDTHxHEIGHTxBITS within the accepted sizes, 16 or 32 bits
@@ -72,10 +78,13 @@ const char* LaunchUsage() {
            "  --fixed-fps N      deterministic clock: every presented frame is 1/N second, waits take\n"
            "                     no time (N from 1 to 1000)\n"
            "  --capture DIR      write every presented frame to DIR as numbered TGA files\n"
-           "  --shot-format tga|png  file type of screenshots and captured frames (default tga)\n"
+           "  --shot-format F    file type of screenshots and captured frames: tga (default) or png\n"
            "  --frames N         end normally after N presented frames\n"
            "  --script FILE      scripted keyboard and mouse input\n"
            "  --audio-out FILE   mix the music into FILE (a WAV file) instead of a device\n"
+           "  --video FILE       record the run with its music into FILE (.mkv Matroska or .mp4 MP4;\n"
+           "                     H.264 and AAC); needs --fixed-fps, which is the video's frame rate\n"
+           "  --video-quality N  H.264 constant rate factor for --video, 0 (best) to 51; default 23\n"
            "  --progress         print progress lines, save a screenshot to shots/ at every scene\n"
            "                     change and at the end, and print a summary of the run\n"
            "  --help, -h         this text\n"
@@ -159,6 +168,22 @@ LaunchAction ParseLaunchOptions(int argc, char** argv, LaunchOptions& options, c
             if (!needValue()) return LaunchAction::Error;
             options.platform.audioOut = value;
             ++i;
+        } else if (std::strcmp(arg, "--video") == 0) {
+            if (!needValue()) return LaunchAction::Error;
+            if (!EndsWithNoCase(value, ".mkv") && !EndsWithNoCase(value, ".mp4")) {
+                std::snprintf(error, errorSize, "--video wants a file name ending in .mkv or .mp4, not '%s'", value);
+                return LaunchAction::Error;
+            }
+            options.videoPath = value;
+            ++i;
+        } else if (std::strcmp(arg, "--video-quality") == 0) {
+            if (!needValue()) return LaunchAction::Error;
+            if (!ReadNumber(value, 0, 51, number)) {
+                std::snprintf(error, errorSize, "--video-quality wants a whole number from 0 to 51, not '%s'", value);
+                return LaunchAction::Error;
+            }
+            options.videoQuality = static_cast<int>(number);
+            ++i;
         } else if (std::strcmp(arg, "--fixed-fps") == 0) {
             if (!needValue()) return LaunchAction::Error;
             if (!ReadNumber(value, 1, 1000, number)) {
@@ -208,6 +233,14 @@ LaunchAction ParseLaunchOptions(int argc, char** argv, LaunchOptions& options, c
             std::snprintf(error, errorSize, "unknown option '%s'", arg);
             return LaunchAction::Error;
         }
+    }
+    if (options.videoPath && options.platform.fixedFps <= 0) {
+        std::snprintf(error, errorSize, "--video needs --fixed-fps N (the video's frame rate)");
+        return LaunchAction::Error;
+    }
+    if (options.videoQuality >= 0 && !options.videoPath) {
+        std::snprintf(error, errorSize, "--video-quality goes with --video");
+        return LaunchAction::Error;
     }
     g_runOptions = options;
     return LaunchAction::Run;

@@ -1,6 +1,6 @@
 // Command-line options of the launcher: where the data is, headless and
-// windowed runs, the deterministic clock, frame capture, frame limit, input
-// script, and the progress report of a run.
+// windowed runs, the deterministic clock, frame capture, video recording,
+// frame limit, input script, and the progress report of a run.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +17,8 @@ struct LaunchOptions {
     bool desktopMode = false;      // --mode desktop: the display's size at 32 bits (platform.mode* stay 0)
     const char* file = nullptr;    // FILE: a scene, an object or a demo folder (points into argv)
     const char* contentDir = nullptr;  // --content DIR: where a scene's paths start
+    const char* videoPath = nullptr;  // --video: record the run into this .mkv or .mp4 file
+    int videoQuality = -1;            // --video-quality: H.264 constant rate factor 0-51, -1 the default
 };
 
 // Frame sizes --mode accepts.

@@ -43,7 +43,10 @@ void Shot(const char* prefix) {
         std::printf("screenshot: no free name for %s in %s\n", prefix, g_app.shotsPath);
         return;
     }
-    if (r_ScreenShot(prefix, g_app.shotFormat, g_app.shotsPath, 0, SilentMessage) == -1)
+    // Only a file that is there counts as saved, whatever the engine answered.
+    char written[kPathSize];
+    if (r_ScreenShot(prefix, g_app.shotFormat, g_app.shotsPath, 0, SilentMessage) == -1 ||
+        !plat_ResolvePath(name, written, sizeof written))
         std::printf("screenshot: %s could not be saved\n", name);
     else
         std::printf("screenshot: %s\n", name);

@@ -9,6 +9,7 @@
 
 #include "app/app_state.h"
 #include "app/music.h"
+#include "app/user_reports.h"
 #include "tessaly/engine_api.h"
 
 SceneSlot g_slots[kSceneSlots];
@@ -36,6 +37,26 @@ void UpperCase(char* text) {
 
 void CopyName(char* out, size_t outSize, const char* text) {
     std::snprintf(out, outSize, "%s", text ? text : "");
+}
+
+// The model store's last word on an object's own load: why it failed.
+char gModelMessage[1024];
+int KeepModelMessage(const char* text) {
+    std::snprintf(gModelMessage, sizeof gModelMessage, "%s", text ? text : "");
+    return 0;
+}
+
+// "NAME (why)" for an object whose model did not load, from the store's message
+// ("r_LoadModel : Error, Could not open NAME" gives "NAME (Could not open NAME)").
+std::string UnreadObject(const char* name) {
+    std::string why = gModelMessage;
+    const size_t end = why.find_first_of("\r\n");
+    if (end != std::string::npos) why.resize(end);
+    for (const char* prefix : {"r_LoadModel : ", "Error, "})
+        if (why.rfind(prefix, 0) == 0) why.erase(0, std::strlen(prefix));
+    // The missing plug-in has a line of its own.
+    if (why.rfind("Unknown Format", 0) == 0) why = "no plug-in for its type";
+    return std::string(name) + (why.empty() ? "" : " (" + why + ")");
 }
 
 // Records the meshes the demo animates when the object is one of the named ones.
@@ -147,10 +168,12 @@ bool DetailLevelName(const char* objectName, int level, char* out, size_t outSiz
     return length >= 0 && static_cast<size_t>(length) < outSize;
 }
 
-void LoadScene(const char* path, int slotIndex) {
-    if (slotIndex < 0 || slotIndex >= kSceneSlots) return;
+bool LoadScene(const char* path, int slotIndex, std::vector<std::string>* unread, std::string* damage) {
+    if (slotIndex < 0 || slotIndex >= kSceneSlots) return false;
+    // A file that is not a scene changes nothing: the slot keeps what it held.
+    if (r_LoadAnim(path, 0) != 0) return false;
+    if (damage) *damage = r_GetAnimDamage();
     ReleaseSlotModels(slotIndex);
-    r_LoadAnim(path, 0);
     SceneSlot slot;  // the old tables are released when this replaces them
     const int objects = std::max(r_GetObjectsInAnim(), 0);
     const int lights = std::max(r_GetAnimLightsNum(), 0);
@@ -172,8 +195,10 @@ void LoadScene(const char* path, int slotIndex) {
         // The model store upper-cases the name it is given in place; hand it a copy.
         char name[256];
         CopyName(name, sizeof name, track.name);
-        const int model = r_LoadModel(-1, name, g_app.meshesPath, g_app.mapsPath, 0, SilentMessage);
+        gModelMessage[0] = '\0';
+        const int model = r_LoadModel(-1, name, g_app.meshesPath, g_app.mapsPath, 0, KeepModelMessage);
         slot.modelHandles[static_cast<size_t>(i)] = model;
+        if (model == -1 && unread) unread->push_back(UnreadObject(track.name));
         // Detail level k is drawn as model + k, which means nothing without the model.
         if (model != -1) {
             slot.detailCounts[static_cast<size_t>(i)] = LoadDetailLevels(track.name, model);
@@ -198,14 +223,29 @@ void LoadScene(const char* path, int slotIndex) {
     AddSlotLights(g_slots[slotIndex]);
     RelightSlot(slotIndex);
     r_ResetAnim();
+    return true;
 }
 
 void LoadAllSlots() {
     static const char* const kScenes[kSceneSlots] = {"intromask.lws", "main.lws", "inner.lws", "endtitle.lws"};
+    // At most this many object names in a scene's line; the count says the rest.
+    constexpr size_t kNamesShown = 6;
     char path[kPathSize + 32];
     for (int s = 0; s < kSceneSlots; ++s) {
         std::snprintf(path, sizeof path, "%s%s", g_app.scenesPath, kScenes[s]);
-        LoadScene(path, s);
+        std::vector<std::string> unread;
+        std::string damage;
+        if (!LoadScene(path, s, &unread, &damage)) {
+            ReportToUserF("%s is not a scene file that can be read; scene %d stays empty", path, s);
+            continue;
+        }
+        if (!damage.empty()) ReportToUserF("%s is damaged: %s", path, damage.c_str());
+        if (unread.empty()) continue;
+        std::string names;
+        for (size_t i = 0; i < unread.size() && i < kNamesShown; ++i) names += (i ? ", " : "") + unread[i];
+        if (unread.size() > kNamesShown) names += ", and " + std::to_string(unread.size() - kNamesShown) + " more";
+        ReportToUserF("%s: %zu of %d objects not loaded: %s", path, unread.size(), g_slots[s].ObjectCount(),
+                      names.c_str());
     }
     g_app.scenesLoaded = true;
 }

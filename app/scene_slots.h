@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "common/vecmath.h"
@@ -45,9 +46,17 @@ extern SpecialMesh g_specialMeshes[kSpecialMeshCount];
 extern std::vector<Matrix44> g_objectMatrices;
 extern std::vector<Matrix44> g_lightMatrices;
 
-// Loads a scene file into slot s (0..3), replacing and releasing what the slot held.
-void LoadScene(const char* path, int slot);
-// The four start-up scenes into slots 0 to 3; sets the scenes-loaded flag.
+// Loads a scene file into slot s (0..3), replacing and releasing what the slot
+// held. False, with the slot and the model store untouched, when the scene
+// library cannot read the file as a scene. Objects whose model could not be
+// loaded keep the handle -1; when unread is given, one line per such object
+// ("NAME (reason)") is added to it. When damage is given it receives what was
+// wrong with a scene file read only in part ("" when it was whole).
+bool LoadScene(const char* path, int slot, std::vector<std::string>* unread = nullptr,
+               std::string* damage = nullptr);
+// The four start-up scenes into slots 0 to 3; sets the scenes-loaded flag. A
+// scene that cannot be read, and the objects of a scene that could not be
+// read, are reported to the user (one line per scene).
 void LoadAllSlots();
 // Empties every slot and forgets the special meshes.
 void ReleaseSlots();

@@ -7,15 +7,22 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <string>
 #include <unistd.h>
+
+#include <string>
+#include <vector>
 
 #include "app/app_state.h"
 #include "app/commands.h"
+#include "app/demo_folder.h"
 #include "app/launcher_options.h"
 #include "app/main_loop.h"
 #include "app/music.h"
 #include "app/procedural_textures.h"
+#include "app/recording.h"
 #include "app/scene_slots.h"
+#include "app/user_reports.h"
 #include "app/viewer.h"
 #include "platform/platform.h"
 #include "tessaly/engine_api.h"
@@ -72,6 +79,45 @@ void ClearAndShow() {
 }
 
 }  // namespace
+
+namespace {
+
+// The engine's failure text for the link, kept to explain a failed start.
+char gLinkMessage[1024];
+int KeepLinkMessage(const char* text) {
+    std::snprintf(gLinkMessage, sizeof gLinkMessage, "%s", text ? text : "");
+    gLinkMessage[std::strcspn(gLinkMessage, "\r\n")] = '\0';
+    return 0;
+}
+
+}  // namespace
+
+bool LinkBackEnd() {
+    r_SetReportCallback(UserReportCallback);
+    gLinkMessage[0] = '\0';
+    if (r_LinkRaster("t7dxraster.dll", KeepLinkMessage) == 0) return true;
+    // The platform's reason belongs to the load, or to the entry that was missing.
+    if (std::strstr(gLinkMessage, "Failed to Link"))
+        std::fprintf(stderr, "tessaly: cannot start: the raster back-end t7dxraster.dll cannot be loaded: %s\n",
+                     plat_LibraryError());
+    else
+        std::fprintf(stderr, "tessaly: cannot start: the raster back-end t7dxraster.dll cannot be used: %s (%s)\n",
+                     gLinkMessage, plat_LibraryError());
+    r_FreeRaster(nullptr);  // a back-end that lacked an entry is still loaded
+    return false;
+}
+
+bool DemoFolderReady() {
+    const std::vector<std::string> problems = DemoFolderProblems();
+    if (problems.empty()) return true;
+    char folder[kPathSize] = {};
+    plat_GetCurrentDirectory(folder, sizeof folder);
+    for (const std::string& problem : problems) std::fprintf(stderr, "tessaly: %s%s\n", folder, problem.c_str());
+    std::fprintf(stderr,
+                 "tessaly: %s does not hold the demo (tessaly-make-demo DIR writes one; --data DIR chooses it)\n",
+                 folder);
+    return false;
+}
 
 float DemoFieldOfView(int width, int height) {
     constexpr float kFieldOfView = 1.0f;  // across a 4:3 frame
@@ -130,9 +176,11 @@ bool SetUpEngine() {
 
 int StartUp() {
     g_app.view = MatIdentity();
+    // The back-end is linked before the window opens: without it the program
+    // ends at once, and no window flashes up for nothing.
+    if (!LinkBackEnd()) return 1;
     g_app.window = plat_CreateWindow("Tessaly", 320, 200);
     plat_ShowCursor(0);
-    r_LinkRaster("t7dxraster.dll", nullptr);
     r_GetSysInfo();
     if (!SetUpEngine()) {
         r_FreeRaster(nullptr);
@@ -147,6 +195,7 @@ int StartUp() {
     r_GetVideoModeData(g_app.card, g_app.mode, &g_app.frameWidth, &g_app.frameHeight, &bits, &flags);
     g_app.consoleRows = g_app.frameHeight / 15 - 1;
     r_ConsoleInit(g_app.consoleRows - 1, 25, 256);
+    SetConsoleReports(true);
     r_ClearScreen(0, nullptr);
     r_SysPrint("Initializing, Please Wait...", 5, 5, 0xff00);
     r_SwapBuffers(0);
@@ -182,7 +231,11 @@ int StartUp() {
 
 void ShutDown() {
     if (g_app.musicOn) StopMusic();
+    // The music has been mixed up to the clock; the frames follow it there
+    // and the video file is finished.
+    StopRecording();
     g_app.sceneWatch.Stop();
+    SetConsoleReports(false);
     r_DeinitEngine();
     r_FreeAllocatedImages(nullptr);
     r_FreeAllocatedTextures(nullptr);
@@ -205,7 +258,7 @@ namespace {
 
 // The viewer's run: a headless run without --fixed-fps steps the clock at the
 // scene's own rate, so every presented frame is the next frame of the scene.
-int RunViewerProgram(LaunchOptions& options, InputFileKind kind) {
+int RunViewerProgram(LaunchOptions& options, InputFileKind kind, const std::string& videoPath) {
     if (options.platform.headless && options.platform.fixedFps == 0) {
         int rate = 30;
         if (kind == InputFileKind::Scene && r_LoadAnim(options.file, 0) == 0)
@@ -214,11 +267,15 @@ int RunViewerProgram(LaunchOptions& options, InputFileKind kind) {
         options.platform.fixedFps = std::clamp(rate, 1, 1000);
     }
     if (plat_Configure(&options.platform) != 0) return 1;
+    if (options.videoPath && !StartRecording(options, videoPath)) return 1;
     ResetAppState();
     SetShotFormat(options.shotFormat);
     ReleaseSlots();
     ReleaseProceduralTextures();
-    return RunViewer(options.file, kind);
+    const int code = RunViewer(options.file, kind);
+    StopRecording();  // finished by the viewer's shutdown already, unless it ended early
+    if (code == 0 && plat_OutputFailed()) return 1;
+    return code;
 }
 
 }  // namespace
@@ -239,6 +296,13 @@ int RunProgram(int argc, char** argv) {
         case LaunchAction::Run:
             break;
     }
+    // A relative video path names a file from where the program was started.
+    std::string videoPath;
+    if (options.videoPath) {
+        videoPath = options.videoPath;
+        char cwd[4096];
+        if (videoPath[0] != '/' && getcwd(cwd, sizeof cwd)) videoPath = std::string(cwd) + "/" + videoPath;
+    }
     InputFileKind fileKind = InputFileKind::Folder;
     if (options.file) {
         fileKind = ClassifyInputFile(options.file);
@@ -254,19 +318,24 @@ int RunProgram(int argc, char** argv) {
         // A folder is a demo data set.
         if (fileKind == InputFileKind::Folder) options.dataDir = options.file;
     }
-    if (options.file && fileKind != InputFileKind::Folder) return RunViewerProgram(options, fileKind);
+    if (options.file && fileKind != InputFileKind::Folder) return RunViewerProgram(options, fileKind, videoPath);
     if (options.dataDir && chdir(options.dataDir) != 0) {
         std::fprintf(stderr, "tessaly: cannot work in %s: %s\n", options.dataDir, std::strerror(errno));
         return 1;
     }
+    if (!DemoFolderReady()) return 2;
     if (plat_Configure(&options.platform) != 0) return 1;
+    if (options.videoPath && !StartRecording(options, videoPath)) return 1;
 
     ResetAppState();
     SetShotFormat(options.shotFormat);
     ReleaseSlots();
     ReleaseProceduralTextures();
     const int startError = StartUp();
-    if (startError != 0) return startError;
+    if (startError != 0) {
+        StopRecording();
+        return startError;
+    }
     const int code = RunMainLoop();
     ShutDown();
     // Frames, sound or video that could not be written were reported where

@@ -2,9 +2,21 @@
 #pragma once
 
 // The whole program: options, start-up, main loop, shutdown. Returns the
-// process exit code: 0 after a normal run, 1 when the engine cannot start or
-// the options are unusable, a quit message's own code.
+// process exit code: 0 after a normal run, 1 when the engine or its raster
+// back-end cannot start, 2 when the options are unusable or the data folder
+// does not hold the demo, a quit message's own code.
 int RunProgram(int argc, char** argv);
+
+// Checks that the current directory holds what the demo needs (DemoFolderProblems);
+// otherwise names every problem on standard error and gives false (the
+// program then ends with exit code 2). Only the demo needs this folder.
+bool DemoFolderReady();
+
+// Sends the engine's reports to the user and links the raster back-end. When
+// it cannot be loaded or bound, one message on standard error names it, where
+// it was looked for and the loader's reason, and the result is false (the
+// program then ends with exit code 1 before any window opens).
+bool LinkBackEnd();
 
 // Start-up in its fixed order up to the main loop. 0 when the program can
 // run, otherwise the exit code (the engine could not be initialised).

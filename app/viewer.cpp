@@ -22,6 +22,7 @@
 #include "app/main_loop.h"
 #include "app/run_report.h"
 #include "app/startup.h"
+#include "app/user_reports.h"
 #include "app/viewer_camera.h"
 #include "platform/platform.h"
 #include "tessaly/engine_api.h"
@@ -123,8 +124,9 @@ std::string AbsoluteFolderOf(const std::string& file) {
 // ---------------------------------------------------------------- loading
 
 // Textures the engine could not find in the object's folder, looked for as
-// images are; each missing one is reported once per load.
-void ResolveTextures(int model, const std::string& searchFolder, const std::string& contentDir,
+// images are from each of the folders in turn; each one still missing or
+// unreadable is reported once per load, with every place tried.
+void ResolveTextures(int model, const std::vector<std::string>& folders, const std::string& contentDir,
                      std::vector<std::string>& reported) {
     const int meshes = r_GetMeshesNum(model, nullptr);
     for (int m = 0; m < meshes; ++m) {
@@ -135,8 +137,16 @@ void ResolveTextures(int model, const std::string& searchFolder, const std::stri
             char written[256];
             std::snprintf(written, sizeof written, "%s", mesh->textureNames[j]);
             if (written[0] == '\0') continue;
-            const ContentSearch search = FindContent(written, ContentKind::Image, searchFolder, contentDir,
-                                                     ContentFileExists);
+            ContentSearch search;
+            search.written = written;
+            for (const std::string& folder : folders) {
+                const ContentSearch from = FindContent(written, ContentKind::Image, folder, contentDir, ContentFileExists);
+                for (const std::string& place : from.tried)
+                    if (std::find(search.tried.begin(), search.tried.end(), place) == search.tried.end())
+                        search.tried.push_back(place);
+                search.found = from.found;
+                if (!search.found.empty()) break;
+            }
             std::string why = "not found";
             if (!search.found.empty()) {
                 char name[256];
@@ -167,10 +177,11 @@ int CountTriangles(int model) {
     return triangles;
 }
 
-// Finds and loads one object file; -1 after its failure line.
-int LoadObjectFile(const std::string& written, const std::string& sceneFolder, const std::string& contentDir,
+// Loads the object a search found (its images looked for from the object's
+// folder, then the scene's); -1 after its failure line.
+int LoadObjectFile(const ContentSearch& search, const std::string& sceneFolder, const std::string& contentDir,
                    std::vector<std::string>& reportedImages) {
-    const ContentSearch search = FindContent(written, ContentKind::Object, sceneFolder, contentDir, ContentFileExists);
+    const std::string& written = search.written;
     if (search.found.empty()) {
         Report("object " + written + " not found (" + TriedPlaces(search) + ")");
         return -1;
@@ -192,9 +203,9 @@ int LoadObjectFile(const std::string& written, const std::string& sceneFolder, c
                ": no polygons could be read from it");
         return -1;
     }
-    ResolveTextures(model, sceneFolder.empty() ? folder : sceneFolder, contentDir, reportedImages);
-    // The object's own folder is where its images most often are.
-    if (!sceneFolder.empty() && sceneFolder != folder) ResolveTextures(model, folder, contentDir, reportedImages);
+    std::vector<std::string> folders = {folder.empty() ? std::string("./") : folder};
+    if (!sceneFolder.empty() && sceneFolder != folder) folders.push_back(sceneFolder);
+    ResolveTextures(model, folders, contentDir, reportedImages);
     return model;
 }
 
@@ -277,7 +288,9 @@ bool LoadSceneFile(const std::string& path) {
         object.pivot = r_GetAnimPivotPoint(i);
         object.visible = r_GetAnimObjectVisible(i) != 0;
         if (!r_GetAnimObjectHasFile(i)) continue;
-        object.model = LoadObjectFile(r_GetAnimObjectPath(i), sceneFolder, contentDir, reportedImages);
+        const ContentSearch search = FindContent(r_GetAnimObjectPath(i), ContentKind::Object, sceneFolder, contentDir,
+                                                 ContentFileExists);
+        object.model = LoadObjectFile(search, sceneFolder, contentDir, reportedImages);
         if (object.model == -1) continue;
         object.triangles = CountTriangles(object.model);
         KeepTransparency(object);
@@ -323,7 +336,12 @@ bool LoadObjectOnly(const std::string& path) {
     std::vector<std::string> reportedImages;
     const char* content = RunLaunchOptions().contentDir;
     ViewerObject object;
-    object.model = LoadObjectFile(path, "", content != nullptr ? content : "", reportedImages);
+    // The file named on the command line or the console is taken as it stands.
+    ContentSearch search;
+    search.written = path;
+    search.tried.push_back(path);
+    if (ContentFileExists(path)) search.found = path;
+    object.model = LoadObjectFile(search, "", content != nullptr ? content : "", reportedImages);
     if (object.model == -1) return false;
     object.triangles = CountTriangles(object.model);
     g_viewer.objects.push_back(object);
@@ -630,9 +648,9 @@ int ViewerLoop() {
 // The engine up without the demo's data: window, back-end, mode, stores, console.
 bool StartEngine() {
     g_app.view = MatIdentity();
+    if (!LinkBackEnd()) return false;
     g_app.window = plat_CreateWindow("Tessaly", 320, 200);
     plat_ShowCursor(0);
-    r_LinkRaster("t7dxraster.dll", nullptr);
     r_GetSysInfo();
     if (!SetUpEngine()) {
         r_FreeRaster(nullptr);
@@ -646,6 +664,7 @@ bool StartEngine() {
     r_GetVideoModeData(g_app.card, g_app.mode, &g_app.frameWidth, &g_app.frameHeight, &bits, &flags);
     g_app.consoleRows = g_app.frameHeight / 15 - 1;
     r_ConsoleInit(g_app.consoleRows - 1, 25, 256);
+    SetConsoleReports(true);
     char base[kPathSize] = {};
     plat_GetCurrentDirectory(base, sizeof base - 1);
     std::snprintf(g_app.shotsPath, sizeof g_app.shotsPath, "%s", base);

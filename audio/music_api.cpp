@@ -121,8 +121,11 @@ int MIDASinit(void) {
     static bool exitHandlerSet = false;
     if (!exitHandlerSet) exitHandlerSet = std::atexit(FinishOutputAtExit) == 0;
     const char* wavPath = plat_GetOptions()->audioOut;
-    if (wavPath && wavPath[0]) {
-        if (!WavOpen(wavPath)) return 0;
+    const bool toWav = wavPath && wavPath[0];
+    if (toWav || plat_GetSoundSink()) {
+        // On the clock: into the WAV file and/or the sound sink (the video
+        // recorder), never to a device.
+        if (!WavOpen(toWav ? wavPath : nullptr)) return 0;
         g_state.toWav = true;
         plat_SetFrameHook(FrameHook);
     } else if (plat_IsHeadless()) {

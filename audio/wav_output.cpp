@@ -28,7 +28,8 @@ constexpr size_t kPumpFrames = 4096;
 // run that is killed leaves a file that is readable up to the last second.
 constexpr uint64_t kHeaderRefreshFrames = kSampleRate;
 
-FILE* g_file = nullptr;
+bool g_open = false;      // mixing on the clock (into the file, the sound sink or both)
+FILE* g_file = nullptr;   // the WAV file, when one was asked for
 std::string g_path;
 uint64_t g_framesWritten = 0;
 uint64_t g_headerFrames = 0;  // the frame count the header on disk states
@@ -99,17 +100,22 @@ void SettleAfterFailure() {
 }  // namespace
 
 bool WavOpen(const char* path) {
-    if (g_file) return true;
+    if (g_open) return true;
+    g_framesWritten = 0;
+    g_headerFrames = 0;
+    g_failure = 0;
+    g_path = path ? path : "";
+    if (g_path.empty()) {
+        g_open = true;  // only the sound sink listens
+        return true;
+    }
     g_file = std::fopen(path, "wb");
     if (!g_file) {
         SetError(kErrorWavCreate, "%s: %s", path, std::strerror(errno));
         plat_SetOutputFailed();
         return false;
     }
-    g_path = path;
-    g_framesWritten = 0;
-    g_headerFrames = 0;
-    g_failure = 0;
+    g_open = true;
     errno = 0;
     // The header goes in through stdio first, so the sound follows it.
     unsigned char blank[kHeaderBytes] = {};
@@ -118,7 +124,7 @@ bool WavOpen(const char* path) {
     return true;
 }
 
-bool WavIsOpen() { return g_file != nullptr; }
+bool WavIsOpen() { return g_open; }
 
 uint64_t WavClockFrames() {
     const uint64_t ms = plat_Milliseconds();
@@ -131,20 +137,26 @@ uint64_t WavClockFrames() {
 }
 
 void WavPump(uint64_t owed) {
-    if (!g_file || g_failure) return;
-    const bool overLimit = owed > kMaxFrames;
+    if (!g_open) return;
+    const PlatSoundSink sink = plat_GetSoundSink();
+    // A file that failed is written no more; a sink still takes the sound.
+    const bool toFile = g_file && !g_failure;
+    if (!toFile && !sink) return;
+    const bool overLimit = g_file && owed > kMaxFrames;
     if (overLimit) owed = kMaxFrames;
     while (g_framesWritten < owed) {
         const size_t frames = static_cast<size_t>(std::min<uint64_t>(owed - g_framesWritten, kPumpFrames));
         MixerRender(g_buffer, frames);
+        if (sink) sink(g_buffer, frames);
         // The file is little-endian, as is every machine this runs on.
         errno = 0;
-        if (std::fwrite(g_buffer, kFrameBytes, frames, g_file) != frames) {
+        if (toFile && !g_failure && std::fwrite(g_buffer, kFrameBytes, frames, g_file) != frames) {
             Fail(errno ? errno : EIO);
-            return;
+            if (!sink) return;
         }
         g_framesWritten += frames;
     }
+    if (!toFile || g_failure) return;
     if (g_framesWritten >= g_headerFrames + kHeaderRefreshFrames && !RefreshHeader()) {
         Fail(errno ? errno : EIO);
         return;
@@ -153,8 +165,10 @@ void WavPump(uint64_t owed) {
 }
 
 bool WavClose(uint64_t owed) {
-    if (!g_file) return true;
+    if (!g_open) return true;
     WavPump(owed);
+    g_open = false;
+    if (!g_file) return true;
     errno = 0;
     if (std::fflush(g_file) != 0) Fail(errno ? errno : EIO);
     if (g_failure) SettleAfterFailure();

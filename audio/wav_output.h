@@ -7,7 +7,10 @@
 
 namespace music {
 
-// Creates the file with a provisional header. False after recording the error.
+// Starts mixing on the clock: creates the file (path null or empty: no file,
+// the mix goes only to the platform's sound sink) with a provisional header.
+// False after recording the error. Every rendered block also goes to the
+// sound sink when one is set.
 bool WavOpen(const char* path);
 bool WavIsOpen();
 // Stereo frames the file owes at the clock's present reading. On the fixed-

@@ -61,10 +61,12 @@ void ReadWholeKeys(LineReader& reader, Motion& motion)
     int channels = 0, keys = 0;
     if (!NextLine(reader, line, before) || !ReadCountLine(line, channels)) {
         reader.Rewind(before);
+        motion.damaged = true;
         return;
     }
     if (!NextLine(reader, line, before) || !ReadCountLine(line, keys)) {
         reader.Rewind(before);
+        motion.damaged = true;
         return;
     }
     channels = std::min(channels, kMotionChannels);
@@ -74,12 +76,14 @@ void ReadWholeKeys(LineReader& reader, Motion& motion)
             values[c] = EmptyChannelValue(c);
         if (!NextLine(reader, line, before) || ReadNumbers(line, values, channels) < 1) {
             reader.Rewind(before);
+            motion.damaged = true;
             return;
         }
 
         double spline[5] = {};
         if (!NextLine(reader, line, before) || ReadNumbers(line, spline, 5) < 1) {
             reader.Rewind(before);
+            motion.damaged = true;
             return;
         }
         KeyFrameRecord record{};
@@ -122,18 +126,21 @@ void ReadChannelKeyLines(LineReader& reader, Motion& motion)
     int channels = 0;
     if (!NextLine(reader, line, before) || !ReadCountLine(line, channels)) {
         reader.Rewind(before);
+        motion.damaged = true;
         return;
     }
     for (int c = 0; c < channels; ++c) {
         int keys = 0;
         if (!NextLine(reader, line, before) || !ReadCountLine(line, keys)) {
             reader.Rewind(before);
+            motion.damaged = true;
             return;
         }
         for (int k = 0; k < keys; ++k) {
             double numbers[6] = {};
             if (!NextLine(reader, line, before) || ReadNumbers(line, numbers, 6) < 2) {
                 reader.Rewind(before);
+                motion.damaged = true;
                 break;
             }
             if (c >= kMotionChannels)
@@ -151,18 +158,19 @@ void ReadChannelKeyLines(LineReader& reader, Motion& motion)
 }
 
 // Versions 3 to 5, after "Channel N": "{ Envelope", key count, "Key ..." lines,
-// "Behaviors pre post", "}".
-void ReadEnvelope(LineReader& reader, Envelope* envelope)
+// "Behaviors pre post", "}". False when the envelope is damaged: its end is
+// missing, or its keys do not match its count or are no keys.
+bool ReadEnvelope(LineReader& reader, Envelope* envelope)
 {
     std::string_view line;
     size_t before = 0;
     do {
         if (!NextLine(reader, line, before))
-            return;
+            return false;
     } while (line.empty());
     if (line.front() != '{') {
         reader.Rewind(before);
-        return;
+        return false;
     }
     int limit = 0;
     if (!NextLine(reader, line, before) || !ReadCountLine(line, limit)) {
@@ -170,11 +178,12 @@ void ReadEnvelope(LineReader& reader, Envelope* envelope)
         limit = INT_MAX;
     }
     int read = 0;
+    bool whole = true;
     while (NextLine(reader, line, before)) {
         std::string_view rest;
         const std::string_view word = FirstWord(line, rest);
         if (word == "}")
-            return;
+            return whole && (limit == INT_MAX || read == limit);
         if (word.empty())
             continue;
         if (word == "Behaviors") {
@@ -185,11 +194,13 @@ void ReadEnvelope(LineReader& reader, Envelope* envelope)
         }
         if (word != "Key") {
             reader.Rewind(before);  // a damaged envelope: its end is missing
-            return;
+            return false;
         }
         double numbers[9] = {};
-        if (read >= limit || ReadNumbers(rest, numbers, 9) < 2)
+        if (read >= limit || ReadNumbers(rest, numbers, 9) < 2) {
+            whole = false;
             continue;
+        }
         ++read;
         if (envelope == nullptr)
             continue;
@@ -200,6 +211,7 @@ void ReadEnvelope(LineReader& reader, Envelope* envelope)
         std::copy(numbers + 3, numbers + 9, key.param);
         envelope->Add(key);
     }
+    return false;  // the text ended inside the envelope
 }
 
 void ReadChannelBlocks(LineReader& reader, Motion& motion)
@@ -219,7 +231,8 @@ void ReadChannelBlocks(LineReader& reader, Motion& motion)
         Envelope* envelope = nullptr;
         if (ReadCountLine(rest, index) && index < kMotionChannels && rest.front() != '-')
             envelope = &motion.channels[index];
-        ReadEnvelope(reader, envelope);
+        if (!ReadEnvelope(reader, envelope))
+            motion.damaged = true;
     }
 }
 

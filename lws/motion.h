@@ -25,6 +25,7 @@ struct Motion {
     bool degrees = true;                      // angles in degrees (versions 1 and 2)
     std::vector<KeyFrameRecord> records;      // version 1 keys
     std::array<Envelope, kMotionChannels> channels;  // versions 2 to 5
+    bool damaged = false;                     // the block ended early, or its counts did not match its keys
 };
 
 // Reads the block that follows an ObjectMotion, LightMotion or CameraMotion

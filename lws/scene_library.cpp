@@ -145,6 +145,19 @@ int r_ResetAnim(void)
     return 0;
 }
 
+const char* r_GetAnimDamage(void)
+{
+    static std::string text;
+    text.clear();
+    if (g_scene && g_scene->damageCount > 0) {
+        text = g_scene->damage;
+        if (g_scene->damageCount > 1)
+            text += " (and " + std::to_string(g_scene->damageCount - 1) + " more damaged part" +
+                    (g_scene->damageCount > 2 ? "s" : "") + ")";
+    }
+    return text.c_str();
+}
+
 // ---- viewer calls ----
 
 namespace {

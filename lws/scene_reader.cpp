@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <string>
 
 #include "lws/motion.h"
 #include "lws/scene_text.h"
@@ -22,7 +23,7 @@ constexpr double kDefaultFramesPerSecond = 30.0;
 
 class SceneParser {
 public:
-    SceneParser(std::string_view text, Scene& scene) : reader_(text), scene_(scene) {}
+    SceneParser(std::string_view text, Scene& scene) : text_(text), reader_(text), scene_(scene) {}
     bool Run();
 
 private:
@@ -38,6 +39,7 @@ private:
     void ReadScalar(std::string_view rest, ScalarChannel& channel);
     void ReadColour(std::string_view rest, double* rgb);
 
+    std::string_view text_;
     LineReader reader_;
     Scene& scene_;
     int version_ = 0;
@@ -243,8 +245,21 @@ std::string_view SceneParser::SkipItemId(std::string_view rest) const
 
 void SceneParser::ReadMotionOf(ItemKind kind)
 {
+    const size_t start = reader_.Position();
     Motion motion = ReadMotion(reader_, version_);
     SceneItem* item = Current();
+    if (motion.damaged && scene_.damageCount++ == 0) {
+        // Named by kind, number and (objects) name, at the line of its motion
+        // keyword (the line before the block, which starts at start).
+        const long line = static_cast<long>(std::count(text_.begin(), text_.begin() + static_cast<long>(start), '\n'));
+        const char* what = kind == ItemKind::Object ? "object" : kind == ItemKind::Light ? "light" : "camera";
+        const size_t number = kind == ItemKind::Object  ? scene_.objects.size()
+                              : kind == ItemKind::Light ? scene_.lights.size()
+                                                        : scene_.cameras.size();
+        scene_.damage = "the motion of " + std::string(what) + " " + std::to_string(number);
+        if (kind == ItemKind::Object && item != nullptr && current_ == kind) scene_.damage += " (" + item->name + ")";
+        scene_.damage += " from line " + std::to_string(line) + " is cut short or its key counts are wrong";
+    }
     if (current_ == kind && item != nullptr) {
         item->keys = BuildKeyFrames(motion, framesPerSecond_);
         item->motion = std::move(motion);

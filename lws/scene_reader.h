@@ -69,6 +69,8 @@ struct Scene {
     double background[3] = {0.0, 0.0, 0.0};
     double ambientColour[3] = {1.0, 1.0, 1.0};
     double ambientIntensity = 0.25;
+    std::string damage;    // the first damaged part of the file (which item, near which line); empty when whole
+    int damageCount = 0;   // damaged parts found
 };
 
 // An item's motion at a frame: every channel on its own curve (version 1 keys

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 #include <strings.h>
 
 #include "platform/platform.h"
@@ -30,6 +31,12 @@ bool g_captureFailed = false;               // capture failed and stopped for th
 std::atomic<bool> g_outputFailed{false};    // some output of the run could not be written
 bool g_captureDirReady = false;             // the capture directory exists
 std::atomic<void (*)(void)> g_frameHook{nullptr};  // called after every presented frame
+std::atomic<PlatFrameSink> g_frameSink{nullptr};    // receives every capture slot
+std::atomic<PlatSoundSink> g_soundSink{nullptr};    // receives the clocked music mix
+std::vector<uint8_t> g_lastFrame;  // the last presented frame, rows packed (3 bytes a pixel)
+int g_lastWidth = 0;
+int g_lastHeight = 0;
+long g_slots = 0;  // capture slots filled so far
 bool g_capturePng = false;                  // captured frames are PNG files
 bool g_pngLooked = false;                   // png.so was looked for (at the first PNG frame)
 ImageFn_Save2D g_pngSave = nullptr;         // its writer; the library stays loaded for the run
@@ -94,14 +101,10 @@ void CaptureFailed(const char* what, const char* path, int error) {
     plat_PostMessage(PLAT_MSG_CLOSE, 0);
 }
 
-void CaptureFrame(long index, const uint8_t* bgr, int width, int height, int pitch) {
+// Writes capture slot index as a file (once the directory exists).
+void WriteCaptureFile(long index, const uint8_t* bgr, int width, int height, int pitch) {
     if (g_captureFailed) return;
     const char* dir = plat_GetOptions()->captureDir;
-    if (!bgr || width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF ||
-        pitch < width * 3) {
-        CaptureFailed("frame not captured, bad frame for", dir, 0);
-        return;
-    }
     if (!g_captureDirReady) {
         const int error = mkdir(dir, 0777) == 0 ? 0 : errno;
         struct stat info {};
@@ -126,6 +129,49 @@ void CaptureFrame(long index, const uint8_t* bgr, int width, int height, int pit
     if (error) CaptureFailed("cannot write", path, error);
 }
 
+bool CapturesFiles() {
+    const char* dir = plat_GetOptions()->captureDir;
+    return dir && dir[0] && !g_captureFailed;
+}
+
+// The capture slot the clock stands at. Slot k is the screen at time k/N of
+// the fixed clock, so a wait the clock jumped takes N slots a second; on the
+// real-time clock every presented frame is one slot.
+long SlotAtClock() {
+    const int fps = plat_GetOptions()->fixedFps;
+    if (fps <= 0) return g_frames.load();
+    return g_frames.load() + static_cast<long>((g_waitedMicros.load() * fps + 500000) / 1000000);
+}
+
+// Fills the slots up to (not including) upTo with the last presented frame:
+// the screen shows it until the next one comes.
+void FillSlots(long upTo) {
+    if (upTo <= g_slots || g_lastFrame.empty()) return;
+    const int pitch = g_lastWidth * 3;
+    if (CapturesFiles())
+        for (long k = g_slots; k < upTo && !g_captureFailed; ++k)
+            WriteCaptureFile(k, g_lastFrame.data(), g_lastWidth, g_lastHeight, pitch);
+    if (PlatFrameSink sink = g_frameSink.load()) sink(g_lastFrame.data(), g_lastWidth, g_lastHeight, pitch, upTo - g_slots);
+    g_slots = upTo;
+}
+
+void CaptureFrame(const uint8_t* bgr, int width, int height, int pitch) {
+    if (!bgr || width <= 0 || height <= 0 || width > 0xFFFF || height > 0xFFFF || pitch < width * 3) {
+        if (CapturesFiles()) CaptureFailed("frame not captured, bad frame for", plat_GetOptions()->captureDir, 0);
+        return;
+    }
+    const long slot = SlotAtClock();
+    FillSlots(slot);  // the previous frame through a wait
+    const size_t rowBytes = static_cast<size_t>(width) * 3;
+    g_lastFrame.resize(rowBytes * static_cast<size_t>(height));
+    for (int y = 0; y < height; ++y)
+        std::memcpy(&g_lastFrame[rowBytes * static_cast<size_t>(y)], bgr + static_cast<ptrdiff_t>(y) * pitch, rowBytes);
+    g_lastWidth = width;
+    g_lastHeight = height;
+    if (g_slots > slot) g_slots = slot;  // never happens on a clock that only moves forward
+    FillSlots(slot + 1);
+}
+
 }  // namespace
 
 namespace plat_internal {
@@ -137,6 +183,10 @@ void ResetClock() {
     g_captureDirReady = false;
     g_capturePng = false;
     g_outputFailed = false;
+    g_slots = 0;
+    g_lastFrame.clear();
+    g_frameSink = nullptr;
+    g_soundSink = nullptr;
 }
 
 }  // namespace plat_internal
@@ -166,7 +216,7 @@ void plat_WaitSeconds(double seconds) {
 
 void plat_FramePresented(const uint8_t* bgr, int width, int height, int pitch) {
     const long index = g_frames.load();
-    if (plat_WantsFrameCapture()) CaptureFrame(index, bgr, width, height, pitch);
+    if (plat_WantsFrameCapture()) CaptureFrame(bgr, width, height, pitch);
     g_frames = index + 1;
     if (void (*hook)(void) = g_frameHook.load()) hook();
     const long limit = plat_GetOptions()->maxFrames;
@@ -184,10 +234,19 @@ int plat_SetCaptureFormat(const char* extension) {
     return 0;
 }
 
-int plat_WantsFrameCapture(void) {
-    const char* dir = plat_GetOptions()->captureDir;
-    return dir && dir[0] && !g_captureFailed ? 1 : 0;
+int plat_WantsFrameCapture(void) { return CapturesFiles() || g_frameSink.load() ? 1 : 0; }
+
+void plat_FinishCapture(void) {
+    if (plat_WantsFrameCapture()) FillSlots(SlotAtClock());
 }
+
+long plat_CaptureSlots(void) { return g_slots; }
+
+void plat_SetFrameSink(PlatFrameSink sink) { g_frameSink = sink; }
+
+void plat_SetSoundSink(PlatSoundSink sink) { g_soundSink = sink; }
+
+PlatSoundSink plat_GetSoundSink(void) { return g_soundSink.load(); }
 
 void plat_SetOutputFailed(void) { g_outputFailed = true; }
 

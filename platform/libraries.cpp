@@ -16,6 +16,14 @@
 
 namespace {
 
+// Why the last failed plat_LoadLibrary or plat_GetProcAddress failed.
+char g_libraryError[2048];
+
+void SetLibraryError(const std::string& text)
+{
+    std::snprintf(g_libraryError, sizeof g_libraryError, "%s", text.c_str());
+}
+
 bool EndsWithNoCase(const std::string& text, const char* suffix)
 {
     const size_t n = std::strlen(suffix);
@@ -65,28 +73,44 @@ std::string FindInDirectory(const std::string& directory, const std::string& fil
     return best.empty() ? std::string() : directory + best;
 }
 
-void* OpenFound(const std::string& path)
+// dlopen; on failure the loader's reason (missing symbol, wrong
+// architecture, not a library) goes into reason.
+void* OpenFound(const std::string& path, std::string& reason)
 {
     void* library = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (library == nullptr) {
-        // The file is there but cannot be loaded (missing symbol, wrong
-        // architecture): worth a line for whoever runs the program.
         const char* why = ::dlerror();
-        std::fprintf(stderr, "plat_LoadLibrary: %s\n", why != nullptr ? why : path.c_str());
+        reason = why != nullptr ? why : path + ": cannot be loaded";
     }
     return library;
+}
+
+std::string JoinDirectories(const std::vector<std::string>& directories)
+{
+    std::string joined;
+    for (const std::string& directory : directories)
+        joined += (joined.empty() ? "" : ", ") + directory;
+    return joined;
 }
 
 }  // namespace
 
 void* plat_LoadLibrary(const char* name)
 {
-    if (name == nullptr || name[0] == '\0')
+    g_libraryError[0] = '\0';
+    if (name == nullptr || name[0] == '\0') {
+        SetLibraryError("no library name given");
         return nullptr;
+    }
     const std::string given(name);
     // A library file name proper goes to the system loader unchanged.
-    if (given.size() > 3 && given.compare(given.size() - 3, 3, ".so") == 0)
-        return OpenFound(given);
+    if (given.size() > 3 && given.compare(given.size() - 3, 3, ".so") == 0) {
+        std::string reason;
+        void* library = OpenFound(given, reason);
+        if (library == nullptr)
+            SetLibraryError(reason);
+        return library;
+    }
 
     // A directory part limits the search to that directory.
     const size_t slash = given.rfind('/');
@@ -107,21 +131,36 @@ void* plat_LoadLibrary(const char* name)
         directories.push_back("./");
     }
 
+    // A file that is found but cannot be loaded does not end the search; its
+    // reason is kept for the report should nothing else load.
+    std::string reasons;
     for (const std::string& directory : directories) {
         const std::string path = FindInDirectory(directory, fileName);
         if (path.empty())
             continue;
-        if (void* library = OpenFound(path))
+        std::string reason;
+        if (void* library = OpenFound(path, reason))
             return library;
+        reasons += (reasons.empty() ? "" : "; ") + reason;
     }
+    SetLibraryError(fileName + (reasons.empty() ? " not found" : " not loadable: " + reasons) + " (searched " +
+                    JoinDirectories(directories) + ")");
     return nullptr;
 }
+
+const char* plat_LibraryError(void) { return g_libraryError; }
 
 void* plat_GetProcAddress(void* library, const char* symbol)
 {
     if (library == nullptr || symbol == nullptr)
         return nullptr;
-    return ::dlsym(library, symbol);
+    ::dlerror();  // forget an earlier failure
+    void* address = ::dlsym(library, symbol);
+    if (address == nullptr) {
+        const char* why = ::dlerror();
+        SetLibraryError(why != nullptr ? why : std::string(symbol) + ": not exported");
+    }
+    return address;
 }
 
 void plat_FreeLibrary(void* library)

@@ -49,6 +49,12 @@ TESSALY_EXPORT void plat_Shutdown(void);
 // directory only; a name ending in ".so" goes to dlopen unchanged.
 TESSALY_EXPORT void* plat_LoadLibrary(const char* name);
 TESSALY_EXPORT void* plat_GetProcAddress(void* library, const char* symbol);
+// Why the last failed plat_LoadLibrary or plat_GetProcAddress failed, one line:
+// for a load, the file looked for, the directories searched and the loader's
+// reason for every file found but not loadable ("lwo.so not found (searched
+// /opt/t/bin/, /opt/t/bin/../lib/tessaly/, ./)"); for a lookup, the loader's
+// text naming the library and the symbol. Valid until the next failure.
+TESSALY_EXPORT const char* plat_LibraryError(void);
 TESSALY_EXPORT void plat_FreeLibrary(void* library);
 
 // ---------------------------------------------------------------- files
@@ -112,6 +118,26 @@ TESSALY_EXPORT int plat_SetCaptureFormat(const char* extension);
 TESSALY_EXPORT void plat_SetOutputFailed(void);
 TESSALY_EXPORT int plat_OutputFailed(void);
 TESSALY_EXPORT long plat_PresentedFrames(void);
+// Capture slots. Slot k is the screen at time k/N of the fixed clock (N =
+// fixedFps; on the real-time clock, the k-th presented frame): through a wait
+// the clock jumps, the last presented frame fills the slots the wait covers,
+// so captured frames line up with the sound of the clocked music mix (sample
+// s at s/44100 s of the same clock). Capture files are named by slot.
+// plat_FinishCapture fills the slots up to the clock's present reading (the
+// program's final wait); call it at shutdown, after the music has stopped.
+TESSALY_EXPORT void plat_FinishCapture(void);
+TESSALY_EXPORT long plat_CaptureSlots(void);  // slots filled so far
+// A frame sink receives every slot filled, on the presenting thread: the
+// frame (24-bit blue-green-red rows of pitch bytes) and how many consecutive
+// slots it fills. Null removes it. The video recorder is one.
+typedef void (*PlatFrameSink)(const uint8_t* bgr, int width, int height, int pitch, long copies);
+TESSALY_EXPORT void plat_SetFrameSink(PlatFrameSink sink);
+// A sound sink receives the music library's clocked mix (44.1 kHz 16-bit
+// stereo, interleaved) as it is rendered, on the main thread. When one is set
+// the library mixes on the clock, as for a WAV file, instead of to a device.
+typedef void (*PlatSoundSink)(const int16_t* stereo, size_t frames);
+TESSALY_EXPORT void plat_SetSoundSink(PlatSoundSink sink);
+TESSALY_EXPORT PlatSoundSink plat_GetSoundSink(void);
 // Registers the one function plat_FramePresented calls after the clock has
 // advanced (null removes it; a later registration replaces an earlier one).
 // The music library uses it to keep its WAV output in step with the frames.

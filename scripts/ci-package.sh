@@ -24,12 +24,16 @@ cleanup() {
 trap cleanup EXIT
 
 # The package is made in a folder of its own so no earlier package is picked up.
-cmake --build "$build_dir" --target tessaly tessaly-make-demo t7dxraster lwo tga >/dev/null
+cmake --build "$build_dir" --target tessaly tessaly-make-demo t7dxraster lwo tga png jpg jpeg bmp iff lbm >/dev/null
 (cd "$work" && cpack --config "$build_dir/CPackConfig.cmake" -G DEB -B "$work/package" >/dev/null)
 deb=$(ls "$work"/package/tessaly_*.deb)
 echo "package: $(basename "$deb"), $(du -k "$deb" | cut -f1) KiB"
 dpkg-deb --field "$deb" Depends
 dpkg-deb --contents "$deb" | grep -q '/usr/share/man/man6/tessaly.6' || { echo "no man page in the package"; exit 1; }
+contents=$(dpkg-deb --contents "$deb")
+for plugin in tga png jpg jpeg bmp iff lbm; do
+  grep -q "/usr/lib/tessaly/$plugin.so\$" <<<"$contents" || { echo "no $plugin.so in the package"; exit 1; }
+done
 
 # apt reads the file as its own sandbox user: the folder must be open to it.
 chmod 755 "$work" "$work/package"

@@ -4,6 +4,7 @@
 set -euo pipefail
 packages=(build-essential cmake pkg-config libsdl2-dev libopenmpt-dev
           libpng-dev libjpeg62-turbo-dev libsdl2-image-dev  # the picture plug-ins' decoders
+          libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev   # --video
           libgtest-dev libgmock-dev libbenchmark-dev
           file   # file: CPack reads the binaries with it for the package dependencies
           "$@")

@@ -6,8 +6,28 @@
 # renders, with progress lines, a screenshot in demo/shots/ at every scene
 # change and at the end, a summary line, and the music mixed into
 # demo/shots/music.wav. Arguments go to the program.
+#
+# --video FILE (.mkv or .mp4) records the whole demo with its music into FILE,
+# headless at a fixed 24 frames per second, display or not; a relative FILE is
+# taken from the directory the script was started in.
 set -euo pipefail
+start_dir=$PWD
 cd "$(dirname "$0")/.."
+
+args=()
+video=""
+while [ $# -gt 0 ]; do
+  if [ "$1" = "--video" ] && [ $# -ge 2 ]; then
+    video=$2
+    case "$video" in /*) ;; *) video="$start_dir/$video" ;; esac
+    args+=(--video "$video")
+    shift 2
+  else
+    args+=("$1")
+    shift
+  fi
+done
+set -- ${args[@]+"${args[@]}"}
 
 bash scripts/install-deps.sh
 
@@ -21,6 +41,10 @@ if [ ! -e demo/.complete ]; then
   touch demo/.complete
 fi
 
+if [ -n "$video" ]; then
+  echo "Recording the demo headless at 24 frames per second into $video."
+  exec build/bin/tessaly --data demo --headless --fixed-fps 24 --progress "$@"
+fi
 if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
   exec build/bin/tessaly --data demo "$@"
 fi

@@ -22,13 +22,7 @@ const std::string& TorusFile(bool lwo2)
     std::string& path = paths[lwo2 ? 1 : 0];
     if (!path.empty())
         return path;
-    std::vector<Vector3> points;
-    for (int i = 0; i < kAround; ++i)
-        for (int j = 0; j < kAcross; ++j) {
-            const float a = 6.2831853f * i / kAround, b = 6.2831853f * j / kAcross;
-            const float r = 3.0f + std::cos(b);
-            points.push_back({r * std::cos(a), std::sin(b), r * std::sin(a)});
-        }
+    const std::vector<Vector3> points = TorusPoints(kAround, kAcross);
     auto at = [](int u, int v) { return uint32_t((u % kAround) * kAcross + v % kAcross); };
     std::vector<Polygon> triangles;
     for (int i = 0; i < kAround; ++i)

@@ -18,13 +18,7 @@ constexpr int kAcross = 125;  // segments round the tube: 260 x 125 quads = 65,0
 const std::string& TorusFile()
 {
     static const std::string path = [] {
-        std::vector<Vector3> points;
-        for (int i = 0; i < kAround; ++i)
-            for (int j = 0; j < kAcross; ++j) {
-                const float a = 6.2831853f * i / kAround, b = 6.2831853f * j / kAcross;
-                const float r = 3.0f + std::cos(b);
-                points.push_back({r * std::cos(a), std::sin(b), r * std::sin(a)});
-            }
+        const std::vector<Vector3> points = TorusPoints(kAround, kAcross);
         std::vector<Polygon> quads;
         for (int i = 0; i < kAround; ++i)
             for (int j = 0; j < kAcross; ++j) {

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <climits>
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "engine/models/model_store.h"
@@ -17,7 +18,10 @@ template <typename Fn>
 bool BindEntry(void* library, const char* entry, const char* pluginFile, Fn& slot, r_MsgCallback cb) {
     slot = reinterpret_cast<Fn>(plat_GetProcAddress(library, entry));
     if (slot) return true;
+    char problem[2200];
+    std::snprintf(problem, sizeof problem, "cannot be used: %s", plat_LibraryError());
     EngineMessage(cb, "Link3DFunctions : Error, Unable to load %s from %s\n", entry, pluginFile);
+    ReportUnusablePlugin(pluginFile, problem);
     return false;
 }
 
@@ -35,6 +39,51 @@ bool Link3DFunctions(void* library, const char* pluginFile, ModelPluginTable& t,
                         BindEntry(library, "r_HasTexture", pluginFile, t.HasTexture, cb);
     if (!linked) t = ModelPluginTable{};
     return linked;
+}
+
+// The plug-in's messages during one r_Load3D go on to the caller's callback;
+// the first warning among them (a text holding "Warning": the file was read
+// only in part) and the first error (why a file was refused) are also kept,
+// to be reported once for the file.
+r_MsgCallback gLoadCaller = nullptr;
+char gLoadWarning[1024];
+int gLoadWarnings = 0;
+char gLoadError[1024];
+
+void KeepLine(char (&out)[1024], const char* text) {
+    std::snprintf(out, sizeof out, "%s", text);
+    out[std::strcspn(out, "\r\n")] = '\0';
+}
+
+int CaptureLoadMessage(const char* text) {
+    if (text && std::strstr(text, "Warning") && gLoadWarnings++ == 0) KeepLine(gLoadWarning, text);
+    if (text && std::strstr(text, "Error") && gLoadError[0] == '\0') KeepLine(gLoadError, text);
+    return gLoadCaller ? gLoadCaller(text) : 0;
+}
+
+// The plug-in's own text when it names the file, otherwise the file's path and the text.
+void ReportAboutFile(const std::string& path, const char* text, const char* more) {
+    if (std::strstr(text, path.c_str()))
+        EngineReport("%.1000s%s", text, more);
+    else
+        EngineReport("%s: %.1000s%s", path.c_str(), text, more);
+}
+
+// r_Load3D with the plug-in's word on a damaged file reported: its warning for
+// a file read in part, its error for a file that is there but was refused (a
+// missing file is the caller's business: detail levels are sought that way).
+int LoadAndReport(const ModelPluginTable& plugin, const std::string& path, r_MsgCallback cb) {
+    gLoadCaller = cb;
+    gLoadWarnings = 0;
+    gLoadWarning[0] = '\0';
+    gLoadError[0] = '\0';
+    const int result = plugin.Load3D(path.c_str(), CaptureLoadMessage);
+    gLoadCaller = nullptr;
+    if (gLoadWarnings > 0) ReportAboutFile(path, gLoadWarning, gLoadWarnings > 1 ? " (and further warnings)" : "");
+    char found[1024];
+    if (result == -1 && gLoadError[0] != '\0' && plat_ResolvePath(path.c_str(), found, sizeof found))
+        ReportAboutFile(path, gLoadError, "");
+    return result;
 }
 
 // Texture slots per surface the plug-in asks to probe, at most the mesh's eight.
@@ -131,7 +180,7 @@ TESSALY_EXPORT int r_LoadModel(int handle, char* name, const char* modelDir, con
         return -1;
     }
     const std::string path = std::string(modelDir) + name;
-    if (plugin.Load3D(path.c_str(), cb) == -1) {
+    if (LoadAndReport(plugin, path, cb) == -1) {
         plugin = ModelPluginTable{};
         library.Release();
         EngineMessage(cb, "r_LoadModel : Error, Could not open %s\n", name);

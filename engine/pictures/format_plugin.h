@@ -12,11 +12,18 @@
 // Written into out, cut to outSize.
 void PluginFileName(const char* name, char* out, size_t outSize);
 
+// Reports through the engine's report callback that the plug-in pluginFile
+// cannot be used (problem: what went wrong, with the platform's reason), once
+// per plug-in name for the process (names compared without regard to case):
+// every model or picture of that type fails the same way, one line says it.
+void ReportUnusablePlugin(const char* pluginFile, const char* problem);
+
 // A plug-in library loaded for the length of one operation; released when
 // it goes out of scope (or earlier through Release).
 class PluginLibrary {
 public:
-    // Loads the library through the platform's lookup; Loaded() tells the outcome.
+    // Loads the library through the platform's lookup; Loaded() tells the
+    // outcome. A library that cannot be loaded is reported (ReportUnusablePlugin).
     explicit PluginLibrary(const char* fileName);
     ~PluginLibrary();
     PluginLibrary(const PluginLibrary&) = delete;
@@ -32,6 +39,6 @@ private:
 
 // Binds the four image plug-in entries in their order: r_Load2D,
 // r_GetImageData, r_GetImagePointer, r_Save2D. A missing entry reports
-// "Link2DFunctions : Error, Unable to load <entry> from <pluginFile>" and
-// gives false with the whole table cleared.
+// "Link2DFunctions : Error, Unable to load <entry> from <pluginFile>" through
+// cb, reports the plug-in as unusable and gives false with the whole table cleared.
 bool Link2DFunctions(void* library, const char* pluginFile, ImagePluginTable& table, r_MsgCallback cb);

@@ -12,6 +12,7 @@
 
 #include "engine/pictures/format_plugin.h"
 #include "engine/raster_link/raster_link.h"
+#include "platform/platform.h"
 #include "tessaly/engine_api.h"
 
 namespace {
@@ -48,6 +49,20 @@ int FirstFreeSlot(const ImageRecord* records, int capacity) {
     return -1;
 }
 
+// The plug-in's messages during one picture read go on to the caller's
+// callback; the first error or warning among them is kept for the report of
+// a damaged file.
+r_MsgCallback gReadCaller = nullptr;
+char gReadProblem[1024];
+
+int CaptureReadMessage(const char* text) {
+    if (text && gReadProblem[0] == '\0' && (std::strstr(text, "Error") || std::strstr(text, "Warning"))) {
+        std::snprintf(gReadProblem, sizeof gReadProblem, "%s", text);
+        gReadProblem[std::strcspn(gReadProblem, "\r\n")] = '\0';
+    }
+    return gReadCaller ? gReadCaller(text) : 0;
+}
+
 // One picture read through its plug-in. The plug-in stays loaded (and its
 // pixels valid) until the reader is released or destroyed.
 class PictureReader {
@@ -68,12 +83,27 @@ public:
             return false;
         }
         const std::string path = std::string(dir) + name;
-        table_.Load2D(path.c_str(), cb);
-        table_.GetImageData(&width, &height, &bits, cb);
+        gReadCaller = cb;
+        gReadProblem[0] = '\0';
+        table_.Load2D(path.c_str(), CaptureReadMessage);
+        table_.GetImageData(&width, &height, &bits, CaptureReadMessage);
+        gReadCaller = nullptr;
         pixels = width > 0 ? table_.GetImagePointer(cb) : nullptr;
         // A picture that was not read (width 0) or that the plug-in describes
         // impossibly has nothing to give.
-        if (width <= 0 || height <= 0 || bits < 8 || !pixels) {
+        const bool unread = width <= 0 || height <= 0 || bits < 8 || !pixels;
+        // A file that is there but unreadable or read in part is damaged; a
+        // missing one is only the caller's business.
+        char found[1024];
+        if ((unread || gReadProblem[0] != '\0') && plat_ResolvePath(path.c_str(), found, sizeof found)) {
+            if (gReadProblem[0] == '\0')
+                EngineReport("%s: could not be read", path.c_str());
+            else if (std::strstr(gReadProblem, path.c_str()))
+                EngineReport("%s", gReadProblem);
+            else
+                EngineReport("%s: %s", path.c_str(), gReadProblem);
+        }
+        if (unread) {
             Release();
             EngineMessage(cb, "%s : Error, Could not open file %s\n", operation, path.c_str());
             return false;

@@ -2,6 +2,7 @@
 #include "engine/raster_link/raster_link.h"
 
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 
 #include "platform/platform.h"
@@ -78,6 +79,8 @@ int gCard = 0;                     // first argument of the last r_InitEngine
 int gVideoMode = 0;                // second argument of the last r_InitEngine
 int gDevice = 0;                   // third argument of the last r_InitEngine (kept, not read)
 bool gFramePresented = false;      // set by every r_SwapBuffers, never cleared
+r_MsgCallback gReport = nullptr;   // r_SetReportCallback's callback, null: reports dropped
+char gReportText[1024];            // every report is formatted here
 
 }  // namespace
 
@@ -99,6 +102,21 @@ int EngineMessage(r_MsgCallback cb, const char* format, ...) {
     va_end(args);
     return result;
 }
+
+void EngineReport(const char* format, ...) {
+    if (!gReport) return;
+    va_list args;
+    va_start(args, format);
+    vsnprintf(gReportText, sizeof gReportText, format, args);
+    va_end(args);
+    // One line: a newline the format or a quoted text ends with is dropped.
+    size_t length = strlen(gReportText);
+    while (length > 0 && (gReportText[length - 1] == '\n' || gReportText[length - 1] == '\r'))
+        gReportText[--length] = '\0';
+    gReport(gReportText);
+}
+
+TESSALY_EXPORT void r_SetReportCallback(r_MsgCallback cb) { gReport = cb; }
 
 TESSALY_EXPORT int r_LinkRaster(const char* libraryName, r_MsgCallback cb) {
     const char* name = libraryName ? libraryName : "";

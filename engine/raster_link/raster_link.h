@@ -24,3 +24,8 @@ int RememberedDevice();
 // stays valid until the next engine message is formatted.
 int EngineMessage(r_MsgCallback cb, const char* format, ...) __attribute__((format(printf, 2, 3)));
 int EngineMessageV(r_MsgCallback cb, const char* format, va_list args) __attribute__((format(printf, 2, 0)));
+
+// Hands one line (formatted here, without a trailing newline) to the callback
+// set by r_SetReportCallback; nothing when none is set. Uses its own buffer, so
+// it never overwrites a message an operation is about to hand its caller.
+void EngineReport(const char* format, ...) __attribute__((format(printf, 1, 2)));

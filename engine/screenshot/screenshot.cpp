@@ -57,7 +57,12 @@ TESSALY_EXPORT int r_ScreenShot(const char* prefix, const char* extension, const
     char pluginFile[256];
     std::snprintf(pluginFile, sizeof pluginFile, "%s.dll", extension);
     PluginLibrary library(pluginFile);
-    if (!library.Loaded()) return raster.ReleaseBackBufferPointer();
+    if (!library.Loaded()) {
+        // Nothing was saved: the caller must not take it for a shot (the
+        // library itself has been reported by the plug-in lookup).
+        raster.ReleaseBackBufferPointer();
+        return -1;
+    }
 
     ImagePluginTable plugin{};
     if (!Link2DFunctions(library.Handle(), pluginFile, plugin, cb)) {

@@ -20,6 +20,14 @@
 // ---- raster link and pass-throughs (engine/raster_link) ----
 TESSALY_EXPORT int r_LinkRaster(const char* libraryName, r_MsgCallback cb);
 TESSALY_EXPORT int r_FreeRaster(r_MsgCallback cb);
+// Where the engine sends what must reach the user whatever callback an
+// operation was given (loads often run with a silent one): a format plug-in
+// that cannot be loaded or bound (once per plug-in name for the process, with
+// the places searched and the loader's reason), a model file that was read
+// only in part (the plug-in's own warning, once per file read) and a picture
+// file that exists but could not be read. One line per call, without a
+// newline. Null (the start value) drops them. The application owns the callback.
+TESSALY_EXPORT void r_SetReportCallback(r_MsgCallback cb);
 TESSALY_EXPORT int r_GetSysInfo(void);
 TESSALY_EXPORT int r_InitEngine(int card, int mode, int device, PlatWindow** window, int flags, r_MsgCallback cb);
 TESSALY_EXPORT int r_DeinitEngine(void);

@@ -17,7 +17,9 @@
 
 // ---- model plug-in ("Link3DFunctions"), binding order ----
 // Reads the whole file at path; 0 when the plug-in now holds the model, -1 when
-// the file could not be read. Messages go to cb.
+// the file could not be read. Messages go to cb. A message whose text holds
+// "Warning" says the file was read only in part (what was wrong, where); the
+// engine reports the first one of a load to the user (r_SetReportCallback).
 typedef int (*ModelFn_Load3D)(const char* path, r_MsgCallback cb);
 // Fills the engine-allocated meshes of model (one per surface, arrays sized
 // 3 x r_GetSurfacePolys), its mesh count, radius (raised only) and centre.
@@ -45,6 +47,8 @@ struct ModelPluginTable {
 
 // ---- image plug-in ("Link2DFunctions"), binding order ----
 // Reads the picture at path and keeps it until the next read or the unload.
+// The first message holding "Error" or "Warning" about a file that exists is
+// reported to the user as what was wrong with it.
 typedef int (*ImageFn_Load2D)(const char* path, r_MsgCallback cb);
 // Sizes of the picture read; width 0 means nothing was read. Bits are 24 or 32.
 typedef int (*ImageFn_GetImageData)(int* width, int* height, int* bitsPerPixel, r_MsgCallback cb);

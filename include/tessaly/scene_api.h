@@ -47,6 +47,10 @@ TESSALY_EXPORT int r_GetLightAnimParent(int light);
 TESSALY_EXPORT int r_GetLightKeyFrame(int light, int key, KeyFrameRecord* record);
 // Releases the current scene; the counts are 0 afterwards.
 TESSALY_EXPORT int r_ResetAnim(void);
+// What was wrong with the current scene's file, one line: its first damaged
+// part (which item, from which line) and how many more there were; "" when the
+// file was whole or no scene is current. Valid until the next load or reset.
+TESSALY_EXPORT const char* r_GetAnimDamage(void);
 
 // ---- What a viewer needs beyond the demo's calls ----
 // Item kinds for r_GetAnimPose.

@@ -1,7 +1,8 @@
 // IFF ILBM (and PBM) reading through SDL2_image: 1 to 8 bit planes through a
 // colour map, extra half-bright and hold-and-modify pictures, 24-bit deep
 // pictures, PBM pictures whose width is a multiple of 16, uncompressed or
-// ByteRun1. The chunks are walked here first: every
+// ByteRun1; a transparent colour becomes alpha. Pictures with a mask plane
+// are refused: the library misreads them. The chunks are walked here first: every
 // chunk length is checked against the file, the header's size against the
 // limits, the plane count against what the library reads, and an
 // uncompressed BODY against the bytes its header asks for. The library pads
@@ -97,6 +98,10 @@ bool CheckChunks(std::span<const uint8_t> file, Header& h, std::string& fault)
             // count: only widths where the two agree are read.
             if (chunky && h.width % 16 != 0)
                 return Fail(fault, "PBM picture %lld pixels wide is not read (multiples of 16 are)", h.width);
+            // The library takes a mask plane for one more colour plane: the
+            // colours come out wrong.
+            if (h.masking == 1)
+                return Fail(fault, "pictures with a mask plane are not read");
             if (h.compression > 1)
                 return Fail(fault, "compression %lld is not read (none and ByteRun1 are)", h.compression);
             haveHeader = true;

@@ -24,8 +24,10 @@ namespace {
 // Progressive files can ask for any number of scans, each a pass over the
 // whole picture; more than this is taken for a hostile file.
 constexpr int kMaxScans = 1000;
-// The library's working memory (progressive files keep every coefficient).
-constexpr long kMaxDecoderMemory = 1L << 30;
+// The library's working memory: progressive files keep every coefficient,
+// 2 bytes a sample, 384 MB for the largest picture accepted (three full-size
+// channels).
+constexpr long kMaxDecoderMemory = 512L << 20;
 
 struct JpegErrors {
     jpeg_error_mgr manager;  // first, so the library's pointer is also ours

@@ -4,6 +4,7 @@
 // (kPluginFormat, defined in its own small file).
 
 #include <cstdio>
+#include <new>
 #include <type_traits>
 #include <vector>
 

@@ -83,6 +83,8 @@ const char* SkipNoteText(uint32_t note)
     case kSkipAnimatedClip: return "animated or referenced clips";
     case kSkipExtraLayers: return "texture layers past the eighth";
     case kSkipVertexColourDetail: return "per-point vertex colours (their mean is drawn)";
+    case kSkipPartialOpacity: return "layer opacities (drawn opaque)";
+    case kSkipWrapMode: return "image edge modes other than repeat";
     default: return "";
     }
 }

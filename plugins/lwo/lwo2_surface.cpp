@@ -15,6 +15,8 @@ struct ImageLayer {
     LwoTexture slot{};
     bool enabled = true;
     bool usable = true;  // false for a channel or projection the engine cannot show
+    bool partial = false;    // opacity between 0 and 1
+    bool otherWrap = false;  // an edge mode other than repeat
 };
 
 // An envelope index other than 0 animates the value: only the value is shown.
@@ -103,8 +105,20 @@ void ReadBlock(const uint8_t* data, const Chunk& block, std::vector<ImageLayer>&
         switch (ReadU32(sub.id)) {
         case Id("CHAN"): ReadChannel(in.U4(), layer, skipped); break;
         case Id("ENAB"): layer.enabled = in.U2() != 0; break;
+        case Id("OPAC"): {
+            // A layer of opacity 0 changes nothing; one between 0 and 1 is
+            // drawn as if opaque.
+            in.U2();  // how the layer blends: only normal blending is drawn
+            const float opacity = in.F4();
+            ReadEnvelope(in, skipped);
+            if (opacity <= 0.0f)
+                layer.enabled = false;
+            else if (opacity < 1.0f)
+                layer.partial = true;
+            break;
+        }
         case Id("AXIS"): ReadAxis(in, slot); break;
-        default: break;  // opacity, negative
+        default: break;  // negative
         }
         damaged |= in.Short();
     }
@@ -126,10 +140,15 @@ void ReadBlock(const uint8_t* data, const Chunk& block, std::vector<ImageLayer>&
         }
         case Id("AXIS"): ReadAxis(in, slot); break;
         case Id("IMAG"): slot.clip = in.VX(); break;
+        case Id("WRAP"):
+            // 1 repeats the image; reset, mirror and edge are not drawn.
+            if (in.U2() != 1 || in.U2() != 1)
+                layer.otherWrap = true;
+            break;
         case Id("WRPW"): slot.wrapCount = in.F4(); ReadEnvelope(in, skipped); break;
         case Id("WRPH"): slot.wrapHeight = in.F4(); ReadEnvelope(in, skipped); break;
         case Id("VMAP"): in.Text(slot.uvMapName); break;
-        default: break;  // wrap modes, antialiasing, pixel blending, sticky projection, amplitude
+        default: break;  // antialiasing, pixel blending, sticky projection, amplitude
         }
         damaged |= in.Short();
     }
@@ -138,8 +157,13 @@ void ReadBlock(const uint8_t* data, const Chunk& block, std::vector<ImageLayer>&
     static const char* const kTypeTexts[] = {"", "Planar Image Map", "Cylindrical Image Map", "Spherical Image Map",
                                              "Cubic Image Map", "UV Image Map"};
     std::snprintf(slot.typeText, sizeof slot.typeText, "%s", kTypeTexts[slot.projection]);
-    if (layer.enabled && layer.usable && slot.clip != 0)
+    if (layer.enabled && layer.usable && slot.clip != 0) {
+        if (layer.partial)
+            skipped |= kSkipPartialOpacity;
+        if (layer.otherWrap)
+            skipped |= kSkipWrapMode;
         layers.push_back(layer);
+    }
 }
 
 }  // namespace

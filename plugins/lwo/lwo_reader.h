@@ -89,8 +89,10 @@ enum SkipNote : uint32_t {
     kSkipAnimatedClip = 1u << 11,  // image sequences, animations, clip references
     kSkipExtraLayers = 1u << 12,   // image layers beyond the eight slots
     kSkipVertexColourDetail = 1u << 13,  // per-point colours: the mean colour is drawn
+    kSkipPartialOpacity = 1u << 14,      // image layers between invisible and opaque: drawn opaque
+    kSkipWrapMode = 1u << 15,            // image edges other than repeated: drawn repeated
 };
-constexpr int kSkipNoteCount = 14;
+constexpr int kSkipNoteCount = 16;
 
 struct LwoTexture {
     char typeText[kNameLength];   // text opening the block, e.g. "Planar Image Map"

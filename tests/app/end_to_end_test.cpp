@@ -115,17 +115,20 @@ TEST_F(EndToEnd, DemoPlaysAllFourScenesAndTheCreditsThenExits) {
     // One frame a second keeps the fixed-length script short.
     ASSERT_EQ(Run("data", 1, {"--capture", root_ + "demo"}), 0) << output_;
     EXPECT_NE(output_.find("Scene slot 1\nScene slot 2\nScene slot 3\n"), std::string::npos) << output_;
-    // The end: a black frame, the credits picture (scaled over the frame), a
-    // black frame, and the last end-title frame, faded out.
+    // The end: a black frame, the credits picture (scaled over the frame)
+    // through the five-second wait (six frames at one a second), a black
+    // frame through the three-second wait (four frames), and the last
+    // end-title frame, faded out.
     const int count = static_cast<int>(Frames("demo"));
     ASSERT_GT(count, 200);
-    const demo::Picture credits = demo::ReadTga(Frame("demo", count - 3));
+    const demo::Picture credits = demo::ReadTga(Frame("demo", count - 6));
+    for (int n = count - 11; n < count - 6; ++n) EXPECT_EQ(ReadAll(Frame("demo", n)), ReadAll(Frame("demo", count - 6)));
     ASSERT_EQ(credits.width, 640);
     // Top-left square of the checker: yellow (0xffd040 through a 16-bit frame).
     EXPECT_NEAR(credits.rgb[0], 0xff, 8);
     EXPECT_NEAR(credits.rgb[1], 0xd0, 8);
     EXPECT_NEAR(credits.rgb[2], 0x40, 8);
-    for (int n : {count - 4, count - 2}) {
+    for (int n : {count - 12, count - 5, count - 2}) {
         const demo::Picture black = demo::ReadTga(Frame("demo", n));
         EXPECT_EQ(std::count(black.rgb.begin(), black.rgb.end(), 0), static_cast<long>(black.rgb.size())) << n;
     }
@@ -138,17 +141,21 @@ TEST_F(EndToEnd, WalkModeMovesWithTheArrowKeys) {
         "20 key DOWN down\n30 key DOWN up\n";
     ASSERT_EQ(Run("data", 24, {"--frames", "36", "--capture", root_ + "walk"}, script), 0) << output_;
     // Standing still the walk frame does not change; backing away it does.
-    EXPECT_EQ(ReadAll(Frame("walk", 14)), ReadAll(Frame("walk", 18)));
-    EXPECT_NE(ReadAll(Frame("walk", 22)), ReadAll(Frame("walk", 28)));
-    EXPECT_EQ(ReadAll(Frame("walk", 32)), ReadAll(Frame("walk", 34)));
+    // Captured frames follow the clock: the start-up wait after the third
+    // frame takes five seconds of them.
+    constexpr int kWait = 5 * 24;
+    EXPECT_EQ(ReadAll(Frame("walk", kWait + 14)), ReadAll(Frame("walk", kWait + 18)));
+    EXPECT_NE(ReadAll(Frame("walk", kWait + 22)), ReadAll(Frame("walk", kWait + 28)));
+    EXPECT_EQ(ReadAll(Frame("walk", kWait + 32)), ReadAll(Frame("walk", kWait + 34)));
     fs::remove_all(root_ + "walk");
 }
 
 TEST_F(EndToEnd, F10AndEscapeQuit) {
     EXPECT_EQ(Run("data", 24, {"--capture", root_ + "f10"}, "20 key F10 down\n"), 0) << output_;
-    EXPECT_LT(Frames("f10"), 25u);
+    // 25 frames and the five-second start-up wait.
+    EXPECT_LT(Frames("f10"), 25u + 5 * 24);
     EXPECT_EQ(Run("data", 24, {"--capture", root_ + "esc"}, "20 key ESCAPE down\n"), 0) << output_;
-    EXPECT_LT(Frames("esc"), 25u);
+    EXPECT_LT(Frames("esc"), 25u + 5 * 24);
     fs::remove_all(root_ + "f10");
     fs::remove_all(root_ + "esc");
 }
@@ -159,9 +166,10 @@ TEST_F(EndToEnd, TwoCapturedRunsAreIdentical) {
     ASSERT_EQ(Run("data", 6, {"--frames", "60", "--threads", "1", "--capture", root_ + "a"}), 0) << output_;
     ASSERT_EQ(Run("data", 6, {"--frames", "60", "--threads", "3", "--capture", root_ + "b"}), 0) << output_;
     EXPECT_NE(output_.find("Scene slot 1"), std::string::npos);
-    ASSERT_EQ(Frames("a"), 60u);
-    ASSERT_EQ(Frames("b"), 60u);
-    for (int n = 0; n < 60; ++n) EXPECT_EQ(ReadAll(Frame("a", n)), ReadAll(Frame("b", n))) << n;
+    // Frames follow the clock: the five-second start-up wait repeats its frame 30 times.
+    ASSERT_EQ(Frames("a"), 90u);
+    ASSERT_EQ(Frames("b"), 90u);
+    for (int n = 0; n < 90; ++n) EXPECT_EQ(ReadAll(Frame("a", n)), ReadAll(Frame("b", n))) << n;
     fs::remove_all(root_ + "a");
     fs::remove_all(root_ + "b");
 }
@@ -177,7 +185,8 @@ TEST_F(EndToEnd, ModeSetsTheFrameSize) {
     const demo::Picture first = demo::ReadTga(Frame("wide", 0));
     EXPECT_EQ(first.width, 800);
     EXPECT_EQ(first.height, 450);
-    const demo::Picture credits = demo::ReadTga(Frame("wide", count - 3));
+    // The credits through the five-second wait, then four black frames and the last end-title frame.
+    const demo::Picture credits = demo::ReadTga(Frame("wide", count - 6));
     ASSERT_EQ(credits.width, 800);
     auto pixel = [&](int x, int y) { return &credits.rgb[(static_cast<size_t>(y) * credits.width + x) * 3]; };
     // Black bars of (800 - 600) / 2 columns, the checker's yellow square next to them.

@@ -57,6 +57,7 @@ void UpperCase(char* text) {
 // ---- raster link and pass-throughs ----
 int r_LinkRaster(const char* name, r_MsgCallback) { Log("r_LinkRaster %s", name); return 0; }
 int r_FreeRaster(r_MsgCallback) { Log("r_FreeRaster"); return 0; }
+void r_SetReportCallback(r_MsgCallback) {}
 int r_GetSysInfo(void) { Log("r_GetSysInfo"); return 0; }
 int r_InitEngine(int card, int mode, int device, PlatWindow** window, int flags, r_MsgCallback) {
     Log("r_InitEngine %d %d %d %d %s", card, mode, device, flags, window ? "window" : "null");

@@ -58,6 +58,27 @@ TEST(LaunchOptions, BadValuesAreRefused) {
     EXPECT_NE(std::strstr(error, "--shot-format wants tga or png"), nullptr);
 }
 
+// --video takes a Matroska or MP4 name and needs the fixed clock, whose rate
+// is the video's; --video-quality is a constant rate factor and goes with it.
+TEST(LaunchOptions, VideoNeedsTheFixedClockAndAKnownContainer) {
+    LaunchOptions o;
+    char error[256];
+    ASSERT_EQ(Parse({"--fixed-fps", "24", "--video", "Run.MKV", "--video-quality", "30"}, o), LaunchAction::Run);
+    EXPECT_STREQ(o.videoPath, "Run.MKV");
+    EXPECT_EQ(o.videoQuality, 30);
+    ASSERT_EQ(Parse({"--video", "run.mp4", "--fixed-fps", "10"}, o), LaunchAction::Run);
+    EXPECT_EQ(o.videoQuality, -1);
+
+    EXPECT_EQ(Parse({"--video", "run.mkv"}, o, error), LaunchAction::Error);
+    EXPECT_NE(std::strstr(error, "--fixed-fps"), nullptr) << error;
+    EXPECT_EQ(Parse({"--fixed-fps", "24", "--video", "run.avi"}, o, error), LaunchAction::Error);
+    EXPECT_NE(std::strstr(error, ".mkv or .mp4"), nullptr) << error;
+    EXPECT_EQ(Parse({"--fixed-fps", "24", "--video", ".mkv"}, o), LaunchAction::Error);
+    EXPECT_EQ(Parse({"--fixed-fps", "24", "--video", "a.mkv", "--video-quality", "52"}, o), LaunchAction::Error);
+    EXPECT_EQ(Parse({"--fixed-fps", "24", "--video-quality", "20"}, o, error), LaunchAction::Error);
+    EXPECT_NE(std::strstr(error, "--video"), nullptr) << error;
+}
+
 TEST(LaunchOptions, ModeAndThreads) {
     LaunchOptions o;
     char error[256];

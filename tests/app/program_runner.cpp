@@ -18,7 +18,11 @@ const std::string& ProgramPath() {
 }
 
 pid_t Start(const std::vector<std::string>& args, const std::string& outputPath, long long fileSizeLimit) {
-    const std::string& program = ProgramPath();
+    return StartProgram(ProgramPath(), args, outputPath, fileSizeLimit);
+}
+
+pid_t StartProgram(const std::string& program, const std::vector<std::string>& args, const std::string& outputPath,
+                   long long fileSizeLimit) {
     const pid_t pid = fork();
     if (pid == 0) {
         prctl(PR_SET_PDEATHSIG, SIGKILL);

@@ -277,6 +277,17 @@ TEST_F(Program, F4InWalkModeRestartsTheDemo) {
     EXPECT_GE(fake::g_engine.FindCall("r_KillAllLights"), 0);  // slot 0's lights only
 }
 
+TEST_F(Program, F3SavesScreenshotsOfTheChosenType) {
+    const std::string shots = dataDir_ + "/shots/";
+    EXPECT_EQ(Run({"--frames", "12"}, "5 key F3 down\n6 key F3 up\n"), 0);
+    EXPECT_GE(fake::g_engine.FindCall("r_ScreenShot ts tga " + shots), 0);
+
+    fake::Reset();
+    EXPECT_EQ(Run({"--frames", "12", "--shot-format", "png"}, "5 key F3 down\n6 key F3 up\n"), 0);
+    EXPECT_GE(fake::g_engine.FindCall("r_ScreenShot ts png " + shots), 0);
+    EXPECT_EQ(fake::g_engine.FindCall("r_ScreenShot ts tga"), -1);
+}
+
 TEST_F(Program, F10AndEscapeQuitThroughTheShutdown) {
     EXPECT_EQ(Run({}, "20 key F10 down\n"), 0);
     EXPECT_EQ(g_app.slotIndex, 0);

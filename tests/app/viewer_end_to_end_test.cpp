@@ -492,3 +492,50 @@ TEST_F(Viewer, DissolveAndShowObjectDecideWhatIsDrawn) {
 }
 
 }  // namespace
+
+namespace {
+
+// A folder laid out like the demo plays the demo, as --data would.
+TEST_F(Viewer, FolderIsADemoDataSet) {
+    demo::WriteDataSet(root_ + "demo");
+    const std::string dir = root_ + "demoframes";
+    ASSERT_EQ(Run(root_ + "demo", {"--fixed-fps", "24", "--frames", "3", "--capture", dir}), 0) << output_;
+    EXPECT_EQ(output_.find("tessaly:"), std::string::npos) << output_;
+    EXPECT_TRUE(fs::exists(Frame(dir, 2)));
+    fs::remove_all(dir);
+}
+
+}  // namespace
+
+namespace {
+
+uint32_t Checker(int x, int y) { return ((x / 4 + y / 4) % 2) ? 0xff0000u : 0x00ff00u; }
+
+// An object's pictures are found in the Images/ folder beside its own, and a
+// missing one is named once however many surfaces use it.
+TEST_F(Viewer, ObjectImagesAreFoundInTheImagesNeighbour) {
+    fs::create_directories(root_ + "project/Images");
+    demo::WriteBytes(root_ + "project/Images/pic.tga", demo::Tga(16, 16, Checker));
+    demo::Surface mapped = BrightSurface();
+    mapped.name = "Mapped";
+    mapped.image = "Work:Images/pic.tga";
+    demo::Surface lost = BrightSurface();
+    lost.name = "Lost";
+    lost.image = "C:\\\\Images\\\\gone.tga";
+    demo::Surface alsoLost = lost;
+    alsoLost.name = "AlsoLost";
+    demo::WriteBytes(root_ + "project/Objects/Tex.lwo", demo::BoxObject(0.5f, {mapped, lost, alsoLost}));
+    const std::string scene = root_ + "project/Scenes/tex.lws";
+    demo::WriteText(scene, MovingBoxScene("Objects\\Tex.lwo", 3.2f));
+    ASSERT_EQ(Run(scene, {"--frames", "1"}), 0) << output_;
+    EXPECT_EQ(output_.find("pic.tga"), std::string::npos) << output_;
+    const size_t line = output_.find("tessaly: image gone.tga not found (tried ");
+    ASSERT_NE(line, std::string::npos) << output_;
+    EXPECT_EQ(output_.find("tessaly: image gone.tga", line + 10), std::string::npos) << output_;
+    // Every place tried is named: beside the object, its Images/ neighbour, the scene's.
+    EXPECT_NE(output_.find(root_ + "project/Objects/gone.tga"), std::string::npos) << output_;
+    EXPECT_NE(output_.find(root_ + "project/Images/gone.tga"), std::string::npos) << output_;
+    EXPECT_NE(output_.find(root_ + "project/Scenes/Images/gone.tga"), std::string::npos) << output_;
+}
+
+}  // namespace

@@ -148,13 +148,57 @@ TEST_F(ConsoleCommands, LoadReadsASceneIntoSlotZeroOrReportsItsAbsence) {
     EXPECT_FALSE(g_app.scenesLoaded);
 
     const Lines loaded = Run("load a");
-    ASSERT_EQ(loaded.size(), 2u);
+    ASSERT_EQ(loaded.size(), 3u) << testing::PrintToString(loaded);
     EXPECT_EQ(loaded[0], dir_ + "A.lws");
     EXPECT_EQ(loaded[1].rfind("Loaded : A (", 0), 0u) << loaded[1];
+    // No model store here: the rock cannot be read, and is named.
+    EXPECT_EQ(loaded[2].rfind("Object not loaded : ROCK.LWO (", 0), 0u) << loaded[2];
     EXPECT_TRUE(g_app.scenesLoaded);
     EXPECT_EQ(g_app.slotIndex, 0);
     ASSERT_EQ(g_slots[0].ObjectCount(), 1);
     EXPECT_STREQ(g_slots[0].objects[0].name, "ROCK.LWO");
+}
+
+TEST_F(ConsoleCommands, LoadOfADamagedSceneSaysWhatWasWrong) {
+    std::snprintf(g_app.scenesPath, sizeof g_app.scenesPath, "%s", dir_.c_str());
+    std::ofstream(root_ / "dir" / "cut.lws", std::ios::binary) << "LWSC\n1\nLoadObject rock.lwo\nObjectMotion\n 9\n 4\n";
+    const Lines loaded = Run("load cut");
+    ASSERT_EQ(loaded.size(), 4u) << testing::PrintToString(loaded);
+    EXPECT_EQ(loaded[1].rfind("Loaded : CUT (", 0), 0u) << loaded[1];
+    EXPECT_EQ(loaded[2], "Damaged scene : the motion of object 1 (rock.lwo) from line 4 is cut short or its key counts "
+                         "are wrong");
+    EXPECT_EQ(loaded[3].rfind("Object not loaded : ROCK.LWO (", 0), 0u) << loaded[3];
+}
+
+TEST_F(ConsoleCommands, LoadOfAFileThatIsNotASceneKeepsTheSlot) {
+    std::snprintf(g_app.scenesPath, sizeof g_app.scenesPath, "%s", dir_.c_str());
+    ASSERT_EQ(Run("load a").size(), 3u);
+    for (const char* text : {"", "LWSC\n", "LWSC\n9\nLoadObject rock.lwo\n", "garbage\x01\x02\n"}) {
+        std::ofstream(root_ / "dir" / "bad.lws", std::ios::binary | std::ios::trunc) << text;
+        g_app.slotIndex = 2;
+        EXPECT_EQ(Run("load bad"), (Lines{dir_ + "BAD.lws", "Failed to Load : BAD"})) << text;
+        EXPECT_EQ(g_app.slotIndex, 2);
+        EXPECT_TRUE(g_app.scenesLoaded);
+        ASSERT_EQ(g_slots[0].ObjectCount(), 1);
+        EXPECT_STREQ(g_slots[0].objects[0].name, "ROCK.LWO");
+    }
+}
+
+TEST_F(ConsoleCommands, NumbersThatMakeNoSenseAreRefusedAndChangeNothing) {
+    EXPECT_EQ(Run("SETANIMFPS 30"), Lines{"Anim FPS set to 30.000000"});
+    EXPECT_EQ(Run("STEP 2"), Lines{"Step set to 2.000"});
+    for (const char* line : {"SETANIMFPS 0", "SETANIMFPS -1e30", "SETANIMFPS 1e999", "SETANIMFPS -5", "SETANIMFPS inf",
+                             "SETANIMFPS 1e30"})
+        EXPECT_EQ(Run(line), Lines{"Usage : SETANIMFPS n"}) << line;
+    for (const char* line : {"STEP 1e999", "STEP -1e999", "STEP -1", "STEP 1e30", "STEP inf"})
+        EXPECT_EQ(Run(line), Lines{"Usage : STEP n"}) << line;
+    EXPECT_EQ(Run("SETAMBIENT 0.5 1e999 0.5"), Lines{"Usage : SETAMBIENT r g b"});
+    EXPECT_FLOAT_EQ(g_app.animRate, 30.0f);
+    EXPECT_FLOAT_EQ(g_app.walkStep, 2.0f);
+    EXPECT_FLOAT_EQ(g_app.ambient[1], 0.0f);
+    // The edges that still make sense are taken.
+    EXPECT_EQ(Run("SETANIMFPS 1000"), Lines{"Anim FPS set to 1000.000000"});
+    EXPECT_EQ(Run("STEP 0"), Lines{"Step set to 0.000"});
 }
 
 TEST_F(ConsoleCommands, SurfaceListingOfModelZero) {

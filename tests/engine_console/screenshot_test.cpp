@@ -65,7 +65,7 @@ TEST_F(ScreenShot, SavesTheFrameUnderTheFirstFreeNumber) {
 }
 
 TEST_F(ScreenShot, FailuresSaveNothing) {
-    EXPECT_EQ(Shoot("xyz", dir_), 0);  // no plug-in: nothing printed, buffer released
+    EXPECT_EQ(Shoot("xyz", dir_), -1);  // no plug-in: nothing printed, buffer released, no success
     EXPECT_TRUE(gMessages.empty());
     // The raster back-end is a library without the picture entries.
     EXPECT_EQ(Shoot("t7dxraster", dir_), 7);

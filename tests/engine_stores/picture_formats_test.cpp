@@ -64,6 +64,44 @@ TEST_F(PictureFormats, CorpusObjectGetsItsJpegTexture) {
     EXPECT_STREQ(r_GetTextureDataStr(texture), "2048x1024x24");
 }
 
+TEST_F(PictureFormats, CorpusLwo2ObjectsGetEveryTexture) {
+    int objects = 0, textured = 0;
+    for (const char* folder : {"/lwo2/", "/lwo2/MappingModes/"}) {
+        const std::string dir = TESSALY_CORPUS_DIR + std::string(folder);
+        for (const auto& entry : fs::directory_iterator(dir)) {
+            if (entry.path().extension() != ".lwo") continue;
+            const std::string name = entry.path().filename().string();
+            SCOPED_TRACE(name);
+            // Eight model slots: start each object with an empty store.
+            r_FreeAllocatedModels(nullptr);
+            ASSERT_EQ(r_AllocMaxModels(8, nullptr), 0);
+            std::vector<char> text(name.begin(), name.end());
+            text.push_back('\0');
+            Messages().clear();
+            const int model = r_LoadModel(-1, text.data(), dir.c_str(), dir.c_str(), 0, Collect);
+            ASSERT_GE(model, 0);
+            ++objects;
+            // One object names a picture "any_texture" that is not in the corpus.
+            const bool missing = name == "box_2uv_1unused.lwo";
+            bool any = false;
+            for (int mesh = 0; mesh < r_GetMeshesNum(model, nullptr); ++mesh)
+                for (int slot = 0; slot < r_GetSurfTexturesNum(model, mesh); ++slot) {
+                    EXPECT_EQ(r_GetSurfTextureIdx(model, mesh, slot) >= 0, !missing) << mesh << " " << slot;
+                    any = true;
+                }
+            textured += any && !missing;
+            for (const std::string& m : Messages()) {
+                if (m.find("Error") != std::string::npos) {
+                    EXPECT_TRUE(missing && m == "r_LoadTexture : Error, Unknown Format (ANY_TEXTURE)\n") << m;
+                }
+            }
+        }
+    }
+    EXPECT_EQ(objects, 22);
+    EXPECT_EQ(textured, 18);  // the 16 earth spheres, boxuv and uvtest
+    EXPECT_EQ(r_GetTexturesNum(), 4);  // two earth JPEGs and two PNGs, shared by name
+}
+
 TEST_F(PictureFormats, PngScreenshotsHoldTheSamePixelsAsTgaOnes) {
     ASSERT_EQ(r_ClearScreen(0x336699, nullptr), 0);
     r_SysPrint("Tessaly 0123456789", 20, 30, 0xFFEE00);

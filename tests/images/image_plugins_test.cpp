@@ -67,7 +67,8 @@ protected:
     {
         const std::string path = (dir / name).string();
         if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-            std::fwrite(bytes.data(), 1, bytes.size(), f);
+            if (!bytes.empty())
+                std::fwrite(bytes.data(), 1, bytes.size(), f);
             std::fclose(f);
         }
         return LoadFile(path);
@@ -252,6 +253,18 @@ TEST_F(ImagePlugins, IlbmPlanesHalfBrightAndDeepPicturesDecodeExactly)
             const Bytes map(cmap.begin(), cmap.begin() + (3 << planes));
             EXPECT_EQ(MaxDifference(Load(WriteIlbm(w, h, planes, v, map, compressed), "p.iff"), mapped(v, false)), 0);
         }
+    // A transparent colour (BMHD masking 2, colour 5) becomes alpha.
+    const std::vector<uint32_t> keyed = values(15);
+    Bytes file = WriteIlbm(w, h, 4, keyed, Bytes(cmap.begin(), cmap.begin() + 48), true);
+    file[8 + 4 + 8 + 9] = 2;
+    file[8 + 4 + 8 + 13] = 5;
+    const Rgb opaque = mapped(keyed, false);
+    EXPECT_EQ(MaxDifference(Load(file, "keyed.iff"), Expected(w, h, 4, [&](int x, int y, uint8_t* o) {
+                                const size_t i = size_t(y) * w + x;
+                                std::copy_n(opaque.pixels.data() + i * 3, 3, o);
+                                o[3] = keyed[i] == 5 ? 0 : 255;
+                            })),
+              0);
     const std::vector<uint32_t> ehb = values(63);
     EXPECT_EQ(MaxDifference(Load(WriteIlbm(w, h, 6, ehb, Bytes(cmap.begin(), cmap.begin() + 96), true, 0x80), "p.lbm"),
                             mapped(ehb, true)),
@@ -308,6 +321,9 @@ TEST_F(ImagePlugins, DamagedLyingAndUnreadFilesGiveWidthZeroAndOneLine)
     ExpectRefused(WriteIlbm(21, 6, 4, values, cmap, false, 0, 10), "short.iff", "BODY");
     ExpectRefused(WriteIlbm(21, 6, 4, values, cmap, true, 0, 4), "short.lbm");
     ExpectRefused(WriteIlbm(21, 6, 12, values, cmap, false), "twelve.iff", "12 bit planes");
+    Bytes masked = WriteIlbm(21, 6, 4, values, cmap, false);
+    masked[8 + 4 + 8 + 9] = 1;  // BMHD masking: a mask plane follows each row's planes
+    ExpectRefused(masked, "masked.iff", "mask plane");
     Bytes lying = WriteIlbm(21, 6, 4, values, cmap, false);
     lying[8 + 4 + 8 + 2] = 0xFF;  // BMHD height 65,535 + 6
     ExpectRefused(lying, "lying.iff");

@@ -79,11 +79,15 @@ struct Image {
     Vector3 centre{0, 0, 0};
     float wrap = 1.0f;
     std::string uvMap;
+    float opacity = 1.0f;
+    uint16_t edges = 1;  // WRAP: 1 repeats the image
 };
 
 Bytes Block(const Image& image)
 {
-    const Bytes header = Bytes().Text(image.ordinal).Sub("CHAN", Bytes().Id(image.channel)).Sub("ENAB", U16(1));
+    Bytes header = Bytes().Text(image.ordinal).Sub("CHAN", Bytes().Id(image.channel)).Sub("ENAB", U16(1));
+    if (image.opacity != 1.0f)
+        header.Sub("OPAC", U16(0).F32(image.opacity).U16(0));
     const Bytes tmap = Bytes()
                            .Sub("CNTR", Vec(image.centre.x, image.centre.y, image.centre.z).U16(0))
                            .Sub("SIZE", Vec(image.size.x, image.size.y, image.size.z).U16(0));
@@ -96,6 +100,8 @@ Bytes Block(const Image& image)
                   .Sub("WRPW", F32(image.wrap).U16(0));
     if (!image.uvMap.empty())
         b.Sub("VMAP", Text(image.uvMap));
+    if (image.edges != 1)
+        b.Sub("WRAP", U16(image.edges).U16(image.edges));
     return b;
 }
 
@@ -432,11 +438,16 @@ TEST(Lwo2Skipped, WhatCannotBeShownIsNamedOnceAndTheRestDrawn)
 {
     Image bump;
     bump.channel = "BUMP";
+    Image invisible;
+    invisible.opacity = 0.0f;
     Image colour;
+    colour.opacity = 0.5f;
+    colour.edges = 2;  // mirrored
     const Bytes procedural = Bytes().Sub("PROC", Bytes().Text("\x80").Sub("CHAN", Bytes().Id("COLR")));
     const Bytes surface = Bytes()
                               .Sub("BLOK", procedural)
                               .Sub("BLOK", Block(bump))
+                              .Sub("BLOK", Block(invisible))
                               .Sub("BLOK", Block(colour))
                               .Sub("DIFF", F32(0.8f).VX(1));
     const Bytes more = Bytes()
@@ -448,7 +459,8 @@ TEST(Lwo2Skipped, WhatCannotBeShownIsNamedOnceAndTheRestDrawn)
     ASSERT_EQ(LoadPath(path), 0);
     ASSERT_EQ(Messages().size(), 2u);
     EXPECT_EQ(Messages()[0], "Lwo.dll Load3D : " + path +
-                                 " : not shown: procedural textures, bump maps, envelopes, curves\n");
+                                 " : not shown: procedural textures, bump maps, envelopes, curves, layer opacities "
+                                 "(drawn opaque), image edge modes other than repeat\n");
     EXPECT_EQ(Plugin().GetSurfacePolys(0), 12);
     EXPECT_STREQ(Plugin().GetSurfaceTextureName(0, 0), "a.tga");
     EXPECT_FALSE(Plugin().HasTexture(0, 1));

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <bit>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -84,6 +85,18 @@ std::vector<Vector3> CubePoints(float h)
 std::vector<Polygon> CubeQuads(int16_t s)
 {
     return {{{0, 3, 2, 1}, s}, {{4, 5, 6, 7}, s}, {{0, 1, 5, 4}, s}, {{2, 3, 7, 6}, s}, {{1, 2, 6, 5}, s}, {{0, 4, 7, 3}, s}};
+}
+
+std::vector<Vector3> TorusPoints(int around, int across)
+{
+    std::vector<Vector3> points;
+    for (int i = 0; i < around; ++i)
+        for (int j = 0; j < across; ++j) {
+            const float a = 6.2831853f * i / around, b = 6.2831853f * j / across;
+            const float r = 3.0f + std::cos(b);
+            points.push_back({r * std::cos(a), std::sin(b), r * std::sin(a)});
+        }
+    return points;
 }
 
 const ModelPluginTable& Plugin()

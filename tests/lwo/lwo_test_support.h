@@ -42,6 +42,9 @@ Bytes Lwob(const Bytes& chunks, const char* type = "LWOB");
 Bytes Lwo2(const Bytes& chunks);
 std::vector<Vector3> CubePoints(float half = 1.0f);
 std::vector<Polygon> CubeQuads(int16_t surface = 1);  // outward-facing
+// Points of a torus (ring radius 3, tube radius 1, round the y axis), `across`
+// points round the tube for each of `around` steps round the ring.
+std::vector<Vector3> TorusPoints(int around, int across);
 
 const ModelPluginTable& Plugin();
 std::vector<std::string>& Messages();  // callback texts since the last load

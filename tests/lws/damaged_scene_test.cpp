@@ -152,3 +152,49 @@ TEST_F(Damaged, Garbage)
 }
 
 }  // namespace
+
+namespace {
+
+// What the library says about a file read only in part: nothing for a whole
+// file (every corpus scene, in all three layouts), the damaged part otherwise.
+TEST(SceneDamage, WholeFilesSayNothingAndCutOnesNameTheItemAndLine)
+{
+    for (const char* name : {"move_x.lws", "move_x_oldformat_56.lws", "move_x_oldformat_6.lws", "move_xz_bezier.lws",
+                             "move_xz_stepped.lws", "move_y_pre_ofrep_post_osc.lws", "move_x_post_repeat.lws"}) {
+        ASSERT_EQ(r_LoadAnim(CorpusScene(name).c_str(), 0), 0) << name;
+        EXPECT_STREQ(r_GetAnimDamage(), "") << name;
+    }
+    const std::string whole = "LWSC\n1\nLoadObject a.lwo\nObjectMotion\n 9\n 2\n 0 0 0 0 0 0 1 1 1\n 0 0 0 0 0\n"
+                              " 1 0 0 0 0 0 1 1 1\n 10 0 0 0 0\nEndBehavior 1\n";
+    ASSERT_EQ(LoadText(whole), 0);
+    EXPECT_STREQ(r_GetAnimDamage(), "");
+
+    // Cut inside the second key; a count that lies in a later object too.
+    ASSERT_EQ(LoadText(whole.substr(0, whole.find(" 10 0"))), 0);
+    EXPECT_EQ(r_GetKeysNum(0), 1);
+    EXPECT_EQ(std::string(r_GetAnimDamage()),
+              "the motion of object 1 (a.lwo) from line 4 is cut short or its key counts are wrong");
+    ASSERT_EQ(LoadText("LWSC\n1\nLoadObject a.lwo\nObjectMotion\n 9\n 5\n 0 0 0 0 0 0 1 1 1\n 0 0 0 0 0\n"
+                       "LoadObject b.lwo\nObjectMotion\n 9\n 3\n 0 0 0 0 0 0 1 1 1\n 0 0 0 0 0\n"),
+              0);
+    EXPECT_EQ(std::string(r_GetAnimDamage()),
+              "the motion of object 1 (a.lwo) from line 4 is cut short or its key counts are wrong"
+              " (and 1 more damaged part)");
+
+    // Version 3 and later: an envelope whose end is missing, or whose count lies.
+    const std::string envelope = "LWSC\n3\nLoadObjectLayer 1 a.lwo\nObjectMotion\nNumChannels 1\nChannel 0\n"
+                                 "{ Envelope\n  2\n  Key 0 0 0 0 0 0 0 0 0\n  Key 1 1 0 0 0 0 0 0 0\n"
+                                 "  Behaviors 1 1\n}\n";
+    ASSERT_EQ(LoadText(envelope), 0);
+    EXPECT_STREQ(r_GetAnimDamage(), "");
+    ASSERT_EQ(LoadText(envelope.substr(0, envelope.find("  Behaviors"))), 0);
+    EXPECT_NE(std::string(r_GetAnimDamage()).find("object 1 (a.lwo) from line 4"), std::string::npos);
+    std::string lying = envelope;
+    lying.replace(lying.find("  2\n"), 4, "  3\n");
+    ASSERT_EQ(LoadText(lying), 0);
+    EXPECT_NE(std::string(r_GetAnimDamage()), "");
+    r_ResetAnim();
+    EXPECT_STREQ(r_GetAnimDamage(), "");
+}
+
+}  // namespace

@@ -1,7 +1,10 @@
 // The fixed-step clock, real-time waits, the frame limit and frame capture.
 #include <cmath>
 #include <cstdint>
+#include <algorithm>
+#include <cstdio>
 #include <fstream>
+#include <utility>
 #include <iterator>
 #include <string>
 #include <vector>
@@ -91,6 +94,51 @@ TEST_F(Clock, CaptureWritesEachFrameAsATopDownTga) {
 
     ASSERT_EQ(Configure({}), 0);
     EXPECT_EQ(plat_WantsFrameCapture(), 0);
+}
+
+// On the fixed clock capture slot k is the screen at k/N seconds: a wait
+// repeats the last presented frame for the slots it covers, in the files and
+// in the frame sink alike, and the end of the run fills up to the clock.
+std::vector<std::pair<uint8_t, long>> g_sunk;  // first byte of each frame given to the sink, and its copies
+void Sink(const uint8_t* bgr, int, int, int, long copies) { g_sunk.emplace_back(bgr[0], copies); }
+
+TEST_F(Clock, WaitsRepeatTheLastFrameSoSlotsFollowTheClock) {
+    const std::string dir = (dir_ / "slots").string();
+    PlatOptions options{};
+    options.fixedFps = 4;
+    options.captureDir = dir.c_str();
+    ASSERT_EQ(Configure(options), 0);
+    g_sunk.clear();
+    plat_SetFrameSink(Sink);
+    uint8_t pixels[2 * 2 * 3];
+    auto present = [&](uint8_t value) {
+        std::fill(std::begin(pixels), std::end(pixels), value);
+        plat_FramePresented(pixels, 2, 2, 6);
+    };
+    present(10);            // slot 0, at 0 s
+    plat_WaitSeconds(1.0);  // slots 1 to 4 show frame 10
+    present(20);            // slot 5, at 1.25 s
+    present(30);            // slot 6
+    plat_WaitSeconds(0.5);
+    plat_FinishCapture();   // slots 7 and 8 show frame 30
+    EXPECT_EQ(plat_CaptureSlots(), 9);
+    EXPECT_EQ(plat_Milliseconds(), 2250u);  // 9 slots of a quarter second
+    const std::vector<std::pair<uint8_t, long>> expected = {{10, 1}, {10, 4}, {20, 1}, {30, 1}, {30, 2}};
+    EXPECT_EQ(g_sunk, expected);
+    const uint8_t files[9] = {10, 10, 10, 10, 10, 20, 30, 30, 30};
+    for (int k = 0; k < 9; ++k) {
+        char name[32];
+        std::snprintf(name, sizeof name, "frame%05d.tga", k);
+        const auto tga = ReadFile(dir_ / "slots" / name);
+        ASSERT_EQ(tga.size(), 18u + 12u) << name;
+        EXPECT_EQ(tga[18], files[k]) << name;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir_ / "slots" / "frame00009.tga"));
+
+    // A new run forgets the sink and starts from slot 0.
+    ASSERT_EQ(Configure({}), 0);
+    EXPECT_EQ(plat_WantsFrameCapture(), 0);
+    EXPECT_EQ(plat_CaptureSlots(), 0);
 }
 
 TEST_F(Clock, CapturedFramesArePngFilesWhenAskedUntilTheNextRun) {

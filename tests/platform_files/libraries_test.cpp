@@ -56,3 +56,31 @@ TEST(LibraryLookup, ExplicitDirectoriesMissingAndUnloadableLibraries)
     EXPECT_EQ(plat_LoadLibrary((scratch / "JUNK.dll").c_str()), nullptr);
     fs::remove_all(scratch);
 }
+
+// Why a load failed, for the message that names the module: the file sought,
+// every place searched, and the loader's own reason for a file it refused.
+TEST(LibraryLookup, FailuresSayWhereTheLibraryWasSoughtAndWhy)
+{
+    EXPECT_EQ(plat_LoadLibrary("no_such_module.dll"), nullptr);
+    const std::string bin = std::string(TESSALY_BIN_DIR) + "/";
+    EXPECT_EQ(std::string(plat_LibraryError()),
+              "no_such_module.so not found (searched " + bin + ", " + bin + "../lib/tessaly/, ./)");
+
+    char pattern[] = "/tmp/tessaly_lib_XXXXXX";
+    const fs::path scratch = mkdtemp(pattern);
+    FILE* junk = std::fopen((scratch / "junk.so").c_str(), "wb");
+    ASSERT_NE(junk, nullptr);
+    std::fputs("not a library", junk);
+    std::fclose(junk);
+    EXPECT_EQ(plat_LoadLibrary((scratch / "JUNK.dll").c_str()), nullptr);
+    const std::string refused = plat_LibraryError();
+    EXPECT_EQ(refused.rfind("JUNK.so not loadable: " + (scratch / "junk.so").string() + ": ", 0), 0u) << refused;
+    EXPECT_NE(refused.find("(searched " + scratch.string() + "/)"), std::string::npos) << refused;
+    fs::remove_all(scratch);
+
+    void* library = plat_LoadLibrary("tessaly_probe_module.dll");
+    ASSERT_NE(library, nullptr);
+    EXPECT_EQ(plat_GetProcAddress(library, "no_such_symbol"), nullptr);
+    EXPECT_NE(std::string(plat_LibraryError()).find("no_such_symbol"), std::string::npos);
+    plat_FreeLibrary(library);
+}
