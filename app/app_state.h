@@ -11,6 +11,7 @@
 
 constexpr size_t kPathSize = 1024;     // every data path and the message buffer
 constexpr size_t kNameSize = 256;      // console background name
+constexpr int kConsoleScrollBack = 256;  // console lines kept for Page Up, shown or not
 
 // A millisecond stopwatch over the platform clock (which is the fixed-step
 // clock in deterministic runs).
@@ -30,7 +31,8 @@ struct AppState {
     int mode = 0;
     int frameWidth = 0;
     int frameHeight = 0;
-    int consoleRows = 0;  // frame height / 15 - 1; the console keeps one line fewer
+    int consoleRows = 0;  // frame height / 15 - 1; the console shows one line fewer
+    int consoleScroll = 0;  // lines the console view is scrolled back from its newest line
 
     char mapsPath[kPathSize] = {};
     char meshesPath[kPathSize] = {};

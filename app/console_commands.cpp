@@ -375,6 +375,7 @@ constexpr const char* kHelpLines[] = {
     "Notes____________________________________________________",
     "- PROGRAMFONT and CONSOLEFONT can be called without",
     "  [string] to use the system font.",
+    "- LOAD takes a scene name: LOAD main loads main.lws from the scenes path.",
 };
 
 constexpr const char* kAboutLines[] = {

@@ -23,6 +23,8 @@ void DrawCreditsPicture() {
 namespace {
 
 constexpr uint32_t kMaskColour = 0xA0FFFFFF;
+constexpr uint32_t kFrameRateColour = 0x7f;  // dark red
+constexpr uint32_t kShadowColour = 0x000000;
 
 SceneSlot* CurrentSlot() {
     if (g_app.slotIndex < 0 || g_app.slotIndex >= kSceneSlots) return nullptr;
@@ -66,6 +68,23 @@ void ScrollClouds() {
         mesh->texCoords[0][i].u += du;
         mesh->texCoords[0][i].v += dv;
     }
+}
+
+// Every 3D frame starts on a cleared frame. The scenes with a sky cover the
+// whole frame, so for them the clear changes no pixel (the background-clear
+// flag only says a scene needs it); a scene without one would otherwise show
+// every earlier frame, and the frame-rate text, through its empty parts.
+void ClearFrame() {
+    r_ClearScreen(0, nullptr);
+    r_ClearZBuffer(1.0f, nullptr);
+}
+
+// Text with a dark outline one pixel wide, so it reads over bright parts of
+// the picture (flares) as well as over dark ones.
+void PrintWithShadow(const char* text, int x, int y, uint32_t colour) {
+    static constexpr int kAround[8][2] = {{-1, -1}, {0, -1}, {1, -1}, {-1, 0}, {1, 0}, {-1, 1}, {0, 1}, {1, 1}};
+    for (const auto& d : kAround) r_SysPrint(text, x + d[0], y + d[1], kShadowColour);
+    r_SysPrint(text, x, y, colour);
 }
 
 // Back to the start of the demo from walk mode.
@@ -117,10 +136,12 @@ void EndSequence() {
     r_ClearScreen(0, nullptr);
     DrawCreditsPicture();
     r_SwapBuffers(0);
-    plat_WaitSeconds(5.0);
-    r_ClearScreen(0, nullptr);
-    r_SwapBuffers(0);
-    plat_WaitSeconds(3.0);
+    // Closing the window ends the waits at once; the main loop then quits.
+    if (plat_WaitSecondsResponsive(5.0) == 0) {
+        r_ClearScreen(0, nullptr);
+        r_SwapBuffers(0);
+        plat_WaitSecondsResponsive(3.0);
+    }
     g_app.quit = true;
 }
 
@@ -179,8 +200,7 @@ void UpdateWalkCamera() {
 
 void WalkFrame() {
     UpdateWalkCamera();
-    if (g_app.clearBackground) r_ClearScreen(0, nullptr);
-    r_ClearZBuffer(1.0f, nullptr);
+    ClearFrame();
     r_SetCamMatrix(&g_app.view);
 
     const SceneSlot* slot = CurrentSlot();
@@ -202,7 +222,7 @@ void WalkFrame() {
     r_FlushAlphaMeshes();
     r_RenderLightEffects();
     std::snprintf(g_app.message, sizeof g_app.message, "%4.3f Fps", static_cast<double>(g_app.fps));
-    r_SysPrint(g_app.message, 0, 0, 0x7f);
+    PrintWithShadow(g_app.message, 0, 0, kFrameRateColour);
     r_SwapBuffers(0);
     UpdateProceduralTextures();
     g_app.sceneTime += 1.0f;
@@ -224,8 +244,7 @@ void DemoFrame() {
     }
 
     UpdateWalkCamera();
-    if (g_app.clearBackground) r_ClearScreen(0, nullptr);
-    r_ClearZBuffer(1.0f, nullptr);
+    ClearFrame();
 
     const SceneSlot* slot = CurrentSlot();
     if (slot) {

@@ -64,12 +64,13 @@ const char* LaunchUsage() {
            "itself after the end title. Without a display the run is headless (640x480x16, drawn off\n"
            "screen). tessaly-make-demo DIR writes the default demo.\n"
            "\n"
-           "Options:\n"
+           "Options (paths are taken from the folder the program is started in):\n"
            "  --content DIR      where the paths a scene names start (default: the nearest folder at or\n"
            "                     above the scene's from which they exist)\n"
            "  --data DIR         work in DIR instead of the current directory\n"
            "  --headless         no window and no audio device; input from --script or none\n"
-           "  --window           run in a window instead of full screen\n"
+           "  --window           run in an ordinary window instead of full screen: at the mode's size to\n"
+           "                     start, resizable, the picture scaled to fit with its aspect kept\n"
            "  --mode WxH[xBITS]  frame size W x H (320x200 to 3840x2160) at 16 or 32 bits (16 when not\n"
            "                     given); default 640x480x16\n"
            "  --mode desktop     the display's own size at 32 bits\n"
@@ -80,13 +81,15 @@ const char* LaunchUsage() {
            "  --capture DIR      write every presented frame to DIR as numbered TGA files\n"
            "  --shot-format F    file type of screenshots and captured frames: tga (default) or png\n"
            "  --frames N         end normally after N presented frames\n"
-           "  --script FILE      scripted keyboard and mouse input\n"
+           "  --script FILE      scripted input, one event a line: FRAME key NAME down|up, FRAME type TEXT,\n"
+           "                     FRAME mouse DX DY [DZ], FRAME button 0-3 down|up, # comment (see tessaly(6))\n"
            "  --audio-out FILE   mix the music into FILE (a WAV file) instead of a device\n"
            "  --video FILE       record the run with its music into FILE (.mkv Matroska or .mp4 MP4;\n"
            "                     H.264 and AAC); needs --fixed-fps, which is the video's frame rate\n"
            "  --video-quality N  H.264 constant rate factor for --video, 0 (best) to 51; default 23\n"
-           "  --progress         print progress lines, save a screenshot to shots/ at every scene\n"
-           "                     change and at the end, and print a summary of the run\n"
+           "  --progress         print progress lines, save a screenshot to shots/ one second into\n"
+           "                     every scene and at the end, and print a summary of the run\n"
+
            "  --help, -h         this text\n"
            "  --version          the program's version\n"
            "\n"
@@ -110,7 +113,8 @@ const char* LaunchUsage() {
            "  Escape             quit (not while the console is shown)\n"
            "  F10                quit at once\n"
            "\n"
-           "Console (Enter runs a line, Up and Down recall earlier ones; case does not matter):\n"
+           "Console (Enter runs a line, Up and Down recall earlier ones, Page Up and Page Down scroll\n"
+           "through the last 256 lines; case does not matter):\n"
            "  QUIT, EXIT  HELP  ABOUT  RESET  SETANIMFPS n  DIR  DIRMAPS  DIRSCENES  CURRENTPATHS\n"
            "  SETMESHPATH p  SETMAPPATH p  SETSHOTSPATH p  SETSCENESPATH p  SETIMAGESPATH p\n"
            "  SETAMBIENT r g b  STEP n  STEPANIM n  FPS  BILINEAR  DITHER  ANTIALIAS  POINT  WIRE  SOLID\n"
@@ -119,6 +123,12 @@ const char* LaunchUsage() {
 }
 
 const LaunchOptions& RunLaunchOptions() { return g_runOptions; }
+
+std::string PathFromFolder(const char* base, const char* path) {
+    if (!path || !*path) return path ? path : "";
+    if (path[0] == '/' || !base || !*base) return path;
+    return std::string(base) + path;
+}
 
 LaunchAction ParseLaunchOptions(int argc, char** argv, LaunchOptions& options, char* error, size_t errorSize) {
     options = LaunchOptions{};

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 #include "platform/platform.h"
 
@@ -34,3 +35,9 @@ const LaunchOptions& RunLaunchOptions();
 
 // The --help text.
 const char* LaunchUsage();
+
+// path taken from the folder base (which ends in '/') when it is relative;
+// an absolute or empty path is returned as it is. The program changes into
+// its data folder before start-up, so every path given on the command line is
+// made absolute this way first.
+std::string PathFromFolder(const char* base, const char* path);

@@ -1,5 +1,7 @@
 #include "app/main_loop.h"
 
+#include <algorithm>
+
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "app/frames.h"
@@ -13,6 +15,31 @@ namespace {
 
 constexpr uint32_t kConsoleTextColour = 0xffff;
 constexpr int kConsoleLineHeight = 15;
+
+// Display lines the console holds: r_ConsoleGetLine answers up to the count.
+int ConsoleLineCount() {
+    int low = 0;                   // known to be held (or 0)
+    int high = kConsoleScrollBack + 1;  // known not to be
+    if (g_app.consoleRows > high) high = g_app.consoleRows;
+    while (high - low > 1) {
+        const int middle = low + (high - low) / 2;
+        if (r_ConsoleGetLine(middle - 1))
+            low = middle;
+        else
+            high = middle;
+    }
+    return low;
+}
+
+// Page Up and Page Down move the view a page through the kept lines; a
+// command entered brings the newest lines back.
+void ScrollKeys(int shown, int held) {
+    const int page = shown > 1 ? shown - 1 : 1;
+    if (T7I_CheckKey(DIK_PRIOR) == 1) g_app.consoleScroll += page;
+    if (T7I_CheckKey(DIK_NEXT) == 1) g_app.consoleScroll -= page;
+    if (T7I_CheckKey(DIK_RETURN) == 1) g_app.consoleScroll = 0;
+    g_app.consoleScroll = std::clamp(g_app.consoleScroll, 0, std::max(held - shown, 0));
+}
 
 void ConsoleEditingKeys() {
     struct EditKey {
@@ -37,9 +64,14 @@ void ConsoleFrame() {
         r_ClearScreen(0x300000, nullptr);
     r_ConsoleAddChar(TranslateScanCodes(T7I_GetKeyboardPointer(), T7I_GetOldKeyboardPointer()));
     ConsoleEditingKeys();
+    // The newest lines fill the view from the top, or the page scrolled back to.
+    const int shown = g_app.consoleRows - 1;
+    const int held = ConsoleLineCount();
+    ScrollKeys(shown, held);
+    const int first = std::max(held - shown - g_app.consoleScroll, 0);
     int y = 0;
-    for (int i = 0; i < g_app.consoleRows - 1; ++i, y += kConsoleLineHeight)
-        r_SysPrint(r_ConsoleGetLine(i), 0, y, kConsoleTextColour);
+    for (int i = 0; i < shown; ++i, y += kConsoleLineHeight)
+        r_SysPrint(r_ConsoleGetLine(first + i), 0, y, kConsoleTextColour);
     y += 10;
     r_SysPrint(r_ConsoleGetCommand(), 0, y, kConsoleTextColour);
     r_SwapBuffers(0);

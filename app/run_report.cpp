@@ -15,14 +15,19 @@ using Clock = std::chrono::steady_clock;
 
 constexpr double kProgressInterval = 5.0;  // wall seconds between progress lines
 
+constexpr uint32_t kShotDelayMs = 1000;    // a scene's screenshot is taken this far into it
+
+// The program's start: the summary's time covers the whole run, start-up included,
+// as its frame count does.
+const Clock::time_point g_programStart = Clock::now();
+
 struct RunReport {
     bool active = false;
-    Clock::time_point start;
     Clock::time_point lastLine;
-    long startFrames = 0;
     long lastLineFrames = 0;
-    int reportedSlot = -1;     // the slot whose screenshot has been taken or is waiting
-    int shotCountdown = 0;     // passes until that screenshot
+    int reportedSlot = -1;     // the slot the program was last seen in
+    uint32_t enteredAt = 0;    // program clock (ms) when it was entered
+    bool shotPending = false;  // that slot's screenshot is still to be taken
 };
 
 RunReport g_report;
@@ -56,7 +61,8 @@ void Shot(const char* prefix) {
 
 void FormatRunSummary(long frames, double seconds, char* out, size_t outSize) {
     const double average = seconds > 0.0 ? static_cast<double>(frames) / seconds : 0.0;
-    std::snprintf(out, outSize, "summary: %ld frames in %.1f s, %.1f fps average", frames, seconds, average);
+    std::snprintf(out, outSize, "summary: %ld %s in %.1f s, %.1f fps average", frames, frames == 1 ? "frame" : "frames",
+                  seconds, average);
 }
 
 bool NextShotName(const char* dir, const char* prefix, char* out, size_t outSize, const char* extension) {
@@ -74,20 +80,26 @@ void ReportRunStart() {
     g_report = RunReport{};
     if (!RunLaunchOptions().progress) return;
     g_report.active = true;
-    g_report.start = g_report.lastLine = Clock::now();
-    g_report.startFrames = g_report.lastLineFrames = plat_PresentedFrames();
+    g_report.lastLine = Clock::now();
+    g_report.lastLineFrames = plat_PresentedFrames();
+    // The first scene starts with the main loop.
+    g_report.reportedSlot = g_app.slotIndex;
+    g_report.enteredAt = plat_Milliseconds();
+    g_report.shotPending = true;
     std::fflush(stdout);
 }
 
 void ReportRunFrame() {
     if (!g_report.active) return;
-    // The pass that enters a slot draws the previous scene's last frame, and
-    // the next one still carries its clear setting; the shot shows the new
-    // scene's second frame.
+    // A scene's screenshot shows it one second (program clock) after the pass
+    // that entered it: past the black of a fade-in. A scene left sooner has none.
+    const uint32_t nowMs = plat_Milliseconds();
     if (g_app.slotIndex != g_report.reportedSlot) {
         g_report.reportedSlot = g_app.slotIndex;
-        g_report.shotCountdown = 2;
-    } else if (g_report.shotCountdown > 0 && --g_report.shotCountdown == 0) {
+        g_report.enteredAt = nowMs;
+        g_report.shotPending = true;
+    } else if (g_report.shotPending && nowMs - g_report.enteredAt >= kShotDelayMs && !g_app.consoleVisible) {
+        g_report.shotPending = false;
         char prefix[32];
         std::snprintf(prefix, sizeof prefix, "scene%d_%s_", g_app.slotIndex, SlotName(g_app.slotIndex));
         Shot(prefix);
@@ -98,7 +110,7 @@ void ReportRunFrame() {
     if (interval >= kProgressInterval) {
         const long frames = plat_PresentedFrames();
         std::printf("progress: scene %d %s, scene frame %d, frame %ld, %.1f fps\n", g_app.slotIndex,
-                    SlotName(g_app.slotIndex), static_cast<int>(g_app.sceneTime), frames - g_report.startFrames,
+                    SlotName(g_app.slotIndex), static_cast<int>(g_app.sceneTime), frames,
                     static_cast<double>(frames - g_report.lastLineFrames) / interval);
         g_report.lastLine = now;
         g_report.lastLineFrames = frames;
@@ -108,8 +120,8 @@ void ReportRunFrame() {
 
 void ReportRunEnd() {
     if (!g_report.active) return;
-    const double seconds = SecondsBetween(g_report.start, Clock::now());
-    const long frames = plat_PresentedFrames() - g_report.startFrames;
+    const double seconds = SecondsBetween(g_programStart, Clock::now());
+    const long frames = plat_PresentedFrames();  // start-up's frames too: every frame presented
     // The end sequence (the end title's fade is over) leaves a black frame
     // behind; the end shot shows the credits picture as that sequence presented it.
     if (g_app.demoMode && g_app.slotIndex == 3 && g_app.quit && g_app.sceneWatch.Elapsed() >= 4.9f)

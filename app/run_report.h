@@ -1,6 +1,6 @@
 // The progress report of a run (--progress): a progress line every few
 // seconds of wall time (scene, frame, frames per second), a screenshot in the
-// shots folder at every scene change and at the end, and a one-line summary.
+// shots folder one second into every scene and at the end, and a one-line summary.
 // Without the option every call does nothing.
 #pragma once
 
@@ -9,14 +9,14 @@
 // Starts the report when the run's options ask for one: clocks, counters and
 // the screenshot of the first scene.
 void ReportRunStart();
-// After every pass of the main loop: the scene-change screenshot once the new
-// scene's first frame is drawn, and a progress line when one is due.
+// After every pass of the main loop: a scene's screenshot one second into it,
+// and a progress line when one is due.
 void ReportRunFrame();
 // The end screenshot and the summary line.
 void ReportRunEnd();
 
-// The summary line: "summary: F frames in S s, A fps average" (the average is
-// 0 for a run too short to time).
+// The summary line: "summary: F frames in S s, A fps average" ("1 frame"; the
+// average is 0 for a run too short to time).
 void FormatRunSummary(long frames, double seconds, char* out, size_t outSize);
 // The first free screenshot name dir + prefix + NNN + "." + extension as the
 // engine picks it; false when every number is taken or the name does not fit.

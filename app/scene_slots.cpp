@@ -236,7 +236,7 @@ void LoadAllSlots() {
         std::vector<std::string> unread;
         std::string damage;
         if (!LoadScene(path, s, &unread, &damage)) {
-            ReportToUserF("%s is not a scene file that can be read; scene %d stays empty", path, s);
+            ReportToUserF("%s is not a scene file that can be read; scene slot %d stays empty", path, s);
             continue;
         }
         if (!damage.empty()) ReportToUserF("%s is damaged: %s", path, damage.c_str());

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 #include <unistd.h>
 
@@ -73,9 +74,26 @@ void LoadFixedPictures() {
     r_LoadImage(0, "credits.tga", g_app.imagesPath, TEXTURE_NOMIPMAP, nullptr);
 }
 
-void ClearAndShow() {
+constexpr const char* kWaitText = "Initializing, Please Wait...";
+
+void ShowWaitText() {
+    r_ClearScreen(0, nullptr);
+    r_SysPrint(kWaitText, 5, 5, 0xff00);
+    r_SwapBuffers(0);
+}
+
+// The five-second start-up wait, with the wait text shown for all of it: both
+// frames of the display are cleared and the second carries the text. The
+// window stays responsive, and closing it (or the frame limit, or a signal)
+// ends the wait and the start-up's frames; the main loop then takes that
+// message and shuts down.
+void ShowWaitScreen() {
+    if (plat_MessagePending()) return;
     r_ClearScreen(0, nullptr);
     r_SwapBuffers(0);
+    if (plat_MessagePending()) return;
+    ShowWaitText();
+    plat_WaitSecondsResponsive(5.0);
 }
 
 }  // namespace
@@ -126,6 +144,12 @@ float DemoFieldOfView(int width, int height) {
     return static_cast<float>(2.0 * std::atan(across));
 }
 
+PlatWindow* CreateProgramWindow() {
+    if (!plat_GetOptions()->windowed) return plat_CreateWindow("Tessaly", 320, 200);
+    const FrameMode frame = ChosenMode();
+    return plat_CreateResizableWindow("Tessaly", frame.width, frame.height);
+}
+
 bool SetUpEngine() {
     bool found = false;
     const FrameMode frame = ChosenMode();
@@ -150,12 +174,19 @@ bool SetUpEngine() {
         }
     }
     if (!found) {
-        if (r_InitEngine(0, 0, 0, &g_app.window, WINDOWED, nullptr) == -1) {
+        // A window asked for (--window) shows the chosen mode; the fallback
+        // after the full-screen passes takes the first mode.
+        int mode = 0;
+        if (plat_GetOptions()->windowed) {
+            const int wanted = r_SeekMode(0, frame.width, frame.height, frame.bits, 0);
+            if (wanted != -1) mode = wanted;
+        }
+        if (r_InitEngine(0, mode, 0, &g_app.window, WINDOWED, nullptr) == -1) {
             plat_MessageBox(g_app.window, "Could not initialize 3D Engine", "Fatal Error", PLAT_MB_ICONWARNING);
             return false;
         }
         g_app.card = 0;
-        g_app.mode = 0;
+        g_app.mode = mode;
     }
 
     r_AllocMaxModels(400, nullptr);
@@ -179,7 +210,7 @@ int StartUp() {
     // The back-end is linked before the window opens: without it the program
     // ends at once, and no window flashes up for nothing.
     if (!LinkBackEnd()) return 1;
-    g_app.window = plat_CreateWindow("Tessaly", 320, 200);
+    g_app.window = CreateProgramWindow();
     plat_ShowCursor(0);
     r_GetSysInfo();
     if (!SetUpEngine()) {
@@ -194,11 +225,11 @@ int StartUp() {
     char flags = 0;
     r_GetVideoModeData(g_app.card, g_app.mode, &g_app.frameWidth, &g_app.frameHeight, &bits, &flags);
     g_app.consoleRows = g_app.frameHeight / 15 - 1;
-    r_ConsoleInit(g_app.consoleRows - 1, 25, 256);
+    // The console keeps more lines than it shows; Page Up and Page Down scroll
+    // through them.
+    r_ConsoleInit(std::max(g_app.consoleRows - 1, kConsoleScrollBack), 25, 256);
     SetConsoleReports(true);
-    r_ClearScreen(0, nullptr);
-    r_SysPrint("Initializing, Please Wait...", 5, 5, 0xff00);
-    r_SwapBuffers(0);
+    ShowWaitText();
 
     char base[kPathSize] = {};
     plat_GetCurrentDirectory(base, sizeof base - 1);
@@ -220,9 +251,7 @@ int StartUp() {
     RunCommand(bilinear);
 
     T7I_Init(nullptr, g_app.window);
-    ClearAndShow();
-    ClearAndShow();
-    plat_WaitSeconds(5.0);
+    ShowWaitScreen();
     if (g_app.musicOn) StartMusic();
     g_app.fpsWatch.Start();
     g_app.sceneWatch.Start();
@@ -296,13 +325,18 @@ int RunProgram(int argc, char** argv) {
         case LaunchAction::Run:
             break;
     }
-    // A relative video path names a file from where the program was started.
-    std::string videoPath;
-    if (options.videoPath) {
-        videoPath = options.videoPath;
-        char cwd[4096];
-        if (videoPath[0] != '/' && getcwd(cwd, sizeof cwd)) videoPath = std::string(cwd) + "/" + videoPath;
-    }
+    // Paths given on the command line belong to the folder the program was
+    // started in, not to the data folder it is about to change into.
+    std::error_code noFolder;
+    std::string startFolder = std::filesystem::current_path(noFolder).string();
+    if (!startFolder.empty() && startFolder.back() != '/') startFolder += '/';
+    const std::string capture = PathFromFolder(startFolder.c_str(), options.platform.captureDir);
+    const std::string script = PathFromFolder(startFolder.c_str(), options.platform.scriptPath);
+    const std::string audioOut = PathFromFolder(startFolder.c_str(), options.platform.audioOut);
+    if (options.platform.captureDir) options.platform.captureDir = capture.c_str();
+    if (options.platform.scriptPath) options.platform.scriptPath = script.c_str();
+    if (options.platform.audioOut) options.platform.audioOut = audioOut.c_str();
+    std::string videoPath = PathFromFolder(startFolder.c_str(), options.videoPath);
     InputFileKind fileKind = InputFileKind::Folder;
     if (options.file) {
         fileKind = ClassifyInputFile(options.file);

@@ -1,6 +1,8 @@
 // Start-up, engine set-up and shutdown of the program, and the whole run.
 #pragma once
 
+#include "tessaly/export.h"
+
 // The whole program: options, start-up, main loop, shutdown. Returns the
 // process exit code: 0 after a normal run, 1 when the engine or its raster
 // back-end cannot start, 2 when the options are unusable or the data folder
@@ -21,6 +23,9 @@ bool LinkBackEnd();
 // Start-up in its fixed order up to the main loop. 0 when the program can
 // run, otherwise the exit code (the engine could not be initialised).
 int StartUp();
+// The program's window: a small borderless one that full screen takes over,
+// or with --window an ordinary resizable one at the chosen mode's size.
+PlatWindow* CreateProgramWindow();
 // Card and mode search in three passes (hardware full screen, any full
 // screen, windowed) and the engine's stores, viewport and frustum. False when
 // not even the windowed set-up works.

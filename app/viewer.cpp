@@ -370,6 +370,18 @@ Matrix44 ItemPose(int kind, int index, float frame, const Vector3& pivot) {
     return ItemMatrix(pose, pivot);
 }
 
+// An item that aims at an object turns its +z axis to the object's place
+// this frame, keeping its own position and bank.
+Matrix44 Aimed(const Matrix44& world, int kind, int index, float frame) {
+    const int target = r_GetAnimTarget(kind, index);
+    if (target < 0 || static_cast<size_t>(target) >= g_viewer.world.size()) return world;
+    KeyFrameRecord pose{};
+    r_GetAnimPose(kind, index, frame, &pose);
+    const Matrix44& aim = g_viewer.world[static_cast<size_t>(target)];
+    return AimAt(Vector3{world.at(3, 0), world.at(3, 1), world.at(3, 2)},
+                 Vector3{aim.at(3, 0), aim.at(3, 1), aim.at(3, 2)}, pose.rotation[2]);
+}
+
 // matrix x the world matrices of its parents (objects of this frame).
 Matrix44 UnderParents(Matrix44 matrix, int parent) {
     const int count = static_cast<int>(g_viewer.objects.size());
@@ -410,8 +422,9 @@ void AddSceneLights(float frame) {
     for (int l = 0; l < g_viewer.lights; ++l) {
         SceneLightInfo info{};
         r_GetLightInfo(l, frame, &info);
-        const Matrix44 placement = UnderParents(ItemPose(SCENE_ITEM_LIGHT, l, frame, Vector3{0, 0, 0}),
-                                                r_GetLightAnimParent(l));
+        const Matrix44 placement =
+            Aimed(UnderParents(ItemPose(SCENE_ITEM_LIGHT, l, frame, Vector3{0, 0, 0}), r_GetLightAnimParent(l)),
+                  SCENE_ITEM_LIGHT, l, frame);
         const float rgb[3] = {info.colour[0] * info.intensity, info.colour[1] * info.intensity,
                               info.colour[2] * info.intensity};
         const int type = info.type == SCENE_LIGHT_DISTANT ? LIGHT_DISTANT
@@ -425,7 +438,7 @@ void AddSceneLights(float frame) {
 Matrix44 SceneCamera(float frame) {
     if (g_viewer.cameras == 0) return MatIdentity();
     const Matrix44 local = ItemPose(SCENE_ITEM_CAMERA, 0, frame, r_GetCamPivotPoint(0));
-    Matrix44 camera = UnderParents(local, r_GetCamAnimParent(0));
+    Matrix44 camera = Aimed(UnderParents(local, r_GetCamAnimParent(0)), SCENE_ITEM_CAMERA, 0, frame);
     // The view takes the camera's place and direction, not its scale.
     for (int row = 0; row < 3; ++row) {
         Vector3 axis{camera.at(row, 0), camera.at(row, 1), camera.at(row, 2)};
@@ -649,7 +662,7 @@ int ViewerLoop() {
 bool StartEngine() {
     g_app.view = MatIdentity();
     if (!LinkBackEnd()) return false;
-    g_app.window = plat_CreateWindow("Tessaly", 320, 200);
+    g_app.window = CreateProgramWindow();
     plat_ShowCursor(0);
     r_GetSysInfo();
     if (!SetUpEngine()) {
@@ -663,7 +676,7 @@ bool StartEngine() {
     char flags = 0;
     r_GetVideoModeData(g_app.card, g_app.mode, &g_app.frameWidth, &g_app.frameHeight, &bits, &flags);
     g_app.consoleRows = g_app.frameHeight / 15 - 1;
-    r_ConsoleInit(g_app.consoleRows - 1, 25, 256);
+    r_ConsoleInit(std::max(g_app.consoleRows - 1, kConsoleScrollBack), 25, 256);
     SetConsoleReports(true);
     char base[kPathSize] = {};
     plat_GetCurrentDirectory(base, sizeof base - 1);

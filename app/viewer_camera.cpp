@@ -28,6 +28,19 @@ Matrix44 ItemMatrix(const KeyFrameRecord& pose, const Vector3& pivot) {
     return m;
 }
 
+Matrix44 AimAt(const Vector3& position, const Vector3& target, float bank) {
+    const float dx = target.x - position.x, dy = target.y - position.y, dz = target.z - position.z;
+    KeyFrameRecord pose{};
+    pose.scale[0] = pose.scale[1] = pose.scale[2] = 1.0f;
+    pose.position[0] = position.x;
+    pose.position[1] = position.y;
+    pose.position[2] = position.z;
+    if (dx != 0.0f || dz != 0.0f) pose.rotation[1] = std::atan2(dx, dz);          // heading
+    pose.rotation[0] = std::atan2(-dy, std::sqrt(dx * dx + dz * dz));            // pitch, down positive
+    pose.rotation[2] = bank;
+    return ItemMatrix(pose, Vector3{0, 0, 0});
+}
+
 float FieldOfViewOfZoom(float zoom, float aspect) {
     if (!(zoom > 0.0f) || !std::isfinite(zoom)) zoom = 3.2f;
     if (!(aspect > 0.0f) || !std::isfinite(aspect)) aspect = 1.0f;

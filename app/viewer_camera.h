@@ -12,6 +12,10 @@
 // (points are row vectors: world = (p - pivot) x scale x rotation + position).
 Matrix44 ItemMatrix(const KeyFrameRecord& pose, const Vector3& pivot);
 
+// An item at position turned to look at target (its +z axis towards it) with
+// the given bank, as ItemMatrix turns items; unit scale.
+Matrix44 AimAt(const Vector3& position, const Vector3& target, float bank);
+
 // Full horizontal field of view of a zoom factor for a frame of aspect
 // width / height: tan(horizontal / 2) = aspect / zoom. Kept within the
 // widest view the back-end's culling can take.

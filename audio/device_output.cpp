@@ -1,7 +1,11 @@
 // Output to the sound card through SDL2.
 #include "audio/device_output.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cstdint>
+#include <cstdio>
 
 #include <SDL.h>
 
@@ -18,6 +22,33 @@ void SDLCALL FillBuffer(void* /*user*/, Uint8* stream, int length) {
     // 16-bit stereo: four bytes a frame.
     MixerRender(reinterpret_cast<int16_t*>(stream), static_cast<size_t>(length) / 4);
 }
+
+// Standard error goes nowhere while it lives. Opening a device makes the
+// sound system's own libraries print their complaints there (eight lines from
+// ALSA alone when there is no sound card); the reason that matters reaches the
+// caller through the library's error text instead. Start-up is single-threaded
+// here: nothing else writes to standard error meanwhile.
+class QuietStandardError {
+public:
+    QuietStandardError() {
+        std::fflush(stderr);
+        saved_ = dup(STDERR_FILENO);
+        const int nowhere = open("/dev/null", O_WRONLY | O_CLOEXEC);
+        if (saved_ >= 0 && nowhere >= 0) dup2(nowhere, STDERR_FILENO);
+        if (nowhere >= 0) close(nowhere);
+    }
+    ~QuietStandardError() {
+        if (saved_ < 0) return;
+        std::fflush(stderr);
+        dup2(saved_, STDERR_FILENO);
+        close(saved_);
+    }
+    QuietStandardError(const QuietStandardError&) = delete;
+    QuietStandardError& operator=(const QuietStandardError&) = delete;
+
+private:
+    int saved_ = -1;
+};
 
 // SDL audio goes; SDL itself too when no other part of the program still uses it.
 void ReleaseSdlAudio() {
@@ -39,6 +70,7 @@ int DeviceCallbackFrames(int bufferMs, int blocks) {
 
 bool DeviceOpen(int bufferMs, int blocks) {
     if (g_device != 0) return true;
+    QuietStandardError quiet;
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
         SetError(kErrorNoAudioDevice, "%s", SDL_GetError());
         return false;

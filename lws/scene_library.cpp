@@ -260,6 +260,12 @@ int r_GetAnimPose(int kind, int index, float frame, KeyFrameRecord* record)
     return 0;
 }
 
+int r_GetAnimTarget(int kind, int index)
+{
+    const lws::SceneItem* item = ItemOfKind(kind, index);
+    return item != nullptr ? item->target : -1;
+}
+
 float r_GetCamZoomFactor(int camera, float frame)
 {
     const lws::SceneItem* item = Item(Cameras, camera);

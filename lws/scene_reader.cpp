@@ -319,6 +319,22 @@ void SceneParser::Keyword(std::string_view word, std::string_view rest)
             if (idWord.size() == 8 && ReadItemId(idWord, id) && (id >> 28) == kItemIdObject)
                 item->parent = static_cast<int>(id & 0x0FFFFFFFu);
         }
+    } else if (word == "TargetObject") {
+        // Versions 1 and 2: objects counted from 1.
+        SceneItem* item = Current();
+        int number = 0;
+        if (item != nullptr)
+            item->target = ReadCountLine(rest, number) && number >= 1 ? number - 1 : -1;
+    } else if (word == "TargetItem") {
+        SceneItem* item = Current();
+        uint32_t id = 0;
+        std::string_view after;
+        const std::string_view idWord = FirstWord(rest, after);
+        if (item != nullptr) {
+            item->target = -1;
+            if (idWord.size() == 8 && ReadItemId(idWord, id) && (id >> 28) == kItemIdObject)
+                item->target = static_cast<int>(id & 0x0FFFFFFFu);
+        }
     } else if (word == "PivotPoint" || word == "PivotPosition") {
         SceneItem* item = Current();
         double xyz[3] = {};
@@ -341,6 +357,8 @@ void SceneParser::ResolveParents()
     const auto check = [objectCount](SceneItem& item) {
         if (item.parent < 0 || item.parent >= objectCount)
             item.parent = -1;
+        if (item.target < 0 || item.target >= objectCount)
+            item.target = -1;
     };
     for (auto* items : {&scene_.objects, &scene_.lights, &scene_.cameras})
         for (SceneItem& item : *items)

@@ -47,6 +47,7 @@ struct LightSettings {
 struct SceneItem {
     std::string name;                   // objects: file name without directories
     int parent = -1;                    // parent object index, -1 for none
+    int target = -1;                    // object aimed at, -1 for none
     Vector3 pivot{0.0f, 0.0f, 0.0f};
     std::vector<KeyFrameRecord> keys;   // ascending frames
     Motion motion;                      // the curves the keys were made from

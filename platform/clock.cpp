@@ -7,12 +7,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 #include <vector>
 #include <strings.h>
 
@@ -40,6 +42,7 @@ long g_slots = 0;  // capture slots filled so far
 bool g_capturePng = false;                  // captured frames are PNG files
 bool g_pngLooked = false;                   // png.so was looked for (at the first PNG frame)
 ImageFn_Save2D g_pngSave = nullptr;         // its writer; the library stays loaded for the run
+std::atomic<void (*)(void)> g_repaintHook{nullptr};  // shows the last presented frame again
 
 // Writes one frame as an uncompressed 24-bit TGA with top-left origin, so the
 // rows go out in the order they arrive. On failure returns the system's error
@@ -213,6 +216,30 @@ void plat_WaitSeconds(double seconds) {
     while (SteadyClock::now() < until) {
     }
 }
+
+int plat_WaitSecondsResponsive(double seconds) {
+    if (plat_MessagePending()) return 1;
+    if (plat_GetOptions()->fixedFps > 0) {
+        plat_WaitSeconds(seconds);
+        return 0;
+    }
+    if (!(seconds > 0) || !std::isfinite(seconds)) return 0;
+    // Events are looked at every few milliseconds: closing the window is
+    // answered at once, and the wait still ends on time.
+    constexpr SteadyClock::duration kPoll = std::chrono::milliseconds(5);
+    const SteadyClock::time_point until =
+        SteadyClock::now() + std::chrono::duration_cast<SteadyClock::duration>(std::chrono::duration<double>(seconds));
+    for (;;) {
+        if (plat_MessagePending()) return 1;
+        if (plat_internal::TakeRepaintRequest())
+            if (void (*repaint)(void) = g_repaintHook.load()) repaint();
+        const auto now = SteadyClock::now();
+        if (now >= until) return 0;
+        std::this_thread::sleep_for(std::min(kPoll, until - now));
+    }
+}
+
+void plat_SetRepaintHook(void (*hook)(void)) { g_repaintHook = hook; }
 
 void plat_FramePresented(const uint8_t* bgr, int width, int height, int pitch) {
     const long index = g_frames.load();

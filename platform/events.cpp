@@ -28,6 +28,8 @@ MessageQueue g_queue;
 std::mutex g_queueMutex;
 // Set by the signal handler, turned into one close message by the next peek.
 std::atomic<int> g_signalPending{0};
+// The window was uncovered or resized since the last repaint request was taken.
+std::atomic<bool> g_repaintRequested{false};
 static_assert(std::atomic<int>::is_always_lock_free, "the signal handler needs a lock-free flag");
 
 extern "C" void OnTerminationSignal(int) { g_signalPending.store(1); }
@@ -38,7 +40,17 @@ void PumpSdlEvents() {
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_QUIT, SDL_QUIT) > 0)
         plat_PostMessage(PLAT_MSG_CLOSE, 0);
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT) > 0) {
-        if (event.window.event == SDL_WINDOWEVENT_CLOSE) plat_PostMessage(PLAT_MSG_CLOSE, 0);
+        switch (event.window.event) {
+            case SDL_WINDOWEVENT_CLOSE:
+                plat_PostMessage(PLAT_MSG_CLOSE, 0);
+                break;
+            case SDL_WINDOWEVENT_EXPOSED:
+            case SDL_WINDOWEVENT_SIZE_CHANGED:
+                g_repaintRequested.store(true);
+                break;
+            default:
+                break;
+        }
     }
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
 }
@@ -78,9 +90,30 @@ void plat_PostMessage(int kind, int code) {
     ++g_queue.count;
 }
 
-int plat_PeekMessage(PlatMessage* message) {
+namespace plat_internal {
+
+bool TakeRepaintRequest() { return g_repaintRequested.exchange(false); }
+
+}  // namespace plat_internal
+
+namespace {
+
+// Window events and signals into the queue.
+void GatherMessages() {
     if (plat_internal::VideoReady()) PumpSdlEvents();
     if (g_signalPending.exchange(0)) plat_PostMessage(PLAT_MSG_CLOSE, 0);
+}
+
+}  // namespace
+
+int plat_MessagePending(void) {
+    GatherMessages();
+    std::lock_guard<std::mutex> lock(g_queueMutex);
+    return g_queue.count > 0 ? 1 : 0;
+}
+
+int plat_PeekMessage(PlatMessage* message) {
+    GatherMessages();
 
     std::lock_guard<std::mutex> lock(g_queueMutex);
     if (g_queue.count == 0) return 0;

@@ -98,6 +98,16 @@ TESSALY_EXPORT int plat_MessageBox(PlatWindow* owner, const char* text, const ch
 TESSALY_EXPORT uint32_t plat_Milliseconds(void);
 // Busy-waits the given seconds; with a fixed rate the clock jumps instead.
 TESSALY_EXPORT void plat_WaitSeconds(double seconds);
+// Waits the given seconds with the window kept responsive: its events are
+// handled and the frame it shows is painted again when the window needs it
+// (see plat_SetRepaintHook). Returns 1 as soon as a message is pending (the
+// window was closed, a signal, the frame limit), leaving it queued for
+// plat_PeekMessage; 0 after the whole wait. With a fixed rate the clock jumps
+// as in plat_WaitSeconds.
+TESSALY_EXPORT int plat_WaitSecondsResponsive(double seconds);
+// Registers the function that presents the frame last shown once more, without
+// counting it as a new frame (the back-end's; null removes it).
+TESSALY_EXPORT void plat_SetRepaintHook(void (*hook)(void));
 // Called by the back-end once per presented frame with the frame as a 24-bit
 // blue-green-red copy (may be null when nothing is captured): advances the
 // fixed clock, counts the frame, writes the capture file and posts the close
@@ -147,10 +157,17 @@ TESSALY_EXPORT void plat_SetFrameHook(void (*hook)(void));
 // Creates the program window (SDL, borderless, centred) or a headless window
 // object when there is no display. Never null unless out of memory.
 TESSALY_EXPORT PlatWindow* plat_CreateWindow(const char* title, int width, int height);
+// Creates an ordinary window instead (a frame with a title, resizable, centred)
+// whose client area starts at width x height, or a headless window object.
+// That size stays the size of the picture: plat_GetClientSize reports it
+// whatever the window is resized to, and the back-end scales the picture into
+// the window with its aspect kept, bars filling the rest.
+TESSALY_EXPORT PlatWindow* plat_CreateResizableWindow(const char* title, int width, int height);
 TESSALY_EXPORT void plat_DestroyWindow(PlatWindow* window);
 TESSALY_EXPORT int plat_WindowIsHeadless(PlatWindow* window);
 // The underlying SDL_Window*, or null for a headless window.
 TESSALY_EXPORT void* plat_GetSdlWindow(PlatWindow* window);
+// The client size; for a resizable window the size it was opened at (the picture's).
 TESSALY_EXPORT void plat_GetClientSize(PlatWindow* window, int* width, int* height);
 TESSALY_EXPORT void plat_GetScreenSize(int* width, int* height);  // desktop size (640x480 headless)
 TESSALY_EXPORT void plat_ShowCursor(int show);
@@ -165,6 +182,8 @@ struct PlatMessage {
 };
 // Takes one pending message (pumping SDL events first). 1 when one was taken.
 TESSALY_EXPORT int plat_PeekMessage(PlatMessage* message);
+// 1 when a message is pending (pumping SDL events first); it stays queued.
+TESSALY_EXPORT int plat_MessagePending(void);
 TESSALY_EXPORT void plat_PostMessage(int kind, int code);
 
 // ---------------------------------------------------------------- scripted input

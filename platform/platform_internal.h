@@ -21,5 +21,8 @@ void ResetClock();
 void ResetMessages();
 // Routes SIGINT and SIGTERM to one close message each time they arrive.
 void InstallSignalHandlers();
+// True once since the last call when the window was uncovered or resized, so
+// the frame it shows needs painting again.
+bool TakeRepaintRequest();
 
 }  // namespace plat_internal

@@ -12,20 +12,33 @@ struct PlatWindow {
     SDL_Window* sdl;  // null for a headless window
     int width;        // size asked for at creation
     int height;
+    bool resizable;   // the picture keeps width x height, scaled into the window
 };
 
-PlatWindow* plat_CreateWindow(const char* title, int width, int height) {
-    PlatWindow* window = new (std::nothrow) PlatWindow{nullptr, width, height};
+namespace {
+
+PlatWindow* CreateWindow(const char* title, int width, int height, bool resizable) {
+    PlatWindow* window = new (std::nothrow) PlatWindow{nullptr, width, height, resizable};
     if (!window) return nullptr;
     if (!plat_internal::VideoReady()) return window;
 
     const int w = width > 0 ? width : 1;
     const int h = height > 0 ? height : 1;
-    window->sdl = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h,
-                                   SDL_WINDOW_BORDERLESS | SDL_WINDOW_SHOWN);
+    const Uint32 flags = SDL_WINDOW_SHOWN | (resizable ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_BORDERLESS);
+    window->sdl = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
     if (!window->sdl)
         std::fprintf(stderr, "plat_CreateWindow : %s, continuing without a window\n", SDL_GetError());
     return window;
+}
+
+}  // namespace
+
+PlatWindow* plat_CreateWindow(const char* title, int width, int height) {
+    return CreateWindow(title, width, height, false);
+}
+
+PlatWindow* plat_CreateResizableWindow(const char* title, int width, int height) {
+    return CreateWindow(title, width, height, true);
 }
 
 void plat_DestroyWindow(PlatWindow* window) {
@@ -41,7 +54,7 @@ void* plat_GetSdlWindow(PlatWindow* window) { return window ? window->sdl : null
 void plat_GetClientSize(PlatWindow* window, int* width, int* height) {
     int w = 0;
     int h = 0;
-    if (window && window->sdl) {
+    if (window && window->sdl && !window->resizable) {
         SDL_GetWindowSize(window->sdl, &w, &h);
     } else if (window) {
         w = window->width;

@@ -125,10 +125,14 @@ bool CreatePresenter(const char*& failedStep) {
         return false;
     }
     SDL_SetTextureScaleMode(g_presenter.texture, SDL_ScaleModeLinear);
+    // While the program waits, the platform paints the shown frame again
+    // when the window is uncovered or resized.
+    plat_SetRepaintHook(PresentVisible);
     return true;
 }
 
 void DestroyPresenter() {
+    plat_SetRepaintHook(nullptr);
     if (g_presenter.texture) SDL_DestroyTexture(g_presenter.texture);
     if (g_presenter.renderer && g_presenter.ownsRenderer) SDL_DestroyRenderer(g_presenter.renderer);
     g_presenter = Presenter{};

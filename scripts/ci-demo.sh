@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end check of the default demo: generates the data set with build/'s
 # tessaly-make-demo, plays the whole demo headless at a fixed 12 frames per
-# second with --progress (which saves a screenshot at every scene change and at
+# second with --progress (which saves a screenshot one second into every scene and at
 # the end) and an input script that presses F3 (a screenshot) at chosen frames,
 # then checks that the program reached the end and exited 0, and compares the
 # SHA-256 of every screenshot with tests/demo/frame_hashes.txt.

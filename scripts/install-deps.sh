@@ -7,6 +7,7 @@ packages=(build-essential cmake pkg-config libsdl2-dev libopenmpt-dev
           libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev   # --video
           libgtest-dev libgmock-dev libbenchmark-dev
           file   # file: CPack reads the binaries with it for the package dependencies
+          xvfb libx11-dev   # the window tests run the program on a virtual X display
           "$@")
 missing=()
 for p in "${packages[@]}"; do

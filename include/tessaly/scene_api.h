@@ -106,6 +106,10 @@ TESSALY_EXPORT float r_GetAnimObjectDissolve(int object, float frame);
 // frame field holds the frame rounded down. Before the first key and after the
 // last the end values hold. 0, or -1 for a bad kind or index (record zeroed).
 TESSALY_EXPORT int r_GetAnimPose(int kind, int index, float frame, KeyFrameRecord* record);
+// The object an item aims at (TargetObject counted from 1 in versions 1 and
+// 2, TargetItem naming an object in later versions): its +z axis turns to the
+// target's position, the item's own bank kept. -1 for none or a bad index.
+TESSALY_EXPORT int r_GetAnimTarget(int kind, int index);
 // The camera's ZoomFactor at a frame (3.2 when absent or a bad index).
 TESSALY_EXPORT float r_GetCamZoomFactor(int camera, float frame);
 // Full horizontal field of view in radians for a frame width / height of

@@ -274,6 +274,122 @@ TEST_F(EndToEnd, ConsoleSessionAndScreenshot) {
     fs::remove_all(root_ + "frames");
 }
 
+// A scene without a sky leaves most of the frame uncovered: loaded in walk
+// mode after the landscape (which needs no clear), its frames still start
+// black, and the frame-rate text sits on a dark outline instead of smearing.
+TEST_F(EndToEnd, SceneWithoutSkyIsDrawnOnAClearedFrame) {
+    const std::string data = root_ + "nosky";
+    demo::WriteDataSet(data);
+    demo::WriteText(data + "/scenes/nosky.lws",
+                    demo::SceneText({{"ROCK.LWO", {{0, 0, 0, 6}}}}, {{"", {{0, 0, 0, -6}}, -1}}));
+    const std::string script =
+        "6 key F2 down\n7 key F2 up\n"          // the landscape: drawn without a clear
+        "10 key F4 down\n11 key F4 up\n"        // walk mode keeps that setting
+        "14 key GRAVE down\n15 key GRAVE up\n"
+        "18 type load nosky\n40 key RETURN down\n41 key RETURN up\n"
+        "44 key GRAVE down\n45 key GRAVE up\n"
+        "50 key LEFT down\n70 key LEFT up\n";   // step sideways: the picture moves
+    ASSERT_EQ(Run("nosky", 24, {"--frames", "80", "--capture", root_ + "nosky_frames"}, script), 0) << output_;
+    constexpr int kWait = 5 * 24;  // captured frames the start-up wait repeats
+
+    // Walking over the landscape's sky, the text has its outline around it.
+    const demo::Picture overSky = demo::ReadTga(Frame("nosky_frames", kWait + 12));
+    ASSERT_EQ(overSky.width, 640);
+    long outline = 0;
+    for (int y = 0; y < 17; ++y)
+        for (int x = 0; x < 80; ++x) {
+            const uint8_t* p = &overSky.rgb[(static_cast<size_t>(y) * 640 + x) * 3];
+            if (p[0] == 0 && p[1] == 0 && p[2] == 0) ++outline;
+        }
+    EXPECT_GT(outline, 100);
+
+    for (int n : {kWait + 48, kWait + 60, kWait + 75}) {
+        const demo::Picture frame = demo::ReadTga(Frame("nosky_frames", n));
+        ASSERT_EQ(frame.width, 640) << n;
+        // The console's background (red 0x30) and earlier frames are gone: what
+        // the rock does not cover is black.
+        long black = 0, console = 0;
+        for (size_t i = 0; i + 2 < frame.rgb.size(); i += 3) {
+            const uint8_t r = frame.rgb[i], g = frame.rgb[i + 1], b = frame.rgb[i + 2];
+            if (r == 0 && g == 0 && b == 0) ++black;
+            if (r > 0x20 && r < 0x40 && g < 8 && b < 8) ++console;
+        }
+        EXPECT_GT(black, 640L * 480 / 2) << n;
+        EXPECT_EQ(console, 0) << n;
+        // The frame-rate text: dark red glyphs, each next to its black outline.
+        long ink = 0, outlined = 0;
+        for (int y = 1; y < 16; ++y)
+            for (int x = 1; x < 80; ++x) {
+                const uint8_t* p = &frame.rgb[(static_cast<size_t>(y) * 640 + x) * 3];
+                if (!(p[0] > 0x70 && p[0] < 0x88 && p[1] < 8 && p[2] < 8)) continue;
+                ++ink;
+                const uint8_t* below = p + 640 * 3 + 3;
+                if (below[0] == 0 && below[1] == 0 && below[2] == 0) ++outlined;
+            }
+        EXPECT_GT(ink, 20) << n;
+        EXPECT_GT(outlined, 0) << n;
+    }
+    fs::remove_all(root_ + "nosky_frames");
+}
+
+// HELP is longer than the console's 30 lines: its first lines scroll away and
+// Page Up brings them back, Page Down returns to the newest ones.
+TEST_F(EndToEnd, ConsoleScrollsBackThroughHelp) {
+    const std::string script =
+        "10 key GRAVE down\n11 key GRAVE up\n"
+        "14 type help\n26 key RETURN down\n27 key RETURN up\n"
+        "36 key PGUP down\n37 key PGUP up\n"
+        "40 key PGUP down\n41 key PGUP up\n"  // already at the oldest line: stays
+        "46 key PGDN down\n47 key PGDN up\n";
+    ASSERT_EQ(Run("data", 24, {"--frames", "56", "--capture", root_ + "scroll"}, script), 0) << output_;
+    constexpr int kWait = 5 * 24;  // captured frames the start-up wait repeats
+
+    // After HELP: its last 30 lines, ending with the line on LOAD.
+    const ConsoleScreen newest = ReadConsole(demo::ReadTga(Frame("scroll", kWait + 32)));
+    ASSERT_EQ(newest.lines.size(), 30u) << testing::PrintToString(newest.lines);
+    EXPECT_EQ(newest.lines.back(), "- LOAD takes a scene name: LOAD main loads main.lws from the scenes path.");
+    EXPECT_EQ(newest.lines[28], "  [string] to use the system font.");
+    EXPECT_EQ(std::count(newest.lines.begin(), newest.lines.end(), "help"), 0);
+
+    // Page Up: the oldest lines, from the start-up's two answers on.
+    for (int n : {kWait + 38, kWait + 44}) {
+        const ConsoleScreen oldest = ReadConsole(demo::ReadTga(Frame("scroll", n)));
+        ASSERT_GE(oldest.lines.size(), 4u) << n;
+        EXPECT_EQ(oldest.lines[0], "Ambient set to 0.200 R ,0.200 G ,0.200 B") << n;
+        EXPECT_EQ(oldest.lines[1], "Bilinear Filter On") << n;
+        EXPECT_EQ(oldest.lines[2], "help") << n;
+        EXPECT_EQ(oldest.lines[4], "Zorvath Tessaly Commands__________________________") << n;
+        EXPECT_EQ(oldest.input, "_") << n;
+    }
+    // Page Down: back to the newest lines.
+    EXPECT_EQ(ReadConsole(demo::ReadTga(Frame("scroll", kWait + 52))).lines, newest.lines);
+    fs::remove_all(root_ + "scroll");
+}
+
+// The frame shown through the start-up wait carries the wait text (green, at
+// the top left) for the whole wait, and a frame limit reached during start-up
+// ends the run there.
+TEST_F(EndToEnd, StartUpWaitShowsItsText) {
+    ASSERT_EQ(Run("data", 24, {"--frames", "4", "--capture", root_ + "wait"}), 0) << output_;
+    const demo::Picture shown = demo::ReadTga(Frame("wait", 2));
+    ASSERT_EQ(shown.width, 640);
+    long green = 0;
+    for (int y = 5; y < 21; ++y)
+        for (int x = 5; x < 5 + 28 * 8; ++x) {
+            const uint8_t* p = &shown.rgb[(static_cast<size_t>(y) * 640 + x) * 3];
+            if (p[0] < 0x20 && p[1] > 0xe0 && p[2] < 0x20) ++green;
+        }
+    EXPECT_GT(green, 150);
+    // The capture repeats the shown frame through the five seconds of the wait.
+    constexpr int kWait = 5 * 24;
+    EXPECT_EQ(Frames("wait"), 4u + kWait);
+    for (int n = 3; n < 3 + kWait; n += 17) EXPECT_EQ(ReadAll(Frame("wait", n)), ReadAll(Frame("wait", 2))) << n;
+    ASSERT_EQ(Run("data", 24, {"--frames", "1", "--capture", root_ + "wait1"}), 0) << output_;
+    EXPECT_EQ(Frames("wait1"), 1u);
+    fs::remove_all(root_ + "wait");
+    fs::remove_all(root_ + "wait1");
+}
+
 TEST_F(EndToEnd, OptionsAndDataDirectoryErrors) {
     EXPECT_EQ(Run("data", 24, {"--frames", "zero"}), 2);
     EXPECT_NE(output_.find("--frames"), std::string::npos);

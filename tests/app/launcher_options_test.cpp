@@ -79,6 +79,14 @@ TEST(LaunchOptions, VideoNeedsTheFixedClockAndAKnownContainer) {
     EXPECT_NE(std::strstr(error, "--video"), nullptr) << error;
 }
 
+TEST(LaunchOptions, RelativePathsAreTakenFromTheStartFolder) {
+    EXPECT_EQ(PathFromFolder("/home/u/", "shots/run1"), "/home/u/shots/run1");
+    EXPECT_EQ(PathFromFolder("/home/u/", "../x.wav"), "/home/u/../x.wav");
+    EXPECT_EQ(PathFromFolder("/home/u/", "/abs/script.txt"), "/abs/script.txt");
+    EXPECT_EQ(PathFromFolder("/home/u/", ""), "");
+    EXPECT_EQ(PathFromFolder("", "rel"), "rel");  // no start folder known: left as given
+}
+
 TEST(LaunchOptions, ModeAndThreads) {
     LaunchOptions o;
     char error[256];

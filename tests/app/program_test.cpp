@@ -101,7 +101,7 @@ TEST_F(Program, StartsUpAndShutsDownInOrder) {
                    "r_InitEngine 0 3 1 1 window", "r_AllocMaxModels 400", "r_AllocMaxVtcs 20000",
                    "r_AllocMaxTextures 100", "r_AllocMaxImages 40", "r_AllocMaxAlphaMeshes 100",
                    "r_AllocMaxLights 60 10000 silent", "r_SetViewportArea 0 0 1 1", "r_SetFrustum 1 1 0.5 1000",
-                   "r_ClearScreen 0xa07000", "r_ClearZBuffer 1", "r_GetVideoModeData 0 3", "r_ConsoleInit 30 25 256",
+                   "r_ClearScreen 0xa07000", "r_ClearZBuffer 1", "r_GetVideoModeData 0 3", "r_ConsoleInit 256 25 256",
                    "r_ClearScreen 0", "r_SysPrint Initializing, Please Wait...|5 5 0xff00", "r_SwapBuffers",
                    "r_LoadTexture 0 fx_flare.tga " + maps + " 0x8000", "r_LoadTexture 1 fx_Phire.tga",
                    "r_LoadTexture 2 terrain_lake.tga", "r_LoadImage 0 credits.tga " + dataDir_ + "/images/",
@@ -110,7 +110,7 @@ TEST_F(Program, StartsUpAndShutsDownInOrder) {
                    "r_ClearScreen 0", "r_SwapBuffers", "r_DeinitEngine", "r_FreeAllocatedImages",
                    "r_FreeAllocatedTextures", "r_FreeAllocatedAlphaMeshes", "r_FreeRaster", "r_FreeAllocatedModels",
                    "r_FreeAllocatedLights"});
-    // A 480-line frame: 31 rows, a console of 30 lines.
+    // A 480-line frame: 31 rows, a console showing 30 lines of the 256 it keeps.
     EXPECT_EQ(g_app.consoleRows, 31);
 }
 
@@ -138,10 +138,19 @@ TEST_F(Program, CardAndModeSearchPasses) {
 
     fake::Reset();
     fake::g_engine.hardwareModes = {{0, 5}};
+    fake::g_engine.anyModes = {{0, 3}};
     options.windowed = 1;
     plat_Configure(&options);
     ASSERT_TRUE(SetUpEngine());
-    EXPECT_EQ(fake::g_engine.CountCalls("r_SeekMode"), 0);
+    // A window asked for skips the full-screen passes and shows the 640x480 mode.
+    EXPECT_EQ(fake::g_engine.CountCalls("r_SeekMode"), 1);
+    EXPECT_GE(fake::g_engine.FindCall("r_SeekMode 0 640 480 16 0"), 0);
+    EXPECT_GE(fake::g_engine.FindCall("r_InitEngine 0 3 0 2"), 0);
+    EXPECT_EQ(g_app.mode, 3);
+
+    // Without that mode it takes the first one.
+    fake::Reset();
+    ASSERT_TRUE(SetUpEngine());
     EXPECT_GE(fake::g_engine.FindCall("r_InitEngine 0 0 0 2"), 0);
 }
 

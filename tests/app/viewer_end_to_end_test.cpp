@@ -539,3 +539,28 @@ TEST_F(Viewer, ObjectImagesAreFoundInTheImagesNeighbour) {
 }
 
 }  // namespace
+
+namespace {
+
+// A camera off to the side that aims at the box keeps it in the middle.
+TEST_F(Viewer, CameraAimedAtAnObjectKeepsItInView) {
+    const std::string scene = root_ + "project/aim.lws";
+    const std::string dir = root_ + "aim";
+    auto centreX = [&](const std::string& target) {
+        demo::WriteText(scene, "LWSC\n1\nFirstFrame 0\nLastFrame 1\nLoadObject Objects/Box.lwo\n"
+                               "ObjectMotion (unnamed)\n  9\n  1\n  0 1 0 0 0 0 1 1 1\n  0 0 0 0 0\n"
+                               "ShowCamera 1 0\nCameraMotion (unnamed)\n  9\n  1\n  3 0 -10 0 0 0 1 1 1\n"
+                               "  0 0 0 0 0\n" + target + "ZoomFactor 3.2\n");
+        EXPECT_EQ(Run(scene, {"--frames", "1", "--capture", dir}), 0) << output_;
+        const Silhouette s = FindSilhouette(demo::ReadTga(Frame(dir, 0)));
+        fs::remove_all(dir);
+        return std::make_pair(s.CentreX(), s.CentreY());
+    };
+    const auto ahead = centreX("");
+    EXPECT_NEAR(ahead.first, 320 - 3 * 76.8, 3);
+    const auto aimed = centreX("TargetObject 1\n");
+    EXPECT_NEAR(aimed.first, 320, 3);
+    EXPECT_NEAR(aimed.second, 240, 3);
+}
+
+}  // namespace

@@ -147,6 +147,18 @@ TEST(ViewerCamera, FieldOfViewFramingAndOrbit) {
                 1.0f, kTol);
 }
 
+TEST(ViewerCamera, AimTurnsTheZAxisToTheTarget) {
+    const Matrix44 m = AimAt(Vector3{1, 2, 3}, Vector3{4, -2, 3}, 0.0f);  // along (3, -4, 0)
+    EXPECT_NEAR(m.at(2, 0), 0.6f, kTol);
+    EXPECT_NEAR(m.at(2, 1), -0.8f, kTol);
+    EXPECT_NEAR(m.at(2, 2), 0.0f, kTol);
+    EXPECT_NEAR(m.at(3, 1), 2.0f, kTol);
+    EXPECT_NEAR(m.at(1, 1), 0.6f, kTol);  // up stays up-ish without bank
+    const Matrix44 down = AimAt(Vector3{0, 5, 0}, Vector3{0, 0, 0}, 0.0f);
+    EXPECT_NEAR(down.at(2, 1), -1.0f, kTol);
+    EXPECT_TRUE(std::isfinite(down.at(0, 0)));
+}
+
 TEST(ViewerCamera, PlaybackLoopsStepsAndPauses) {
     Playback p;
     p.first = 1;

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -13,6 +14,7 @@
 
 #include "audio/device_output.h"
 #include "audio/mixer.h"
+#include "audio/music_errors.h"
 #include "audio/module_store.h"
 #include "test_module.h"
 
@@ -23,6 +25,25 @@ TEST(MusicDevice, CallbackLengthIsOneBlockToTheNearestPowerOfTwo) {
     EXPECT_EQ(music::DeviceCallbackFrames(100, 4), 1024);  // 1102
     EXPECT_EQ(music::DeviceCallbackFrames(10, 64), 256);
     EXPECT_EQ(music::DeviceCallbackFrames(2000, 1), 8192);
+}
+
+// A device that cannot be opened: the sound system's own complaints stay off
+// standard error, the reason is in the library's error text, and standard
+// error works again afterwards.
+TEST(MusicDevice, NoDeviceLeavesStandardErrorQuiet) {
+    setenv("SDL_AUDIODRIVER", "alsa", 1);
+    setenv("AUDIODEV", "hw:97,0", 1);  // no such card anywhere
+    testing::internal::CaptureStderr();
+    const bool opened = music::DeviceOpen(20, 4);
+    std::fputs("after\n", stderr);
+    const std::string err = testing::internal::GetCapturedStderr();
+    unsetenv("AUDIODEV");
+    if (opened) {
+        music::DeviceClose();
+        GTEST_SKIP() << "an ALSA device opened";
+    }
+    EXPECT_EQ(err, "after\n");
+    EXPECT_STRNE(music::ErrorMessage(music::LastError()), "");
 }
 
 TEST(MusicDevice, PlaysAndStopsFromTheMainThreadWhileTheAudioThreadMixes) {

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 
 #include "app/run_report.h"
@@ -61,6 +62,20 @@ std::pair<int, int> TgaSize(const std::string& path)
     return {header[12] | header[13] << 8, header[14] | header[15] << 8};
 }
 
+// Pixels of a 24-bit TGA that are not black (0 when it cannot be read).
+long LitPixels(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    long lit = 0;
+    for (size_t i = 18; i + 2 < bytes.size(); i += 3) {
+        const auto b = static_cast<unsigned char>(bytes[i]), g = static_cast<unsigned char>(bytes[i + 1]),
+                   r = static_cast<unsigned char>(bytes[i + 2]);
+        if (r + g + b > 6) ++lit;
+    }
+    return lit;
+}
+
 TEST(RunReport, SummaryLine)
 {
     char line[160];
@@ -68,6 +83,8 @@ TEST(RunReport, SummaryLine)
     EXPECT_STREQ(line, "summary: 2631 frames in 184.5 s, 14.3 fps average");
     FormatRunSummary(3, 0.0, line, sizeof line);
     EXPECT_STREQ(line, "summary: 3 frames in 0.0 s, 0.0 fps average");
+    FormatRunSummary(1, 0.0, line, sizeof line);
+    EXPECT_STREQ(line, "summary: 1 frame in 0.0 s, 0.0 fps average");
     FormatRunSummary(2631, 184.5, line, 12);  // cut, never overrun
     EXPECT_STREQ(line, "summary: 26");
 }
@@ -100,17 +117,26 @@ TEST(RunReport, ProgramReportsOnlyWhenAsked)
     EXPECT_EQ(quiet.output.find("summary:"), std::string::npos);
     EXPECT_TRUE(fs::is_empty(shots));
 
-    // The intro lasts 399 frames at 60 a second: about 67 presented frames at 10 a second.
-    const ProgramRun run = RunProgram("--data " + dir + " --headless --fixed-fps 10 --frames 80 --progress");
+    // The intro lasts 399 frames at 60 a second: about 67 presented frames at 10
+    // a second, after start-up's three; each scene's shot is 10 frames into it.
+    const ProgramRun run = RunProgram("--data " + dir + " --headless --fixed-fps 10 --frames 90 --progress");
     EXPECT_EQ(run.code, 0);
     EXPECT_TRUE(HasLine(run.output, "screenshot: " + shots + "scene0_intromask_000.tga")) << run.output;
     EXPECT_TRUE(HasLine(run.output, "Scene slot 1")) << run.output;
     EXPECT_TRUE(HasLine(run.output, "screenshot: " + shots + "scene1_main_000.tga")) << run.output;
     EXPECT_TRUE(HasLine(run.output, "screenshot: " + shots + "end_000.tga")) << run.output;
     EXPECT_LT(run.output.find("scene0_intromask_000"), run.output.find("Scene slot 1"));
-    EXPECT_NE(run.output.find("summary: 77 frames in "), std::string::npos) << run.output;
+    // Every presented frame counts, start-up's too.
+    EXPECT_NE(run.output.find("summary: 90 frames in "), std::string::npos) << run.output;
     for (const char* shot : {"scene0_intromask_000.tga", "scene1_main_000.tga", "end_000.tga"})
         EXPECT_EQ(TgaSize(shots + shot), std::make_pair(640, 480)) << shot;
+    // One second in, the intro has begun to fade in: its shot is not black.
+    EXPECT_GT(LitPixels(shots + "scene0_intromask_000.tga"), 10000) << run.output;
+
+    // A run of one frame counts it.
+    const ProgramRun one = RunProgram("--data " + dir + " --headless --fixed-fps 10 --frames 1 --progress");
+    EXPECT_EQ(one.code, 0);
+    EXPECT_NE(one.output.find("summary: 1 frame in "), std::string::npos) << one.output;
     fs::remove_all(dir);
 }
 

@@ -234,3 +234,25 @@ TEST_F(ViewerSettings, PosesFollowPreAndPostBehaviours)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ViewerSettings, TargetsNameObjects)
+{
+    ASSERT_EQ(LoadText("LWSC\n1\nLoadObject a.lwo\nAddNullObject Aim\nAddLight\nTargetObject 2\n"
+                       "ShowCamera 1 0\nTargetObject 1\n"),
+              0);
+    EXPECT_EQ(r_GetAnimTarget(SCENE_ITEM_LIGHT, 0), 1);
+    EXPECT_EQ(r_GetAnimTarget(SCENE_ITEM_CAMERA, 0), 0);
+    EXPECT_EQ(r_GetAnimTarget(SCENE_ITEM_OBJECT, 0), -1);
+    EXPECT_EQ(r_GetAnimTarget(SCENE_ITEM_CAMERA, 3), -1);
+    EXPECT_EQ(r_GetAnimTarget(9, 0), -1);
+    ASSERT_EQ(LoadText("LWSC\n5\nLoadObjectLayer 1 10000000 a.lwo\nAddCamera 30000000\nTargetItem 10000000\n"
+                       "AddLight 20000000\nTargetItem 10000007\nAddLight 20000001\nTargetItem 20000000\n"),
+              0);
+    EXPECT_EQ(r_GetAnimTarget(SCENE_ITEM_CAMERA, 0), 0);
+    EXPECT_EQ(r_GetAnimTarget(SCENE_ITEM_LIGHT, 0), -1);  // no object 7
+    EXPECT_EQ(r_GetAnimTarget(SCENE_ITEM_LIGHT, 1), -1);  // a light is no target here
+}
+
+}  // namespace
