@@ -4,6 +4,8 @@
 #include <cstdarg>
 #include <cstdio>
 
+#include "common/message_buffer.h"
+
 namespace music {
 
 namespace {
@@ -39,7 +41,7 @@ void SetError(ErrorCode code, const char* detailFormat, ...) {
     if (!detailFormat) return;
     va_list args;
     va_start(args, detailFormat);
-    std::vsnprintf(g_detail, sizeof g_detail, detailFormat, args);
+    FormatBoundedV(g_detail, sizeof g_detail, detailFormat, args);
     va_end(args);
 }
 

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <new>
 
+#include "common/message_buffer.h"
 #include "lightcalc/light_table.h"
 #include "tessaly/lighting_interface.h"
 
@@ -15,17 +16,7 @@ namespace lightcalc {
 namespace {
 
 LightTable g_table;
-char g_message[1024];  // the library's one diagnostic buffer
-
-// Formats a diagnostic and hands it to the callback (when there is one).
-template <typename... Args>
-void Report(r_MsgCallback cb, const char* format, Args... args)
-{
-    if (!cb)
-        return;
-    std::snprintf(g_message, sizeof g_message, format, args...);
-    cb(g_message);
-}
+MessageBuffer<1024> g_message;  // the library's one diagnostic buffer
 
 }  // namespace
 
@@ -41,22 +32,23 @@ int _AllocMaxLights(int lights, int vertexColours, r_MsgCallback cb)
 {
     auto& table = Table();
     if (table.entries) {
-        lightcalc::Report(cb, "_AllocMaxLights : %d Lights Already Allocated , use _FreeAllocatedLights first\n",
-                          table.capacity);
+        lightcalc::g_message.Send(cb,
+                                  "_AllocMaxLights : %d Lights Already Allocated , use _FreeAllocatedLights first\n",
+                                  table.capacity);
         return -1;
     }
     if (lights <= 0 || vertexColours < 0) {
-        lightcalc::Report(cb, "_AllocMaxLights : Failed to Allocate %d Lights\n", lights);
+        lightcalc::g_message.Send(cb, "_AllocMaxLights : Failed to Allocate %d Lights\n", lights);
         return -1;
     }
     table.entries = new (std::nothrow) LightEntry[lights]();
     if (!table.entries) {
-        lightcalc::Report(cb, "_AllocMaxLights : Failed to Allocate %d Lights\n", lights);
+        lightcalc::g_message.Send(cb, "_AllocMaxLights : Failed to Allocate %d Lights\n", lights);
         return -1;
     }
     table.capacity = lights;
     table.vertexColours = vertexColours;
-    lightcalc::Report(cb, "_AllocMaxLights : Allocated %d Lights\n", lights);
+    lightcalc::g_message.Send(cb, "_AllocMaxLights : Allocated %d Lights\n", lights);
     return 0;
 }
 
@@ -67,7 +59,7 @@ int _FreeAllocatedLights(r_MsgCallback cb)
     table.entries = nullptr;
     table.capacity = 0;
     table.vertexColours = 0;
-    lightcalc::Report(cb, "_FreeAllocatedLights : Lights Deallocated\n");
+    lightcalc::g_message.Send(cb, "_FreeAllocatedLights : Lights Deallocated\n");
     return 0;
 }
 

@@ -1,7 +1,7 @@
 // The back-end's one state instance and its message path.
 #include <cstdarg>
-#include <cstdio>
 
+#include "common/message_buffer.h"
 #include "raster/raster_device.h"
 
 namespace raster {
@@ -9,10 +9,6 @@ namespace raster {
 namespace {
 Device g_device;
 char g_message[kMessageBufferSize];
-
-void FormatInto(const char* format, va_list args) {
-    std::vsnprintf(g_message, sizeof g_message, format, args);
-}
 }  // namespace
 
 Device& GetDevice() { return g_device; }
@@ -22,7 +18,7 @@ const char* MessageBuffer() { return g_message; }
 const char* FormatMessage(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    FormatInto(format, args);
+    FormatBoundedV(g_message, sizeof g_message, format, args);
     va_end(args);
     return g_message;
 }
@@ -30,9 +26,9 @@ const char* FormatMessage(const char* format, ...) {
 int SendMessage(r_MsgCallback cb, const char* format, ...) {
     va_list args;
     va_start(args, format);
-    FormatInto(format, args);
+    const int result = SendBoundedV(cb, g_message, sizeof g_message, format, args);
     va_end(args);
-    return cb ? cb(g_message) : 0;
+    return result;
 }
 
 }  // namespace raster

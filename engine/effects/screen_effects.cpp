@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "engine/effects/flare_fade.h"
+#include "engine/messages/messages.h"
 #include "engine/pictures/picture_stores.h"
 #include "engine/raster_link/raster_link.h"
 #include "tessaly/engine_api.h"

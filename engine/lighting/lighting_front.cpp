@@ -5,8 +5,8 @@
 #include <memory>
 #include <new>
 
+#include "engine/messages/messages.h"
 #include "engine/models/model_store.h"
-#include "engine/raster_link/raster_link.h"
 #include "tessaly/engine_api.h"
 #include "tessaly/lighting_interface.h"
 

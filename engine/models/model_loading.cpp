@@ -7,9 +7,9 @@
 #include <cstring>
 #include <string>
 
+#include "engine/messages/messages.h"
 #include "engine/models/model_store.h"
 #include "engine/pictures/format_plugin.h"
-#include "engine/raster_link/raster_link.h"
 #include "platform/platform.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include <memory>
 #include <new>
 
-#include "engine/raster_link/raster_link.h"
+#include "engine/messages/messages.h"
 
 namespace {
 

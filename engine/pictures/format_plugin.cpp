@@ -7,7 +7,7 @@
 #include <set>
 #include <string>
 
-#include "engine/raster_link/raster_link.h"
+#include "engine/messages/messages.h"
 #include "platform/platform.h"
 
 void PluginFileName(const char* name, char* out, size_t outSize) {

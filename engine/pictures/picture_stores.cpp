@@ -10,6 +10,7 @@
 #include <new>
 #include <string>
 
+#include "engine/messages/messages.h"
 #include "engine/pictures/format_plugin.h"
 #include "engine/raster_link/raster_link.h"
 #include "platform/platform.h"

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "engine/messages/messages.h"
 #include "platform/platform.h"
 #include "tessaly/engine_api.h"
 
@@ -28,14 +29,11 @@ static_assert(std::size(kBindings) == sizeof(RasterEntryTable) / sizeof(void*));
 // Engine-front state, one per process, zero at load.
 void* gLibrary = nullptr;          // the linked back-end; linked exactly while non-null
 char gLinkedName[256];             // file name of the last successful link
-char gMessage[1024];               // every engine diagnostic is formatted here
 RasterEntryTable gTable;           // bound entries, null when unbound
 int gCard = 0;                     // first argument of the last r_InitEngine
 int gVideoMode = 0;                // second argument of the last r_InitEngine
 int gDevice = 0;                   // third argument of the last r_InitEngine (kept, not read)
 bool gFramePresented = false;      // set by every r_SwapBuffers, never cleared
-r_MsgCallback gReport = nullptr;   // r_SetReportCallback's callback, null: reports dropped
-char gReportText[1024];            // every report is formatted here
 
 }  // namespace
 
@@ -44,34 +42,6 @@ bool FramePresented() { return gFramePresented; }
 int RememberedCard() { return gCard; }
 int RememberedVideoMode() { return gVideoMode; }
 int RememberedDevice() { return gDevice; }
-
-int EngineMessageV(r_MsgCallback cb, const char* format, va_list args) {
-    vsnprintf(gMessage, sizeof gMessage, format, args);
-    return cb ? cb(gMessage) : 0;
-}
-
-int EngineMessage(r_MsgCallback cb, const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    const int result = EngineMessageV(cb, format, args);
-    va_end(args);
-    return result;
-}
-
-void EngineReport(const char* format, ...) {
-    if (!gReport) return;
-    va_list args;
-    va_start(args, format);
-    vsnprintf(gReportText, sizeof gReportText, format, args);
-    va_end(args);
-    // One line: a newline the format or a quoted text ends with is dropped.
-    size_t length = strlen(gReportText);
-    while (length > 0 && (gReportText[length - 1] == '\n' || gReportText[length - 1] == '\r'))
-        gReportText[--length] = '\0';
-    gReport(gReportText);
-}
-
-TESSALY_EXPORT void r_SetReportCallback(r_MsgCallback cb) { gReport = cb; }
 
 TESSALY_EXPORT int r_LinkRaster(const char* libraryName, r_MsgCallback cb) {
     const char* name = libraryName ? libraryName : "";

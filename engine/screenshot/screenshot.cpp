@@ -2,6 +2,7 @@
 // through the image plug-in of the requested file type.
 #include <cstdio>
 
+#include "engine/messages/messages.h"
 #include "engine/pictures/format_plugin.h"
 #include "engine/raster_link/raster_link.h"
 #include "platform/platform.h"

@@ -7,6 +7,7 @@
 #include <new>
 #include <vector>
 
+#include "common/message_buffer.h"
 #include "platform/platform.h"
 #include "plugins/images/picture.h"
 #include "tessaly/plugin_interface.h"
@@ -18,16 +19,7 @@ extern const images::Format kPluginFormat;
 namespace {
 
 images::Picture g_picture;  // the picture read last; kept until the next read or the unload
-char g_message[1024];       // the plug-in's one diagnostic buffer
-
-template <typename... Args>
-void Report(r_MsgCallback cb, const char* format, Args... args)
-{
-    if (!cb)
-        return;
-    std::snprintf(g_message, sizeof g_message, format, args...);
-    cb(g_message);
-}
+MessageBuffer<1024> g_message;  // the plug-in's one diagnostic buffer
 
 // Reads the file whole into data. False with the reason in fault.
 bool ReadFile(const char* path, std::vector<uint8_t>& data, std::string& fault)
@@ -70,13 +62,13 @@ int r_Load2D(const char* path, r_MsgCallback cb)
     std::vector<uint8_t> data;
     std::string fault;
     if (!path || !ReadFile(path, data, fault)) {
-        Report(cb, "%s r_Load2D : Error, could not open %s (%s)\n", kPluginFormat.pluginName, name,
+        g_message.Send(cb, "%s r_Load2D : Error, could not open %s (%s)\n", kPluginFormat.pluginName, name,
                path ? fault.c_str() : "no name");
         return -1;
     }
     if (!kPluginFormat.decode(data, g_picture, fault)) {
         g_picture = images::Picture{};
-        Report(cb, "%s r_Load2D : Error, %s is not a readable %s file: %s\n", kPluginFormat.pluginName, name,
+        g_message.Send(cb, "%s r_Load2D : Error, %s is not a readable %s file: %s\n", kPluginFormat.pluginName, name,
                kPluginFormat.kind, fault.c_str());
         return -1;
     }
@@ -101,20 +93,20 @@ int r_Save2D(const char* fileName, const uint8_t* pixels, int bitsPerPixel, int 
 {
     const char* name = fileName ? fileName : "(null)";
     if (!kPluginFormat.encode) {
-        Report(cb, "%s r_Save2D : Error, cannot write %s files (%s)\n", kPluginFormat.pluginName, kPluginFormat.kind,
+        g_message.Send(cb, "%s r_Save2D : Error, cannot write %s files (%s)\n", kPluginFormat.pluginName, kPluginFormat.kind,
                name);
         return -1;
     }
     const int bytesPerPixel = bitsPerPixel / 8;
     if (!fileName || !pixels || (bitsPerPixel != 24 && bitsPerPixel != 32) || width < 1 || height < 1 ||
         width > images::kMaxSide || height > images::kMaxSide || pitch < width * bytesPerPixel) {
-        Report(cb, "%s r_Save2D : Error, no picture to save as %s (%dx%dx%d, pitch %d)\n", kPluginFormat.pluginName,
+        g_message.Send(cb, "%s r_Save2D : Error, no picture to save as %s (%dx%dx%d, pitch %d)\n", kPluginFormat.pluginName,
                name, width, height, bitsPerPixel, pitch);
         return -1;
     }
     std::FILE* f = plat_OpenFile(fileName, "wb");
     if (!f) {
-        Report(cb, "%s r_Save2D : Error, could not create %s\n", kPluginFormat.pluginName, name);
+        g_message.Send(cb, "%s r_Save2D : Error, could not create %s\n", kPluginFormat.pluginName, name);
         return -1;
     }
     std::string fault;
@@ -123,7 +115,7 @@ int r_Save2D(const char* fileName, const uint8_t* pixels, int bitsPerPixel, int 
         char resolved[4096];  // the name the file was created under
         plat_ResolvePath(fileName, resolved, sizeof resolved);
         std::remove(resolved);  // no half-written picture is left behind
-        Report(cb, "%s r_Save2D : Error, could not write %s%s%s\n", kPluginFormat.pluginName, name,
+        g_message.Send(cb, "%s r_Save2D : Error, could not write %s%s%s\n", kPluginFormat.pluginName, name,
                fault.empty() ? "" : ": ", fault.c_str());
         return -1;
     }

@@ -9,6 +9,7 @@
 
 #include "big_endian.h"
 #include "chunk_walker.h"
+#include "common/message_buffer.h"
 #include "platform/platform.h"
 #include "polygon_triangulation.h"
 #include "tessaly/model_records.h"
@@ -26,7 +27,7 @@ __attribute__((format(printf, 1, 2))) const char* Format(const char* format, ...
 {
     va_list args;
     va_start(args, format);
-    std::vsnprintf(g_message, sizeof g_message, format, args);
+    FormatBoundedV(g_message, sizeof g_message, format, args);
     va_end(args);
     return g_message;
 }

@@ -4,8 +4,9 @@
 #include <cstdio>
 #include <vector>
 
-#include "platform/platform.h"
+#include "common/message_buffer.h"
 #include "common/tga_encoder.h"
+#include "platform/platform.h"
 #include "plugins/tga/tga_codec.h"
 #include "tessaly/plugin_interface.h"
 
@@ -14,16 +15,7 @@ TESSALY_IMAGE_PLUGIN_ENTRIES(TESSALY_DECLARE_EXPORT)
 namespace {
 
 tga::Picture g_picture;  // the picture read last; kept until the next read or the unload
-char g_message[1024];    // the plug-in's one diagnostic buffer
-
-template <typename... Args>
-void Report(r_MsgCallback cb, const char* format, Args... args)
-{
-    if (!cb)
-        return;
-    std::snprintf(g_message, sizeof g_message, format, args...);
-    cb(g_message);
-}
+MessageBuffer<1024> g_message;  // the plug-in's one diagnostic buffer
 
 // Reads the file whole (up to the most any accepted picture can need).
 // False when it cannot be opened or read.
@@ -50,24 +42,24 @@ int r_Load2D(const char* path, r_MsgCallback cb)
 {
     g_picture = tga::Picture{};
     if (!path) {
-        Report(cb, "tga.dll r_Load2D : Error, could not open %s\n", "(null)");
+        g_message.Send(cb, "tga.dll r_Load2D : Error, could not open %s\n", "(null)");
         return -1;
     }
     std::vector<uint8_t> data;
     if (!ReadFile(path, data)) {
-        Report(cb, "tga.dll r_Load2D : Error, could not open %s\n", path);
+        g_message.Send(cb, "tga.dll r_Load2D : Error, could not open %s\n", path);
         return -1;
     }
     switch (tga::Decode(data, g_picture)) {
     case tga::DecodeResult::Ok: return 0;
     case tga::DecodeResult::Unsupported:
-        Report(cb, "tga.dll r_Load2D : Error, %s is not a supported TGA file\n", path);
+        g_message.Send(cb, "tga.dll r_Load2D : Error, %s is not a supported TGA file\n", path);
         return -1;
     case tga::DecodeResult::Damaged:
-        Report(cb, "tga.dll r_Load2D : Error, %s is truncated or damaged\n", path);
+        g_message.Send(cb, "tga.dll r_Load2D : Error, %s is truncated or damaged\n", path);
         return -1;
     case tga::DecodeResult::OutOfMemory:
-        Report(cb, "tga.dll r_Load2D : Error, not enough memory for %s\n", path);
+        g_message.Send(cb, "tga.dll r_Load2D : Error, not enough memory for %s\n", path);
         return -1;
     }
     return -1;
@@ -93,13 +85,13 @@ int r_Save2D(const char* fileName, const uint8_t* pixels, int bitsPerPixel, int 
     const int bytesPerPixel = bitsPerPixel / 8;
     if (!fileName || !pixels || (bitsPerPixel != 24 && bitsPerPixel != 32) || width < 1 || height < 1 ||
         width > 65535 || height > 65535 || pitch < width * bytesPerPixel) {
-        Report(cb, "tga.dll r_Save2D : Error, no picture to save as %s (%dx%dx%d, pitch %d)\n", name, width, height,
+        g_message.Send(cb, "tga.dll r_Save2D : Error, no picture to save as %s (%dx%dx%d, pitch %d)\n", name, width, height,
                bitsPerPixel, pitch);
         return -1;
     }
     std::FILE* f = plat_OpenFile(fileName, "wb");
     if (!f) {
-        Report(cb, "tga.dll r_Save2D : Error, could not create %s\n", name);
+        g_message.Send(cb, "tga.dll r_Save2D : Error, could not create %s\n", name);
         return -1;
     }
     // Uncompressed 24 bits, rows stored bottom first.
@@ -108,7 +100,7 @@ int r_Save2D(const char* fileName, const uint8_t* pixels, int bitsPerPixel, int 
         char resolved[4096];  // the name the file was created under
         plat_ResolvePath(fileName, resolved, sizeof resolved);
         std::remove(resolved);  // no half-written picture is left behind
-        Report(cb, "tga.dll r_Save2D : Error, could not write %s\n", name);
+        g_message.Send(cb, "tga.dll r_Save2D : Error, could not write %s\n", name);
         return -1;
     }
     return 0;
