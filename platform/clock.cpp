@@ -154,7 +154,8 @@ void FillSlots(long upTo) {
     if (CapturesFiles())
         for (long k = g_slots; k < upTo && !g_captureFailed; ++k)
             WriteCaptureFile(k, g_lastFrame.data(), g_lastWidth, g_lastHeight, pitch);
-    if (PlatFrameSink sink = g_frameSink.load()) sink(g_lastFrame.data(), g_lastWidth, g_lastHeight, pitch, upTo - g_slots);
+    if (PlatFrameSink sink = g_frameSink.load())
+        sink(g_lastFrame.data(), g_lastWidth, g_lastHeight, pitch, upTo - g_slots);
     g_slots = upTo;
 }
 

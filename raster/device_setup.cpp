@@ -242,6 +242,3 @@ TESSALY_EXPORT int r_InitEngine(int card, int mode, int device, PlatWindow** win
     SendMessage(cb, "r_InitEngine : End\n");
     return 0;
 }
-
-static_assert(std::is_same_v<decltype(&r_InitEngine), RasterFn_InitEngine>);
-static_assert(std::is_same_v<decltype(&r_DeInitEngine), RasterFn_DeInitEngine>);

@@ -255,11 +255,3 @@ TESSALY_EXPORT int r_ReleaseBackBufferPointer(void) {
     // The copy's memory is kept for the next lock, so a release without a lock is harmless.
     return 0;
 }
-
-static_assert(std::is_same_v<decltype(&r_ClearScreen), RasterFn_ClearScreen>);
-static_assert(std::is_same_v<decltype(&r_ClearZBuffer), RasterFn_ClearZBuffer>);
-static_assert(std::is_same_v<decltype(&r_SwapBuffers), RasterFn_SwapBuffers>);
-static_assert(std::is_same_v<decltype(&r_LockZBufferPointer), RasterFn_LockZBufferPointer>);
-static_assert(std::is_same_v<decltype(&r_ReleaseZBufferPointer), RasterFn_ReleaseZBufferPointer>);
-static_assert(std::is_same_v<decltype(&r_LockBackBufferPointer), RasterFn_LockBackBufferPointer>);
-static_assert(std::is_same_v<decltype(&r_ReleaseBackBufferPointer), RasterFn_ReleaseBackBufferPointer>);

@@ -73,10 +73,3 @@ TESSALY_EXPORT int r_ZTest(int x0, int y0, int x1, int y1, unsigned depth) {
     }
     return 0;
 }
-
-static_assert(std::is_same_v<decltype(&r_3DStart), RasterFn_3DStart>);
-static_assert(std::is_same_v<decltype(&r_3DEnd), RasterFn_3DEnd>);
-static_assert(std::is_same_v<decltype(&r_SetTexture), RasterFn_SetTexture>);
-static_assert(std::is_same_v<decltype(&r_SimpleTLRender), RasterFn_SimpleTLRender>);
-static_assert(std::is_same_v<decltype(&r_SimpleIndexedTLRender), RasterFn_SimpleIndexedTLRender>);
-static_assert(std::is_same_v<decltype(&r_ZTest), RasterFn_ZTest>);

@@ -237,3 +237,8 @@ constexpr int kGlyphHeight = 16;
 const uint8_t* GlyphRows(unsigned char code);
 
 }  // namespace raster
+
+// Every export of the back-end, declared from the boundary's list, so that a
+// definition whose type differs from the boundary's does not compile.
+TESSALY_RASTER_ENTRIES(TESSALY_DECLARE_EXPORT)
+TESSALY_RASTER_SURVEY_EXPORTS(TESSALY_DECLARE_EXPORT)

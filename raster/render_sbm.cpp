@@ -131,5 +131,3 @@ TESSALY_EXPORT int r_RenderSBM(CMesh* mesh, const uint32_t* colours, int, int) {
     }
     return cls;
 }
-
-static_assert(std::is_same_v<decltype(&r_RenderSBM), RasterFn_RenderSBM>);

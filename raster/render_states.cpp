@@ -59,4 +59,3 @@ TESSALY_EXPORT int r_SetRenderState(int code, int value) {
     }
     return 0;
 }
-static_assert(std::is_same_v<decltype(&r_SetRenderState), RasterFn_SetRenderState>);

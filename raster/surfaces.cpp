@@ -387,13 +387,3 @@ TESSALY_EXPORT int r_ReleaseTexturePointer(int handle, int writeBack) {
     }
     return 0;
 }
-
-static_assert(std::is_same_v<decltype(&r_AllocMaxTextures), RasterFn_AllocMaxTextures>);
-static_assert(std::is_same_v<decltype(&r_FreeAllocatedTextures), RasterFn_FreeAllocatedTextures>);
-static_assert(std::is_same_v<decltype(&r_AllocMaxImages), RasterFn_AllocMaxImages>);
-static_assert(std::is_same_v<decltype(&r_FreeAllocatedImages), RasterFn_FreeAllocatedImages>);
-static_assert(std::is_same_v<decltype(&r_AddTexture), RasterFn_AddTexture>);
-static_assert(std::is_same_v<decltype(&r_AddImage), RasterFn_AddImage>);
-static_assert(std::is_same_v<decltype(&r_DrawBitmap), RasterFn_DrawBitmap>);
-static_assert(std::is_same_v<decltype(&r_LockTexturePointer), RasterFn_LockTexturePointer>);
-static_assert(std::is_same_v<decltype(&r_ReleaseTexturePointer), RasterFn_ReleaseTexturePointer>);

@@ -194,12 +194,3 @@ TESSALY_EXPORT int r_SeekMode(int card, int width, int height, int bitsPerPixel,
     }
     return -1;
 }
-
-static_assert(std::is_same_v<decltype(&GetSysInfo), RasterFn_GetSysInfo>);
-static_assert(std::is_same_v<decltype(&GetDDONum), RasterFn_GetDDONum>);
-static_assert(std::is_same_v<decltype(&GetDDData), RasterFn_GetDDData>);
-static_assert(std::is_same_v<decltype(&r_GetCardsNum), RasterFn_GetCardsNum>);
-static_assert(std::is_same_v<decltype(&r_GetVideoModesNum), RasterFn_GetVideoModesNum>);
-static_assert(std::is_same_v<decltype(&r_GetVideoModeData), RasterFn_GetVideoModeData>);
-static_assert(std::is_same_v<decltype(&r_GetVideoModeDataStr), RasterFn_GetVideoModeDataStr>);
-static_assert(std::is_same_v<decltype(&r_SeekMode), RasterFn_SeekMode>);

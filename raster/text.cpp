@@ -32,5 +32,3 @@ TESSALY_EXPORT int r_SysPrint(const char* text, int x, int y, uint32_t colour) {
     }
     return 1;
 }
-
-static_assert(std::is_same_v<decltype(&r_SysPrint), RasterFn_SysPrint>);

@@ -136,12 +136,3 @@ TESSALY_EXPORT int r_TransformInto2DSpace(TLVertex* out, const Vector3* in, int 
     }
     return 0;
 }
-
-static_assert(std::is_same_v<decltype(&r_SetCamMatrix), RasterFn_SetCamMatrix>);
-static_assert(std::is_same_v<decltype(&r_SetModelMatrix), RasterFn_SetModelMatrix>);
-static_assert(std::is_same_v<decltype(&r_SetFrustum), RasterFn_SetFrustum>);
-static_assert(std::is_same_v<decltype(&r_AllocMaxVtcs), RasterFn_AllocMaxVtcs>);
-static_assert(std::is_same_v<decltype(&r_FreeAllocatedVtcs), RasterFn_FreeAllocatedVtcs>);
-static_assert(std::is_same_v<decltype(&r_TransformIntoCamSpace), RasterFn_TransformIntoCamSpace>);
-static_assert(std::is_same_v<decltype(&r_FullVertexCamWork), RasterFn_FullVertexCamWork>);
-static_assert(std::is_same_v<decltype(&r_TransformInto2DSpace), RasterFn_TransformInto2DSpace>);

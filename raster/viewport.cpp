@@ -46,5 +46,3 @@ TESSALY_EXPORT int r_SetViewportArea(float left, float top, float right, float b
     vp.clearBottom = vp.y + vp.height;
     return 0;
 }
-
-static_assert(std::is_same_v<decltype(&r_SetViewportArea), RasterFn_SetViewportArea>);

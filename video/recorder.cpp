@@ -4,6 +4,7 @@
 #include "tessaly/video_api.h"
 
 #include <sys/stat.h>
+#include <time.h>
 
 #include <atomic>
 #include <chrono>
@@ -53,6 +54,7 @@ struct Recorder {
     std::string failure;              // the reason, written before failed is set
     bool reported = false;            // the main thread has reported the failure
 
+    double encoderCpuSeconds = 0;     // CPU time of the recorder's thread, set as it ends
     std::atomic<long> encoded{0};     // pictures the encoder has taken
     std::atomic<int64_t> bytes{0};    // bytes the file has reached
     long queuedFrames = 0;            // frames handed over (main thread)
@@ -98,6 +100,9 @@ void RunThread(Recorder* r) {
             r->space.notify_one();
         }
     }
+    timespec cpu{};
+    if (clock_gettime(CLOCK_THREAD_CPUTIME_ID, &cpu) == 0)
+        r->encoderCpuSeconds = static_cast<double>(cpu.tv_sec) + static_cast<double>(cpu.tv_nsec) / 1e9;
 }
 
 // The failure is reported once, on the main thread: the run's output is
@@ -210,10 +215,11 @@ int vid_Close(void) {
     const double seconds = std::chrono::duration<double>(Clock::now() - r->start).count();
     struct stat info {};
     const double megabytes = stat(r->path.c_str(), &info) == 0 ? static_cast<double>(info.st_size) / 1e6 : 0.0;
-    std::printf("video: %s %s: %ld frames (%.1f s at %d frames/s), %.1f MB, %s, recorded in %.1f s\n",
+    std::printf("video: %s %s: %ld frames (%.1f s at %d frames/s), %.1f MB, %s, recorded in %.1f s, "
+                "encoder thread %.1f s of CPU\n",
                 r->failed ? "kept what was written of" : "wrote", r->path.c_str(), r->file.FramesWritten(),
                 static_cast<double>(r->file.FramesWritten()) / r->settings.fps, r->settings.fps, megabytes,
-                r->file.Description().c_str(), seconds);
+                r->file.Description().c_str(), seconds, r->encoderCpuSeconds);
     std::fflush(stdout);
     const int result = r->failed ? -1 : 0;
     g_recorder = nullptr;

@@ -38,10 +38,9 @@ double CpuSeconds() {
 
 ImagePluginTable Bind(void* library) {
     ImagePluginTable t{};
-    t.Load2D = reinterpret_cast<ImageFn_Load2D>(dlsym(library, "r_Load2D"));
-    t.GetImageData = reinterpret_cast<ImageFn_GetImageData>(dlsym(library, "r_GetImageData"));
-    t.GetImagePointer = reinterpret_cast<ImageFn_GetImagePointer>(dlsym(library, "r_GetImagePointer"));
-    t.Save2D = reinterpret_cast<ImageFn_Save2D>(dlsym(library, "r_Save2D"));
+#define BIND(field, type, exportName) t.field = reinterpret_cast<type>(dlsym(library, #exportName));
+    TESSALY_IMAGE_PLUGIN_ENTRIES(BIND)
+#undef BIND
     return t;
 }
 

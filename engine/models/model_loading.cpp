@@ -14,33 +14,6 @@
 
 namespace {
 
-template <typename Fn>
-bool BindEntry(void* library, const char* entry, const char* pluginFile, Fn& slot, r_MsgCallback cb) {
-    slot = reinterpret_cast<Fn>(plat_GetProcAddress(library, entry));
-    if (slot) return true;
-    char problem[2200];
-    std::snprintf(problem, sizeof problem, "cannot be used: %s", plat_LibraryError());
-    EngineMessage(cb, "Link3DFunctions : Error, Unable to load %s from %s\n", entry, pluginFile);
-    ReportUnusablePlugin(pluginFile, problem);
-    return false;
-}
-
-// Binds the eight model plug-in entries in their order; false (table
-// cleared) after reporting the first missing one.
-bool Link3DFunctions(void* library, const char* pluginFile, ModelPluginTable& t, r_MsgCallback cb) {
-    t = ModelPluginTable{};
-    const bool linked = BindEntry(library, "r_Load3D", pluginFile, t.Load3D, cb) &&
-                        BindEntry(library, "r_ExportMD", pluginFile, t.ExportMD, cb) &&
-                        BindEntry(library, "r_ExportMD2", pluginFile, t.ExportMD2, cb) &&
-                        BindEntry(library, "r_GetSurfacesNum", pluginFile, t.GetSurfacesNum, cb) &&
-                        BindEntry(library, "r_GetSurfacePolys", pluginFile, t.GetSurfacePolys, cb) &&
-                        BindEntry(library, "r_GetMaxTexturesNum", pluginFile, t.GetMaxTexturesNum, cb) &&
-                        BindEntry(library, "r_GetSurfaceTextureName", pluginFile, t.GetSurfaceTextureName, cb) &&
-                        BindEntry(library, "r_HasTexture", pluginFile, t.HasTexture, cb);
-    if (!linked) t = ModelPluginTable{};
-    return linked;
-}
-
 // The plug-in's messages during one r_Load3D go on to the caller's callback;
 // the first warning among them (a text holding "Warning": the file was read
 // only in part) and the first error (why a file was refused) are also kept,

@@ -42,25 +42,41 @@ void PluginLibrary::Release() {
 
 namespace {
 
+// Binds one entry of a plug-in's list into its table slot. A missing entry is
+// reported through cb as "<linker> : Error, Unable to load <entry> from
+// <pluginFile>" and the plug-in reported as unusable.
 template <typename Fn>
-bool BindEntry(void* library, const char* entry, const char* pluginFile, Fn& slot, r_MsgCallback cb) {
+bool BindEntry(void* library, const char* linker, const char* entry, const char* pluginFile, Fn& slot,
+               r_MsgCallback cb) {
     slot = reinterpret_cast<Fn>(plat_GetProcAddress(library, entry));
     if (slot) return true;
     char problem[2200];
     std::snprintf(problem, sizeof problem, "cannot be used: %s", plat_LibraryError());
-    EngineMessage(cb, "Link2DFunctions : Error, Unable to load %s from %s\n", entry, pluginFile);
+    EngineMessage(cb, "%s : Error, Unable to load %s from %s\n", linker, entry, pluginFile);
     ReportUnusablePlugin(pluginFile, problem);
     return false;
 }
 
 }  // namespace
 
+// Each binds the entries of its boundary's list in order and stops at the
+// first missing one.
+#define BIND_PLUGIN_ENTRY(field, type, exportName) \
+    &&BindEntry(library, linker, #exportName, pluginFile, table.field, cb)
+
+bool Link3DFunctions(void* library, const char* pluginFile, ModelPluginTable& table, r_MsgCallback cb) {
+    const char* linker = "Link3DFunctions";
+    table = ModelPluginTable{};
+    const bool linked = true TESSALY_MODEL_PLUGIN_ENTRIES(BIND_PLUGIN_ENTRY);
+    if (!linked) table = ModelPluginTable{};
+    return linked;
+}
+
 bool Link2DFunctions(void* library, const char* pluginFile, ImagePluginTable& table, r_MsgCallback cb) {
+    const char* linker = "Link2DFunctions";
     table = ImagePluginTable{};
-    const bool linked = BindEntry(library, "r_Load2D", pluginFile, table.Load2D, cb) &&
-                        BindEntry(library, "r_GetImageData", pluginFile, table.GetImageData, cb) &&
-                        BindEntry(library, "r_GetImagePointer", pluginFile, table.GetImagePointer, cb) &&
-                        BindEntry(library, "r_Save2D", pluginFile, table.Save2D, cb);
+    const bool linked = true TESSALY_IMAGE_PLUGIN_ENTRIES(BIND_PLUGIN_ENTRY);
     if (!linked) table = ImagePluginTable{};
     return linked;
 }
+#undef BIND_PLUGIN_ENTRY

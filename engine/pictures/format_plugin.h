@@ -42,3 +42,8 @@ private:
 // "Link2DFunctions : Error, Unable to load <entry> from <pluginFile>" through
 // cb, reports the plug-in as unusable and gives false with the whole table cleared.
 bool Link2DFunctions(void* library, const char* pluginFile, ImagePluginTable& table, r_MsgCallback cb);
+
+// The same for the eight model plug-in entries (r_Load3D, r_ExportMD,
+// r_ExportMD2, r_GetSurfacesNum, r_GetSurfacePolys, r_GetMaxTexturesNum,
+// r_GetSurfaceTextureName, r_HasTexture), reported as "Link3DFunctions : ...".
+bool Link3DFunctions(void* library, const char* pluginFile, ModelPluginTable& table, r_MsgCallback cb);

@@ -18,56 +18,11 @@ struct EntryBinding {
     void (*store)(RasterEntryTable& table, void* address);
 };
 
-#define BIND(field, lookup, shown) \
-    {lookup, shown, [](RasterEntryTable& t, void* a) { t.field = reinterpret_cast<decltype(t.field)>(a); }}
-
-// Binding order. Three entries are reported under another name than the one
-// looked up: GetSysInfo, r_DeInitEngine and r_SetRenderState.
-constexpr EntryBinding kBindings[] = {
-    BIND(GetSysInfo, "GetSysInfo", "r_GetSysInfo"),
-    BIND(InitEngine, "r_InitEngine", "r_InitEngine"),
-    BIND(DeInitEngine, "r_DeInitEngine", "r_DeinitEngine"),
-    BIND(SetViewportArea, "r_SetViewportArea", "r_SetViewportArea"),
-    BIND(ClearScreen, "r_ClearScreen", "r_ClearScreen"),
-    BIND(SwapBuffers, "r_SwapBuffers", "r_SwapBuffers"),
-    BIND(SetFrustum, "r_SetFrustum", "r_SetFrustum"),
-    BIND(ClearZBuffer, "r_ClearZBuffer", "r_ClearZBuffer"),
-    BIND(SimpleTLRender, "r_SimpleTLRender", "r_SimpleTLRender"),
-    BIND(TransformIntoCamSpace, "r_TransformIntoCamSpace", "r_TransformIntoCamSpace"),
-    BIND(AllocMaxVtcs, "r_AllocMaxVtcs", "r_AllocMaxVtcs"),
-    BIND(FreeAllocatedVtcs, "r_FreeAllocatedVtcs", "r_FreeAllocatedVtcs"),
-    BIND(RenderSBM, "r_RenderSBM", "r_RenderSBM"),
-    BIND(AllocMaxTextures, "r_AllocMaxTextures", "r_AllocMaxTextures"),
-    BIND(AllocMaxImages, "r_AllocMaxImages", "r_AllocMaxImages"),
-    BIND(FreeAllocatedTextures, "r_FreeAllocatedTextures", "r_FreeAllocatedTextures"),
-    BIND(FreeAllocatedImages, "r_FreeAllocatedImages", "r_FreeAllocatedImages"),
-    BIND(SetCamMatrix, "r_SetCamMatrix", "r_SetCamMatrix"),
-    BIND(SetModelMatrix, "r_SetModelMatrix", "r_SetModelMatrix"),
-    BIND(Start3D, "r_3DStart", "r_3DStart"),
-    BIND(End3D, "r_3DEnd", "r_3DEnd"),
-    BIND(SetRenderState, "r_SetRenderState", "r_SetRenerState"),
-    BIND(DrawBitmap, "r_DrawBitmap", "r_DrawBitmap"),
-    BIND(AddImage, "r_AddImage", "r_AddImage"),
-    BIND(AddTexture, "r_AddTexture", "r_AddTexture"),
-    BIND(SetTexture, "r_SetTexture", "r_SetTexture"),
-    BIND(SysPrint, "r_SysPrint", "r_SysPrint"),
-    BIND(SeekMode, "r_SeekMode", "r_SeekMode"),
-    BIND(LockZBufferPointer, "r_LockZBufferPointer", "r_LockZBufferPointer"),
-    BIND(ReleaseZBufferPointer, "r_ReleaseZBufferPointer", "r_ReleaseZBufferPointer"),
-    BIND(LockBackBufferPointer, "r_LockBackBufferPointer", "r_LockBackBufferPointer"),
-    BIND(ReleaseBackBufferPointer, "r_ReleaseBackBufferPointer", "r_ReleaseBackBufferPointer"),
-    BIND(GetCardsNum, "r_GetCardsNum", "r_GetCardsNum"),
-    BIND(GetVideoModesNum, "r_GetVideoModesNum", "r_GetVideoModesNum"),
-    BIND(GetVideoModeData, "r_GetVideoModeData", "r_GetVideoModeData"),
-    BIND(GetVideoModeDataStr, "r_GetVideoModeDataStr", "r_GetVideoModeDataStr"),
-    BIND(ZTest, "r_ZTest", "r_ZTest"),
-    BIND(FullVertexCamWork, "r_FullVertexCamWork", "r_FullVertexCamWork"),
-    BIND(SimpleIndexedTLRender, "r_SimpleIndexedTLRender", "r_SimpleIndexedTLRender"),
-    BIND(TransformInto2DSpace, "r_TransformInto2DSpace", "r_TransformInto2DSpace"),
-    BIND(LockTexturePointer, "r_LockTexturePointer", "r_LockTexturePointer"),
-    BIND(ReleaseTexturePointer, "r_ReleaseTexturePointer", "r_ReleaseTexturePointer"),
-};
-#undef BIND
+// Binding order and names, from the boundary's one list.
+#define TESSALY_RASTER_BINDING(field, type, exportName, shown) \
+    {#exportName, shown, [](RasterEntryTable& t, void* a) { t.field = reinterpret_cast<type>(a); }},
+constexpr EntryBinding kBindings[] = {TESSALY_RASTER_ENTRIES(TESSALY_RASTER_BINDING)};
+#undef TESSALY_RASTER_BINDING
 static_assert(std::size(kBindings) == sizeof(RasterEntryTable) / sizeof(void*));
 
 // Engine-front state, one per process, zero at load.

@@ -34,15 +34,22 @@ typedef int (*ModelFn_GetMaxTexturesNum)(void);               // texture slots p
 typedef const char* (*ModelFn_GetSurfaceTextureName)(int surface, int slot);  // valid until the next load or unload
 typedef int (*ModelFn_HasTexture)(int surface, int slot);     // non-zero when the slot names an image
 
+// The one list of the model plug-in boundary, in binding order:
+// X(field of ModelPluginTable, type, exported name). The table, the engine's
+// binding and the plug-in's declarations of its exports are made from it.
+#define TESSALY_MODEL_PLUGIN_ENTRIES(X)                                    \
+    X(Load3D, ModelFn_Load3D, r_Load3D)                                    \
+    X(ExportMD, ModelFn_ExportMD, r_ExportMD)                              \
+    X(ExportMD2, ModelFn_ExportMD2, r_ExportMD2)                           \
+    X(GetSurfacesNum, ModelFn_GetSurfacesNum, r_GetSurfacesNum)            \
+    X(GetSurfacePolys, ModelFn_GetSurfacePolys, r_GetSurfacePolys)         \
+    X(GetMaxTexturesNum, ModelFn_GetMaxTexturesNum, r_GetMaxTexturesNum)   \
+    X(GetSurfaceTextureName, ModelFn_GetSurfaceTextureName, r_GetSurfaceTextureName) \
+    X(HasTexture, ModelFn_HasTexture, r_HasTexture)
+
 struct ModelPluginTable {
-    ModelFn_Load3D Load3D;
-    ModelFn_ExportMD ExportMD;
-    ModelFn_ExportMD2 ExportMD2;
-    ModelFn_GetSurfacesNum GetSurfacesNum;
-    ModelFn_GetSurfacePolys GetSurfacePolys;
-    ModelFn_GetMaxTexturesNum GetMaxTexturesNum;
-    ModelFn_GetSurfaceTextureName GetSurfaceTextureName;
-    ModelFn_HasTexture HasTexture;
+#define TESSALY_PLUGIN_SLOT(field, type, exportName) type field;
+    TESSALY_MODEL_PLUGIN_ENTRIES(TESSALY_PLUGIN_SLOT)
 };
 
 // ---- image plug-in ("Link2DFunctions"), binding order ----
@@ -61,9 +68,15 @@ typedef uint8_t* (*ImageFn_GetImagePointer)(r_MsgCallback cb);
 typedef int (*ImageFn_Save2D)(const char* fileName, const uint8_t* pixels, int bitsPerPixel, int height,
                               int width, int pitch, int flags, r_MsgCallback cb);
 
+// The one list of the image plug-in boundary, in binding order:
+// X(field of ImagePluginTable, type, exported name).
+#define TESSALY_IMAGE_PLUGIN_ENTRIES(X)                           \
+    X(Load2D, ImageFn_Load2D, r_Load2D)                           \
+    X(GetImageData, ImageFn_GetImageData, r_GetImageData)         \
+    X(GetImagePointer, ImageFn_GetImagePointer, r_GetImagePointer) \
+    X(Save2D, ImageFn_Save2D, r_Save2D)
+
 struct ImagePluginTable {
-    ImageFn_Load2D Load2D;
-    ImageFn_GetImageData GetImageData;
-    ImageFn_GetImagePointer GetImagePointer;
-    ImageFn_Save2D Save2D;
+    TESSALY_IMAGE_PLUGIN_ENTRIES(TESSALY_PLUGIN_SLOT)
 };
+#undef TESSALY_PLUGIN_SLOT

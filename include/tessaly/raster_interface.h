@@ -118,49 +118,77 @@ typedef int (*RasterFn_ReleaseTexturePointer)(int handle, int writeBack);       
 typedef int (*RasterFn_GetDDONum)(void);
 typedef int (*RasterFn_GetDDData)(int card, RasterCardRecord* out);
 
+// ---- the one list of the back-end boundary ----
+// Every entry the engine binds, in binding order:
+//   X(field, type, export, shown)
+// field: the slot of RasterEntryTable; type: the entry's type above; export:
+// the name the back-end exports it under (and the engine looks up); shown: the
+// name a message gives when the back-end lacks it (three differ from the
+// export: GetSysInfo, r_DeInitEngine and r_SetRenderState). The entry table,
+// the engine's binding, the back-end's declarations of its exports and the
+// tests' tables are all made from this list.
+#define TESSALY_RASTER_ENTRIES(X)                                                                    \
+    X(GetSysInfo, RasterFn_GetSysInfo, GetSysInfo, "r_GetSysInfo")                                   \
+    X(InitEngine, RasterFn_InitEngine, r_InitEngine, "r_InitEngine")                                 \
+    X(DeInitEngine, RasterFn_DeInitEngine, r_DeInitEngine, "r_DeinitEngine")                         \
+    X(SetViewportArea, RasterFn_SetViewportArea, r_SetViewportArea, "r_SetViewportArea")             \
+    X(ClearScreen, RasterFn_ClearScreen, r_ClearScreen, "r_ClearScreen")                             \
+    X(SwapBuffers, RasterFn_SwapBuffers, r_SwapBuffers, "r_SwapBuffers")                             \
+    X(SetFrustum, RasterFn_SetFrustum, r_SetFrustum, "r_SetFrustum")                                 \
+    X(ClearZBuffer, RasterFn_ClearZBuffer, r_ClearZBuffer, "r_ClearZBuffer")                         \
+    X(SimpleTLRender, RasterFn_SimpleTLRender, r_SimpleTLRender, "r_SimpleTLRender")                 \
+    X(TransformIntoCamSpace, RasterFn_TransformIntoCamSpace, r_TransformIntoCamSpace,                \
+      "r_TransformIntoCamSpace")                                                                     \
+    X(AllocMaxVtcs, RasterFn_AllocMaxVtcs, r_AllocMaxVtcs, "r_AllocMaxVtcs")                         \
+    X(FreeAllocatedVtcs, RasterFn_FreeAllocatedVtcs, r_FreeAllocatedVtcs, "r_FreeAllocatedVtcs")     \
+    X(RenderSBM, RasterFn_RenderSBM, r_RenderSBM, "r_RenderSBM")                                     \
+    X(AllocMaxTextures, RasterFn_AllocMaxTextures, r_AllocMaxTextures, "r_AllocMaxTextures")         \
+    X(AllocMaxImages, RasterFn_AllocMaxImages, r_AllocMaxImages, "r_AllocMaxImages")                 \
+    X(FreeAllocatedTextures, RasterFn_FreeAllocatedTextures, r_FreeAllocatedTextures,                \
+      "r_FreeAllocatedTextures")                                                                     \
+    X(FreeAllocatedImages, RasterFn_FreeAllocatedImages, r_FreeAllocatedImages,                      \
+      "r_FreeAllocatedImages")                                                                       \
+    X(SetCamMatrix, RasterFn_SetCamMatrix, r_SetCamMatrix, "r_SetCamMatrix")                         \
+    X(SetModelMatrix, RasterFn_SetModelMatrix, r_SetModelMatrix, "r_SetModelMatrix")                 \
+    X(Start3D, RasterFn_3DStart, r_3DStart, "r_3DStart")                                             \
+    X(End3D, RasterFn_3DEnd, r_3DEnd, "r_3DEnd")                                                     \
+    X(SetRenderState, RasterFn_SetRenderState, r_SetRenderState, "r_SetRenerState")                  \
+    X(DrawBitmap, RasterFn_DrawBitmap, r_DrawBitmap, "r_DrawBitmap")                                 \
+    X(AddImage, RasterFn_AddImage, r_AddImage, "r_AddImage")                                         \
+    X(AddTexture, RasterFn_AddTexture, r_AddTexture, "r_AddTexture")                                 \
+    X(SetTexture, RasterFn_SetTexture, r_SetTexture, "r_SetTexture")                                 \
+    X(SysPrint, RasterFn_SysPrint, r_SysPrint, "r_SysPrint")                                         \
+    X(SeekMode, RasterFn_SeekMode, r_SeekMode, "r_SeekMode")                                         \
+    X(LockZBufferPointer, RasterFn_LockZBufferPointer, r_LockZBufferPointer, "r_LockZBufferPointer") \
+    X(ReleaseZBufferPointer, RasterFn_ReleaseZBufferPointer, r_ReleaseZBufferPointer,                \
+      "r_ReleaseZBufferPointer")                                                                     \
+    X(LockBackBufferPointer, RasterFn_LockBackBufferPointer, r_LockBackBufferPointer,                \
+      "r_LockBackBufferPointer")                                                                     \
+    X(ReleaseBackBufferPointer, RasterFn_ReleaseBackBufferPointer, r_ReleaseBackBufferPointer,       \
+      "r_ReleaseBackBufferPointer")                                                                  \
+    X(GetCardsNum, RasterFn_GetCardsNum, r_GetCardsNum, "r_GetCardsNum")                             \
+    X(GetVideoModesNum, RasterFn_GetVideoModesNum, r_GetVideoModesNum, "r_GetVideoModesNum")         \
+    X(GetVideoModeData, RasterFn_GetVideoModeData, r_GetVideoModeData, "r_GetVideoModeData")         \
+    X(GetVideoModeDataStr, RasterFn_GetVideoModeDataStr, r_GetVideoModeDataStr,                      \
+      "r_GetVideoModeDataStr")                                                                       \
+    X(ZTest, RasterFn_ZTest, r_ZTest, "r_ZTest")                                                     \
+    X(FullVertexCamWork, RasterFn_FullVertexCamWork, r_FullVertexCamWork, "r_FullVertexCamWork")     \
+    X(SimpleIndexedTLRender, RasterFn_SimpleIndexedTLRender, r_SimpleIndexedTLRender,                \
+      "r_SimpleIndexedTLRender")                                                                     \
+    X(TransformInto2DSpace, RasterFn_TransformInto2DSpace, r_TransformInto2DSpace,                   \
+      "r_TransformInto2DSpace")                                                                      \
+    X(LockTexturePointer, RasterFn_LockTexturePointer, r_LockTexturePointer, "r_LockTexturePointer") \
+    X(ReleaseTexturePointer, RasterFn_ReleaseTexturePointer, r_ReleaseTexturePointer,                \
+      "r_ReleaseTexturePointer")
+
+// The card survey's exports, besides the bound entries: X(field, type, export).
+#define TESSALY_RASTER_SURVEY_EXPORTS(X) \
+    X(GetDDONum, RasterFn_GetDDONum, GetDDONum) X(GetDDData, RasterFn_GetDDData, GetDDData)
+
 // The engine's table of bound entries, in binding order. All null while unlinked.
 struct RasterEntryTable {
-    RasterFn_GetSysInfo GetSysInfo;
-    RasterFn_InitEngine InitEngine;
-    RasterFn_DeInitEngine DeInitEngine;
-    RasterFn_SetViewportArea SetViewportArea;
-    RasterFn_ClearScreen ClearScreen;
-    RasterFn_SwapBuffers SwapBuffers;
-    RasterFn_SetFrustum SetFrustum;
-    RasterFn_ClearZBuffer ClearZBuffer;
-    RasterFn_SimpleTLRender SimpleTLRender;
-    RasterFn_TransformIntoCamSpace TransformIntoCamSpace;
-    RasterFn_AllocMaxVtcs AllocMaxVtcs;
-    RasterFn_FreeAllocatedVtcs FreeAllocatedVtcs;
-    RasterFn_RenderSBM RenderSBM;
-    RasterFn_AllocMaxTextures AllocMaxTextures;
-    RasterFn_AllocMaxImages AllocMaxImages;
-    RasterFn_FreeAllocatedTextures FreeAllocatedTextures;
-    RasterFn_FreeAllocatedImages FreeAllocatedImages;
-    RasterFn_SetCamMatrix SetCamMatrix;
-    RasterFn_SetModelMatrix SetModelMatrix;
-    RasterFn_3DStart Start3D;
-    RasterFn_3DEnd End3D;
-    RasterFn_SetRenderState SetRenderState;
-    RasterFn_DrawBitmap DrawBitmap;
-    RasterFn_AddImage AddImage;
-    RasterFn_AddTexture AddTexture;
-    RasterFn_SetTexture SetTexture;
-    RasterFn_SysPrint SysPrint;
-    RasterFn_SeekMode SeekMode;
-    RasterFn_LockZBufferPointer LockZBufferPointer;
-    RasterFn_ReleaseZBufferPointer ReleaseZBufferPointer;
-    RasterFn_LockBackBufferPointer LockBackBufferPointer;
-    RasterFn_ReleaseBackBufferPointer ReleaseBackBufferPointer;
-    RasterFn_GetCardsNum GetCardsNum;
-    RasterFn_GetVideoModesNum GetVideoModesNum;
-    RasterFn_GetVideoModeData GetVideoModeData;
-    RasterFn_GetVideoModeDataStr GetVideoModeDataStr;
-    RasterFn_ZTest ZTest;
-    RasterFn_FullVertexCamWork FullVertexCamWork;
-    RasterFn_SimpleIndexedTLRender SimpleIndexedTLRender;
-    RasterFn_TransformInto2DSpace TransformInto2DSpace;
-    RasterFn_LockTexturePointer LockTexturePointer;
-    RasterFn_ReleaseTexturePointer ReleaseTexturePointer;
+#define TESSALY_RASTER_SLOT(field, type, exportName, shown) type field;
+    TESSALY_RASTER_ENTRIES(TESSALY_RASTER_SLOT)
+#undef TESSALY_RASTER_SLOT
 };
 static_assert(sizeof(RasterEntryTable) == 42 * sizeof(void*));

@@ -1,9 +1,10 @@
 // The eight exports the engine binds when it loads a *.lwo model.
-#include <type_traits>
 
 #include "lwo_reader.h"
 #include "mesh_export.h"
 #include "tessaly/plugin_interface.h"
+
+TESSALY_MODEL_PLUGIN_ENTRIES(TESSALY_DECLARE_EXPORT)
 
 TESSALY_EXPORT int r_Load3D(const char* path, r_MsgCallback cb)
 {
@@ -46,12 +47,3 @@ TESSALY_EXPORT void r_ExportMD2(CModel* destination, int, const CModel* source)
     if (destination && source)
         lwo::ExportFlatMeshes(lwo::Reader(), *destination, *source);
 }
-
-static_assert(std::is_same_v<decltype(&r_Load3D), ModelFn_Load3D>);
-static_assert(std::is_same_v<decltype(&r_ExportMD), ModelFn_ExportMD>);
-static_assert(std::is_same_v<decltype(&r_ExportMD2), ModelFn_ExportMD2>);
-static_assert(std::is_same_v<decltype(&r_GetSurfacesNum), ModelFn_GetSurfacesNum>);
-static_assert(std::is_same_v<decltype(&r_GetSurfacePolys), ModelFn_GetSurfacePolys>);
-static_assert(std::is_same_v<decltype(&r_GetMaxTexturesNum), ModelFn_GetMaxTexturesNum>);
-static_assert(std::is_same_v<decltype(&r_GetSurfaceTextureName), ModelFn_GetSurfaceTextureName>);
-static_assert(std::is_same_v<decltype(&r_HasTexture), ModelFn_HasTexture>);

@@ -2,23 +2,13 @@
 // pixels to the engine, or write a screenshot.
 
 #include <cstdio>
-#include <type_traits>
 #include <vector>
 
 #include "platform/platform.h"
 #include "plugins/tga/tga_codec.h"
 #include "tessaly/plugin_interface.h"
 
-TESSALY_EXPORT int r_Load2D(const char* path, r_MsgCallback cb);
-TESSALY_EXPORT int r_GetImageData(int* width, int* height, int* bitsPerPixel, r_MsgCallback cb);
-TESSALY_EXPORT uint8_t* r_GetImagePointer(r_MsgCallback cb);
-TESSALY_EXPORT int r_Save2D(const char* fileName, const uint8_t* pixels, int bitsPerPixel, int height, int width,
-                            int pitch, int flags, r_MsgCallback cb);
-
-static_assert(std::is_same_v<decltype(&r_Load2D), ImageFn_Load2D>);
-static_assert(std::is_same_v<decltype(&r_GetImageData), ImageFn_GetImageData>);
-static_assert(std::is_same_v<decltype(&r_GetImagePointer), ImageFn_GetImagePointer>);
-static_assert(std::is_same_v<decltype(&r_Save2D), ImageFn_Save2D>);
+TESSALY_IMAGE_PLUGIN_ENTRIES(TESSALY_DECLARE_EXPORT)
 
 namespace {
 

@@ -122,7 +122,8 @@ TEST_F(EndToEnd, DemoPlaysAllFourScenesAndTheCreditsThenExits) {
     const int count = static_cast<int>(Frames("demo"));
     ASSERT_GT(count, 200);
     const demo::Picture credits = demo::ReadTga(Frame("demo", count - 6));
-    for (int n = count - 11; n < count - 6; ++n) EXPECT_EQ(ReadAll(Frame("demo", n)), ReadAll(Frame("demo", count - 6)));
+    for (int n = count - 11; n < count - 6; ++n)
+        EXPECT_EQ(ReadAll(Frame("demo", n)), ReadAll(Frame("demo", count - 6))) << n;
     ASSERT_EQ(credits.width, 640);
     // Top-left square of the checker: yellow (0xffd040 through a 16-bit frame).
     EXPECT_NEAR(credits.rgb[0], 0xff, 8);

@@ -53,10 +53,9 @@ protected:
             EXPECT_NE(p.library, nullptr) << dlerror();
             if (!p.library)
                 std::abort();
-            p.fns.Load2D = reinterpret_cast<ImageFn_Load2D>(dlsym(p.library, "r_Load2D"));
-            p.fns.GetImageData = reinterpret_cast<ImageFn_GetImageData>(dlsym(p.library, "r_GetImageData"));
-            p.fns.GetImagePointer = reinterpret_cast<ImageFn_GetImagePointer>(dlsym(p.library, "r_GetImagePointer"));
-            p.fns.Save2D = reinterpret_cast<ImageFn_Save2D>(dlsym(p.library, "r_Save2D"));
+#define BIND(field, type, exportName) p.fns.field = reinterpret_cast<type>(dlsym(p.library, #exportName));
+            TESSALY_IMAGE_PLUGIN_ENTRIES(BIND)
+#undef BIND
             EXPECT_TRUE(p.fns.Load2D && p.fns.GetImageData && p.fns.GetImagePointer && p.fns.Save2D);
         }
         return p.fns;

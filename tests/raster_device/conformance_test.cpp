@@ -15,31 +15,19 @@
 
 namespace {
 
-#define RASTER_ENTRIES(X)                                                                                   \
-    X(GetSysInfo, "GetSysInfo") X(GetDDONum, "GetDDONum") X(GetDDData, "GetDDData")                         \
-    X(GetCardsNum, "r_GetCardsNum") X(GetVideoModesNum, "r_GetVideoModesNum")                               \
-    X(GetVideoModeData, "r_GetVideoModeData") X(GetVideoModeDataStr, "r_GetVideoModeDataStr")               \
-    X(SeekMode, "r_SeekMode") X(InitEngine, "r_InitEngine") X(DeInitEngine, "r_DeInitEngine")               \
-    X(SetViewportArea, "r_SetViewportArea") X(ClearScreen, "r_ClearScreen")                                 \
-    X(ClearZBuffer, "r_ClearZBuffer") X(SwapBuffers, "r_SwapBuffers")                                       \
-    X(AllocMaxTextures, "r_AllocMaxTextures") X(FreeAllocatedTextures, "r_FreeAllocatedTextures")           \
-    X(AllocMaxImages, "r_AllocMaxImages") X(FreeAllocatedImages, "r_FreeAllocatedImages")                   \
-    X(AddTexture, "r_AddTexture") X(AddImage, "r_AddImage") X(DrawBitmap, "r_DrawBitmap")                   \
-    X(LockTexturePointer, "r_LockTexturePointer") X(ReleaseTexturePointer, "r_ReleaseTexturePointer")       \
-    X(LockBackBufferPointer, "r_LockBackBufferPointer")                                                     \
-    X(ReleaseBackBufferPointer, "r_ReleaseBackBufferPointer") X(LockZBufferPointer, "r_LockZBufferPointer") \
-    X(ReleaseZBufferPointer, "r_ReleaseZBufferPointer") X(SysPrint, "r_SysPrint")
-
+// Every export of the back-end, bound by name as the engine binds them.
 struct Backend {
     void* library = nullptr;
-#define MEMBER(name, symbol) RasterFn_##name name = nullptr;
-    RASTER_ENTRIES(MEMBER)
+#define MEMBER(field, type, exportName, ...) type field = nullptr;
+    TESSALY_RASTER_ENTRIES(MEMBER)
+    TESSALY_RASTER_SURVEY_EXPORTS(MEMBER)
 #undef MEMBER
     void BindAll() {
-#define BIND(name, symbol)                                               \
-    name = reinterpret_cast<RasterFn_##name>(dlsym(library, symbol)); \
-    ASSERT_NE(name, nullptr) << symbol;
-        RASTER_ENTRIES(BIND)
+#define BIND(field, type, exportName, ...)                              \
+    field = reinterpret_cast<type>(dlsym(library, #exportName)); \
+    ASSERT_NE(field, nullptr) << #exportName;
+        TESSALY_RASTER_ENTRIES(BIND)
+        TESSALY_RASTER_SURVEY_EXPORTS(BIND)
 #undef BIND
     }
 };

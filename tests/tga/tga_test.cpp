@@ -32,10 +32,9 @@ protected:
     {
         library = dlopen(TESSALY_BIN_DIR "/tga.so", RTLD_NOW | RTLD_LOCAL);
         ASSERT_NE(library, nullptr) << dlerror();
-        fns.Load2D = reinterpret_cast<ImageFn_Load2D>(dlsym(library, "r_Load2D"));
-        fns.GetImageData = reinterpret_cast<ImageFn_GetImageData>(dlsym(library, "r_GetImageData"));
-        fns.GetImagePointer = reinterpret_cast<ImageFn_GetImagePointer>(dlsym(library, "r_GetImagePointer"));
-        fns.Save2D = reinterpret_cast<ImageFn_Save2D>(dlsym(library, "r_Save2D"));
+#define BIND(field, type, exportName) fns.field = reinterpret_cast<type>(dlsym(library, #exportName));
+        TESSALY_IMAGE_PLUGIN_ENTRIES(BIND)
+#undef BIND
         ASSERT_TRUE(fns.Load2D && fns.GetImageData && fns.GetImagePointer && fns.Save2D);
         dir = fs::temp_directory_path() / ("tessaly_tga_" + std::to_string(getpid()));
         fs::create_directories(dir);

@@ -229,7 +229,8 @@ TEST_F(VideoRecording, FullDiskEndsTheRecordingWithAReadableFile) {
     const int code = Wait(pid);
     const std::string output = ReadAll(root_ + "full.txt");
     EXPECT_EQ(code, 1) << output;
-    const std::string message = "Video recording: cannot write " + root_ + "full.mkv: File too large; recording stopped";
+    const std::string message =
+        "Video recording: cannot write " + root_ + "full.mkv: File too large; recording stopped";
     const size_t at = output.find(message);
     EXPECT_NE(at, std::string::npos) << output;
     EXPECT_EQ(output.find("Video recording", at + 1), std::string::npos) << "one message: " << output;
