@@ -9,6 +9,7 @@
 #include <span>
 #include <vector>
 
+#include "common/tga_encoder.h"
 #include "fuzz/fuzz_common.h"
 #include "plugins/tga/tga_codec.h"
 
@@ -43,7 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     size_t writtenSize = 0;
     std::FILE* file = open_memstream(&written, &writtenSize);
     FUZZ_CHECK(file != nullptr);
-    const bool encoded = tga::Encode(file, bgr.data(), bpp, picture.width, picture.height, picture.width * bpp);
+    const bool encoded =
+        WriteTga(file, bgr.data(), bpp, picture.width * bpp, TgaLayout{picture.width, picture.height, 24, false});
     FUZZ_CHECK(std::fclose(file) == 0 && encoded);
 
     tga::Picture again;

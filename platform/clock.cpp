@@ -18,6 +18,7 @@
 #include <vector>
 #include <strings.h>
 
+#include "common/tga_encoder.h"
 #include "platform/platform.h"
 #include "platform/platform_internal.h"
 #include "tessaly/plugin_interface.h"
@@ -47,24 +48,12 @@ std::atomic<void (*)(void)> g_repaintHook{nullptr};  // shows the last presented
 // Writes one frame as an uncompressed 24-bit TGA with top-left origin, so the
 // rows go out in the order they arrive. On failure returns the system's error
 // number and leaves no file behind: a cut frame is worse than none.
-int WriteTga(const char* path, const uint8_t* bgr, int width, int height, int pitch) {
+int WriteTgaFrame(const char* path, const uint8_t* bgr, int width, int height, int pitch) {
     FILE* file = std::fopen(path, "wb");
     if (!file) return errno ? errno : EIO;
-    uint8_t header[18] = {};
-    header[2] = 2;  // uncompressed true-colour
-    header[12] = static_cast<uint8_t>(width & 0xFF);
-    header[13] = static_cast<uint8_t>(width >> 8);
-    header[14] = static_cast<uint8_t>(height & 0xFF);
-    header[15] = static_cast<uint8_t>(height >> 8);
-    header[16] = 24;    // bits per pixel
-    header[17] = 0x20;  // first row is the top row
     errno = 0;
     int failure = 0;
-    if (std::fwrite(header, sizeof header, 1, file) != 1) failure = errno ? errno : EIO;
-    const size_t rowBytes = static_cast<size_t>(width) * 3;
-    for (int y = 0; !failure && y < height; ++y)
-        if (std::fwrite(bgr + static_cast<ptrdiff_t>(y) * pitch, 1, rowBytes, file) != rowBytes)
-            failure = errno ? errno : EIO;
+    if (!WriteTga(file, bgr, 3, pitch, TgaLayout{width, height, 24, true})) failure = errno ? errno : EIO;
     errno = 0;
     if (std::fclose(file) != 0 && !failure) failure = errno ? errno : EIO;
     if (failure) unlink(path);
@@ -128,7 +117,7 @@ void WriteCaptureFile(long index, const uint8_t* bgr, int width, int height, int
         return;
     }
     const int error =
-        g_capturePng ? WritePng(path, bgr, width, height, pitch) : WriteTga(path, bgr, width, height, pitch);
+        g_capturePng ? WritePng(path, bgr, width, height, pitch) : WriteTgaFrame(path, bgr, width, height, pitch);
     if (error) CaptureFailed("cannot write", path, error);
 }
 

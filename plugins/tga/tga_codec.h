@@ -1,4 +1,4 @@
-// TGA decoding and encoding, internal to the tga plug-in.
+// TGA decoding, internal to the tga plug-in (the encoder is common/tga_encoder.h).
 #pragma once
 
 #include <cstddef>
@@ -34,10 +34,5 @@ DecodeResult Decode(std::span<const uint8_t> file, Picture& out);
 // needs to be read no further.
 constexpr size_t kMaxFileBytes =
     size_t(kHeaderSize) + 255 + 65535u * 4u + (size_t(kMaxSide) * kMaxSide / 128 + 1) * (1 + 128 * 4);
-
-// Writes an uncompressed 24-bit TGA (bottom-up rows) from rows given top to
-// bottom, pitch bytes apart, bytesPerPixel 3 or 4 in the order blue, green,
-// red(, ignored). The caller has checked the sizes. False when writing fails.
-bool Encode(std::FILE* file, const uint8_t* pixels, int bytesPerPixel, int width, int height, int pitch);
 
 }  // namespace tga

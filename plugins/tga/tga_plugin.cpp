@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "common/tga_encoder.h"
 #include "plugins/tga/tga_codec.h"
 #include "tessaly/plugin_interface.h"
 
@@ -101,7 +102,8 @@ int r_Save2D(const char* fileName, const uint8_t* pixels, int bitsPerPixel, int 
         Report(cb, "tga.dll r_Save2D : Error, could not create %s\n", name);
         return -1;
     }
-    const bool written = tga::Encode(f, pixels, bytesPerPixel, width, height, pitch);
+    // Uncompressed 24 bits, rows stored bottom first.
+    const bool written = WriteTga(f, pixels, bytesPerPixel, pitch, TgaLayout{width, height, 24, false});
     if (std::fclose(f) != 0 || !written) {
         char resolved[4096];  // the name the file was created under
         plat_ResolvePath(fileName, resolved, sizeof resolved);

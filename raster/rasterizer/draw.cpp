@@ -140,7 +140,7 @@ RasterPath CurrentRasterPath() { return gPath; }
 void DrawTriangles(Device& dev, const TriangleBatch& b) {
     if (b.vertices == nullptr || b.vertexCount <= 0) return;
     DrawContext dc;
-    if (!BuildDrawContext(dev, dc)) return;
+    if (!BuildDrawContext(dev, dev.back, dev.depth, dc)) return;
     const bool indexed = b.indices16 != nullptr || b.indices32 != nullptr;
     const int64_t count = indexed ? b.indexCount : b.vertexCount;
     const uint32_t limit = static_cast<uint32_t>(b.vertexCount);

@@ -48,11 +48,10 @@ void BindTexture(const Device& dev, DrawContext& dc) {
 
 }  // namespace
 
-bool BuildDrawContext(const Device& dev, DrawContext& dc) {
-    const FrameSurface& back = dev.back;
+bool BuildDrawContext(const Device& dev, FrameSurface& back, DepthSurface& depth, DrawContext& dc) {
     if (!back.present() || back.width <= 0 || back.height <= 0) return false;
     const RasterState& s = dev.state;
-    dc.colour = const_cast<uint8_t*>(back.pixels.data());
+    dc.colour = back.pixels.data();
     dc.colourPitch = back.pitch;
     if (back.format == PixelFormat::XRGB8888) dc.target = TargetKind::XRGB8888;
     else dc.target = s.dither ? TargetKind::RGB565Dither : TargetKind::RGB565;
@@ -60,9 +59,9 @@ bool BuildDrawContext(const Device& dev, DrawContext& dc) {
     int w = back.width, h = back.height;
     dc.depth = nullptr;
     dc.depthKind = DepthKind::None;
-    const DepthSurface& ds = dev.depth;
+    DepthSurface& ds = depth;
     if (s.depthTest && ds.present() && ds.width > 0 && ds.height > 0) {
-        dc.depth = const_cast<uint8_t*>(ds.samples.data());
+        dc.depth = ds.samples.data();
         dc.depthPitch = ds.pitch;
         dc.depthKind = ds.bits == 32 ? DepthKind::Bits32 : DepthKind::Bits16;
         w = std::min(w, ds.width);

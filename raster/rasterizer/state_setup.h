@@ -54,8 +54,10 @@ struct DrawContext {
     TexLevel levels[kMaxTextureLevels];
 };
 
-// Fills dc from the device. False when nothing can be drawn (no back surface
-// or an empty viewport).
-bool BuildDrawContext(const Device& dev, DrawContext& dc);
+// Fills dc from the device's states, viewport and bound texture, to draw into
+// back and test and write depth (the device's own back and depth surfaces:
+// they are passed apart because the draws write them, while dev is only read).
+// False when nothing can be drawn (no back surface or an empty viewport).
+bool BuildDrawContext(const Device& dev, FrameSurface& back, DepthSurface& depth, DrawContext& dc);
 
 }  // namespace raster

@@ -1,27 +1,24 @@
 #include "tools/formats/tga_writer.h"
 
-#include "tools/formats/byte_buffer.h"
+#include "common/tga_encoder.h"
 
 namespace demo {
 
 std::vector<uint8_t> TgaBytes(const Picture& picture, int bitsPerPixel)
 {
-    const bool alpha = bitsPerPixel == 32;
-    constexpr uint8_t kTopLeftOrigin = 0x20;
-    ByteBuffer b;
-    b.U8(0).U8(0).U8(2);  // no id, no colour map, true colour
-    b.Zeros(5);           // colour map description (none)
-    b.U16LE(0).U16LE(0);  // origin
-    b.U16LE(static_cast<uint32_t>(picture.Width())).U16LE(static_cast<uint32_t>(picture.Height()));
-    b.U8(alpha ? 32 : 24).U8(kTopLeftOrigin | (alpha ? 8 : 0));
+    // The encoder takes blue, green, red, alpha rows.
+    std::vector<uint8_t> bgra(size_t(picture.Width()) * picture.Height() * 4);
+    uint8_t* out = bgra.data();
     for (int y = 0; y < picture.Height(); ++y)
-        for (int x = 0; x < picture.Width(); ++x) {
+        for (int x = 0; x < picture.Width(); ++x, out += 4) {
             const Rgba p = picture.At(x, y);
-            b.U8(p.b).U8(p.g).U8(p.r);
-            if (alpha)
-                b.U8(p.a);
+            out[0] = p.b;
+            out[1] = p.g;
+            out[2] = p.r;
+            out[3] = p.a;
         }
-    return b.Bytes();
+    const TgaLayout layout{picture.Width(), picture.Height(), bitsPerPixel == 32 ? 32 : 24, true};
+    return ::TgaBytes(bgra.data(), 4, picture.Width() * 4, layout);
 }
 
 }  // namespace demo
