@@ -16,11 +16,12 @@ namespace {
 constexpr uint32_t kConsoleTextColour = 0xffff;
 constexpr int kConsoleLineHeight = 15;
 
-// Display lines the console holds: r_ConsoleGetLine answers up to the count.
+// Display lines the console holds, found by bisection: r_ConsoleGetLine
+// answers for every index below the count and null from there on.
 int ConsoleLineCount() {
-    int low = 0;                   // known to be held (or 0)
-    int high = kConsoleScrollBack + 1;  // known not to be
-    if (g_app.consoleRows > high) high = g_app.consoleRows;
+    // The count is at least low and below high (one past the console's capacity).
+    int low = 0;
+    int high = std::max(kConsoleScrollBack, g_app.consoleRows) + 1;
     while (high - low > 1) {
         const int middle = low + (high - low) / 2;
         if (r_ConsoleGetLine(middle - 1))
