@@ -36,7 +36,10 @@ public:
         for (int attempt = 0; attempt < 5; ++attempt) {
             if (Launch()) {
                 for (int i = 0; i < 40; ++i) {
-                    if (Display* display = XOpenDisplay(name_.c_str())) return display;
+                    Display* display = XOpenDisplay(name_.c_str());
+                    // Only a connection to the server started here counts.
+                    if (display && waitpid(pid_, nullptr, WNOHANG) == 0) return display;
+                    if (display) XCloseDisplay(display);
                     std::this_thread::sleep_for(std::chrono::milliseconds(50));
                 }
             }
@@ -191,10 +194,11 @@ TEST(Window, OpensResizableAtTheModeSizeAndClosingItDuringTheWaitQuits) {
         FAIL() << "no window or no wait frame: " << runner::ReadAll(root + "/output.txt");
     }
 
+    const std::string context = "display " + xvfb.Name() + ", program output: " + runner::ReadAll(root + "/output.txt");
     XWindowAttributes attributes{};
-    ASSERT_TRUE(XGetWindowAttributes(display, window, &attributes));
-    EXPECT_EQ(attributes.width, 640);
-    EXPECT_EQ(attributes.height, 480);
+    ASSERT_TRUE(XGetWindowAttributes(display, window, &attributes)) << context;
+    EXPECT_EQ(attributes.width, 640) << context;
+    EXPECT_EQ(attributes.height, 480) << context;
     XSizeHints hints{};
     long supplied = 0;
     XGetWMNormalHints(display, window, &hints, &supplied);
@@ -206,13 +210,13 @@ TEST(Window, OpensResizableAtTheModeSizeAndClosingItDuringTheWaitQuits) {
     const int code = WaitAtMost(program, std::chrono::seconds(60));
     const double seconds = std::chrono::duration<double>(Clock::now() - closed).count();
     XCloseDisplay(display);
-    EXPECT_EQ(code, 0) << runner::ReadAll(root + "/output.txt");
-    EXPECT_LT(seconds, 3.5);
+    EXPECT_EQ(code, 0) << context << runner::ReadAll(root + "/output.txt");
+    EXPECT_LT(seconds, 3.5) << context;
 
     // What the window showed during the wait: the text, at the top left.
     const demo::Picture shown = demo::ReadTga(waitFrame);
-    EXPECT_EQ(shown.width, 640);
-    EXPECT_GT(GreenTextPixels(shown), 100);
+    EXPECT_EQ(shown.width, 640) << context;
+    EXPECT_GT(GreenTextPixels(shown), 100) << context;
     fs::remove_all(root);
 }
 
