@@ -24,10 +24,10 @@ bool Resolve(const std::string& path, std::string& found) {
 
 // A folder the program lists and opens files in: it must exist, be a folder,
 // and be listable and searchable. False after adding the problem.
-bool CheckFolder(const char* name, std::vector<std::string>& problems) {
+bool CheckFolder(const std::string& folder, const char* name, std::vector<std::string>& problems) {
     std::string path;
     struct stat info;
-    if (!Resolve(name, path) || ::stat(path.c_str(), &info) != 0) {
+    if (!Resolve(folder + name, path) || ::stat(path.c_str(), &info) != 0) {
         problems.push_back(std::string(name) + "/ is missing");
         return false;
     }
@@ -46,11 +46,11 @@ bool CheckFolder(const char* name, std::vector<std::string>& problems) {
     return true;
 }
 
-void CheckScene(const char* file, std::vector<std::string>& problems) {
+void CheckScene(const std::string& folder, const char* file, std::vector<std::string>& problems) {
     const std::string shown = std::string("scenes/") + file;
     std::string path;
     struct stat info;
-    if (!Resolve(shown, path) || ::stat(path.c_str(), &info) != 0) {
+    if (!Resolve(folder + shown, path) || ::stat(path.c_str(), &info) != 0) {
         problems.push_back(shown + " is missing");
         return;
     }
@@ -68,10 +68,10 @@ void CheckScene(const char* file, std::vector<std::string>& problems) {
 
 }  // namespace
 
-std::vector<std::string> DemoFolderProblems() {
+std::vector<std::string> DemoFolderProblems(const std::string& folder) {
     std::vector<std::string> problems;
-    if (CheckFolder("scenes", problems))
-        for (const char* file : kSceneFiles) CheckScene(file, problems);
-    CheckFolder("meshes", problems);
+    if (CheckFolder(folder, "scenes", problems))
+        for (const char* file : kSceneFiles) CheckScene(folder, file, problems);
+    CheckFolder(folder, "meshes", problems);
     return problems;
 }

@@ -9,7 +9,7 @@
 
 namespace {
 
-LaunchOptions g_runOptions;
+LaunchOptions g_runOptions;  // the run's one set of options (RunOptions)
 
 // A whole decimal number in [low, high].
 bool ReadNumber(const char* text, long low, long high, long& value) {
@@ -122,6 +122,7 @@ const char* LaunchUsage() {
            "See tessaly(6) for what each does.\n";
 }
 
+LaunchOptions& RunOptions() { return g_runOptions; }
 const LaunchOptions& RunLaunchOptions() { return g_runOptions; }
 
 std::string PathFromFolder(const char* base, const char* path) {
@@ -132,7 +133,6 @@ std::string PathFromFolder(const char* base, const char* path) {
 
 LaunchAction ParseLaunchOptions(int argc, char** argv, LaunchOptions& options, char* error, size_t errorSize) {
     options = LaunchOptions{};
-    g_runOptions = LaunchOptions{};
     for (int i = 1; i < argc; ++i) {
         const char* arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
@@ -252,6 +252,5 @@ LaunchAction ParseLaunchOptions(int argc, char** argv, LaunchOptions& options, c
         std::snprintf(error, errorSize, "--video-quality goes with --video");
         return LaunchAction::Error;
     }
-    g_runOptions = options;
     return LaunchAction::Run;
 }

@@ -30,7 +30,10 @@ constexpr int kMaxThreads = 64;
 // The options of the last parse are also kept as the run's options.
 LaunchAction ParseLaunchOptions(int argc, char** argv, LaunchOptions& options, char* error, size_t errorSize);
 
-// The options of the last ParseLaunchOptions call (all defaults before the first).
+// The run's one set of options: the program parses into it and completes it
+// (paths made absolute) before start-up; every module reads it here (all
+// defaults until then).
+LaunchOptions& RunOptions();
 const LaunchOptions& RunLaunchOptions();
 
 // The --help text.

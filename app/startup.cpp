@@ -125,11 +125,10 @@ bool LinkBackEnd() {
     return false;
 }
 
-bool DemoFolderReady() {
-    const std::vector<std::string> problems = DemoFolderProblems();
+bool DemoFolderReady(const std::string& dataFolder) {
+    const std::vector<std::string> problems = DemoFolderProblems(dataFolder);
     if (problems.empty()) return true;
-    char folder[kPathSize] = {};
-    plat_GetCurrentDirectory(folder, sizeof folder);
+    const char* folder = dataFolder.c_str();
     for (const std::string& problem : problems) std::fprintf(stderr, "tessaly: %s%s\n", folder, problem.c_str());
     std::fprintf(stderr,
                  "tessaly: %s does not hold the demo (tessaly-make-demo DIR writes one; --data DIR chooses it)\n",
@@ -205,7 +204,7 @@ bool SetUpEngine() {
     return true;
 }
 
-int StartUp() {
+int StartUp(const std::string& dataFolder) {
     g_app.view = MatIdentity();
     // The back-end is linked before the window opens: without it the program
     // ends at once, and no window flashes up for nothing.
@@ -231,8 +230,7 @@ int StartUp() {
     SetConsoleReports(true);
     ShowWaitText();
 
-    char base[kPathSize] = {};
-    plat_GetCurrentDirectory(base, sizeof base - 1);
+    const char* base = dataFolder.c_str();
     SetPath(g_app.mapsPath, base, "maps");
     SetPath(g_app.meshesPath, base, "meshes");
     SetPath(g_app.shotsPath, base, "shots");
@@ -310,7 +308,7 @@ int RunViewerProgram(LaunchOptions& options, InputFileKind kind, const std::stri
 }  // namespace
 
 int RunProgram(int argc, char** argv) {
-    LaunchOptions options;
+    LaunchOptions& options = RunOptions();
     char error[256] = {};
     switch (ParseLaunchOptions(argc, argv, options, error, sizeof error)) {
         case LaunchAction::Help:
@@ -353,11 +351,23 @@ int RunProgram(int argc, char** argv) {
         if (fileKind == InputFileKind::Folder) options.dataDir = options.file;
     }
     if (options.file && fileKind != InputFileKind::Folder) return RunViewerProgram(options, fileKind, videoPath);
-    if (options.dataDir && chdir(options.dataDir) != 0) {
-        std::fprintf(stderr, "tessaly: cannot work in %s: %s\n", options.dataDir, std::strerror(errno));
-        return 1;
+    // The data folder, absolute: start-up takes its folders from it. The
+    // program also works in it, as it always has (the current directory is
+    // the last place the library lookup tries).
+    std::string dataFolder = startFolder;
+    if (options.dataDir) {
+        std::error_code problem;
+        const std::filesystem::path folder =
+            std::filesystem::canonical(PathFromFolder(startFolder.c_str(), options.dataDir), problem);
+        if (problem || chdir(folder.c_str()) != 0) {
+            std::fprintf(stderr, "tessaly: cannot work in %s: %s\n", options.dataDir,
+                         std::strerror(problem ? problem.value() : errno));
+            return 1;
+        }
+        dataFolder = folder.string();
+        if (dataFolder.back() != '/') dataFolder += '/';
     }
-    if (!DemoFolderReady()) return 2;
+    if (!DemoFolderReady(dataFolder)) return 2;
     if (plat_Configure(&options.platform) != 0) return 1;
     if (options.videoPath && !StartRecording(options, videoPath)) return 1;
 
@@ -365,7 +375,7 @@ int RunProgram(int argc, char** argv) {
     SetShotFormat(options.shotFormat);
     ReleaseSlots();
     ReleaseProceduralTextures();
-    const int startError = StartUp();
+    const int startError = StartUp(dataFolder);
     if (startError != 0) {
         StopRecording();
         return startError;

@@ -1,6 +1,8 @@
 // Start-up, engine set-up and shutdown of the program, and the whole run.
 #pragma once
 
+#include <string>
+
 #include "tessaly/export.h"
 
 // The whole program: options, start-up, main loop, shutdown. Returns the
@@ -9,10 +11,11 @@
 // does not hold the demo, a quit message's own code.
 int RunProgram(int argc, char** argv);
 
-// Checks that the current directory holds what the demo needs (DemoFolderProblems);
-// otherwise names every problem on standard error and gives false (the
-// program then ends with exit code 2). Only the demo needs this folder.
-bool DemoFolderReady();
+// Checks that the data folder (absolute, ending in '/') holds what the demo
+// needs (DemoFolderProblems); otherwise names every problem on standard error
+// and gives false (the program then ends with exit code 2). Only the demo
+// needs this folder.
+bool DemoFolderReady(const std::string& dataFolder);
 
 // Sends the engine's reports to the user and links the raster back-end. When
 // it cannot be loaded or bound, one message on standard error names it, where
@@ -20,9 +23,11 @@ bool DemoFolderReady();
 // program then ends with exit code 1 before any window opens).
 bool LinkBackEnd();
 
-// Start-up in its fixed order up to the main loop. 0 when the program can
-// run, otherwise the exit code (the engine could not be initialised).
-int StartUp();
+// Start-up in its fixed order up to the main loop, with the demo's folders
+// (maps/, meshes/, shots/, images/, music/, scenes/) below dataFolder
+// (absolute, ending in '/'). 0 when the program can run, otherwise the exit
+// code (the engine could not be initialised).
+int StartUp(const std::string& dataFolder);
 // The program's window: a small borderless one that full screen takes over,
 // or with --window an ordinary resizable one at the chosen mode's size.
 PlatWindow* CreateProgramWindow();

@@ -139,7 +139,7 @@ TEST(LaunchOptions, FieldOfViewKeepsTheVerticalView) {
 namespace {
 
 TEST(LaunchOptions, OneFileAndItsContentFolder) {
-    LaunchOptions o;
+    LaunchOptions& o = RunOptions();  // as the program parses them: into the run's one set
     char error[256] = {};
     ASSERT_EQ(Parse({"--headless", "scene.LWS", "--content", "proj"}, o), LaunchAction::Run);
     EXPECT_STREQ(o.file, "scene.LWS");

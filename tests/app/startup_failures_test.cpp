@@ -152,4 +152,20 @@ TEST_F(StartUpFailures, AFolderWithoutTheDemoEndsWithExitCode2) {
     }
 }
 
+// The data folder is named as the absolute folder it is, however it was
+// given: through "..", a link, or without a closing '/'.
+TEST_F(StartUpFailures, TheDataFolderIsNamedAsTheFolderItIs) {
+    fs::create_directories(root_ + "plain/inside");
+    fs::create_directory_symlink(root_ + "plain", root_ + "link");
+    const std::string shown = fs::canonical(root_ + "plain").string() + "/";
+    EXPECT_EQ(Run(runner::ProgramPath(), "link/inside/.."), 2) << output_;
+    EXPECT_EQ(LinesWith(output_, "tessaly: " + shown + "scenes/ is missing").size(), 1u) << output_;
+    EXPECT_EQ(LinesWith(output_, "tessaly: " + shown + " does not hold the demo").size(), 1u) << output_;
+
+    // A folder that is not there cannot be worked in.
+    EXPECT_EQ(Run(runner::ProgramPath(), "nowhere"), 1) << output_;
+    EXPECT_EQ(LinesWith(output_, "cannot work in " + root_ + "nowhere: No such file or directory").size(), 1u)
+        << output_;
+}
+
 }  // namespace

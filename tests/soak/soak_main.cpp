@@ -316,7 +316,9 @@ int main(int argc, char** argv) {
     ResetAppState();
     ReleaseSlots();
     ReleaseProceduralTextures();
-    if (StartUp() != 0) {
+    std::string dataFolder = fs::current_path(error).string();
+    if (dataFolder.empty() || dataFolder.back() != '/') dataFolder += '/';
+    if (StartUp(dataFolder) != 0) {
         std::fprintf(stderr, "tessaly_soak: the program did not start\n");
         fs::remove_all(work, error);
         return 1;
