@@ -1,25 +1,12 @@
-// Vectors of three floats, affine 4x4 matrices, the bounding-box object frame
-// and the float-key sorts. Compiled into every deliverable; exported by none.
-//
-// Matrix44 is row-major (element r*4+c is row r, column c); points are row
-// vectors multiplied from the left (p' = p x M); the translation is the fourth
-// row. Angles are radians.
+// Operations on vectors of three floats and affine 4x4 matrices (the records
+// are in tessaly/vector_types.h, with their conventions), the bounding-box
+// object frame and the float-key sorts. Compiled into every deliverable;
+// exported by none.
 #pragma once
 
 #include <cstdint>
 
-struct Vector3 {
-    float x, y, z;
-};
-
-struct Matrix44 {
-    float m[16];
-    float& at(int row, int col) { return m[row * 4 + col]; }
-    float at(int row, int col) const { return m[row * 4 + col]; }
-};
-
-static_assert(sizeof(Vector3) == 12);
-static_assert(sizeof(Matrix44) == 64);
+#include "tessaly/vector_types.h"
 
 // ---- vectors ----
 void VecCross(const Vector3& a, const Vector3& b, Vector3& out);

@@ -14,6 +14,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "common/vecmath.h"
 #include "platform/platform.h"
 #include "tessaly/raster_interface.h"
 

@@ -3,6 +3,7 @@
 // drawn after the scene's meshes, without depth test, blended.
 #include <cstdint>
 
+#include "common/vecmath.h"
 #include "engine/effects/flare_fade.h"
 #include "engine/messages/messages.h"
 #include "engine/pictures/picture_stores.h"

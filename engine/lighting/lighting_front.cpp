@@ -5,6 +5,7 @@
 #include <memory>
 #include <new>
 
+#include "common/vecmath.h"
 #include "engine/messages/messages.h"
 #include "engine/models/model_store.h"
 #include "tessaly/engine_api.h"

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <new>
 
+#include "common/vecmath.h"
 #include "engine/models/model_store.h"
 
 namespace {

@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "common/vecmath.h"
+#include "tessaly/vector_types.h"
 
 constexpr int kMeshTextureSlots = 8;  // texture slots per mesh and per surface
 

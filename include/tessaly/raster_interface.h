@@ -11,7 +11,7 @@
 
 #include <cstdint>
 
-#include "common/vecmath.h"
+#include "tessaly/vector_types.h"
 #include "tessaly/export.h"
 #include "tessaly/model_records.h"
 

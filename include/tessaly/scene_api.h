@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "common/vecmath.h"
+#include "tessaly/vector_types.h"
 #include "tessaly/export.h"
 
 // One key of a track, 56 bytes, filled by the library.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "common/vecmath.h"
 #include "tessaly/engine_api.h"
 
 namespace fake {

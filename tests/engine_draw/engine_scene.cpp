@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "common/vecmath.h"
 #include "platform/platform.h"
 
 namespace et {

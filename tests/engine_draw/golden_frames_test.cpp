@@ -3,6 +3,7 @@
 // TESSALY_REGENERATE_GOLDEN=1 (see README.md).
 #include <gtest/gtest.h>
 
+#include "common/vecmath.h"
 #include "engine_scene.h"
 #include "png_frame.h"
 

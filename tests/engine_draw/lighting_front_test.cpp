@@ -2,6 +2,7 @@
 // reset of whole models, handle errors and the vertex-colour buffer.
 #include <gtest/gtest.h>
 
+#include "common/vecmath.h"
 #include "engine_scene.h"
 #include "tessaly/lighting_interface.h"
 

@@ -2,6 +2,7 @@
 // of the alpha flush, environment coordinates, and slots without a model.
 #include <gtest/gtest.h>
 
+#include "common/vecmath.h"
 #include "engine_scene.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "common/vecmath.h"
 #include "engine/effects/flare_fade.h"
 #include "engine_scene.h"
 

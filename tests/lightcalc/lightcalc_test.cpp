@@ -7,6 +7,7 @@
 #include <limits>
 #include <string>
 
+#include "common/vecmath.h"
 #include "tessaly/lighting_interface.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include <set>
 #include <tuple>
 
+#include "common/vecmath.h"
 #include "lwo_test_support.h"
 
 using namespace lwotest;

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <filesystem>
 
+#include "common/vecmath.h"
 #include "lwo_test_support.h"
 
 using namespace lwotest;

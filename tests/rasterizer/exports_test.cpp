@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "common/vecmath.h"
 #include "platform/platform.h"
 #include "tessaly/raster_interface.h"
 
