@@ -5,7 +5,7 @@
 #include <fstream>
 #include <string>
 
-#include "tests/images/picture_writers.h"
+#include "tests/plugins/images/picture_writers.h"
 
 namespace {
 

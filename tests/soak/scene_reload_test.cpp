@@ -10,7 +10,7 @@
 
 #include "app/app_state.h"
 #include "app/scene_slots.h"
-#include "tests/engine_console/headless_engine.h"
+#include "tests/engine/console/headless_engine.h"
 #include "tools/content/demo_set.h"
 
 namespace {

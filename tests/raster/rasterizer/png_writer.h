@@ -1,5 +1,5 @@
 // Golden frames: a tiny deterministic PNG encoder (RGB, stored deflate blocks)
-// and the comparison of the back surface with tests/rasterizer/golden/<name>.png.
+// and the comparison of the back surface with tests/raster/rasterizer/golden/<name>.png.
 #pragma once
 
 #include <cstdint>

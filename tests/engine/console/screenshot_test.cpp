@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "tests/engine_console/headless_engine.h"
+#include "tests/engine/console/headless_engine.h"
 
 namespace {
 

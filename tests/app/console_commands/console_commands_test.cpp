@@ -14,7 +14,7 @@
 #include "app/console_commands.h"
 #include "app/scene_slots.h"
 #include "tests/app/demo_data.h"
-#include "tests/engine_console/headless_engine.h"
+#include "tests/engine/console/headless_engine.h"
 
 namespace {
 

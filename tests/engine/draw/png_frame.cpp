@@ -135,7 +135,7 @@ std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint8_t>
 std::string CheckGolden(const std::string& name, int width, int height, const std::vector<uint8_t>& rgb) {
     if (rgb.size() != size_t(width) * size_t(height) * 3) return "frame could not be read";
     const std::vector<uint8_t> png = EncodePng(width, height, rgb);
-    const std::string path = std::string(TESSALY_SOURCE_DIR) + "/tests/engine_draw/golden/" + name + ".png";
+    const std::string path = std::string(TESSALY_SOURCE_DIR) + "/tests/engine/draw/golden/" + name + ".png";
     const char* regenerate = std::getenv("TESSALY_REGENERATE_GOLDEN");
     if (regenerate != nullptr && regenerate[0] == '1') {
         std::ofstream f(path, std::ios::binary);

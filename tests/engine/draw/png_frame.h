@@ -11,7 +11,7 @@ namespace et {
 
 std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint8_t>& rgb);
 
-// Compares the frame with tests/engine_draw/golden/<name>.png, or writes that
+// Compares the frame with tests/engine/draw/golden/<name>.png, or writes that
 // file when the environment variable TESSALY_REGENERATE_GOLDEN is 1. Returns a
 // failure text, or "" when they agree (or the file was written).
 std::string CheckGolden(const std::string& name, int width, int height, const std::vector<uint8_t>& rgb);

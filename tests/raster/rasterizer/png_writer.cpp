@@ -66,7 +66,7 @@ std::string CheckGolden(const std::string& name) {
         for (int x = 0; x < s.width; ++x)
             for (int shift : {16, 8, 0}) rgb.push_back(static_cast<uint8_t>(Pixel(x, y) >> shift));
     const std::vector<uint8_t> png = EncodePng(s.width, s.height, rgb);
-    const std::string path = std::string(TESSALY_SOURCE_DIR) + "/tests/rasterizer/golden/" + name + ".png";
+    const std::string path = std::string(TESSALY_SOURCE_DIR) + "/tests/raster/rasterizer/golden/" + name + ".png";
     const char* regen = std::getenv("TESSALY_REGENERATE_GOLDEN");
     if (regen != nullptr && regen[0] == '1') {
         std::ofstream f(path, std::ios::binary);
