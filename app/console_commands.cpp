@@ -32,7 +32,7 @@ constexpr float kMaxAnimRate = 1000.0f;
 constexpr float kMaxWalkStep = 1000.0f;
 
 // The upper-cased command line that keywords and arguments are read from.
-char gLineCopy[kLineCopySize];
+char g_lineCopy[kLineCopySize];
 
 void Print(const char* text) { r_ConsolePrintLine(text); }
 
@@ -49,8 +49,8 @@ void Reply(const char* format, ...) {
 // first character of code 33 or more and runs to the end of the line. Null
 // when the line ends, or position kArgumentScanLimit is passed, before one.
 const char* TextArgument(int keywordLength) {
-    for (int i = keywordLength; i <= kArgumentScanLimit && gLineCopy[i] != '\0'; ++i)
-        if (static_cast<unsigned char>(gLineCopy[i]) >= 33) return gLineCopy + i;
+    for (int i = keywordLength; i <= kArgumentScanLimit && g_lineCopy[i] != '\0'; ++i)
+        if (static_cast<unsigned char>(g_lineCopy[i]) >= 33) return g_lineCopy + i;
     return nullptr;
 }
 
@@ -84,7 +84,7 @@ bool NextInt(const char*& text, int& value) {
 void Quit(int) { g_app.quit = true; }
 
 void SetAnimFps(int n) {
-    const char* text = gLineCopy + n;
+    const char* text = g_lineCopy + n;
     float rate = 0.0f;
     // Scene time runs at this many frames a second: it must move forward, and
     // faster than kMaxAnimRate skips whole scenes between two frames.
@@ -101,7 +101,7 @@ void Reset(int) {
 }
 
 void SetAmbient(int n) {
-    const char* text = gLineCopy + n;
+    const char* text = g_lineCopy + n;
     float rgb[3] = {};
     for (float& channel : rgb)
         if (!NextFloat(text, channel) || !std::isfinite(channel) || channel < 0.0f)
@@ -115,7 +115,7 @@ void SetAmbient(int n) {
 }
 
 void StepAnim(int n) {
-    const char* text = gLineCopy + n;
+    const char* text = g_lineCopy + n;
     int step = 0;
     if (!NextInt(text, step)) return Print("Usage : STEPANIM n");
     g_app.animStep = step;
@@ -123,7 +123,7 @@ void StepAnim(int n) {
 }
 
 void Step(int n) {
-    const char* text = gLineCopy + n;
+    const char* text = g_lineCopy + n;
     float step = 0.0f;
     // The distance walked per frame: a negative one turns the keys round, and
     // one beyond the far plane leaves everything behind in a single frame.
@@ -258,7 +258,7 @@ void SurfaceInfo(int) {
 void TexturesNum(int) { Reply("Textures Loaded = %d", r_GetTexturesNum()); }
 
 void TextureData(int n) {
-    const char* text = gLineCopy + n;
+    const char* text = g_lineCopy + n;
     int t = 0;
     if (!NextInt(text, t)) return Print("Usage : TEXTUREDATA n");
     int x = 0, y = 0, z = 0;
@@ -447,12 +447,12 @@ constexpr Command kCommands[] = {
 void RunConsoleCommand(char* line) {
     if (!line || line[0] == '\0') return;
     for (char* c = line; *c; ++c) *c = static_cast<char>(std::toupper(static_cast<unsigned char>(*c)));
-    std::memset(gLineCopy, 0, sizeof gLineCopy);
-    std::snprintf(gLineCopy, sizeof gLineCopy, "%s", line);
+    std::memset(g_lineCopy, 0, sizeof g_lineCopy);
+    std::snprintf(g_lineCopy, sizeof g_lineCopy, "%s", line);
 
     const Command* match = nullptr;
     for (const Command& command : kCommands) {
-        if (std::strncmp(gLineCopy, command.keyword, std::strlen(command.keyword)) == 0) {
+        if (std::strncmp(g_lineCopy, command.keyword, std::strlen(command.keyword)) == 0) {
             match = &command;
             break;
         }

@@ -40,16 +40,16 @@ void CopyName(char* out, size_t outSize, const char* text) {
 }
 
 // The model store's last word on an object's own load: why it failed.
-char gModelMessage[1024];
+char g_modelMessage[1024];
 int KeepModelMessage(const char* text) {
-    std::snprintf(gModelMessage, sizeof gModelMessage, "%s", text ? text : "");
+    std::snprintf(g_modelMessage, sizeof g_modelMessage, "%s", text ? text : "");
     return 0;
 }
 
 // "NAME (why)" for an object whose model did not load, from the store's message
 // ("r_LoadModel : Error, Could not open NAME" gives "NAME (Could not open NAME)").
 std::string UnreadObject(const char* name) {
-    std::string why = gModelMessage;
+    std::string why = g_modelMessage;
     const size_t end = why.find_first_of("\r\n");
     if (end != std::string::npos) why.resize(end);
     for (const char* prefix : {"r_LoadModel : ", "Error, "})
@@ -195,7 +195,7 @@ bool LoadScene(const char* path, int slotIndex, std::vector<std::string>* unread
         // The model store upper-cases the name it is given in place; hand it a copy.
         char name[256];
         CopyName(name, sizeof name, track.name);
-        gModelMessage[0] = '\0';
+        g_modelMessage[0] = '\0';
         const int model = r_LoadModel(-1, name, g_app.meshesPath, g_app.mapsPath, 0, KeepModelMessage);
         slot.modelHandles[static_cast<size_t>(i)] = model;
         if (model == -1 && unread) unread->push_back(UnreadObject(track.name));

@@ -101,10 +101,10 @@ void ShowWaitScreen() {
 namespace {
 
 // The engine's failure text for the link, kept to explain a failed start.
-char gLinkMessage[1024];
+char g_linkMessage[1024];
 int KeepLinkMessage(const char* text) {
-    std::snprintf(gLinkMessage, sizeof gLinkMessage, "%s", text ? text : "");
-    gLinkMessage[std::strcspn(gLinkMessage, "\r\n")] = '\0';
+    std::snprintf(g_linkMessage, sizeof g_linkMessage, "%s", text ? text : "");
+    g_linkMessage[std::strcspn(g_linkMessage, "\r\n")] = '\0';
     return 0;
 }
 
@@ -112,15 +112,15 @@ int KeepLinkMessage(const char* text) {
 
 bool LinkBackEnd() {
     r_SetReportCallback(UserReportCallback);
-    gLinkMessage[0] = '\0';
+    g_linkMessage[0] = '\0';
     if (r_LinkRaster("t7dxraster.dll", KeepLinkMessage) == 0) return true;
     // The platform's reason belongs to the load, or to the entry that was missing.
-    if (std::strstr(gLinkMessage, "Failed to Link"))
+    if (std::strstr(g_linkMessage, "Failed to Link"))
         std::fprintf(stderr, "tessaly: cannot start: the raster back-end t7dxraster.dll cannot be loaded: %s\n",
                      plat_LibraryError());
     else
         std::fprintf(stderr, "tessaly: cannot start: the raster back-end t7dxraster.dll cannot be used: %s (%s)\n",
-                     gLinkMessage, plat_LibraryError());
+                     g_linkMessage, plat_LibraryError());
     r_FreeRaster(nullptr);  // a back-end that lacked an entry is still loaded
     return false;
 }

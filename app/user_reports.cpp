@@ -8,7 +8,7 @@
 
 namespace {
 
-bool gConsoleReports = false;
+bool g_consoleReports = false;
 
 }  // namespace
 
@@ -22,7 +22,7 @@ void ReportToUser(const char* text) {
         if (*c == '\n' || *c == '\r') *c = ' ';
     std::fprintf(stderr, "tessaly: %s\n", line);
     std::fflush(stderr);
-    if (gConsoleReports) r_ConsolePrintLine(line);
+    if (g_consoleReports) r_ConsolePrintLine(line);
 }
 
 void ReportToUserF(const char* format, ...) {
@@ -39,4 +39,4 @@ int UserReportCallback(const char* text) {
     return 0;
 }
 
-void SetConsoleReports(bool on) { gConsoleReports = on; }
+void SetConsoleReports(bool on) { g_consoleReports = on; }

@@ -11,14 +11,14 @@
 
 namespace {
 
-char gMessage[256];                     // the text T7I_Init returns
-std::unique_ptr<InputSystem> gSystem;   // null when it could not be created
-std::unique_ptr<InputDevice> gKeyboard, gMouse, gJoystick;  // null when absent
+char g_message[256];                     // the text T7I_Init returns
+std::unique_ptr<InputSystem> g_system;   // null when it could not be created
+std::unique_ptr<InputDevice> g_keyboard, g_mouse, g_joystick;  // null when absent
 
-uint8_t gKeys[kKeyboardStateSize];      // this frame, by scan code
-uint8_t gOldKeys[kKeyboardStateSize];   // the previous update's
-MouseState gMouseNow, gMouseOld;
-JoystickState gJoystickNow, gJoystickOld;  // kept, not exposed
+uint8_t g_keys[kKeyboardStateSize];      // this frame, by scan code
+uint8_t g_oldKeys[kKeyboardStateSize];   // the previous update's
+MouseState g_mouseNow, g_mouseOld;
+JoystickState g_joystickNow, g_joystickOld;  // kept, not exposed
 
 // The three devices in the order they are set up and read.
 struct DeviceSlot {
@@ -32,11 +32,11 @@ struct DeviceSlot {
 };
 
 const DeviceSlot kSlots[] = {
-    {&gKeyboard, gKeys, gOldKeys, sizeof gKeys, " Keyboard ", "Setting DI Non Exclusive mode (KEYB)",
+    {&g_keyboard, g_keys, g_oldKeys, sizeof g_keys, " Keyboard ", "Setting DI Non Exclusive mode (KEYB)",
      "Setting DI Data Format"},
-    {&gMouse, &gMouseNow, &gMouseOld, sizeof gMouseNow, " Mouse ", "Setting DI Non Exclusive mode(Mouse)",
+    {&g_mouse, &g_mouseNow, &g_mouseOld, sizeof g_mouseNow, " Mouse ", "Setting DI Non Exclusive mode(Mouse)",
      "Setting DI Mouse Data Format"},
-    {&gJoystick, &gJoystickNow, &gJoystickOld, sizeof gJoystickNow, " Joystick ",
+    {&g_joystick, &g_joystickNow, &g_joystickOld, sizeof g_joystickNow, " Joystick ",
      "Setting DI Non Exclusive mode (KEYB)", "Setting DI Data Format"},
 };
 
@@ -49,8 +49,8 @@ void Guarded(int32_t result, const char* step) {
 }
 
 void Append(const char* piece) {
-    const size_t used = std::strlen(gMessage);
-    snprintf(gMessage + used, sizeof gMessage - used, "%s", piece);
+    const size_t used = std::strlen(g_message);
+    snprintf(g_message + used, sizeof g_message - used, "%s", piece);
 }
 
 // 2 held, 1 pressed since the last update, 0 up.
@@ -62,17 +62,17 @@ int Query(uint8_t now, uint8_t old) {
 }  // namespace
 
 TESSALY_EXPORT const char* T7I_Init(void* /*instance*/, PlatWindow* window) {
-    const int32_t created = CreateInputSystem(window, gSystem);
+    const int32_t created = CreateInputSystem(window, g_system);
     if (created < 0) {
-        gSystem.reset();
-        snprintf(gMessage, sizeof gMessage, "T7I_Init DICreate Error : %s",
+        g_system.reset();
+        snprintf(g_message, sizeof g_message, "T7I_Init DICreate Error : %s",
                  DxResultText(created, DxResultProfile::Input));
-        return gMessage;
+        return g_message;
     }
 
-    gKeyboard = gSystem->CreateDevice(DeviceKind::Keyboard);
-    gMouse = gSystem->CreateDevice(DeviceKind::Mouse);
-    gJoystick = gSystem->CreateDevice(DeviceKind::Joystick);
+    g_keyboard = g_system->CreateDevice(DeviceKind::Keyboard);
+    g_mouse = g_system->CreateDevice(DeviceKind::Mouse);
+    g_joystick = g_system->CreateDevice(DeviceKind::Joystick);
 
     for (const DeviceSlot& slot : kSlots) {
         InputDevice* device = slot.device->get();
@@ -83,18 +83,18 @@ TESSALY_EXPORT const char* T7I_Init(void* /*instance*/, PlatWindow* window) {
     }
     for (const DeviceSlot& slot : kSlots) std::memset(slot.now, 0, slot.size);
 
-    snprintf(gMessage, sizeof gMessage, "T7I_Init Devices Created : ");
+    snprintf(g_message, sizeof g_message, "T7I_Init Devices Created : ");
     for (const DeviceSlot& slot : kSlots) {
         if (*slot.device) Append(slot.name);
     }
-    return gMessage;
+    return g_message;
 }
 
 TESSALY_EXPORT void T7I_DeInit(void) {
     // Devices go while still acquired, then the input system. Releasing cannot
     // fail here, and the handles are cleared so that a late call finds no device.
     for (const DeviceSlot& slot : kSlots) slot.device->reset();
-    gSystem.reset();
+    g_system.reset();
 }
 
 TESSALY_EXPORT int T7I_UpdateInput(void) {
@@ -120,22 +120,22 @@ TESSALY_EXPORT int T7I_UpdateInput(void) {
 
 TESSALY_EXPORT int T7I_CheckKey(int key) {
     if (key < 0 || key >= static_cast<int>(kKeyboardStateSize)) return 0;
-    return Query(gKeys[key], gOldKeys[key]);
+    return Query(g_keys[key], g_oldKeys[key]);
 }
 
 TESSALY_EXPORT int T7I_CheckMouseButton(int button) {
     if (button < 0 || button >= 4) return 0;
-    return Query(gMouseNow.buttons[button], gMouseOld.buttons[button]);
+    return Query(g_mouseNow.buttons[button], g_mouseOld.buttons[button]);
 }
 
 TESSALY_EXPORT int T7I_CheckMouseAxis(int axis) {
     switch (axis) {
-        case 0: return gMouseNow.x;
-        case 1: return gMouseNow.y;
-        case 2: return gMouseNow.z;
+        case 0: return g_mouseNow.x;
+        case 1: return g_mouseNow.y;
+        case 2: return g_mouseNow.z;
         default: return 0;
     }
 }
 
-TESSALY_EXPORT uint8_t* T7I_GetKeyboardPointer(void) { return gKeys; }
-TESSALY_EXPORT uint8_t* T7I_GetOldKeyboardPointer(void) { return gOldKeys; }
+TESSALY_EXPORT uint8_t* T7I_GetKeyboardPointer(void) { return g_keys; }
+TESSALY_EXPORT uint8_t* T7I_GetOldKeyboardPointer(void) { return g_oldKeys; }

@@ -90,12 +90,12 @@ public:
 };
 
 // Wheel movement arrives only as events; a watch adds it up between reads.
-std::atomic<int> gWheel{0};
+std::atomic<int> g_wheel{0};
 
 int SDLCALL WatchWheel(void* /*userdata*/, SDL_Event* event) {
     if (event->type == SDL_MOUSEWHEEL) {
         const int notches = event->wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event->wheel.y : event->wheel.y;
-        gWheel.fetch_add(notches * 120);
+        g_wheel.fetch_add(notches * 120);
     }
     return 0;
 }
@@ -103,7 +103,7 @@ int SDLCALL WatchWheel(void* /*userdata*/, SDL_Event* event) {
 class SdlMouse : public DeviceBase {
 public:
     SdlMouse() : DeviceBase(sizeof(MouseState)) {
-        gWheel.store(0);
+        g_wheel.store(0);
         SDL_AddEventWatch(WatchWheel, nullptr);
     }
     ~SdlMouse() override {
@@ -129,7 +129,7 @@ public:
         const Uint32 buttons = SDL_GetRelativeMouseState(&dx, &dy);
         mouse.x = dx;
         mouse.y = dy;
-        mouse.z = gWheel.exchange(0);
+        mouse.z = g_wheel.exchange(0);
         mouse.buttons[0] = (buttons & SDL_BUTTON_LMASK) ? kDown : 0;
         mouse.buttons[1] = (buttons & SDL_BUTTON_RMASK) ? kDown : 0;
         mouse.buttons[2] = (buttons & SDL_BUTTON_MMASK) ? kDown : 0;

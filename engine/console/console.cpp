@@ -42,11 +42,11 @@ struct Console {
 };
 
 // One console per process: empty until r_ConsoleInit.
-Console gConsole;
+Console g_console;
 
 // Returned by r_ConsoleGetCommand while no console exists, so callers always
 // get an empty, terminated text.
-char gNoCommand[1] = {0};
+char g_noCommand[1] = {0};
 
 // Creates a list; a list that cannot be created keeps capacity 0 and the
 // console works without it.
@@ -134,9 +134,9 @@ void Backspace(Console& c) {
 
 TESSALY_EXPORT int r_ConsoleInit(int displayLines, int historyLines, int lineWidth) {
     // Starts over; only the cursor character chosen earlier is kept.
-    const unsigned char cursor = gConsole.cursor;
+    const unsigned char cursor = g_console.cursor;
     r_ConsoleDeInit();
-    Console& c = gConsole;
+    Console& c = g_console;
     c.cursor = cursor;
     // Every line needs room for at least the cursor character and the zero.
     c.lineWidth = lineWidth < 2 ? 2 : lineWidth;
@@ -152,12 +152,12 @@ TESSALY_EXPORT int r_ConsoleInit(int displayLines, int historyLines, int lineWid
 }
 
 TESSALY_EXPORT int r_ConsoleDeInit(void) {
-    gConsole = Console{};
+    g_console = Console{};
     return 0;
 }
 
 TESSALY_EXPORT int r_ConsoleClear(void) {
-    Console& c = gConsole;
+    Console& c = g_console;
     c.displayCount = 0;
     c.lastHistoryEntry = 0;
     c.historyCount = 0;
@@ -171,7 +171,7 @@ TESSALY_EXPORT int r_ConsoleClear(void) {
 
 TESSALY_EXPORT int r_ConsoleSetCursorCharacter(int character) {
     if (character < 32 || character > 255) return 0;
-    Console& c = gConsole;
+    Console& c = g_console;
     c.cursor = static_cast<unsigned char>(character);
     // A command waiting for the interpreter has no cursor; it is left as typed.
     if (c.input && !c.commandAvailable) c.input[c.inputLength] = static_cast<char>(c.cursor);
@@ -179,13 +179,13 @@ TESSALY_EXPORT int r_ConsoleSetCursorCharacter(int character) {
 }
 
 TESSALY_EXPORT int r_ConsolePrintLine(const char* text) {
-    Console& c = gConsole;
+    Console& c = g_console;
     if (text) AppendLine(c.display, c.displayCount, c.lineWidth, text);
     return c.displayCount;
 }
 
 TESSALY_EXPORT int r_ConsoleAddChar(int keyCode) {
-    Console& c = gConsole;
+    Console& c = g_console;
     if (!c.input) return 0;
     const int code = keyCode & 0xff;
     switch (code) {
@@ -214,24 +214,24 @@ TESSALY_EXPORT int r_ConsoleAddChar(int keyCode) {
 }
 
 TESSALY_EXPORT const char* r_ConsoleGetLine(int index) {
-    Console& c = gConsole;
+    Console& c = g_console;
     if (index < 0 || index >= c.display.capacity || index >= c.displayCount) return nullptr;
     return c.display.Line(index, c.lineWidth);
 }
 
 TESSALY_EXPORT char* r_ConsoleGetCommand(void) {
-    Console& c = gConsole;
+    Console& c = g_console;
     if (!c.input) {
-        gNoCommand[0] = '\0';
-        return gNoCommand;
+        g_noCommand[0] = '\0';
+        return g_noCommand;
     }
     return c.input.get();
 }
 
-TESSALY_EXPORT int r_ConsoleHasCommandAvailable(void) { return gConsole.commandAvailable ? 1 : 0; }
+TESSALY_EXPORT int r_ConsoleHasCommandAvailable(void) { return g_console.commandAvailable ? 1 : 0; }
 
 TESSALY_EXPORT int r_ConsoleCommandAccepted(void) {
-    Console& c = gConsole;
+    Console& c = g_console;
     ResetInput(c);
     c.commandAvailable = false;
     return 0;

@@ -8,14 +8,14 @@
 
 namespace {
 
-Matrix44 gCamera = MatIdentity();
+Matrix44 g_camera = MatIdentity();
 
 }  // namespace
 
-const Matrix44& CameraMatrix() { return gCamera; }
+const Matrix44& CameraMatrix() { return g_camera; }
 
 TESSALY_EXPORT int r_SetCamMatrix(const Matrix44* camera) {
     if (camera == nullptr) return -1;
-    gCamera = *camera;
+    g_camera = *camera;
     return Raster().SetCamMatrix(camera);
 }

@@ -14,7 +14,7 @@
 namespace {
 
 // Created and released with the light table; the engine keeps it for itself.
-std::unique_ptr<uint32_t[]> gVertexColours;
+std::unique_ptr<uint32_t[]> g_vertexColours;
 
 // The model in a slot when the slot holds a loaded model, else null.
 CModel* LoadedModel(int handle) {
@@ -56,13 +56,13 @@ TESSALY_EXPORT int r_ResetSBMIllum(CMesh* mesh, float luminosity) { return _Rese
 // when the light table itself was already allocated.
 TESSALY_EXPORT int r_AllocMaxLights(int lights, int vertexColours, r_MsgCallback cb) {
     const int result = _AllocMaxLights(lights, vertexColours, cb);
-    gVertexColours.reset();
+    g_vertexColours.reset();
     if (vertexColours < 0) {
         EngineMessage(cb, "r_AllocMaxLights : Error, Could not allocate %d rgba's\n", vertexColours);
         return -1;
     }
-    gVertexColours.reset(new (std::nothrow) uint32_t[static_cast<size_t>(vertexColours)]);
-    if (!gVertexColours) {
+    g_vertexColours.reset(new (std::nothrow) uint32_t[static_cast<size_t>(vertexColours)]);
+    if (!g_vertexColours) {
         EngineMessage(cb, "r_AllocMaxLights : Error, Could not allocate %d rgba's\n", vertexColours);
         return -1;
     }
@@ -71,7 +71,7 @@ TESSALY_EXPORT int r_AllocMaxLights(int lights, int vertexColours, r_MsgCallback
 
 TESSALY_EXPORT int r_FreeAllocatedLights(r_MsgCallback cb) {
     const int result = _FreeAllocatedLights(cb);
-    gVertexColours.reset();
+    g_vertexColours.reset();
     return result;
 }
 

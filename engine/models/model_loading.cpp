@@ -18,10 +18,10 @@ namespace {
 // the first warning among them (a text holding "Warning": the file was read
 // only in part) and the first error (why a file was refused) are also kept,
 // to be reported once for the file.
-r_MsgCallback gLoadCaller = nullptr;
-char gLoadWarning[1024];
-int gLoadWarnings = 0;
-char gLoadError[1024];
+r_MsgCallback g_loadCaller = nullptr;
+char g_loadWarning[1024];
+int g_loadWarnings = 0;
+char g_loadError[1024];
 
 void KeepLine(char (&out)[1024], const char* text) {
     std::snprintf(out, sizeof out, "%s", text);
@@ -29,9 +29,9 @@ void KeepLine(char (&out)[1024], const char* text) {
 }
 
 int CaptureLoadMessage(const char* text) {
-    if (text && std::strstr(text, "Warning") && gLoadWarnings++ == 0) KeepLine(gLoadWarning, text);
-    if (text && std::strstr(text, "Error") && gLoadError[0] == '\0') KeepLine(gLoadError, text);
-    return gLoadCaller ? gLoadCaller(text) : 0;
+    if (text && std::strstr(text, "Warning") && g_loadWarnings++ == 0) KeepLine(g_loadWarning, text);
+    if (text && std::strstr(text, "Error") && g_loadError[0] == '\0') KeepLine(g_loadError, text);
+    return g_loadCaller ? g_loadCaller(text) : 0;
 }
 
 // The plug-in's own text when it names the file, otherwise the file's path and the text.
@@ -46,16 +46,16 @@ void ReportAboutFile(const std::string& path, const char* text, const char* more
 // a file read in part, its error for a file that is there but was refused (a
 // missing file is the caller's business: detail levels are sought that way).
 int LoadAndReport(const ModelPluginTable& plugin, const std::string& path, r_MsgCallback cb) {
-    gLoadCaller = cb;
-    gLoadWarnings = 0;
-    gLoadWarning[0] = '\0';
-    gLoadError[0] = '\0';
+    g_loadCaller = cb;
+    g_loadWarnings = 0;
+    g_loadWarning[0] = '\0';
+    g_loadError[0] = '\0';
     const int result = plugin.Load3D(path.c_str(), CaptureLoadMessage);
-    gLoadCaller = nullptr;
-    if (gLoadWarnings > 0) ReportAboutFile(path, gLoadWarning, gLoadWarnings > 1 ? " (and further warnings)" : "");
+    g_loadCaller = nullptr;
+    if (g_loadWarnings > 0) ReportAboutFile(path, g_loadWarning, g_loadWarnings > 1 ? " (and further warnings)" : "");
     char found[1024];
-    if (result == -1 && gLoadError[0] != '\0' && plat_ResolvePath(path.c_str(), found, sizeof found))
-        ReportAboutFile(path, gLoadError, "");
+    if (result == -1 && g_loadError[0] != '\0' && plat_ResolvePath(path.c_str(), found, sizeof found))
+        ReportAboutFile(path, g_loadError, "");
     return result;
 }
 

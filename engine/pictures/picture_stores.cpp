@@ -34,13 +34,13 @@ struct ImageStore {
     int capacity = 0;
 };
 
-TextureStore gTextures;
-ImageStore gImages;
+TextureStore g_textures;
+ImageStore g_images;
 
 // The text r_GetTextureDataStr hands out: the engine's message buffer.
-const char* gFormatted = "";
+const char* g_formatted = "";
 int KeepFormatted(const char* message) {
-    gFormatted = message;
+    g_formatted = message;
     return 0;
 }
 
@@ -53,15 +53,15 @@ int FirstFreeSlot(const ImageRecord* records, int capacity) {
 // The plug-in's messages during one picture read go on to the caller's
 // callback; the first error or warning among them is kept for the report of
 // a damaged file.
-r_MsgCallback gReadCaller = nullptr;
-char gReadProblem[1024];
+r_MsgCallback g_readCaller = nullptr;
+char g_readProblem[1024];
 
 int CaptureReadMessage(const char* text) {
-    if (text && gReadProblem[0] == '\0' && (std::strstr(text, "Error") || std::strstr(text, "Warning"))) {
-        std::snprintf(gReadProblem, sizeof gReadProblem, "%s", text);
-        gReadProblem[std::strcspn(gReadProblem, "\r\n")] = '\0';
+    if (text && g_readProblem[0] == '\0' && (std::strstr(text, "Error") || std::strstr(text, "Warning"))) {
+        std::snprintf(g_readProblem, sizeof g_readProblem, "%s", text);
+        g_readProblem[std::strcspn(g_readProblem, "\r\n")] = '\0';
     }
-    return gReadCaller ? gReadCaller(text) : 0;
+    return g_readCaller ? g_readCaller(text) : 0;
 }
 
 // One picture read through its plug-in. The plug-in stays loaded (and its
@@ -84,11 +84,11 @@ public:
             return false;
         }
         const std::string path = std::string(dir) + name;
-        gReadCaller = cb;
-        gReadProblem[0] = '\0';
+        g_readCaller = cb;
+        g_readProblem[0] = '\0';
         table_.Load2D(path.c_str(), CaptureReadMessage);
         table_.GetImageData(&width, &height, &bits, CaptureReadMessage);
-        gReadCaller = nullptr;
+        g_readCaller = nullptr;
         pixels = width > 0 ? table_.GetImagePointer(cb) : nullptr;
         // A picture that was not read (width 0) or that the plug-in describes
         // impossibly has nothing to give.
@@ -96,13 +96,13 @@ public:
         // A file that is there but unreadable or read in part is damaged; a
         // missing one is only the caller's business.
         char found[1024];
-        if ((unread || gReadProblem[0] != '\0') && plat_ResolvePath(path.c_str(), found, sizeof found)) {
-            if (gReadProblem[0] == '\0')
+        if ((unread || g_readProblem[0] != '\0') && plat_ResolvePath(path.c_str(), found, sizeof found)) {
+            if (g_readProblem[0] == '\0')
                 EngineReport("%s: could not be read", path.c_str());
-            else if (std::strstr(gReadProblem, path.c_str()))
-                EngineReport("%s", gReadProblem);
+            else if (std::strstr(g_readProblem, path.c_str()))
+                EngineReport("%s", g_readProblem);
             else
-                EngineReport("%s: %s", path.c_str(), gReadProblem);
+                EngineReport("%s: %s", path.c_str(), g_readProblem);
         }
         if (unread) {
             Release();
@@ -137,56 +137,56 @@ bool KeepCopy(ImageRecord& record, const PictureReader& reader) {
 
 }  // namespace
 
-int TextureCapacity() { return gTextures.capacity; }
+int TextureCapacity() { return g_textures.capacity; }
 
 const ImageRecord* TextureRecord(int handle) {
-    if (handle < 0 || handle >= gTextures.capacity) return nullptr;
-    return &gTextures.records[handle];
+    if (handle < 0 || handle >= g_textures.capacity) return nullptr;
+    return &g_textures.records[handle];
 }
 
-int ImageCapacity() { return gImages.capacity; }
+int ImageCapacity() { return g_images.capacity; }
 
 const ImageRecord* ImageRecordAt(int handle) {
-    if (handle < 0 || handle >= gImages.capacity) return nullptr;
-    return &gImages.records[handle];
+    if (handle < 0 || handle >= g_images.capacity) return nullptr;
+    return &g_images.records[handle];
 }
 
 // ---------------------------------------------------------------- textures
 
 TESSALY_EXPORT int r_AllocMaxTextures(int capacity, r_MsgCallback cb) {
-    if (gTextures.records || gTextures.capacity || gTextures.names) {
+    if (g_textures.records || g_textures.capacity || g_textures.names) {
         EngineMessage(cb,
                       "r_AllocMaxTextures : %d Textures Already Allocated , use r_FreeAllocatedTextures first\n",
-                      gTextures.capacity);
+                      g_textures.capacity);
         return -1;
     }
-    if (capacity >= 0) gTextures.records.reset(new (std::nothrow) ImageRecord[size_t(capacity)]);
-    if (!gTextures.records) {
+    if (capacity >= 0) g_textures.records.reset(new (std::nothrow) ImageRecord[size_t(capacity)]);
+    if (!g_textures.records) {
         EngineMessage(cb, "r_AllocMaxTextures : Failed to Allocate %d Textures\n", capacity);
         return -1;
     }
-    gTextures.names.reset(new (std::nothrow) NameText[size_t(capacity)]);
-    if (!gTextures.names) {
-        gTextures.records.reset();
+    g_textures.names.reset(new (std::nothrow) NameText[size_t(capacity)]);
+    if (!g_textures.names) {
+        g_textures.records.reset();
         EngineMessage(cb, "r_AllocMaxTextures : Failed to Allocate %d Texture Names\n", capacity);
         return -1;
     }
-    for (int i = 0; i < capacity; ++i) gTextures.names[i].text[0] = '\0';
+    for (int i = 0; i < capacity; ++i) g_textures.names[i].text[0] = '\0';
     if (Raster().AllocMaxTextures && Raster().AllocMaxTextures(capacity, cb) == -1) {
-        gTextures.records.reset();
-        gTextures.names.reset();
+        g_textures.records.reset();
+        g_textures.names.reset();
         return -1;  // the back-end has reported
     }
-    gTextures.capacity = capacity;
+    g_textures.capacity = capacity;
     EngineMessage(cb, "r_AllocMaxTextures : Allocated %d Textures\n", capacity);
     return 0;
 }
 
 TESSALY_EXPORT int r_FreeAllocatedTextures(r_MsgCallback cb) {
-    gTextures.records.reset();
-    gTextures.names.reset();
-    gTextures.capacity = 0;
-    gTextures.loadedCount = 0;  // the textures counted went with the store
+    g_textures.records.reset();
+    g_textures.names.reset();
+    g_textures.capacity = 0;
+    g_textures.loadedCount = 0;  // the textures counted went with the store
     // The back-end's surfaces go with the engine's copies, so the store can
     // be allocated again.
     if (Raster().FreeAllocatedTextures) Raster().FreeAllocatedTextures(nullptr);
@@ -195,7 +195,7 @@ TESSALY_EXPORT int r_FreeAllocatedTextures(r_MsgCallback cb) {
 }
 
 TESSALY_EXPORT int r_LoadTexture(int handle, char* name, const char* dir, int flags, r_MsgCallback cb) {
-    if (gTextures.capacity == 0) {
+    if (g_textures.capacity == 0) {
         EngineMessage(cb, "r_LoadTexture : Error, Textures Not Allocated\n");
         return -1;
     }
@@ -206,16 +206,16 @@ TESSALY_EXPORT int r_LoadTexture(int handle, char* name, const char* dir, int fl
 
     if (handle == -1) {
         // A texture already held is shared: nothing is read.
-        for (int i = 0; i < gTextures.capacity; ++i)
-            if (std::strcmp(gTextures.names[i].text, name) == 0) return i;
-        handle = FirstFreeSlot(gTextures.records.get(), gTextures.capacity);
+        for (int i = 0; i < g_textures.capacity; ++i)
+            if (std::strcmp(g_textures.names[i].text, name) == 0) return i;
+        handle = FirstFreeSlot(g_textures.records.get(), g_textures.capacity);
         if (handle == -1) {
             EngineMessage(cb, "r_LoadTexture : Error, Not Enough Room To Load Texture\n");
             return -1;
         }
-    } else if (handle < 0 || handle >= gTextures.capacity) {
+    } else if (handle < 0 || handle >= g_textures.capacity) {
         EngineMessage(cb, "r_LoadTexture : Error, Handle Out Of Range (%d , 0 - %d)\n", handle,
-                      gTextures.capacity - 1);
+                      g_textures.capacity - 1);
         return -1;
     }
 
@@ -226,16 +226,16 @@ TESSALY_EXPORT int r_LoadTexture(int handle, char* name, const char* dir, int fl
         raster.AddTexture(handle, unsigned(reader.width), unsigned(reader.height), reader.bits, reader.pixels,
                           name, unsigned(flags), cb) == -1)
         return -1;  // the back-end refused the picture and has reported
-    ImageRecord& record = gTextures.records[handle];
+    ImageRecord& record = g_textures.records[handle];
     if (!KeepCopy(record, reader)) {
-        gTextures.names[handle].text[0] = '\0';
+        g_textures.names[handle].text[0] = '\0';
         EngineMessage(cb, "r_LoadTexture : Error, Not Enough Memory For %s\n", name);
         return -1;
     }
     EngineMessage(cb, "r_LoadTexture : Loaded %s (index %d)\n", name, handle);
     reader.Release();
-    std::snprintf(gTextures.names[handle].text, sizeof gTextures.names[handle].text, "%s", name);
-    ++gTextures.loadedCount;
+    std::snprintf(g_textures.names[handle].text, sizeof g_textures.names[handle].text, "%s", name);
+    ++g_textures.loadedCount;
     return handle;
 }
 
@@ -244,11 +244,11 @@ TESSALY_EXPORT int r_AddTexture(int handle, unsigned width, unsigned height, int
     return Raster().AddTexture(handle, width, height, bitsPerPixel, texels, name, flags, cb);
 }
 
-TESSALY_EXPORT int r_GetTexturesNum(void) { return gTextures.loadedCount; }
+TESSALY_EXPORT int r_GetTexturesNum(void) { return g_textures.loadedCount; }
 
 TESSALY_EXPORT const char* r_GetTextureName(int handle) {
-    if (handle < 0 || handle >= gTextures.capacity) return nullptr;
-    return gTextures.names[handle].text;
+    if (handle < 0 || handle >= g_textures.capacity) return nullptr;
+    return g_textures.names[handle].text;
 }
 
 TESSALY_EXPORT int r_GetTextureData(int handle, int* width, int* height, int* bitsPerPixel) {
@@ -263,11 +263,11 @@ TESSALY_EXPORT const char* r_GetTextureDataStr(int handle) {
     int width, height, bits;
     r_GetTextureData(handle, &width, &height, &bits);
     EngineMessage(KeepFormatted, "%dx%dx%d", width, height, bits);
-    return gFormatted;
+    return g_formatted;
 }
 
 TESSALY_EXPORT uint8_t* r_LockTexturePointer(int handle, int* width, int* height, int* pitch, int* bitsPerPixel) {
-    if (handle >= 0 && handle < gTextures.capacity && Raster().LockTexturePointer)
+    if (handle >= 0 && handle < g_textures.capacity && Raster().LockTexturePointer)
         return Raster().LockTexturePointer(handle, width, height, pitch, bitsPerPixel);
     for (int* out : {width, height, pitch, bitsPerPixel})
         if (out) *out = 0;
@@ -281,48 +281,48 @@ TESSALY_EXPORT int r_ReleaseTexturePointer(int handle, int writeBack) {
 // ---------------------------------------------------------------- images
 
 TESSALY_EXPORT int r_AllocMaxImages(int capacity, r_MsgCallback cb) {
-    if (gImages.records || gImages.capacity) {
+    if (g_images.records || g_images.capacity) {
         EngineMessage(cb, "r_AllocMaxImages : %d Images Already Allocated , use r_FreeAllocatedImages first\n",
-                      gImages.capacity);
+                      g_images.capacity);
         return -1;
     }
-    if (capacity >= 0) gImages.records.reset(new (std::nothrow) ImageRecord[size_t(capacity)]);
-    if (!gImages.records) {
+    if (capacity >= 0) g_images.records.reset(new (std::nothrow) ImageRecord[size_t(capacity)]);
+    if (!g_images.records) {
         EngineMessage(cb, "r_AllocMaxImages : Failed to Allocate %d Images\n", capacity);
         return -1;
     }
     if (Raster().AllocMaxImages && Raster().AllocMaxImages(capacity, cb) == -1) {
-        gImages.records.reset();
+        g_images.records.reset();
         return -1;  // the back-end has reported
     }
-    gImages.capacity = capacity;
+    g_images.capacity = capacity;
     EngineMessage(cb, "r_AllocMaxImages : Allocated %d Images\n", capacity);
     return 0;
 }
 
 TESSALY_EXPORT int r_FreeAllocatedImages(r_MsgCallback cb) {
-    gImages.records.reset();
-    gImages.capacity = 0;
+    g_images.records.reset();
+    g_images.capacity = 0;
     if (Raster().FreeAllocatedImages) Raster().FreeAllocatedImages(nullptr);
     EngineMessage(cb, "r_FreeAllocatedImages : Images Deallocated\n");
     return 0;
 }
 
 TESSALY_EXPORT int r_LoadImage(int handle, const char* name, const char* dir, int /*reserved*/, r_MsgCallback cb) {
-    if (gImages.capacity == 0) {
+    if (g_images.capacity == 0) {
         EngineMessage(cb, "r_LoadImage : Error, Images Not Allocated\n");
         return -1;
     }
     if (!name) name = "";
     if (!dir) dir = "";
     if (handle == -1) {
-        handle = FirstFreeSlot(gImages.records.get(), gImages.capacity);
+        handle = FirstFreeSlot(g_images.records.get(), g_images.capacity);
         if (handle == -1) {
             EngineMessage(cb, "r_LoadImage : Error, Not Enough Room To Load Image\n");
             return -1;
         }
-    } else if (handle < 0 || handle >= gImages.capacity) {
-        EngineMessage(cb, "r_LoadImage : Error, Handle Out Of Range (%d , 0 - %d)\n", handle, gImages.capacity - 1);
+    } else if (handle < 0 || handle >= g_images.capacity) {
+        EngineMessage(cb, "r_LoadImage : Error, Handle Out Of Range (%d , 0 - %d)\n", handle, g_images.capacity - 1);
         return -1;
     }
 
@@ -332,7 +332,7 @@ TESSALY_EXPORT int r_LoadImage(int handle, const char* name, const char* dir, in
     if (raster.AddImage && raster.AddImage(handle, unsigned(reader.width), unsigned(reader.height), reader.bits,
                                            reader.pixels, name, cb) == -1)
         return -1;  // the back-end refused the picture and has reported
-    if (!KeepCopy(gImages.records[handle], reader)) {
+    if (!KeepCopy(g_images.records[handle], reader)) {
         EngineMessage(cb, "r_LoadImage : Error, Not Enough Memory For %s\n", name);
         return -1;
     }

@@ -11,7 +11,7 @@ namespace raster {
 
 namespace {
 
-RasterPath gPath = RasterPath::Fast;
+RasterPath g_path = RasterPath::Fast;
 
 bool Finite(float v) { return std::isfinite(v); }
 
@@ -57,7 +57,7 @@ ScreenVertex FromTL(const TLVertex& t) {
 }
 
 void FillPolygon(const DrawContext& dc, const ScreenVertex* v, int n) {
-    const bool reference = gPath == RasterPath::Reference;
+    const bool reference = g_path == RasterPath::Reference;
     const bool record = RecordingDraws();
     for (int i = 1; i + 1 < n; ++i) {
         TriangleSetup ts;
@@ -133,9 +133,9 @@ void DrawOne(const DrawContext& dc, const TLVertex* const t[3], const float* con
 
 void SetRasterPath(RasterPath path) {
     FinishDrawing();  // what is recorded is drawn by the path it was recorded under
-    gPath = path;
+    g_path = path;
 }
-RasterPath CurrentRasterPath() { return gPath; }
+RasterPath CurrentRasterPath() { return g_path; }
 
 void DrawTriangles(Device& dev, const TriangleBatch& b) {
     if (b.vertices == nullptr || b.vertexCount <= 0) return;

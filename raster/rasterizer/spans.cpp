@@ -9,11 +9,11 @@ namespace {
 
 // -1 until first asked: whether the processor runs AVX2; then the block
 // shader in use (tests may force the SSE2 one).
-int gWideBlocks = -1;
+int g_wideBlocks = -1;
 
 bool WideBlocks() {
-    if (gWideBlocks < 0) gWideBlocks = ProcessorHasAvx2() ? 1 : 0;
-    return gWideBlocks == 1;
+    if (g_wideBlocks < 0) g_wideBlocks = ProcessorHasAvx2() ? 1 : 0;
+    return g_wideBlocks == 1;
 }
 
 }  // namespace
@@ -24,8 +24,8 @@ bool ProcessorHasAvx2() {
 }
 
 bool UseAvx2Blocks(bool wanted) {
-    gWideBlocks = wanted && ProcessorHasAvx2() ? 1 : 0;
-    return gWideBlocks == 1;
+    g_wideBlocks = wanted && ProcessorHasAvx2() ? 1 : 0;
+    return g_wideBlocks == 1;
 }
 
 bool Avx2BlocksInUse() { return WideBlocks(); }

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-FakeInput gFakeInput;
+FakeInput g_fakeInput;
 
 namespace {
 
@@ -42,9 +42,9 @@ private:
 class FakeInputSystem : public InputSystem {
 public:
     std::unique_ptr<InputDevice> CreateDevice(DeviceKind kind) override {
-        FakeDevice& control = kind == DeviceKind::Keyboard ? gFakeInput.keyboard
-                              : kind == DeviceKind::Mouse  ? gFakeInput.mouse
-                                                           : gFakeInput.joystick;
+        FakeDevice& control = kind == DeviceKind::Keyboard ? g_fakeInput.keyboard
+                              : kind == DeviceKind::Mouse  ? g_fakeInput.mouse
+                                                           : g_fakeInput.joystick;
         if (!control.present) return nullptr;
         return std::make_unique<FakeInputDevice>(control);
     }
@@ -53,7 +53,7 @@ public:
 }  // namespace
 
 int32_t CreateInputSystem(PlatWindow*, std::unique_ptr<InputSystem>& out) {
-    if (gFakeInput.createResult < 0) return gFakeInput.createResult;
+    if (g_fakeInput.createResult < 0) return g_fakeInput.createResult;
     out = std::make_unique<FakeInputSystem>();
     return kInputOk;
 }

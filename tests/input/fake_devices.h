@@ -27,4 +27,4 @@ struct FakeInput {
 };
 
 // Reset by the tests before every T7I_Init.
-extern FakeInput gFakeInput;
+extern FakeInput g_fakeInput;

@@ -22,37 +22,37 @@ protected:
         PlatOptions options{};
         options.headless = 1;  // message boxes only go to standard error
         plat_Configure(&options);
-        gFakeInput = FakeInput{};
-        gFakeInput.keyboard.state.assign(256, 0);
-        gFakeInput.mouse.state.assign(16, 0);
-        gFakeInput.joystick.state.assign(80, 0);
+        g_fakeInput = FakeInput{};
+        g_fakeInput.keyboard.state.assign(256, 0);
+        g_fakeInput.mouse.state.assign(16, 0);
+        g_fakeInput.joystick.state.assign(80, 0);
     }
     void TearDown() override { T7I_DeInit(); }
 
     static void SetMouse(int32_t x, int32_t y, int32_t z, uint8_t left) {
         MouseState mouse{x, y, z, {left, 0, 0, 0}};
-        std::memcpy(gFakeInput.mouse.state.data(), &mouse, sizeof mouse);
+        std::memcpy(g_fakeInput.mouse.state.data(), &mouse, sizeof mouse);
     }
 };
 
 TEST_F(InputLogic, InitNamesTheCreatedDevices) {
     EXPECT_STREQ(T7I_Init(nullptr, nullptr), "T7I_Init Devices Created :  Keyboard  Mouse  Joystick ");
-    EXPECT_TRUE(gFakeInput.keyboard.exclusive);
-    EXPECT_EQ(gFakeInput.joystick.acquireCalls, 1);
+    EXPECT_TRUE(g_fakeInput.keyboard.exclusive);
+    EXPECT_EQ(g_fakeInput.joystick.acquireCalls, 1);
     T7I_DeInit();
 
-    gFakeInput.joystick.present = false;
-    gFakeInput.mouse.exclusiveResult = kInputErrGeneric;  // falls back to shared use
+    g_fakeInput.joystick.present = false;
+    g_fakeInput.mouse.exclusiveResult = kInputErrGeneric;  // falls back to shared use
     EXPECT_STREQ(T7I_Init(nullptr, nullptr), "T7I_Init Devices Created :  Keyboard  Mouse ");
-    EXPECT_FALSE(gFakeInput.mouse.exclusive);
+    EXPECT_FALSE(g_fakeInput.mouse.exclusive);
     T7I_DeInit();
 
-    gFakeInput.keyboard.present = false;
+    g_fakeInput.keyboard.present = false;
     EXPECT_STREQ(T7I_Init(nullptr, nullptr), "T7I_Init Devices Created :  Mouse ");
 }
 
 TEST_F(InputLogic, FailedCreationReportsTheResultText) {
-    gFakeInput.createResult = kInputErrGeneric;
+    g_fakeInput.createResult = kInputErrGeneric;
     EXPECT_STREQ(T7I_Init(nullptr, nullptr), "T7I_Init DICreate Error : Generic failure.");
     EXPECT_EQ(T7I_UpdateInput(), kInputOk);  // nothing to read
     EXPECT_EQ(T7I_CheckKey(DIK_A), 0);
@@ -61,15 +61,15 @@ TEST_F(InputLogic, FailedCreationReportsTheResultText) {
 using InputLogicDeathTest = InputLogic;
 
 TEST_F(InputLogicDeathTest, FailedSetUpStepShowsItsCaptionAndFails) {
-    gFakeInput.mouse.exclusiveResult = kInputErrGeneric;
-    gFakeInput.mouse.sharedResult = kInputErrInvalidParam;
+    g_fakeInput.mouse.exclusiveResult = kInputErrGeneric;
+    g_fakeInput.mouse.sharedResult = kInputErrInvalidParam;
     EXPECT_EXIT(T7I_Init(nullptr, nullptr), ::testing::ExitedWithCode(1),
                 "Setting DI Non Exclusive mode\\(Mouse\\): One or more of the parameters");
-    gFakeInput = FakeInput{};
-    gFakeInput.mouse.formatResult = kInputErrInvalidParam;
+    g_fakeInput = FakeInput{};
+    g_fakeInput.mouse.formatResult = kInputErrInvalidParam;
     EXPECT_EXIT(T7I_Init(nullptr, nullptr), ::testing::ExitedWithCode(1), "Setting DI Mouse Data Format: ");
-    gFakeInput = FakeInput{};
-    gFakeInput.joystick.acquireResults = {static_cast<int32_t>(0x80040209)};
+    g_fakeInput = FakeInput{};
+    g_fakeInput.joystick.acquireResults = {static_cast<int32_t>(0x80040209)};
     EXPECT_EXIT(T7I_Init(nullptr, nullptr), ::testing::ExitedWithCode(1),
                 "Acquiring DI Device: Unrecognized error value.");
 }
@@ -79,7 +79,7 @@ TEST_F(InputLogic, KeysAndButtonsArePressedHeldAndReleased) {
     uint8_t* keys = T7I_GetKeyboardPointer();
     uint8_t* oldKeys = T7I_GetOldKeyboardPointer();
 
-    gFakeInput.keyboard.state[DIK_F4] = kDown;
+    g_fakeInput.keyboard.state[DIK_F4] = kDown;
     SetMouse(5, -7, 120, kDown);
     EXPECT_EQ(T7I_UpdateInput(), kInputOk);
     EXPECT_EQ(T7I_CheckKey(DIK_F4), 1);
@@ -99,7 +99,7 @@ TEST_F(InputLogic, KeysAndButtonsArePressedHeldAndReleased) {
     EXPECT_EQ(T7I_CheckMouseAxis(0), 0);
     EXPECT_EQ(oldKeys[DIK_F4], kDown);
 
-    gFakeInput.keyboard.state[DIK_F4] = 0;
+    g_fakeInput.keyboard.state[DIK_F4] = 0;
     SetMouse(0, 0, 0, 0);
     T7I_UpdateInput();
     EXPECT_EQ(T7I_CheckKey(DIK_F4), 0);
@@ -109,17 +109,17 @@ TEST_F(InputLogic, KeysAndButtonsArePressedHeldAndReleased) {
     EXPECT_EQ(T7I_CheckKey(-1), 0);
     EXPECT_EQ(T7I_CheckKey(256), 0);
     EXPECT_EQ(T7I_CheckMouseButton(4), 0);
-    EXPECT_EQ(gFakeInput.joystick.readCalls, 3);  // read every frame, though not exposed
+    EXPECT_EQ(g_fakeInput.joystick.readCalls, 3);  // read every frame, though not exposed
 }
 
 TEST_F(InputLogic, LostInputIsReacquiredAndReadsAllUpForThatFrame) {
     T7I_Init(nullptr, nullptr);
-    gFakeInput.keyboard.state[DIK_UP] = kDown;
-    gFakeInput.keyboard.readResults = {kInputErrInputLost};
+    g_fakeInput.keyboard.state[DIK_UP] = kDown;
+    g_fakeInput.keyboard.readResults = {kInputErrInputLost};
     EXPECT_EQ(T7I_UpdateInput(), kInputOk);
-    EXPECT_EQ(gFakeInput.keyboard.acquireCalls, 2);
+    EXPECT_EQ(g_fakeInput.keyboard.acquireCalls, 2);
     EXPECT_EQ(T7I_CheckKey(DIK_UP), 0);
-    EXPECT_EQ(gFakeInput.mouse.readCalls, 1);
+    EXPECT_EQ(g_fakeInput.mouse.readCalls, 1);
     T7I_UpdateInput();
     EXPECT_EQ(T7I_CheckKey(DIK_UP), 1);
     T7I_UpdateInput();
@@ -128,15 +128,15 @@ TEST_F(InputLogic, LostInputIsReacquiredAndReadsAllUpForThatFrame) {
 
 TEST_F(InputLogic, FailedReacquireEndsTheUpdate) {
     T7I_Init(nullptr, nullptr);
-    gFakeInput.mouse.readResults = {kInputErrNotAcquired};
-    gFakeInput.mouse.acquireResults = {kInputErrAccessDenied};
+    g_fakeInput.mouse.readResults = {kInputErrNotAcquired};
+    g_fakeInput.mouse.acquireResults = {kInputErrAccessDenied};
     SetMouse(9, 9, 0, kDown);
     EXPECT_EQ(T7I_UpdateInput(), kInputErrAccessDenied);
-    EXPECT_EQ(gFakeInput.keyboard.readCalls, 1);
-    EXPECT_EQ(gFakeInput.joystick.readCalls, 0);  // not reached this frame
+    EXPECT_EQ(g_fakeInput.keyboard.readCalls, 1);
+    EXPECT_EQ(g_fakeInput.joystick.readCalls, 0);  // not reached this frame
     EXPECT_EQ(T7I_CheckMouseAxis(0), 0);
     EXPECT_EQ(T7I_UpdateInput(), kInputOk);  // the next read finds it acquired again
-    EXPECT_EQ(gFakeInput.joystick.readCalls, 1);
+    EXPECT_EQ(g_fakeInput.joystick.readCalls, 1);
     EXPECT_EQ(T7I_CheckMouseAxis(0), 9);
 }
 

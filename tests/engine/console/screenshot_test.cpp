@@ -17,16 +17,16 @@ namespace fs = std::filesystem;
 
 const auto* const kEngine = ::testing::AddGlobalTestEnvironment(new engine_test::HeadlessEngine);
 
-std::vector<std::string> gMessages;
+std::vector<std::string> g_messages;
 int Record(const char* message) {
-    gMessages.emplace_back(message);
+    g_messages.emplace_back(message);
     return 7;
 }
 
 class ScreenShot : public ::testing::Test {
 protected:
     void SetUp() override {
-        gMessages.clear();
+        g_messages.clear();
         fs::remove_all(shots_);
         fs::create_directories(shots_);
     }
@@ -48,7 +48,7 @@ TEST_F(ScreenShot, SavesTheFrameUnderTheFirstFreeNumber) {
     std::string lower = dir_;
     lower.replace(lower.find("SHOTS_"), 5, "shots");
     EXPECT_EQ(Shoot("tga", lower), 0);
-    EXPECT_TRUE(gMessages.empty());
+    EXPECT_TRUE(g_messages.empty());
 
     // 640x480 at 24 bits, every pixel red (stored blue, green, red).
     std::ifstream in(shots_ / "ts002.tga", std::ios::binary);
@@ -66,23 +66,23 @@ TEST_F(ScreenShot, SavesTheFrameUnderTheFirstFreeNumber) {
 
 TEST_F(ScreenShot, FailuresSaveNothing) {
     EXPECT_EQ(Shoot("xyz", dir_), -1);  // no plug-in: nothing printed, buffer released, no success
-    EXPECT_TRUE(gMessages.empty());
+    EXPECT_TRUE(g_messages.empty());
     // The raster back-end is a library without the picture entries.
     EXPECT_EQ(Shoot("t7dxraster", dir_), 7);
-    EXPECT_EQ(gMessages, (std::vector<std::string>{"Link2DFunctions : Error, Unable to load r_Load2D from t7dxraster.dll\n",
+    EXPECT_EQ(g_messages, (std::vector<std::string>{"Link2DFunctions : Error, Unable to load r_Load2D from t7dxraster.dll\n",
                                                    "r_ScreenShot : Error, Could not properly link t7dxraster.dll\n"}));
     EXPECT_TRUE(fs::is_empty(shots_));
     // A file that cannot be written is no success.
     EXPECT_EQ(Shoot("tga", dir_ + "missing/"), -1);
 
-    gMessages.clear();
+    g_messages.clear();
     char name[32];
     for (int n = 0; n < 1000; ++n) {
         std::snprintf(name, sizeof name, "ts%.3d.tga", n);
         Touch(name);
     }
     EXPECT_EQ(Shoot("tga", dir_), 7);
-    EXPECT_EQ(gMessages, std::vector<std::string>{"r_ScreenShot : Error, No Free File Names (" + dir_ + "tsxxx.tga)\n"});
+    EXPECT_EQ(g_messages, std::vector<std::string>{"r_ScreenShot : Error, No Free File Names (" + dir_ + "tsxxx.tga)\n"});
 }
 
 }  // namespace

@@ -13,10 +13,10 @@
 
 namespace et {
 
-std::vector<std::string> gMessages;
+std::vector<std::string> g_messages;
 
 int Record(const char* message) {
-    gMessages.emplace_back(message);
+    g_messages.emplace_back(message);
     return 0;
 }
 
@@ -24,10 +24,10 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-std::string gDataDir;
-void* gBackend = nullptr;  // a second reference to the back-end the engine linked
-RasterFn_LockBackBufferPointer gLockBack = nullptr;
-RasterFn_ReleaseBackBufferPointer gReleaseBack = nullptr;
+std::string g_dataDir;
+void* g_backend = nullptr;  // a second reference to the back-end the engine linked
+RasterFn_LockBackBufferPointer g_lockBack = nullptr;
+RasterFn_ReleaseBackBufferPointer g_releaseBack = nullptr;
 
 void PutU16(Bytes& b, uint32_t v) {
     b.push_back(uint8_t(v >> 8));
@@ -106,9 +106,9 @@ public:
         PlatOptions options{};
         options.headless = 1;
         ASSERT_EQ(plat_Configure(&options), 0);
-        gDataDir = (std::filesystem::temp_directory_path() / ("tessaly_engine_draw_" + std::to_string(getpid())))
+        g_dataDir = (std::filesystem::temp_directory_path() / ("tessaly_engine_draw_" + std::to_string(getpid())))
                        .string() + "/";
-        std::filesystem::create_directories(gDataDir);
+        std::filesystem::create_directories(g_dataDir);
 
         ASSERT_EQ(r_LinkRaster("t7dxraster.dll", nullptr), 0);
         ASSERT_GE(r_GetSysInfo(), 1);
@@ -135,20 +135,20 @@ public:
             }
         WriteTga("flare.tga", 32, 32, disc);
         char name[] = "flare.tga";
-        ASSERT_EQ(r_LoadTexture(0, name, gDataDir.c_str(), 0, nullptr), 0);
+        ASSERT_EQ(r_LoadTexture(0, name, g_dataDir.c_str(), 0, nullptr), 0);
 
-        gBackend = plat_LoadLibrary("t7dxraster.dll");
-        ASSERT_NE(gBackend, nullptr);
-        gLockBack = reinterpret_cast<RasterFn_LockBackBufferPointer>(
-            plat_GetProcAddress(gBackend, "r_LockBackBufferPointer"));
-        gReleaseBack = reinterpret_cast<RasterFn_ReleaseBackBufferPointer>(
-            plat_GetProcAddress(gBackend, "r_ReleaseBackBufferPointer"));
-        ASSERT_NE(gLockBack, nullptr);
+        g_backend = plat_LoadLibrary("t7dxraster.dll");
+        ASSERT_NE(g_backend, nullptr);
+        g_lockBack = reinterpret_cast<RasterFn_LockBackBufferPointer>(
+            plat_GetProcAddress(g_backend, "r_LockBackBufferPointer"));
+        g_releaseBack = reinterpret_cast<RasterFn_ReleaseBackBufferPointer>(
+            plat_GetProcAddress(g_backend, "r_ReleaseBackBufferPointer"));
+        ASSERT_NE(g_lockBack, nullptr);
     }
 
     void TearDown() override {
-        if (gBackend) plat_FreeLibrary(gBackend);
-        gBackend = nullptr;
+        if (g_backend) plat_FreeLibrary(g_backend);
+        g_backend = nullptr;
         r_DeinitEngine();
         r_FreeAllocatedImages(nullptr);
         r_FreeAllocatedTextures(nullptr);
@@ -157,11 +157,11 @@ public:
         r_FreeAllocatedModels(nullptr);
         r_FreeAllocatedLights(nullptr);
         std::error_code ignored;
-        std::filesystem::remove_all(gDataDir, ignored);
+        std::filesystem::remove_all(g_dataDir, ignored);
     }
 };
 
-[[maybe_unused]] ::testing::Environment* const gEnvironment =
+[[maybe_unused]] ::testing::Environment* const g_environment =
     ::testing::AddGlobalTestEnvironment(new EngineEnvironment);
 
 }  // namespace
@@ -170,7 +170,7 @@ float ScreenScale() { return kWidth * 0.5f / std::tan(0.5f); }
 int ScreenX(float x, float z) { return int(std::lround(kWidth * 0.5f + x * ScreenScale() / z)); }
 int ScreenY(float y, float z) { return int(std::lround(kHeight * 0.5f - y * ScreenScale() / z)); }
 
-std::string DataDir() { return gDataDir; }
+std::string DataDir() { return g_dataDir; }
 
 Quad Rectangle(float left, float bottom, float right, float top, float depth, int surface) {
     Quad q;
@@ -217,10 +217,10 @@ int LoadObject(const std::string& fileName, const std::vector<Surface>& surfaces
     PutU32(file, uint32_t(chunks.size() + 4));
     file.insert(file.end(), {'L', 'W', 'O', 'B'});
     file.insert(file.end(), chunks.begin(), chunks.end());
-    if (!WriteBytes(gDataDir + fileName, file)) return -1;
+    if (!WriteBytes(g_dataDir + fileName, file)) return -1;
     std::vector<char> name(fileName.begin(), fileName.end());
     name.push_back(0);
-    return r_LoadModel(-1, name.data(), gDataDir.c_str(), gDataDir.c_str(), 0, nullptr);
+    return r_LoadModel(-1, name.data(), g_dataDir.c_str(), g_dataDir.c_str(), 0, nullptr);
 }
 
 void WriteTga(const std::string& fileName, int width, int height, const std::vector<uint32_t>& pixels) {
@@ -237,7 +237,7 @@ void WriteTga(const std::string& fileName, int width, int height, const std::vec
         b.push_back(uint8_t(p >> 8));
         b.push_back(uint8_t(p >> 16));
     }
-    WriteBytes(gDataDir + fileName, b);
+    WriteBytes(g_dataDir + fileName, b);
 }
 
 CMesh* Mesh(int model, int mesh) { return r_GetMeshPointer(model, mesh, nullptr); }
@@ -255,19 +255,19 @@ void ClearFrame() {
 
 uint32_t Pixel(int x, int y) {
     int pitch = 0, bits = 0;
-    const uint8_t* p = gLockBack(&pitch, &bits);
+    const uint8_t* p = g_lockBack(&pitch, &bits);
     uint32_t rgb = 0;
     if (p != nullptr) {
         const uint8_t* q = p + size_t(y) * size_t(pitch) + size_t(x) * 3;
         rgb = uint32_t(q[2]) << 16 | uint32_t(q[1]) << 8 | q[0];
     }
-    gReleaseBack();
+    g_releaseBack();
     return rgb;
 }
 
 std::vector<uint8_t> BackBufferRgb(int left, int top, int width, int height) {
     int pitch = 0, bits = 0;
-    const uint8_t* p = gLockBack(&pitch, &bits);
+    const uint8_t* p = g_lockBack(&pitch, &bits);
     std::vector<uint8_t> rgb;
     if (p != nullptr) {
         rgb.reserve(size_t(width) * size_t(height) * 3);
@@ -277,7 +277,7 @@ std::vector<uint8_t> BackBufferRgb(int left, int top, int width, int height) {
                 rgb.insert(rgb.end(), {q[2], q[1], q[0]});
             }
     }
-    gReleaseBack();
+    g_releaseBack();
     return rgb;
 }
 

@@ -71,7 +71,7 @@ int ScreenX(float x, float z);
 int ScreenY(float y, float z);
 
 // Messages handed to the recording callback since the last ClearMessages().
-extern std::vector<std::string> gMessages;
+extern std::vector<std::string> g_messages;
 int Record(const char* message);
 
 }  // namespace et

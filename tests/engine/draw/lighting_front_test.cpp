@@ -24,7 +24,7 @@ class LightingFront : public ::testing::Test {
 protected:
     void SetUp() override {
         r_KillAllLights();
-        gMessages.clear();
+        g_messages.clear();
     }
     void TearDown() override {
         r_KillAllLights();
@@ -91,7 +91,7 @@ TEST_F(LightingFront, ResetAndPreIlluminationWriteTheStoredColours) {
 
     ASSERT_EQ(r_ResetModelIllum(h, Record), 0);
     EXPECT_EQ(m->coloursB[0], 0x00333333u);
-    EXPECT_TRUE(gMessages.empty());
+    EXPECT_TRUE(g_messages.empty());
 }
 
 TEST_F(LightingFront, BadAndEmptySlotsAreReportedAndLeftAlone) {
@@ -104,7 +104,7 @@ TEST_F(LightingFront, BadAndEmptySlotsAreReportedAndLeftAlone) {
         "r_ResetObjectIllum : Object index out of range (60 , 0 - 59)\n",
         "r_PreIllumModel : Error, Object Handle Out Of Range (60 , 0 - 59)",
     };
-    EXPECT_EQ(gMessages, expected);
+    EXPECT_EQ(g_messages, expected);
 }
 
 TEST_F(LightingFront, AllocatingLightsAgainReplacesTheColourBuffer) {
@@ -113,8 +113,8 @@ TEST_F(LightingFront, AllocatingLightsAgainReplacesTheColourBuffer) {
     r_AllocMaxLights(60, 5000, nullptr);
     r_AllocMaxLights(60, 20000, nullptr);
     EXPECT_EQ(r_AllocMaxLights(60, -1, Record), -1);
-    ASSERT_FALSE(gMessages.empty());
-    EXPECT_EQ(gMessages.back(), "r_AllocMaxLights : Error, Could not allocate -1 rgba's\n");
+    ASSERT_FALSE(g_messages.empty());
+    EXPECT_EQ(g_messages.back(), "r_AllocMaxLights : Error, Could not allocate -1 rgba's\n");
     r_AllocMaxLights(60, 10000, nullptr);
     const float white[3] = {1, 1, 1};
     EXPECT_GE(r_AddLight(&kIdentity, white, 10.0f, 1, 0, 0), 0) << "the light table stays usable";

@@ -20,7 +20,7 @@ protected:
     void SetUp() override {
         ClearFrame();
         r_KillAllLights();
-        gMessages.clear();
+        g_messages.clear();
     }
     void TearDown() override {
         r_KillAllLights();
@@ -51,7 +51,7 @@ TEST_F(ScreenEffects, AnEffectBehindAWallIsNotDrawn) {
     EXPECT_EQ(Centre(), wall);
     r_Render2DFX(0, Vector3{0, 0, 10}, 2, 2, 0x00FFFFFF, 4, 0, Record);
     EXPECT_GT(Red(Centre()), Red(wall) + 100) << "in front of the wall it is drawn";
-    EXPECT_TRUE(gMessages.empty());
+    EXPECT_TRUE(g_messages.empty());
 }
 
 TEST_F(ScreenEffects, AnOutOfRangeTextureIsReportedAndDrawnUntextured) {
@@ -62,7 +62,7 @@ TEST_F(ScreenEffects, AnOutOfRangeTextureIsReportedAndDrawnUntextured) {
         "r_Render2DFX : Warning, Texture Handle Out Of Range (-1 , 0 - 9)",
         "r_Render2DFX : Warning, Texture Handle Out Of Range (10 , 0 - 9)",
     };
-    EXPECT_EQ(gMessages, expected);
+    EXPECT_EQ(g_messages, expected);
 }
 
 TEST_F(ScreenEffects, AFlareShrinksAndDimsNearTheCamera) {

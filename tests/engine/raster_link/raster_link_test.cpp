@@ -12,12 +12,12 @@
 
 namespace {
 
-std::vector<std::string> gMessages;
-int gCallbackResult = 0;
+std::vector<std::string> g_messages;
+int g_callbackResult = 0;
 
 int Collect(const char* message) {
-    gMessages.emplace_back(message);
-    return gCallbackResult;
+    g_messages.emplace_back(message);
+    return g_callbackResult;
 }
 
 // The recording side of the full test back-end, reached through the copy the
@@ -49,14 +49,14 @@ class RasterLink : public ::testing::Test {
 protected:
     void SetUp() override {
         r_FreeRaster(nullptr);  // every test starts unlinked
-        gMessages.clear();
-        gCallbackResult = 0;
+        g_messages.clear();
+        g_callbackResult = 0;
     }
     void TearDown() override { r_FreeRaster(nullptr); }
 };
 
 TEST_F(RasterLink, LinkTwiceAndFreeTwice) {
-    gCallbackResult = 77;
+    g_callbackResult = 77;
     EXPECT_EQ(r_LinkRaster("testraster_full.dll", Collect), 0);
     EXPECT_EQ(r_LinkRaster("testraster_other.dll", Collect), -1);
     EXPECT_EQ(r_FreeRaster(Collect), 77);  // the callback's result
@@ -68,7 +68,7 @@ TEST_F(RasterLink, LinkTwiceAndFreeTwice) {
         "r_FreeRaster : testraster_full.dll Released\n",
         "r_FreeRaster : Error, No Raster Linked\n",
     };
-    EXPECT_EQ(gMessages, expected);
+    EXPECT_EQ(g_messages, expected);
 }
 
 TEST_F(RasterLink, MissingLibraryStaysUnlinked) {
@@ -78,16 +78,16 @@ TEST_F(RasterLink, MissingLibraryStaysUnlinked) {
         "r_LinkRaster : Failed to Link no_such_raster.dll\n",
         "r_FreeRaster : Error, No Raster Linked\n",
     };
-    EXPECT_EQ(gMessages, expected);
+    EXPECT_EQ(g_messages, expected);
     EXPECT_EQ(r_LinkRaster(nullptr, Collect), -1);
 }
 
 TEST_F(RasterLink, OverlongNameIsCutToTheMessageBuffer) {
     const std::string name(3000, 'x');
     EXPECT_EQ(r_LinkRaster(name.c_str(), Collect), -1);
-    ASSERT_EQ(gMessages.size(), 1u);
-    EXPECT_EQ(gMessages[0].size(), 1023u);
-    EXPECT_EQ(gMessages[0].rfind("r_LinkRaster : Failed to Link xxx", 0), 0u);
+    ASSERT_EQ(g_messages.size(), 1u);
+    EXPECT_EQ(g_messages[0].size(), 1023u);
+    EXPECT_EQ(g_messages[0].rfind("r_LinkRaster : Failed to Link xxx", 0), 0u);
 }
 
 TEST_F(RasterLink, NullCallbacksAreSilent) {
@@ -97,7 +97,7 @@ TEST_F(RasterLink, NullCallbacksAreSilent) {
     EXPECT_EQ(r_FreeRaster(nullptr), 0);
     EXPECT_EQ(r_LinkRaster("no_such_raster.dll", nullptr), -1);
     EXPECT_EQ(r_LinkRaster("testraster_missing_22.dll", nullptr), -1);
-    EXPECT_TRUE(gMessages.empty());
+    EXPECT_TRUE(g_messages.empty());
 }
 
 // The name each entry is reported under when the back-end lacks it.
@@ -128,11 +128,11 @@ TEST_P(MissingEntry, ReportsTheEntryAndStaysLoaded) {
     EXPECT_EQ(r_LinkRaster("testraster_full.dll", Collect), -1);
     r_FreeRaster(Collect);
 
-    ASSERT_EQ(gMessages.size(), 3u);
-    EXPECT_EQ(gMessages[0], std::string("r_LinkRaster : Error, Unable to load ") + kShownNames[entry - 1] +
+    ASSERT_EQ(g_messages.size(), 3u);
+    EXPECT_EQ(g_messages[0], std::string("r_LinkRaster : Error, Unable to load ") + kShownNames[entry - 1] +
                                 " from " + name + "\n");
-    EXPECT_EQ(gMessages[1], "r_LinkRaster : testraster_full.dll Already Linked , use r_FreeRaster first\n");
-    EXPECT_EQ(gMessages[2], "r_FreeRaster : testraster_full.dll Released\n");
+    EXPECT_EQ(g_messages[1], "r_LinkRaster : testraster_full.dll Already Linked , use r_FreeRaster first\n");
+    EXPECT_EQ(g_messages[2], "r_FreeRaster : testraster_full.dll Released\n");
 }
 
 INSTANTIATE_TEST_SUITE_P(AllEntries, MissingEntry, ::testing::Range(1, 43));

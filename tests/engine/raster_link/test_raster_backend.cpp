@@ -14,22 +14,22 @@
 #define KEEP(n) (TESTRASTER_OMIT != (n))
 
 namespace {
-char gLastCall[1024];
-int gCallCount = 0;
-uint8_t gBuffer[64];
+char g_lastCall[1024];
+int g_callCount = 0;
+uint8_t g_buffer[64];
 
 void Record(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void Record(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    vsnprintf(gLastCall, sizeof gLastCall, format, args);
+    vsnprintf(g_lastCall, sizeof g_lastCall, format, args);
     va_end(args);
-    ++gCallCount;
+    ++g_callCount;
 }
 }  // namespace
 
-TESSALY_EXPORT const char* testraster_LastCall(void) { return gLastCall; }
-TESSALY_EXPORT int testraster_CallCount(void) { return gCallCount; }
+TESSALY_EXPORT const char* testraster_LastCall(void) { return g_lastCall; }
+TESSALY_EXPORT int testraster_CallCount(void) { return g_callCount; }
 
 #if KEEP(1)
 TESSALY_EXPORT int GetSysInfo(void) { Record("GetSysInfo"); return 101; }
@@ -172,7 +172,7 @@ TESSALY_EXPORT int r_SeekMode(int card, int w, int h, int bpp, int hw) {
 #if KEEP(29)
 TESSALY_EXPORT void* r_LockZBufferPointer(int* pitch, int* bits) {
     Record("r_LockZBufferPointer %p %p", (void*)pitch, (void*)bits);
-    return gBuffer + 29;
+    return g_buffer + 29;
 }
 #endif
 #if KEEP(30)
@@ -181,7 +181,7 @@ TESSALY_EXPORT int r_ReleaseZBufferPointer(void) { Record("r_ReleaseZBufferPoint
 #if KEEP(31)
 TESSALY_EXPORT uint8_t* r_LockBackBufferPointer(int* pitch, int* bpp) {
     Record("r_LockBackBufferPointer %p %p", (void*)pitch, (void*)bpp);
-    return gBuffer + 31;
+    return g_buffer + 31;
 }
 #endif
 #if KEEP(32)
@@ -233,7 +233,7 @@ TESSALY_EXPORT int r_TransformInto2DSpace(TLVertex* out, const Vector3* in, int 
 #if KEEP(41)
 TESSALY_EXPORT uint8_t* r_LockTexturePointer(int handle, int* w, int* h, int* pitch, int* bpp) {
     Record("r_LockTexturePointer %d %p %p %p %p", handle, (void*)w, (void*)h, (void*)pitch, (void*)bpp);
-    return gBuffer + 41;
+    return g_buffer + 41;
 }
 #endif
 #if KEEP(42)
