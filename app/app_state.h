@@ -9,8 +9,8 @@
 #include "tessaly/export.h"
 #include "tessaly/music_api.h"
 
-constexpr size_t kPathSize = 1024;     // every data path and the message buffer
-constexpr size_t kNameSize = 256;      // console background name
+constexpr size_t kPathSize = 1024;       // every data path and the message buffer
+constexpr size_t kNameSize = 256;        // console background name
 constexpr int kConsoleScrollBack = 256;  // console lines kept for Page Up, shown or not
 
 // A millisecond stopwatch over the platform clock (which is the fixed-step
@@ -31,7 +31,7 @@ struct AppState {
     int mode = 0;
     int frameWidth = 0;
     int frameHeight = 0;
-    int consoleRows = 0;  // frame height / 15 - 1; the console shows one line fewer
+    int consoleRows = 0;    // frame height / 15 - 1; the console shows one line fewer
     int consoleScroll = 0;  // lines the console view is scrolled back from its newest line
 
     char mapsPath[kPathSize] = {};
@@ -69,7 +69,7 @@ struct AppState {
     Stopwatch sceneWatch;
 
     Matrix44 view = MatIdentity();
-    Vector3 walkAngles = {0, 0, 0};    // pitch, heading, bank
+    Vector3 walkAngles = {0, 0, 0};  // pitch, heading, bank
     Vector3 walkPosition = {0, 0, 0};
 
     // Settings changed by console commands.

@@ -147,9 +147,7 @@ void Toggle(bool& flag, int renderState, const char* onText, const char* offText
 
 void ToggleBilinear(int) { Toggle(g_app.bilinear, RS_BILINEAR, "Bilinear Filter On", "Bilinear Filter Off"); }
 void ToggleDither(int) { Toggle(g_app.dither, RS_DITHER, "Dithering enabled", "Dithering disabled"); }
-void ToggleAntialias(int) {
-    Toggle(g_app.antialias, RS_ANTIALIAS, "Antialiasing enabled", "Antialiasing disabled");
-}
+void ToggleAntialias(int) { Toggle(g_app.antialias, RS_ANTIALIAS, "Antialiasing enabled", "Antialiasing disabled"); }
 
 void FillPoints(int) {
     r_SetRenderState(RS_FILLMODE, FILL_POINTS);
@@ -272,8 +270,8 @@ void TextureData(int n) {
 // argument names a folder or ends in .lws, else a name in the scenes folder.
 int ScenePathOf(const char* name, char* path, size_t size) {
     const size_t length = std::strlen(name);
-    const bool isPath = std::strchr(name, '/') != nullptr ||
-                        (length > 4 && std::strcmp(name + length - 4, ".LWS") == 0);
+    const bool isPath =
+        std::strchr(name, '/') != nullptr || (length > 4 && std::strcmp(name + length - 4, ".LWS") == 0);
     if (isPath) return std::snprintf(path, size, "%s", name);
     return std::snprintf(path, size, "%s%s.lws", g_app.scenesPath, name);
 }

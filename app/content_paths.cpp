@@ -2,8 +2,8 @@
 // hold for objects and images alike.
 #include "app/content_paths.h"
 
-#include <cctype>
 #include <sys/stat.h>
+#include <cctype>
 
 #include "platform/platform.h"
 

@@ -20,9 +20,9 @@ std::string BareFileName(const std::string& written);
 std::string FolderOf(const std::string& path);
 
 struct ContentSearch {
-    std::string written;              // the path as the scene or object gives it
-    std::vector<std::string> tried;   // every place looked at, in order
-    std::string found;                // the first that exists ("" when none)
+    std::string written;             // the path as the scene or object gives it
+    std::vector<std::string> tried;  // every place looked at, in order
+    std::string found;               // the first that exists ("" when none)
 };
 
 // Looks for a file a scene names. sceneFolder ends in '/' ("" means the

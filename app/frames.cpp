@@ -118,8 +118,7 @@ Vector3 HandleFrameKeys() {
     if (T7I_CheckKey(DIK_F1)) g_app.slotIndex = 0;
     if (T7I_CheckKey(DIK_ESCAPE)) g_app.quit = true;
     if (T7I_CheckKey(DIK_F2)) g_app.slotIndex = 1;
-    if (T7I_CheckKey(DIK_F3) == 1)
-        r_ScreenShot("ts", g_app.shotFormat, g_app.shotsPath, 0, r_ConsolePrintLine);
+    if (T7I_CheckKey(DIK_F3) == 1) r_ScreenShot("ts", g_app.shotFormat, g_app.shotsPath, 0, r_ConsolePrintLine);
     if (T7I_CheckKey(DIK_F4) == 1) {
         if (g_app.demoMode)
             g_app.demoMode = false;
@@ -270,8 +269,8 @@ void DemoFrame() {
         }
         for (int i = 0; i < objects; ++i) {
             const size_t k = static_cast<size_t>(i);
-            const Matrix44 world = WithParents(g_objectMatrices[k], slot->objects[k].parent, slot->objects,
-                                               g_objectMatrices);
+            const Matrix44 world =
+                WithParents(g_objectMatrices[k], slot->objects[k].parent, slot->objects, g_objectMatrices);
             r_DrawCMeshData(slot->modelHandles[k], world, 0);
         }
     } else {

@@ -1,11 +1,11 @@
 #include "app/launcher_options.h"
 
+#include <strings.h>
 #include <cerrno>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <strings.h>
 
 namespace {
 

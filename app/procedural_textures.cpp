@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr int kFireRows = 32;      // heat rows: the texture's width
-constexpr int kFireColumns = 66;   // heat columns: the texture's height plus two
+constexpr int kFireRows = 32;     // heat rows: the texture's width
+constexpr int kFireColumns = 66;  // heat columns: the texture's height plus two
 constexpr int kRandomColumns = 70;
 constexpr int kFireImageRows = 66;
 constexpr int kFireTextureHeight = 64;
@@ -48,9 +48,7 @@ Water g_water;
 // 2^31 - 1, which would send the source row and the table values far out of range).
 int Rand15() { return std::rand() % 32768; }
 
-int RandomScaled(int range) {
-    return static_cast<int>(static_cast<double>(Rand15()) / 32767.0 * range);
-}
+int RandomScaled(int range) { return static_cast<int>(static_cast<double>(Rand15()) / 32767.0 * range); }
 
 void SetUpFire() {
     for (int i = 0; i < 256; ++i) FirePaletteEntry(i, g_fire.palette[i]);
@@ -84,8 +82,7 @@ void UpdateFire() {
             std::memcpy(pixel, colour, 3);
         }
     }
-    r_AddTexture(1, kFireRows, kFireTextureHeight, 24, g_fire.image.data(), "fx_phire.tga", TEXTURE_NOMIPMAP,
-                 nullptr);
+    r_AddTexture(1, kFireRows, kFireTextureHeight, 24, g_fire.image.data(), "fx_phire.tga", TEXTURE_NOMIPMAP, nullptr);
     if (++g_fire.sourceColumn == kRandomColumns) g_fire.sourceColumn = 0;
 }
 
@@ -122,8 +119,8 @@ void UpdateWater() {
         }
         ++q;
     }
-    r_AddTexture(2, static_cast<unsigned>(w), static_cast<unsigned>(h), 24, g_water.output.data(),
-                 "terrain_lake.tga", TEXTURE_NOMIPMAP, nullptr);
+    r_AddTexture(2, static_cast<unsigned>(w), static_cast<unsigned>(h), 24, g_water.output.data(), "terrain_lake.tga",
+                 TEXTURE_NOMIPMAP, nullptr);
     if (++g_water.phase == kWaveEntries) g_water.phase = 0;
 }
 
@@ -133,10 +130,26 @@ void FirePaletteEntry(int heat, uint8_t rgb[3]) {
     const int i = heat & 63;
     int r, g, b;
     switch ((heat >> 6) & 3) {
-        case 0: r = 4 * i; g = 0; b = i / 2; break;
-        case 1: r = 255; g = 2 * i; b = 32; break;
-        case 2: r = 255; g = 2 * i + 128; b = i + 32; break;
-        default: r = 255; g = 255; b = 2 * i + 96; break;
+        case 0:
+            r = 4 * i;
+            g = 0;
+            b = i / 2;
+            break;
+        case 1:
+            r = 255;
+            g = 2 * i;
+            b = 32;
+            break;
+        case 2:
+            r = 255;
+            g = 2 * i + 128;
+            b = i + 32;
+            break;
+        default:
+            r = 255;
+            g = 255;
+            b = 2 * i + 96;
+            break;
     }
     rgb[0] = static_cast<uint8_t>(r);
     rgb[1] = static_cast<uint8_t>(g);

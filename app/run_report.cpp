@@ -15,7 +15,7 @@ using Clock = std::chrono::steady_clock;
 
 constexpr double kProgressInterval = 5.0;  // wall seconds between progress lines
 
-constexpr uint32_t kShotDelayMs = 1000;    // a scene's screenshot is taken this far into it
+constexpr uint32_t kShotDelayMs = 1000;  // a scene's screenshot is taken this far into it
 
 // The program's start: the summary's time covers the whole run, start-up included,
 // as its frame count does.
@@ -37,9 +37,7 @@ const char* SlotName(int slot) {
     return slot >= 0 && slot < 4 ? kNames[slot] : "none";
 }
 
-double SecondsBetween(Clock::time_point a, Clock::time_point b) {
-    return std::chrono::duration<double>(b - a).count();
-}
+double SecondsBetween(Clock::time_point a, Clock::time_point b) { return std::chrono::duration<double>(b - a).count(); }
 
 // Saves the back buffer as shots/<prefix>NNN.tga (or .png) and names the file.
 void Shot(const char* prefix) {

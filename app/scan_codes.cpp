@@ -15,14 +15,13 @@ struct KeyChar {
 constexpr uint8_t kLetterCodes[26] = {30, 48, 46, 32, 18, 33, 34, 35, 23, 36, 37, 38, 50,
                                       49, 24, 25, 16, 19, 31, 20, 22, 47, 17, 45, 21, 44};
 
-constexpr KeyChar kShiftedDigits[] = {{2, '!'}, {3, '@'}, {4, '#'}, {5, '$'}, {6, '%'},
+constexpr KeyChar kShiftedDigits[] = {{2, '!'}, {3, '@'}, {4, '#'}, {5, '$'},  {6, '%'},
                                       {7, '^'}, {8, '&'}, {9, '*'}, {10, '('}, {11, ')'}};
 constexpr KeyChar kShiftedPunctuation[] = {{39, ':'}, {51, '<'}, {52, ':'}, {12, '_'}};
-constexpr KeyChar kPlainDigitsAndPunctuation[] = {{11, '0'}, {2, '1'},  {3, '2'},  {4, '3'},  {5, '4'},
-                                                  {6, '5'},  {7, '6'},  {8, '7'},  {9, '8'},  {10, '9'},
+constexpr KeyChar kPlainDigitsAndPunctuation[] = {{11, '0'}, {2, '1'},   {3, '2'},  {4, '3'}, {5, '4'},
+                                                  {6, '5'},  {7, '6'},   {8, '7'},  {9, '8'}, {10, '9'},
                                                   {39, ';'}, {43, '\\'}, {51, ','}, {52, '.'}};
-constexpr KeyChar kAlways[] = {{78, '+'}, {74, '-'}, {55, '*'}, {181, '/'},
-                               {26, '['}, {27, ']'}, {57, ' '}, {83, '.'}};
+constexpr KeyChar kAlways[] = {{78, '+'}, {74, '-'}, {55, '*'}, {181, '/'}, {26, '['}, {27, ']'}, {57, ' '}, {83, '.'}};
 
 constexpr uint8_t kLeftShift = 42, kRightShift = 54, kRightAlt = 184, kGrave = 41;
 

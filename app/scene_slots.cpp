@@ -24,20 +24,15 @@ struct SpecialName {
     const char* mesh;
 };
 constexpr SpecialName kSpecialNames[kSpecialMeshCount] = {
-    {"SKY.LWO", "CLOUDS"},
-    {"GLOW.LWO", "GLOW"},
-    {"HALFMASK1.LWO", "MASK"},
-    {"HALFMASK2.LWO", "MASK2"},
-    {"ENDTITLE.LWO", "ENDSURF"},
+    {"SKY.LWO", "CLOUDS"},      {"GLOW.LWO", "GLOW"},        {"HALFMASK1.LWO", "MASK"},
+    {"HALFMASK2.LWO", "MASK2"}, {"ENDTITLE.LWO", "ENDSURF"},
 };
 
 void UpperCase(char* text) {
     for (; *text; ++text) *text = static_cast<char>(std::toupper(static_cast<unsigned char>(*text)));
 }
 
-void CopyName(char* out, size_t outSize, const char* text) {
-    std::snprintf(out, outSize, "%s", text ? text : "");
-}
+void CopyName(char* out, size_t outSize, const char* text) { std::snprintf(out, outSize, "%s", text ? text : ""); }
 
 // The model store's last word on an object's own load: why it failed.
 char g_modelMessage[1024];
@@ -311,8 +306,8 @@ int DirectorViewTrack(int slot, float t, int current) {
         float time;
         int view;
     };
-    static constexpr Switch kMain[] = {{550, 1},   {740, 2},   {904, 3},   {1060, 4},  {1225, 5},
-                                       {1464, 6},  {1626, 7},  {1790, 8},  {2112, 9},  {2442, 10},
+    static constexpr Switch kMain[] = {{550, 1},   {740, 2},   {904, 3},   {1060, 4}, {1225, 5},
+                                       {1464, 6},  {1626, 7},  {1790, 8},  {2112, 9}, {2442, 10},
                                        {2772, 11}, {3096, 12}, {3366, 14}, {3500, 13}};
     static constexpr Switch kInner[] = {{325, 1}, {792, 2}, {950, 3}, {1100, 4}};
     auto apply = [&](const auto& table) {
@@ -321,19 +316,27 @@ int DirectorViewTrack(int slot, float t, int current) {
         return current;
     };
     switch (slot) {
-        case 1: return apply(kMain);
-        case 2: return apply(kInner);
-        case 3: return 0;
-        default: return current;
+        case 1:
+            return apply(kMain);
+        case 2:
+            return apply(kInner);
+        case 3:
+            return 0;
+        default:
+            return current;
     }
 }
 
 float DirectorSlotEnd(int slot) {
     switch (slot) {
-        case 0: return 399.0f;
-        case 1: return 3699.0f;
-        case 2: return 1274.0f;
-        default: return -1.0f;
+        case 0:
+            return 399.0f;
+        case 1:
+            return 3699.0f;
+        case 2:
+            return 1274.0f;
+        default:
+            return -1.0f;
     }
 }
 

@@ -14,15 +14,15 @@ constexpr int kSceneSlots = 4;
 
 // One animated item: an object, a light or a camera.
 struct Track {
-    char name[256] = {};                 // objects only: file name as the scene gives it, upper-cased
-    std::vector<KeyFrameRecord> keys;    // ascending frame order
+    char name[256] = {};               // objects only: file name as the scene gives it, upper-cased
+    std::vector<KeyFrameRecord> keys;  // ascending frame order
     Vector3 pivot = {0, 0, 0};
-    int parent = -1;                     // object index in the same slot, -1 for none
+    int parent = -1;  // object index in the same slot, -1 for none
 };
 
 struct SceneSlot {
-    std::vector<int> modelHandles;       // one per object; -1 when its model failed to load
-    std::vector<int> detailCounts;       // detail levels loaded right after each object's model
+    std::vector<int> modelHandles;  // one per object; -1 when its model failed to load
+    std::vector<int> detailCounts;  // detail levels loaded right after each object's model
     std::vector<Track> objects;
     std::vector<Track> lights;
     std::vector<Track> cameras;
@@ -52,8 +52,7 @@ extern std::vector<Matrix44> g_lightMatrices;
 // loaded keep the handle -1; when unread is given, one line per such object
 // ("NAME (reason)") is added to it. When damage is given it receives what was
 // wrong with a scene file read only in part ("" when it was whole).
-bool LoadScene(const char* path, int slot, std::vector<std::string>* unread = nullptr,
-               std::string* damage = nullptr);
+bool LoadScene(const char* path, int slot, std::vector<std::string>* unread = nullptr, std::string* damage = nullptr);
 // The four start-up scenes into slots 0 to 3; sets the scenes-loaded flag. A
 // scene that cannot be read, and the objects of a scene that could not be
 // read, are reported to the user (one line per scene).

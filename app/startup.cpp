@@ -2,6 +2,7 @@
 // the shutdown in its fixed order.
 #include "app/startup.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -9,7 +10,6 @@
 #include <cstring>
 #include <filesystem>
 #include <string>
-#include <unistd.h>
 
 #include <string>
 #include <vector>

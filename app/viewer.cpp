@@ -3,6 +3,7 @@
 // the frames of playback, walk and orbit with the information overlay.
 #include "app/viewer.h"
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -11,7 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include "app/app_state.h"
@@ -43,44 +43,44 @@ constexpr float kOverlaySeconds = 4.0f;     // the overlay shows this long after
 constexpr float kObjectFieldOfView = 0.9f;  // radians, the object view's horizontal angle
 constexpr float kSceneNear = 0.1f;
 constexpr float kSceneFar = 2000.0f;
-constexpr float kNoFalloffRange = 1e9f;     // a light without falloff reaches everything
-constexpr int kWheelNotch = 120;            // the input library's wheel units per notch
+constexpr float kNoFalloffRange = 1e9f;  // a light without falloff reaches everything
+constexpr int kWheelNotch = 120;         // the input library's wheel units per notch
 
 // One object of the open file.
 struct ViewerObject {
-    int model = -1;      // model handle, -1 when it did not load (or a null object)
-    int parent = -1;     // object index
+    int model = -1;   // model handle, -1 when it did not load (or a null object)
+    int parent = -1;  // object index
     Vector3 pivot{0, 0, 0};
     bool visible = true;
-    int triangles = 0;   // triangles of the model, counted once at load
+    int triangles = 0;                // triangles of the model, counted once at load
     std::vector<float> transparency;  // each mesh's own surface transparency, before dissolve
     float dissolve = 0.0f;            // the dissolve the meshes were last set for
 };
 
 struct ViewerState {
     bool active = false;
-    bool scene = false;            // a scene (else one object)
-    std::string file;              // the path given
-    std::string title;             // its file name, for the overlay
+    bool scene = false;  // a scene (else one object)
+    std::string file;    // the path given
+    std::string title;   // its file name, for the overlay
     std::vector<ViewerObject> objects;
-    std::vector<Matrix44> local;   // per object, this frame, before parents
-    std::vector<Matrix44> world;   // per object, this frame, with parents
+    std::vector<Matrix44> local;  // per object, this frame, before parents
+    std::vector<Matrix44> world;  // per object, this frame, with parents
     int lights = 0;
     int cameras = 0;
-    uint32_t background = 0;       // 0xRRGGBB
+    uint32_t background = 0;  // 0xRRGGBB
     float ambient[3] = {0, 0, 0};
     Playback playback;
-    OrbitView orbit;               // object mode
-    OrbitView orbitStart;          // what R goes back to
-    bool walking = false;          // F4: the walk camera instead of the scene camera or the orbit
+    OrbitView orbit;       // object mode
+    OrbitView orbitStart;  // what R goes back to
+    bool walking = false;  // F4: the walk camera instead of the scene camera or the orbit
     bool overlay = false;
-    bool overlayToggled = false;   // I was pressed: the start-up showing no longer applies
-    Stopwatch opened;              // since the file opened
+    bool overlayToggled = false;  // I was pressed: the start-up showing no longer applies
+    Stopwatch opened;             // since the file opened
     int trianglesDrawn = 0;
     uint32_t lastMilliseconds = 0;
     float fieldOfView = kObjectFieldOfView;
     Matrix44 camera = MatIdentity();
-    bool presented = false;        // a frame was shown since the engine started
+    bool presented = false;  // a frame was shown since the engine started
 };
 
 ViewerState g_viewer;
@@ -140,7 +140,8 @@ void ResolveTextures(int model, const std::vector<std::string>& folders, const s
             ContentSearch search;
             search.written = written;
             for (const std::string& folder : folders) {
-                const ContentSearch from = FindContent(written, ContentKind::Image, folder, contentDir, ContentFileExists);
+                const ContentSearch from =
+                    FindContent(written, ContentKind::Image, folder, contentDir, ContentFileExists);
                 for (const std::string& place : from.tried)
                     if (std::find(search.tried.begin(), search.tried.end(), place) == search.tried.end())
                         search.tried.push_back(place);
@@ -199,8 +200,7 @@ int LoadObjectFile(const ContentSearch& search, const std::string& sceneFolder, 
     // A file the reader refused still gives a model, but one without polygons.
     if (CountTriangles(model) == 0) {
         r_FreeModel(model, nullptr);
-        Report("object " + written + " could not be read from " + search.found +
-               ": no polygons could be read from it");
+        Report("object " + written + " could not be read from " + search.found + ": no polygons could be read from it");
         return -1;
     }
     std::vector<std::string> folders = {folder.empty() ? std::string("./") : folder};
@@ -288,8 +288,8 @@ bool LoadSceneFile(const std::string& path) {
         object.pivot = r_GetAnimPivotPoint(i);
         object.visible = r_GetAnimObjectVisible(i) != 0;
         if (!r_GetAnimObjectHasFile(i)) continue;
-        const ContentSearch search = FindContent(r_GetAnimObjectPath(i), ContentKind::Object, sceneFolder, contentDir,
-                                                 ContentFileExists);
+        const ContentSearch search =
+            FindContent(r_GetAnimObjectPath(i), ContentKind::Object, sceneFolder, contentDir, ContentFileExists);
         object.model = LoadObjectFile(search, sceneFolder, contentDir, reportedImages);
         if (object.model == -1) continue;
         object.triangles = CountTriangles(object.model);
@@ -714,8 +714,8 @@ bool ViewerLoadFromConsole(const char* given) {
     if (kind == InputFileKind::Scene || kind == InputFileKind::Object) {
         loaded = LoadFile(path, kind);
     } else {
-        Report(std::string(path) + (kind == InputFileKind::Missing ? " not found"
-                                                                    : " is neither a scene (.lws) nor an object (.lwo)"));
+        Report(std::string(path) +
+               (kind == InputFileKind::Missing ? " not found" : " is neither a scene (.lws) nor an object (.lwo)"));
     }
     char line[kPathSize + 64];
     if (loaded)

@@ -35,8 +35,8 @@ Matrix44 AimAt(const Vector3& position, const Vector3& target, float bank) {
     pose.position[0] = position.x;
     pose.position[1] = position.y;
     pose.position[2] = position.z;
-    if (dx != 0.0f || dz != 0.0f) pose.rotation[1] = std::atan2(dx, dz);          // heading
-    pose.rotation[0] = std::atan2(-dy, std::sqrt(dx * dx + dz * dz));            // pitch, down positive
+    if (dx != 0.0f || dz != 0.0f) pose.rotation[1] = std::atan2(dx, dz);  // heading
+    pose.rotation[0] = std::atan2(-dy, std::sqrt(dx * dx + dz * dz));     // pitch, down positive
     pose.rotation[2] = bank;
     return ItemMatrix(pose, Vector3{0, 0, 0});
 }
@@ -74,7 +74,8 @@ void OrbitTurn(OrbitView& view, float dx, float dy) {
 
 void OrbitZoom(OrbitView& view, float steps) {
     const float distance = view.distance * std::pow(0.9f, std::clamp(steps, -100.0f, 100.0f));
-    view.distance = std::isfinite(distance) ? std::clamp(distance, kMinimumDistance, kMaximumDistance) : kMaximumDistance;
+    view.distance =
+        std::isfinite(distance) ? std::clamp(distance, kMinimumDistance, kMaximumDistance) : kMaximumDistance;
 }
 
 void OrbitMove(OrbitView& view, const Vector3& move) {

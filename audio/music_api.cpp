@@ -91,23 +91,23 @@ int MIDASstartup(void) {
 int MIDASsetOption(int option, int value) {
     if (!RequireStarted()) return 0;
     switch (option) {
-    case MIDAS_OPTION_MIXBUFLEN:
-        if (value < 10 || value > 2000) {
-            SetError(kErrorBadOptionValue, "mixing-buffer length %d ms (10 - 2000)", value);
+        case MIDAS_OPTION_MIXBUFLEN:
+            if (value < 10 || value > 2000) {
+                SetError(kErrorBadOptionValue, "mixing-buffer length %d ms (10 - 2000)", value);
+                return 0;
+            }
+            g_state.bufferMs = value;
+            return 1;
+        case MIDAS_OPTION_MIXBUFBLOCKS:
+            if (value < 1 || value > 64) {
+                SetError(kErrorBadOptionValue, "mixing-buffer blocks %d (1 - 64)", value);
+                return 0;
+            }
+            g_state.blocks = value;
+            return 1;
+        default:
+            SetError(kErrorUnknownOption, "%d", option);
             return 0;
-        }
-        g_state.bufferMs = value;
-        return 1;
-    case MIDAS_OPTION_MIXBUFBLOCKS:
-        if (value < 1 || value > 64) {
-            SetError(kErrorBadOptionValue, "mixing-buffer blocks %d (1 - 64)", value);
-            return 0;
-        }
-        g_state.blocks = value;
-        return 1;
-    default:
-        SetError(kErrorUnknownOption, "%d", option);
-        return 0;
     }
 }
 

@@ -28,12 +28,12 @@ constexpr size_t kPumpFrames = 4096;
 // run that is killed leaves a file that is readable up to the last second.
 constexpr uint64_t kHeaderRefreshFrames = kSampleRate;
 
-bool g_open = false;      // mixing on the clock (into the file, the sound sink or both)
-FILE* g_file = nullptr;   // the WAV file, when one was asked for
+bool g_open = false;     // mixing on the clock (into the file, the sound sink or both)
+FILE* g_file = nullptr;  // the WAV file, when one was asked for
 std::string g_path;
 uint64_t g_framesWritten = 0;
 uint64_t g_headerFrames = 0;  // the frame count the header on disk states
-int g_failure = 0;  // errno of the first failed write (-1: the size limit), 0 if none
+int g_failure = 0;            // errno of the first failed write (-1: the size limit), 0 if none
 int16_t g_buffer[kPumpFrames * 2];
 
 void PutLe16(unsigned char* at, uint32_t value) {

@@ -46,7 +46,6 @@ public:
 // holding the pattern in one case at 0 and in the other case at 32 (patterns
 // of at most 32 characters). An empty pattern is found at 0.
 int FindText(const char* pattern, const char* text, int flags);
-int FindInBlock(const uint8_t* pattern, int patternLength, const uint8_t* block, int blockLength,
-                int flags);
+int FindInBlock(const uint8_t* pattern, int patternLength, const uint8_t* block, int blockLength, int flags);
 bool ChunkIdEquals(const void* a, const void* b);
 int ToUpperAscii(int c);

@@ -18,15 +18,13 @@ constexpr int kMaxVertices = INT_MAX / kScratchBytesPerVertex;
 // Allocates n zeroed elements; new T[0] still gives a distinct non-null pointer,
 // so an empty surface has arrays callers may pass to memset and memcpy.
 template <typename T>
-bool NewArray(T*& out, int n)
-{
+bool NewArray(T*& out, int n) {
     out = new (std::nothrow) T[static_cast<size_t>(n)]();
     return out != nullptr;
 }
 
 template <typename T>
-void FreeArray(T*& p)
-{
+void FreeArray(T*& p) {
     delete[] p;
     p = nullptr;
 }
@@ -34,16 +32,12 @@ void FreeArray(T*& p)
 // Duplicates src (capacity elements) when present, copying the first
 // used elements and leaving the rest zeroed.
 template <typename T>
-bool DuplicateArray(T*& out, const T* src, int capacity, int used)
-{
+bool DuplicateArray(T*& out, const T* src, int capacity, int used) {
     out = nullptr;
-    if (src == nullptr)
-        return true;
-    if (!NewArray(out, capacity))
-        return false;
+    if (src == nullptr) return true;
+    if (!NewArray(out, capacity)) return false;
     const int n = std::clamp(used, 0, capacity);
-    if (n > 0)
-        std::memcpy(out, src, static_cast<size_t>(n) * sizeof(T));
+    if (n > 0) std::memcpy(out, src, static_cast<size_t>(n) * sizeof(T));
     return true;
 }
 
@@ -85,23 +79,18 @@ CMesh::CMesh()
       sourcePoints(nullptr),
       smoothingAngle(0.0f),
       capacity(0),
-      texCoordCapacity{}
-{
+      texCoordCapacity{} {
     for (int i = 0; i < kMeshTextureSlots; ++i) {
         textureHandles[i] = -1;
         textureKinds[i] = -1;
     }
 }
 
-CMesh::~CMesh()
-{
-    FreeArrays();
-}
+CMesh::~CMesh() { FreeArrays(); }
 
 // Frees every array and zeroes the counts that describe them, so nothing
 // indexes a freed array afterwards. Names and levels are left alone.
-void CMesh::FreeArrays()
-{
+void CMesh::FreeArrays() {
     FreeArray(positions);
     FreeArray(indices);
     FreeArray(normals);
@@ -123,8 +112,7 @@ void CMesh::FreeArrays()
     vertexCountCopy = 0;
 }
 
-void CMesh::Reset()
-{
+void CMesh::Reset() {
     FreeArrays();
     for (int i = 0; i < kMeshTextureSlots; ++i) {
         textureNames[i][0] = '\0';
@@ -135,11 +123,9 @@ void CMesh::Reset()
     blendMode = kDefaultBlendMode;
 }
 
-bool CMesh::Allocate(int n)
-{
+bool CMesh::Allocate(int n) {
     FreeArrays();
-    if (n < 0 || n > kMaxVertices)
-        return false;
+    if (n < 0 || n > kMaxVertices) return false;
     const bool ok = NewArray(positions, n) && NewArray(indices, n) && NewArray(normals, n) &&
                     NewArray(workA, n * kScratchBytesPerVertex) && NewArray(coloursA, n) &&
                     NewArray(workB, n * kScratchBytesPerVertex) && NewArray(coloursB, n) &&
@@ -156,22 +142,17 @@ bool CMesh::Allocate(int n)
     return true;
 }
 
-bool CMesh::AllocateTexCoords(int slot, int n)
-{
-    if (slot < 0 || slot >= kMeshTextureSlots || n < 0)
-        return false;
+bool CMesh::AllocateTexCoords(int slot, int n) {
+    if (slot < 0 || slot >= kMeshTextureSlots || n < 0) return false;
     FreeArray(texCoords[slot]);
     texCoordCapacity[slot] = 0;
-    if (!NewArray(texCoords[slot], n))
-        return false;
+    if (!NewArray(texCoords[slot], n)) return false;
     texCoordCapacity[slot] = n;
     return true;
 }
 
-bool CMesh::CopyFrom(const CMesh& src)
-{
-    if (&src == this)
-        return true;
+bool CMesh::CopyFrom(const CMesh& src) {
+    if (&src == this) return true;
     Reset();
 
     transparency = src.transparency;
@@ -199,8 +180,7 @@ bool CMesh::CopyFrom(const CMesh& src)
     const int listed = std::clamp(src.indexCount, 0, cap);
     bool ok = DuplicateArray(positions, src.positions, cap, used) &&
               DuplicateArray(sourcePoints, src.sourcePoints, cap, used) &&
-              DuplicateArray(indices, src.indices, cap, listed) &&
-              DuplicateArray(normals, src.normals, cap, listed) &&
+              DuplicateArray(indices, src.indices, cap, listed) && DuplicateArray(normals, src.normals, cap, listed) &&
               DuplicateArray(workA, src.workA, cap * kScratchBytesPerVertex, listed * kScratchBytesPerVertex) &&
               DuplicateArray(coloursA, src.coloursA, cap, listed) &&
               DuplicateArray(workB, src.workB, cap * kScratchBytesPerVertex, listed * kScratchBytesPerVertex) &&
@@ -211,8 +191,7 @@ bool CMesh::CopyFrom(const CMesh& src)
     for (int i = 0; ok && i < kMeshTextureSlots; ++i) {
         const int setCap = std::max(src.texCoordCapacity[i], 0);
         ok = DuplicateArray(texCoords[i], src.texCoords[i], setCap, used);
-        if (ok && texCoords[i] != nullptr)
-            texCoordCapacity[i] = setCap;
+        if (ok && texCoords[i] != nullptr) texCoordCapacity[i] = setCap;
     }
     if (!ok) {
         Reset();
@@ -228,17 +207,17 @@ bool CMesh::CopyFrom(const CMesh& src)
 // ---------------------------------------------------------------- CModel
 
 CModel::CModel()
-    : radius(0.0f), centre{0.0f, 0.0f, 0.0f}, reserved(0), meshesAllocated(0), loaded(0), meshes(nullptr), meshCount(0)
-{
-}
+    : radius(0.0f),
+      centre{0.0f, 0.0f, 0.0f},
+      reserved(0),
+      meshesAllocated(0),
+      loaded(0),
+      meshes(nullptr),
+      meshCount(0) {}
 
-CModel::~CModel()
-{
-    delete[] meshes;
-}
+CModel::~CModel() { delete[] meshes; }
 
-void CModel::Clear()
-{
+void CModel::Clear() {
     delete[] meshes;
     meshes = nullptr;
     meshCount = 0;
@@ -249,17 +228,14 @@ void CModel::Clear()
     loaded = 0;
 }
 
-bool CModel::AllocateMeshes(int count)
-{
+bool CModel::AllocateMeshes(int count) {
     delete[] meshes;
     meshes = nullptr;
     meshCount = 0;
     meshesAllocated = 0;
-    if (count < 0)
-        return false;
+    if (count < 0) return false;
     meshes = new (std::nothrow) CMesh[static_cast<size_t>(count)];
-    if (meshes == nullptr)
-        return false;
+    if (meshes == nullptr) return false;
     meshCount = count;
     meshesAllocated = 1;
     return true;

@@ -10,8 +10,7 @@ constexpr float kBoundLimit = 1e38f;
 constexpr float kRotateThreshold = 0.001f;
 
 // Writes the fourth column (0, 0, 0, 1) that every affine result carries.
-void SetAffineColumn(Matrix44& m)
-{
+void SetAffineColumn(Matrix44& m) {
     m.m[3] = 0.0f;
     m.m[7] = 0.0f;
     m.m[11] = 0.0f;
@@ -19,30 +18,29 @@ void SetAffineColumn(Matrix44& m)
 }
 
 // Rotation about one axis (0 = X, 1 = Y, 2 = Z) with zero translation.
-Matrix44 AxisRotation(int axis, float angle)
-{
+Matrix44 AxisRotation(int axis, float angle) {
     Matrix44 r = MatIdentity();
     const float c = std::cos(angle);
     const float s = std::sin(angle);
     switch (axis) {
-    case 0:
-        r.at(1, 1) = c;
-        r.at(1, 2) = -s;
-        r.at(2, 1) = s;
-        r.at(2, 2) = c;
-        break;
-    case 1:
-        r.at(0, 0) = c;
-        r.at(0, 2) = s;
-        r.at(2, 0) = -s;
-        r.at(2, 2) = c;
-        break;
-    default:
-        r.at(0, 0) = c;
-        r.at(0, 1) = -s;
-        r.at(1, 0) = s;
-        r.at(1, 1) = c;
-        break;
+        case 0:
+            r.at(1, 1) = c;
+            r.at(1, 2) = -s;
+            r.at(2, 1) = s;
+            r.at(2, 2) = c;
+            break;
+        case 1:
+            r.at(0, 0) = c;
+            r.at(0, 2) = s;
+            r.at(2, 0) = -s;
+            r.at(2, 2) = c;
+            break;
+        default:
+            r.at(0, 0) = c;
+            r.at(0, 1) = -s;
+            r.at(1, 0) = s;
+            r.at(1, 1) = c;
+            break;
     }
     return r;
 }
@@ -51,47 +49,32 @@ Matrix44 AxisRotation(int axis, float angle)
 
 // ---------------------------------------------------------------- vectors
 
-void VecCross(const Vector3& a, const Vector3& b, Vector3& out)
-{
+void VecCross(const Vector3& a, const Vector3& b, Vector3& out) {
     const Vector3 r{a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
     out = r;
 }
 
-float VecDot(const Vector3& a, const Vector3& b)
-{
-    return a.x * b.x + a.y * b.y + a.z * b.z;
-}
+float VecDot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
-float VecLength(float x, float y, float z)
-{
-    return std::sqrt(x * x + y * y + z * z);
-}
+float VecLength(float x, float y, float z) { return std::sqrt(x * x + y * y + z * z); }
 
-void VecNormalize(Vector3& v)
-{
+void VecNormalize(Vector3& v) {
     const float length = VecLength(v.x, v.y, v.z);
-    if (length == 0.0f)
-        return;
+    if (length == 0.0f) return;
     const float inv = 1.0f / length;
     v.x *= inv;
     v.y *= inv;
     v.z *= inv;
 }
 
-float VecDistance(const Vector3& a, const Vector3& b)
-{
-    return VecLength(b.x - a.x, b.y - a.y, b.z - a.z);
-}
+float VecDistance(const Vector3& a, const Vector3& b) { return VecLength(b.x - a.x, b.y - a.y, b.z - a.z); }
 
-float PlaneDistance(const Vector3& normal, const Vector3& onPlane, const Vector3& p)
-{
+float PlaneDistance(const Vector3& normal, const Vector3& onPlane, const Vector3& p) {
     const Vector3 d{p.x - onPlane.x, p.y - onPlane.y, p.z - onPlane.z};
     return VecDot(normal, d);
 }
 
-float PointLineDistance(float px, float py, float pz, float qx, float qy, float qz,
-                        float dx, float dy, float dz)
-{
+float PointLineDistance(float px, float py, float pz, float qx, float qy, float qz, float dx, float dy, float dz) {
     Vector3 d{dx, dy, dz};
     VecNormalize(d);
     const Vector3 qp{px - qx, py - qy, pz - qz};
@@ -99,16 +82,13 @@ float PointLineDistance(float px, float py, float pz, float qx, float qy, float 
     return VecLength(qp.x - d.x * t, qp.y - d.y * t, qp.z - d.z * t);
 }
 
-void VecRotate(Vector3& v, const Matrix44& m)
-{
-    const Vector3 r{v.x * m.m[0] + v.y * m.m[4] + v.z * m.m[8],
-                    v.x * m.m[1] + v.y * m.m[5] + v.z * m.m[9],
+void VecRotate(Vector3& v, const Matrix44& m) {
+    const Vector3 r{v.x * m.m[0] + v.y * m.m[4] + v.z * m.m[8], v.x * m.m[1] + v.y * m.m[5] + v.z * m.m[9],
                     v.x * m.m[2] + v.y * m.m[6] + v.z * m.m[10]};
     v = r;
 }
 
-void VecTransform(Vector3& v, const Matrix44& m)
-{
+void VecTransform(Vector3& v, const Matrix44& m) {
     const Vector3 r{v.x * m.m[0] + v.y * m.m[4] + v.z * m.m[8] + m.m[12],
                     v.x * m.m[1] + v.y * m.m[5] + v.z * m.m[9] + m.m[13],
                     v.x * m.m[2] + v.y * m.m[6] + v.z * m.m[10] + m.m[14]};
@@ -117,36 +97,30 @@ void VecTransform(Vector3& v, const Matrix44& m)
 
 // ---------------------------------------------------------------- matrices
 
-Matrix44 MatIdentity()
-{
+Matrix44 MatIdentity() {
     Matrix44 m{};
     m.m[0] = m.m[5] = m.m[10] = m.m[15] = 1.0f;
     return m;
 }
 
-void MatMultiply(const Matrix44& a, const Matrix44& b, Matrix44& out)
-{
+void MatMultiply(const Matrix44& a, const Matrix44& b, Matrix44& out) {
     // Built in a local so that out may be a or b.
     Matrix44 r;
     for (int row = 0; row < 3; ++row)
         for (int col = 0; col < 3; ++col)
-            r.at(row, col) =
-                a.at(row, 0) * b.at(0, col) + a.at(row, 1) * b.at(1, col) + a.at(row, 2) * b.at(2, col);
+            r.at(row, col) = a.at(row, 0) * b.at(0, col) + a.at(row, 1) * b.at(1, col) + a.at(row, 2) * b.at(2, col);
     for (int col = 0; col < 3; ++col)
-        r.at(3, col) = a.at(3, 0) * b.at(0, col) + a.at(3, 1) * b.at(1, col) + a.at(3, 2) * b.at(2, col) +
-                       b.at(3, col);
+        r.at(3, col) = a.at(3, 0) * b.at(0, col) + a.at(3, 1) * b.at(1, col) + a.at(3, 2) * b.at(2, col) + b.at(3, col);
     SetAffineColumn(r);
     out = r;
 }
 
-void MatInverseAffine(const Matrix44& a, Matrix44& out)
-{
+void MatInverseAffine(const Matrix44& a, Matrix44& out) {
     const float m00 = a.at(0, 0), m01 = a.at(0, 1), m02 = a.at(0, 2);
     const float m10 = a.at(1, 0), m11 = a.at(1, 1), m12 = a.at(1, 2);
     const float m20 = a.at(2, 0), m21 = a.at(2, 1), m22 = a.at(2, 2);
 
-    const float det = m00 * (m11 * m22 - m12 * m21) - m01 * (m10 * m22 - m12 * m20) +
-                      m02 * (m10 * m21 - m11 * m20);
+    const float det = m00 * (m11 * m22 - m12 * m21) - m01 * (m10 * m22 - m12 * m20) + m02 * (m10 * m21 - m11 * m20);
     // A singular matrix gives non-finite entries; callers only invert placements.
     const float inv = 1.0f / det;
 
@@ -162,14 +136,12 @@ void MatInverseAffine(const Matrix44& a, Matrix44& out)
     r.at(2, 2) = (m00 * m11 - m01 * m10) * inv;
 
     const float tx = a.at(3, 0), ty = a.at(3, 1), tz = a.at(3, 2);
-    for (int col = 0; col < 3; ++col)
-        r.at(3, col) = -(tx * r.at(0, col) + ty * r.at(1, col) + tz * r.at(2, col));
+    for (int col = 0; col < 3; ++col) r.at(3, col) = -(tx * r.at(0, col) + ty * r.at(1, col) + tz * r.at(2, col));
     SetAffineColumn(r);
     out = r;
 }
 
-void MatFromEuler(float a, float b, float c, Matrix44& out)
-{
+void MatFromEuler(float a, float b, float c, Matrix44& out) {
     const float ca = std::cos(a), sa = std::sin(a);
     const float cb = std::cos(-b), sb = std::sin(-b);
     const float cc = std::cos(c), sc = std::sin(c);
@@ -187,8 +159,7 @@ void MatFromEuler(float a, float b, float c, Matrix44& out)
     SetAffineColumn(out);
 }
 
-void MatFromQuaternion(float x, float y, float z, float w, Matrix44& out)
-{
+void MatFromQuaternion(float x, float y, float z, float w, Matrix44& out) {
     out = MatIdentity();
     out.at(0, 0) = 1.0f - 2.0f * y * y - 2.0f * z * z;
     out.at(0, 1) = 2.0f * x * y - 2.0f * z * w;
@@ -201,8 +172,7 @@ void MatFromQuaternion(float x, float y, float z, float w, Matrix44& out)
     out.at(2, 2) = 1.0f - 2.0f * x * x - 2.0f * y * y;
 }
 
-void MatRotateEuler(Matrix44& m, const Vector3& angles, bool ownAxes)
-{
+void MatRotateEuler(Matrix44& m, const Vector3& angles, bool ownAxes) {
     // Turn about the object's own position: take the translation out, put it back after.
     const float tx = m.m[12], ty = m.m[13], tz = m.m[14];
     m.m[12] = m.m[13] = m.m[14] = 0.0f;
@@ -210,8 +180,7 @@ void MatRotateEuler(Matrix44& m, const Vector3& angles, bool ownAxes)
     const float perAxis[3] = {angles.x, angles.y, angles.z};
     for (int axis = 0; axis < 3; ++axis) {
         const float angle = perAxis[axis];
-        if (angle >= -kRotateThreshold && angle <= kRotateThreshold)
-            continue;
+        if (angle >= -kRotateThreshold && angle <= kRotateThreshold) continue;
         const Matrix44 r = AxisRotation(axis, angle);
         if (ownAxes)
             MatMultiply(r, m, m);
@@ -224,30 +193,24 @@ void MatRotateEuler(Matrix44& m, const Vector3& angles, bool ownAxes)
     m.m[14] = tz;
 }
 
-void MatTranslate(Matrix44& m, const Vector3& v, bool ownAxes)
-{
+void MatTranslate(Matrix44& m, const Vector3& v, bool ownAxes) {
     Vector3 step = v;
-    if (ownAxes)
-        VecRotate(step, m);
+    if (ownAxes) VecRotate(step, m);
     m.m[12] += step.x;
     m.m[13] += step.y;
     m.m[14] += step.z;
 }
 
-void MatFromSwappedAxes(Matrix44& out, const float values[16])
-{
+void MatFromSwappedAxes(Matrix44& out, const float values[16]) {
     // Source positions (0-based) for each output element: the second and third
     // axes change places in rows and columns; the fourth column stays in place.
     static constexpr int kSource[16] = {0, 2, 1, 3, 8, 10, 9, 7, 4, 6, 5, 11, 12, 14, 13, 15};
     Matrix44 r;
-    for (int i = 0; i < 16; ++i)
-        r.m[i] = values[kSource[i]];
+    for (int i = 0; i < 16; ++i) r.m[i] = values[kSource[i]];
     out = r;
 }
 
-void ScreenToWorld(Vector3& out, float sx, float sy, float z, const Matrix44* camera,
-                   float fieldOfView, float aspect)
-{
+void ScreenToWorld(Vector3& out, float sx, float sy, float z, const Matrix44* camera, float fieldOfView, float aspect) {
     const float halfTan = std::tan(fieldOfView / 2.0f);
     Vector3 p{sx * z * halfTan, -sy * z * halfTan * aspect, z};
     // Without a camera the camera space is the world.
@@ -264,16 +227,13 @@ void ScreenToWorld(Vector3& out, float sx, float sy, float z, const Matrix44* ca
 namespace {
 
 template <typename OutOfOrder>
-void BubbleSortKeys(int* indices, float* keys, int count, OutOfOrder outOfOrder)
-{
-    for (int i = 0; i < count; ++i)
-        indices[i] = i;
+void BubbleSortKeys(int* indices, float* keys, int count, OutOfOrder outOfOrder) {
+    for (int i = 0; i < count; ++i) indices[i] = i;
     bool swapped = true;
     while (swapped) {
         swapped = false;
         for (int i = 0; i + 1 < count; ++i) {
-            if (!outOfOrder(keys[i], keys[i + 1]))
-                continue;
+            if (!outOfOrder(keys[i], keys[i + 1])) continue;
             const float key = keys[i];
             keys[i] = keys[i + 1];
             keys[i + 1] = key;
@@ -287,13 +247,11 @@ void BubbleSortKeys(int* indices, float* keys, int count, OutOfOrder outOfOrder)
 
 }  // namespace
 
-void SortKeysAscending(int* indices, float* keys, int count)
-{
+void SortKeysAscending(int* indices, float* keys, int count) {
     BubbleSortKeys(indices, keys, count, [](float a, float b) { return a > b; });
 }
 
-void SortKeysDescending(int* indices, float* keys, int count)
-{
+void SortKeysDescending(int* indices, float* keys, int count) {
     BubbleSortKeys(indices, keys, count, [](float a, float b) { return a < b; });
 }
 
@@ -308,45 +266,28 @@ ObjectFrame::ObjectFrame()
       scratchRotation(MatIdentity()),
       boxCorners{},
       boxMinimum{kBoundLimit, kBoundLimit, kBoundLimit},
-      boxMaximum{-kBoundLimit, -kBoundLimit, -kBoundLimit}
-{
-}
+      boxMaximum{-kBoundLimit, -kBoundLimit, -kBoundLimit} {}
 
 ObjectFrame::~ObjectFrame() = default;
 
-void ObjectFrame::ResetMaximum()
-{
-    boxMaximum = Vector3{-kBoundLimit, -kBoundLimit, -kBoundLimit};
+void ObjectFrame::ResetMaximum() { boxMaximum = Vector3{-kBoundLimit, -kBoundLimit, -kBoundLimit}; }
+
+void ObjectFrame::ResetMinimum() { boxMinimum = Vector3{kBoundLimit, kBoundLimit, kBoundLimit}; }
+
+void ObjectFrame::GrowMaximum(const Vector3& p) {
+    if (p.x > boxMaximum.x) boxMaximum.x = p.x;
+    if (p.y > boxMaximum.y) boxMaximum.y = p.y;
+    if (p.z > boxMaximum.z) boxMaximum.z = p.z;
 }
 
-void ObjectFrame::ResetMinimum()
-{
-    boxMinimum = Vector3{kBoundLimit, kBoundLimit, kBoundLimit};
-}
-
-void ObjectFrame::GrowMaximum(const Vector3& p)
-{
-    if (p.x > boxMaximum.x)
-        boxMaximum.x = p.x;
-    if (p.y > boxMaximum.y)
-        boxMaximum.y = p.y;
-    if (p.z > boxMaximum.z)
-        boxMaximum.z = p.z;
-}
-
-void ObjectFrame::GrowMinimum(const Vector3& p)
-{
+void ObjectFrame::GrowMinimum(const Vector3& p) {
     // Written as "not at least the bound" so that a NaN component replaces it.
-    if (!(p.x >= boxMinimum.x))
-        boxMinimum.x = p.x;
-    if (!(p.y >= boxMinimum.y))
-        boxMinimum.y = p.y;
-    if (!(p.z >= boxMinimum.z))
-        boxMinimum.z = p.z;
+    if (!(p.x >= boxMinimum.x)) boxMinimum.x = p.x;
+    if (!(p.y >= boxMinimum.y)) boxMinimum.y = p.y;
+    if (!(p.z >= boxMinimum.z)) boxMinimum.z = p.z;
 }
 
-void ObjectFrame::BuildCorners()
-{
+void ObjectFrame::BuildCorners() {
     const Vector3& lo = boxMinimum;
     const Vector3& hi = boxMaximum;
     for (int i = 0; i < 8; ++i) {
@@ -356,21 +297,16 @@ void ObjectFrame::BuildCorners()
     }
 }
 
-void ObjectFrame::BuildBoxMesh()
-{
+void ObjectFrame::BuildBoxMesh() {
     static constexpr uint16_t kTriangles[36] = {1, 2, 0, 3, 2, 1, 2, 6, 0, 6, 4, 0, 6, 7, 4, 7, 5, 4,
                                                 7, 3, 5, 3, 1, 5, 2, 3, 6, 3, 7, 6, 4, 5, 0, 5, 1, 0};
-    static constexpr Vector3 kSideNormals[6] = {{-1, 0, 0}, {0, 0, -1}, {1, 0, 0},
-                                                {0, 0, 1},  {0, 1, 0},  {0, -1, 0}};
+    static constexpr Vector3 kSideNormals[6] = {{-1, 0, 0}, {0, 0, -1}, {1, 0, 0}, {0, 0, 1}, {0, 1, 0}, {0, -1, 0}};
     BuildCorners();
-    for (int i = 0; i < 36; ++i)
-        boxTriangles[i] = kTriangles[i];
-    for (int i = 0; i < 12; ++i)
-        faceNormals[i] = kSideNormals[i / 2];
+    for (int i = 0; i < 36; ++i) boxTriangles[i] = kTriangles[i];
+    for (int i = 0; i < 12; ++i) faceNormals[i] = kSideNormals[i / 2];
 }
 
-void ObjectFrame::SwapBoxAxes()
-{
+void ObjectFrame::SwapBoxAxes() {
     float t = boxMinimum.y;
     boxMinimum.y = boxMinimum.z;
     boxMinimum.z = t;
@@ -379,13 +315,9 @@ void ObjectFrame::SwapBoxAxes()
     boxMaximum.z = t;
 }
 
-void ObjectFrame::GetPlacement(Matrix44& out) const
-{
-    out = placement;
-}
+void ObjectFrame::GetPlacement(Matrix44& out) const { out = placement; }
 
-void ObjectFrame::Multiply(const Matrix44& a, const Matrix44& b, Matrix44& out)
-{
+void ObjectFrame::Multiply(const Matrix44& a, const Matrix44& b, Matrix44& out) {
     MatMultiply(a, b, scratchProduct);
     out = scratchProduct;
 }

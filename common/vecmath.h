@@ -12,11 +12,10 @@
 void VecCross(const Vector3& a, const Vector3& b, Vector3& out);
 float VecDot(const Vector3& a, const Vector3& b);
 float VecLength(float x, float y, float z);
-void VecNormalize(Vector3& v);              // a zero vector stays unchanged
+void VecNormalize(Vector3& v);  // a zero vector stays unchanged
 float VecDistance(const Vector3& a, const Vector3& b);
 float PlaneDistance(const Vector3& normal, const Vector3& onPlane, const Vector3& p);
-float PointLineDistance(float px, float py, float pz, float qx, float qy, float qz,
-                        float dx, float dy, float dz);
+float PointLineDistance(float px, float py, float pz, float qx, float qy, float qz, float dx, float dy, float dz);
 void VecRotate(Vector3& v, const Matrix44& m);     // v x upper 3x3 of m
 void VecTransform(Vector3& v, const Matrix44& m);  // v x m with translation
 
@@ -36,8 +35,7 @@ void MatTranslate(Matrix44& m, const Vector3& v, bool ownAxes);
 void MatFromSwappedAxes(Matrix44& out, const float values[16]);
 // Camera-space point (sx*z*tan(f/2), -sy*z*tan(f/2)*aspect, z) times the
 // inverse of camera; a null camera stands for the identity.
-void ScreenToWorld(Vector3& out, float sx, float sy, float z, const Matrix44* camera,
-                   float fieldOfView, float aspect);
+void ScreenToWorld(Vector3& out, float sx, float sy, float z, const Matrix44* camera, float fieldOfView, float aspect);
 
 // ---- key sorts ----
 // Fill indices with 0..count-1 and bubble-sort the keys in place, swapping the
@@ -55,7 +53,7 @@ public:
     void ResetMaximum();
     void ResetMinimum();
     void GrowMaximum(const Vector3& p);
-    void GrowMinimum(const Vector3& p);   // a NaN component replaces the bound
+    void GrowMinimum(const Vector3& p);  // a NaN component replaces the bound
     void BuildCorners();
     void BuildBoxMesh();
     void SwapBoxAxes();

@@ -27,14 +27,12 @@ namespace fs = std::filesystem;
 
 std::string g_root;  // the scratch folder, with a trailing '/'
 
-void RemoveScratch()
-{
+void RemoveScratch() {
     std::error_code ignored;
     fs::remove_all(g_root, ignored);
 }
 
-void SetPath(char (&path)[kPathSize], const char* folder)
-{
+void SetPath(char (&path)[kPathSize], const char* folder) {
     std::snprintf(path, sizeof path, "%s%s/", g_root.c_str(), folder);
 }
 
@@ -42,14 +40,12 @@ bool Terminated(const char (&path)[kPathSize]) { return std::memchr(path, 0, siz
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
     PlatOptions options{};
     options.headless = 1;
     plat_Configure(&options);
     g_root = (fs::temp_directory_path() / ("tessaly-fuzz-console-" + std::to_string(getpid()))).string() + "/";
-    for (const char* folder : {"maps", "meshes", "images", "shots", "scenes"})
-        fs::create_directories(g_root + folder);
+    for (const char* folder : {"maps", "meshes", "images", "shots", "scenes"}) fs::create_directories(g_root + folder);
     std::ofstream(g_root + "scenes/a.lws") << "LWSC\n1\n\nLoadObject cube.lwo\nObjectMotion (unnamed)\n  9\n  2\n"
                                               "  0 0 0 0 0 0 1 1 1\n  0 0 0 0 0\n  1 2 3 0 0 0 1 1 1\n"
                                               "  30 0 0 0 0\nParentObject 0\n\nAddLight\nLightName Lamp\n";
@@ -58,8 +54,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
     return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     ResetAppState();
     fake::Reset();
     SetPath(g_app.mapsPath, "maps");
@@ -77,8 +72,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
         line.push_back('\0');
         at += length + 1;
         RunConsoleCommand(line.data());
-        if (line[0] != '\0')
-            ++accepted;
+        if (line[0] != '\0') ++accepted;
     }
     FUZZ_CHECK(fake::g_engine.CountCalls("r_ConsoleCommandAccepted") == accepted);
     FUZZ_CHECK(Terminated(g_app.mapsPath) && Terminated(g_app.meshesPath) && Terminated(g_app.imagesPath) &&

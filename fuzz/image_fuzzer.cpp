@@ -15,8 +15,7 @@
 #include "fuzz/fuzz_common.h"
 #include "plugins/images/picture.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     images::Picture picture;
     std::string fault;
     if (!images::IMAGE_FUZZ_DECODER(std::span<const uint8_t>(bytes, size), picture, fault)) {
@@ -32,28 +31,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     // Every byte of the picture was written (MemorySanitizer would say so; here
     // reading them all at least proves they are there).
     unsigned sum = 0;
-    for (size_t i = 0; i < pixels * (picture.bits / 8); ++i)
-        sum += picture.pixels[i];
+    for (size_t i = 0; i < pixels * (picture.bits / 8); ++i) sum += picture.pixels[i];
     (void)sum;
 
 #ifdef IMAGE_FUZZ_ROUND_TRIP
-    if (pixels > (1u << 18))
-        return 0;  // large pictures only cost time here
+    if (pixels > (1u << 18)) return 0;  // large pictures only cost time here
     const int bpp = picture.bits / 8;
     std::vector<uint8_t> bgr(pixels * bpp);
     for (size_t i = 0; i < pixels; ++i) {
         const uint8_t* p = picture.pixels.get() + i * bpp;
         uint8_t* q = bgr.data() + i * bpp;
         q[0] = p[2], q[1] = p[1], q[2] = p[0];
-        if (bpp == 4)
-            q[3] = p[3];
+        if (bpp == 4) q[3] = p[3];
     }
     char* written = nullptr;
     size_t writtenSize = 0;
     std::FILE* file = open_memstream(&written, &writtenSize);
     FUZZ_CHECK(file != nullptr);
-    const bool encoded = images::EncodePng(file, bgr.data(), bpp, picture.width, picture.height,
-                                           picture.width * bpp, fault);
+    const bool encoded =
+        images::EncodePng(file, bgr.data(), bpp, picture.width, picture.height, picture.width * bpp, fault);
     FUZZ_CHECK(std::fclose(file) == 0 && encoded);
     images::Picture again;
     FUZZ_CHECK(images::DecodePng(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(written), writtenSize),

@@ -14,24 +14,19 @@
 namespace {
 
 // The engine's allocation before r_ExportMD; false when it would refuse.
-bool AllocateLikeTheEngine(lwo::CLwoRead& reader, CModel& model)
-{
-    if (!model.AllocateMeshes(reader.SurfaceCount()))
-        return false;
+bool AllocateLikeTheEngine(lwo::CLwoRead& reader, CModel& model) {
+    if (!model.AllocateMeshes(reader.SurfaceCount())) return false;
     for (int i = 0; i < model.meshCount; ++i) {
         const int corners = reader.SurfacePolys(i) * 3;
-        if (!model.meshes[i].Allocate(corners))
-            return false;
+        if (!model.meshes[i].Allocate(corners)) return false;
         for (int j = 0; j < lwo::kTextureSlots; ++j)
-            if (reader.HasTexture(i, j) && !model.meshes[i].AllocateTexCoords(j, corners))
-                return false;
+            if (reader.HasTexture(i, j) && !model.meshes[i].AllocateTexCoords(j, corners)) return false;
     }
     return true;
 }
 
 // flat: an r_ExportMD2 copy, whose arrays the plug-in sized itself.
-void CheckMeshes(const CModel& model, bool flat)
-{
+void CheckMeshes(const CModel& model, bool flat) {
     for (int i = 0; i < model.meshCount; ++i) {
         const CMesh& mesh = model.meshes[i];
         FUZZ_CHECK(mesh.vertexCount >= 0 && (flat || mesh.vertexCount <= mesh.capacity));
@@ -43,15 +38,12 @@ void CheckMeshes(const CModel& model, bool flat)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
-{
-    if (size > (1u << 24))
-        return 0;
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+    if (size > (1u << 24)) return 0;
     lwo::CLwoRead& reader = lwo::Reader();
     reader.Clear();
     uint8_t* copy = new uint8_t[size > 0 ? size : 1];
-    if (size > 0)
-        std::memcpy(copy, bytes, size);
+    if (size > 0) std::memcpy(copy, bytes, size);
     reader.data = copy;
     reader.size = static_cast<int32_t>(size);
     std::snprintf(reader.fileName, sizeof reader.fileName, "fuzz.lwo");
@@ -81,16 +73,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 
     for (int flags : {0, lwo::kSkipWelding}) {
         CModel model;
-        if (!AllocateLikeTheEngine(reader, model))
-            break;
+        if (!AllocateLikeTheEngine(reader, model)) break;
         lwo::ExportMeshes(reader, model, flags);
         FUZZ_CHECK(model.meshCount == reader.SurfaceCount());
         CheckMeshes(model, false);
-        if (flags != lwo::kSkipWelding)
-            continue;  // the engine copies flat only a model exported unwelded
+        if (flags != lwo::kSkipWelding) continue;  // the engine copies flat only a model exported unwelded
         CModel flat;
-        if (!flat.AllocateMeshes(model.meshCount))
-            break;
+        if (!flat.AllocateMeshes(model.meshCount)) break;
         lwo::ExportFlatMeshes(reader, flat, model);
         CheckMeshes(flat, true);
     }

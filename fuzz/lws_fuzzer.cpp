@@ -11,26 +11,21 @@
 
 namespace {
 
-void CheckItems(const std::vector<lws::SceneItem>& items, size_t objects, bool named)
-{
+void CheckItems(const std::vector<lws::SceneItem>& items, size_t objects, bool named) {
     FUZZ_CHECK(items.size() <= lws::kMaxItems);
     for (const lws::SceneItem& item : items) {
-        if (named)
-            FUZZ_CHECK(item.name.size() <= lws::kMaxNameLength);
+        if (named) FUZZ_CHECK(item.name.size() <= lws::kMaxNameLength);
         FUZZ_CHECK(item.parent == -1 || (item.parent >= 0 && size_t(item.parent) < objects));
-        for (size_t k = 1; k < item.keys.size(); ++k)
-            FUZZ_CHECK(item.keys[k - 1].frame <= item.keys[k].frame);
+        for (size_t k = 1; k < item.keys.size(); ++k) FUZZ_CHECK(item.keys[k - 1].frame <= item.keys[k].frame);
     }
 }
 
 }  // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(bytes), size);
     lws::Scene scene;
-    if (!lws::ReadScene(text, scene))
-        return 0;
+    if (!lws::ReadScene(text, scene)) return 0;
     const size_t objects = scene.objects.size();
     CheckItems(scene.objects, objects, true);
     CheckItems(scene.lights, objects, false);

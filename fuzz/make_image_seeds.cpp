@@ -14,36 +14,30 @@ using namespace picturetest;
 
 fs::path g_out;
 
-void Write(const std::string& kind, const std::string& name, const Bytes& bytes)
-{
+void Write(const std::string& kind, const std::string& name, const Bytes& bytes) {
     std::ofstream(g_out / kind / name, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::vector<int> Samples(size_t count, int most)
-{
+std::vector<int> Samples(size_t count, int most) {
     std::vector<int> s(count);
-    for (size_t i = 0; i < count; ++i)
-        s[i] = int(i * 7919 % size_t(most + 1));
+    for (size_t i = 0; i < count; ++i) s[i] = int(i * 7919 % size_t(most + 1));
     return s;
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: fuzz_image_seeds DIR\n");
         return 2;
     }
     g_out = argv[1];
-    for (const char* kind : {"png", "jpeg", "bmp", "ilbm"})
-        fs::create_directories(g_out / kind);
+    for (const char* kind : {"png", "jpeg", "bmp", "ilbm"}) fs::create_directories(g_out / kind);
 
     const int w = 9, h = 5;
     Bytes palette;
-    for (int i = 0; i < 16 * 3; ++i)
-        palette.push_back(uint8_t(i * 53));
+    for (int i = 0; i < 16 * 3; ++i) palette.push_back(uint8_t(i * 53));
     Write("png", "grey1.png", WritePng({w, h, 0, 1, false, Samples(w * h, 1)}));
     Write("png", "grey8i.png", WritePng({w, h, 0, 8, true, Samples(w * h, 255)}));
     Write("png", "greyalpha16.png", WritePng({w, h, 4, 16, false, Samples(w * h * 2, 65535)}));
@@ -61,22 +55,18 @@ int main(int argc, char** argv)
     Write("bmp", "rgb24.bmp", WriteBmp(small, 24, false));
     Write("bmp", "rgba32top.bmp", WriteBmp(alpha, 32, true));
     Bytes indices(w * h);
-    for (size_t i = 0; i < indices.size(); ++i)
-        indices[i] = uint8_t(i % 16);
+    for (size_t i = 0; i < indices.size(); ++i) indices[i] = uint8_t(i % 16);
     Write("bmp", "mapped8.bmp", WriteBmp({w, h}, 8, false, indices, palette));
 
     std::vector<uint32_t> values(w * h);
-    for (size_t i = 0; i < values.size(); ++i)
-        values[i] = uint32_t(i * 2654435761u);
+    for (size_t i = 0; i < values.size(); ++i) values[i] = uint32_t(i * 2654435761u);
     auto masked = [&](uint32_t mask) {
         std::vector<uint32_t> v = values;
-        for (uint32_t& x : v)
-            x &= mask;
+        for (uint32_t& x : v) x &= mask;
         return v;
     };
     Bytes cmap(256 * 3);
-    for (size_t i = 0; i < cmap.size(); ++i)
-        cmap[i] = uint8_t(i * 37);
+    for (size_t i = 0; i < cmap.size(); ++i) cmap[i] = uint8_t(i * 37);
     Write("ilbm", "planes4.iff", WriteIlbm(w, h, 4, masked(15), Bytes(cmap.begin(), cmap.begin() + 48), false));
     Write("ilbm", "planes8rle.iff", WriteIlbm(w, h, 8, masked(255), cmap, true));
     Write("ilbm", "ehb.iff", WriteIlbm(w, h, 6, masked(63), Bytes(cmap.begin(), cmap.begin() + 96), true, 0x80));

@@ -21,27 +21,23 @@ using Bytes = std::vector<uint8_t>;
 
 fs::path g_out;
 
-void Write(const std::string& kind, const std::string& name, const Bytes& bytes)
-{
+void Write(const std::string& kind, const std::string& name, const Bytes& bytes) {
     std::ofstream(g_out / kind / name, std::ios::binary)
         .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-void WriteText(const std::string& kind, const std::string& name, const std::string& text)
-{
+void WriteText(const std::string& kind, const std::string& name, const std::string& text) {
     Write(kind, name, Bytes(text.begin(), text.end()));
 }
 
 // ---- objects
 
-void Objects()
-{
+void Objects() {
     using namespace demo;
     LwobObject cube;
     const Vec3 corners[] = {{-1, -1, -1}, {1, -1, -1}, {1, 1, -1}, {-1, 1, -1},
                             {-1, -1, 1},  {1, -1, 1},  {1, 1, 1},  {-1, 1, 1}};
-    for (const Vec3& c : corners)
-        cube.AddPoint(c);
+    for (const Vec3& c : corners) cube.AddPoint(c);
     LwobSurface plain;
     plain.name = "Plain";
     LwobSurface textured;
@@ -81,8 +77,7 @@ void Objects()
     // A concave outline and a triangle sharing points: ear clipping and welding.
     LwobObject shape;
     const Vec3 outline[] = {{0, 0, 0}, {4, 0, 0}, {4, 4, 0}, {2, 1, 0}, {0, 4, 0}, {2, -2, 0}};
-    for (const Vec3& p : outline)
-        shape.AddPoint(p);
+    for (const Vec3& p : outline) shape.AddPoint(p);
     LwobSurface smooth;
     smooth.name = "Smooth";
     smooth.flags = kSurfaceSmoothing;
@@ -107,8 +102,7 @@ void Objects()
     crowd.smoothingAngle = 0.02f;
     const int c = crowded.AddSurface(crowd);
     crowded.AddPolygon(std::vector<int>(300, 0), c);
-    for (int i = 0; i < 300; ++i)
-        crowded.AddPolygon({apex, 2 + (i + 1) % 300, 2 + i}, c);
+    for (int i = 0; i < 300; ++i) crowded.AddPolygon({apex, 2 + (i + 1) % 300, 2 + i}, c);
     Write("lwo", "crowded.lwo", crowded.Bytes());
 }
 
@@ -119,18 +113,30 @@ struct TgaHeader {
     int width = 0, height = 0, bits = 24, descriptor = 0;
 };
 
-Bytes Header(const TgaHeader& h)
-{
-    return Bytes{uint8_t(h.idLength), uint8_t(h.mapType), uint8_t(h.imageType), uint8_t(h.mapFirst),
-                 uint8_t(h.mapFirst >> 8), uint8_t(h.mapLength), uint8_t(h.mapLength >> 8), uint8_t(h.mapBits),
-                 0, 0, 0, 0, uint8_t(h.width), uint8_t(h.width >> 8), uint8_t(h.height), uint8_t(h.height >> 8),
-                 uint8_t(h.bits), uint8_t(h.descriptor)};
+Bytes Header(const TgaHeader& h) {
+    return Bytes{uint8_t(h.idLength),
+                 uint8_t(h.mapType),
+                 uint8_t(h.imageType),
+                 uint8_t(h.mapFirst),
+                 uint8_t(h.mapFirst >> 8),
+                 uint8_t(h.mapLength),
+                 uint8_t(h.mapLength >> 8),
+                 uint8_t(h.mapBits),
+                 0,
+                 0,
+                 0,
+                 0,
+                 uint8_t(h.width),
+                 uint8_t(h.width >> 8),
+                 uint8_t(h.height),
+                 uint8_t(h.height >> 8),
+                 uint8_t(h.bits),
+                 uint8_t(h.descriptor)};
 }
 
 void Append(Bytes& to, const Bytes& more) { to.insert(to.end(), more.begin(), more.end()); }
 
-void Pictures()
-{
+void Pictures() {
     demo::Picture picture(5, 3);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x)
@@ -141,8 +147,7 @@ void Pictures()
     // 16-bit true colour, bottom-up and right to left, with an id field.
     Bytes b = Header({3, 0, 2, 0, 0, 0, 4, 2, 16, 0x10});
     Append(b, {'i', 'd', '!'});
-    for (int i = 0; i < 8; ++i)
-        Append(b, {uint8_t(i * 31), uint8_t(0x7C ^ i)});
+    for (int i = 0; i < 8; ++i) Append(b, {uint8_t(i * 31), uint8_t(0x7C ^ i)});
     Write("tga", "rgb16.tga", b);
 
     // Grey, raw and run-length.
@@ -174,8 +179,7 @@ void Pictures()
 
 // ---- scenes
 
-void Scenes()
-{
+void Scenes() {
     using namespace demo;
     Scene scene;
     scene.framesPerSecond = 25;
@@ -191,8 +195,7 @@ void Scenes()
 
 // ---- console lines
 
-void ConsoleLines()
-{
+void ConsoleLines() {
     const char* const lines[] = {
         "HELP\nABOUT",
         "SETANIMFPS 25.5\nSTEPANIM 3\nSTEP 0.25",
@@ -205,21 +208,18 @@ void ConsoleLines()
         "QUIT\nEXIT\nnothing",
     };
     int n = 0;
-    for (const char* line : lines)
-        WriteText("console", "lines" + std::to_string(n++) + ".txt", line);
+    for (const char* line : lines) WriteText("console", "lines" + std::to_string(n++) + ".txt", line);
 }
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: fuzz_seeds DIR\n");
         return 2;
     }
     g_out = argv[1];
-    for (const char* kind : {"lwo", "tga", "lws", "console"})
-        fs::create_directories(g_out / kind);
+    for (const char* kind : {"lwo", "tga", "lws", "console"}) fs::create_directories(g_out / kind);
     Objects();
     Pictures();
     Scenes();

@@ -13,8 +13,7 @@
 #include "fuzz/fuzz_common.h"
 #include "plugins/tga/tga_codec.h"
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
-{
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     tga::Picture picture;
     const tga::DecodeResult result = tga::Decode(std::span<const uint8_t>(bytes, size), picture);
     if (result != tga::DecodeResult::Ok) {
@@ -27,8 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
 
     // Large pictures only cost time here; the decoder has seen them already.
     const size_t pixels = size_t(picture.width) * picture.height;
-    if (pixels > (1u << 18))
-        return 0;
+    if (pixels > (1u << 18)) return 0;
     const int bpp = picture.bits / 8;
     std::vector<uint8_t> bgr(pixels * bpp);
     for (size_t i = 0; i < pixels; ++i) {
@@ -37,8 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
         q[0] = p[2];
         q[1] = p[1];
         q[2] = p[0];
-        if (bpp == 4)
-            q[3] = p[3];
+        if (bpp == 4) q[3] = p[3];
     }
     char* written = nullptr;
     size_t writtenSize = 0;
@@ -49,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size)
     FUZZ_CHECK(std::fclose(file) == 0 && encoded);
 
     tga::Picture again;
-    FUZZ_CHECK(tga::Decode(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(written), writtenSize),
-                           again) == tga::DecodeResult::Ok);
+    FUZZ_CHECK(tga::Decode(std::span<const uint8_t>(reinterpret_cast<const uint8_t*>(written), writtenSize), again) ==
+               tga::DecodeResult::Ok);
     std::free(written);
     FUZZ_CHECK(again.width == picture.width && again.height == picture.height && again.bits == 24);
     for (size_t i = 0; i < pixels; ++i)

@@ -11,11 +11,11 @@
 #include "tessaly/export.h"
 
 constexpr int32_t kInputOk = 0;
-constexpr int32_t kInputErrGeneric = static_cast<int32_t>(0x80004005);        // generic failure
-constexpr int32_t kInputErrAccessDenied = static_cast<int32_t>(0x80070005);   // another application has priority
-constexpr int32_t kInputErrNotAcquired = static_cast<int32_t>(0x8007000C);    // device not acquired
-constexpr int32_t kInputErrInputLost = static_cast<int32_t>(0x8007001E);      // access to the device was lost
-constexpr int32_t kInputErrInvalidParam = static_cast<int32_t>(0x80070057);   // wrong state size
+constexpr int32_t kInputErrGeneric = static_cast<int32_t>(0x80004005);       // generic failure
+constexpr int32_t kInputErrAccessDenied = static_cast<int32_t>(0x80070005);  // another application has priority
+constexpr int32_t kInputErrNotAcquired = static_cast<int32_t>(0x8007000C);   // device not acquired
+constexpr int32_t kInputErrInputLost = static_cast<int32_t>(0x8007001E);     // access to the device was lost
+constexpr int32_t kInputErrInvalidParam = static_cast<int32_t>(0x80070057);  // wrong state size
 
 enum class DeviceKind { Keyboard, Mouse, Joystick };
 
@@ -23,17 +23,17 @@ enum class DeviceKind { Keyboard, Mouse, Joystick };
 constexpr size_t kKeyboardStateSize = 256;  // one byte per scan code, 0x80 = down
 
 struct MouseState {
-    int32_t x, y, z;      // movement since the last read; z is the wheel (120 per notch)
-    uint8_t buttons[4];   // left, right, middle, fourth; 0x80 = down
+    int32_t x, y, z;     // movement since the last read; z is the wheel (120 per notch)
+    uint8_t buttons[4];  // left, right, middle, fourth; 0x80 = down
 };
 static_assert(sizeof(MouseState) == 16);
 
 struct JoystickState {
-    int32_t x, y, z;          // axes 0..65535, centre 32767 or 32768
-    int32_t rx, ry, rz;       // rotation axes, same range
-    int32_t sliders[2];       // further axes, same range
-    uint32_t pov[4];          // hats in hundredths of a degree clockwise from north, 0xFFFFFFFF centred
-    uint8_t buttons[32];      // 0x80 = down
+    int32_t x, y, z;      // axes 0..65535, centre 32767 or 32768
+    int32_t rx, ry, rz;   // rotation axes, same range
+    int32_t sliders[2];   // further axes, same range
+    uint32_t pov[4];      // hats in hundredths of a degree clockwise from north, 0xFFFFFFFF centred
+    uint8_t buttons[32];  // 0x80 = down
 };
 static_assert(sizeof(JoystickState) == 80);
 

@@ -11,12 +11,12 @@
 
 namespace {
 
-char g_message[256];                     // the text T7I_Init returns
-std::unique_ptr<InputSystem> g_system;   // null when it could not be created
+char g_message[256];                                           // the text T7I_Init returns
+std::unique_ptr<InputSystem> g_system;                         // null when it could not be created
 std::unique_ptr<InputDevice> g_keyboard, g_mouse, g_joystick;  // null when absent
 
-uint8_t g_keys[kKeyboardStateSize];      // this frame, by scan code
-uint8_t g_oldKeys[kKeyboardStateSize];   // the previous update's
+uint8_t g_keys[kKeyboardStateSize];     // this frame, by scan code
+uint8_t g_oldKeys[kKeyboardStateSize];  // the previous update's
 MouseState g_mouseNow, g_mouseOld;
 JoystickState g_joystickNow, g_joystickOld;  // kept, not exposed
 
@@ -26,9 +26,9 @@ struct DeviceSlot {
     void* now;
     void* old;
     size_t size;
-    const char* name;          // piece of the T7I_Init text
-    const char* sharedStep;    // caption when shared access fails
-    const char* formatStep;    // caption when the data format fails
+    const char* name;        // piece of the T7I_Init text
+    const char* sharedStep;  // caption when shared access fails
+    const char* formatStep;  // caption when the data format fails
 };
 
 const DeviceSlot kSlots[] = {
@@ -130,10 +130,14 @@ TESSALY_EXPORT int T7I_CheckMouseButton(int button) {
 
 TESSALY_EXPORT int T7I_CheckMouseAxis(int axis) {
     switch (axis) {
-        case 0: return g_mouseNow.x;
-        case 1: return g_mouseNow.y;
-        case 2: return g_mouseNow.z;
-        default: return 0;
+        case 0:
+            return g_mouseNow.x;
+        case 1:
+            return g_mouseNow.y;
+        case 2:
+            return g_mouseNow.z;
+        default:
+            return 0;
     }
 }
 

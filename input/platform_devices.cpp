@@ -165,9 +165,11 @@ public:
         const int axisCount = SDL_JoystickNumAxes(joystick_);
         for (int i = 0; i < 8 && i < axisCount; ++i) *axes[i] = SDL_JoystickGetAxis(joystick_, i) + 32768;
         const int hatCount = SDL_JoystickNumHats(joystick_);
-        for (int i = 0; i < 4; ++i) joy.pov[i] = i < hatCount ? HatAngle(SDL_JoystickGetHat(joystick_, i)) : 0xFFFFFFFFu;
+        for (int i = 0; i < 4; ++i)
+            joy.pov[i] = i < hatCount ? HatAngle(SDL_JoystickGetHat(joystick_, i)) : 0xFFFFFFFFu;
         const int buttonCount = SDL_JoystickNumButtons(joystick_);
-        for (int i = 0; i < 32 && i < buttonCount; ++i) joy.buttons[i] = SDL_JoystickGetButton(joystick_, i) ? kDown : 0;
+        for (int i = 0; i < 32 && i < buttonCount; ++i)
+            joy.buttons[i] = SDL_JoystickGetButton(joystick_, i) ? kDown : 0;
         std::memcpy(state, &joy, sizeof joy);
         return kInputOk;
     }
@@ -176,15 +178,24 @@ private:
     // Hundredths of a degree clockwise from north; centred is all ones.
     static uint32_t HatAngle(Uint8 hat) {
         switch (hat) {
-            case SDL_HAT_UP: return 0;
-            case SDL_HAT_RIGHTUP: return 4500;
-            case SDL_HAT_RIGHT: return 9000;
-            case SDL_HAT_RIGHTDOWN: return 13500;
-            case SDL_HAT_DOWN: return 18000;
-            case SDL_HAT_LEFTDOWN: return 22500;
-            case SDL_HAT_LEFT: return 27000;
-            case SDL_HAT_LEFTUP: return 31500;
-            default: return 0xFFFFFFFFu;
+            case SDL_HAT_UP:
+                return 0;
+            case SDL_HAT_RIGHTUP:
+                return 4500;
+            case SDL_HAT_RIGHT:
+                return 9000;
+            case SDL_HAT_RIGHTDOWN:
+                return 13500;
+            case SDL_HAT_DOWN:
+                return 18000;
+            case SDL_HAT_LEFTDOWN:
+                return 22500;
+            case SDL_HAT_LEFT:
+                return 27000;
+            case SDL_HAT_LEFTUP:
+                return 31500;
+            default:
+                return 0xFFFFFFFFu;
         }
     }
 
@@ -205,9 +216,12 @@ class ScriptInputSystem : public InputSystem {
 public:
     std::unique_ptr<InputDevice> CreateDevice(DeviceKind kind) override {
         switch (kind) {
-            case DeviceKind::Keyboard: return std::make_unique<ScriptKeyboard>();
-            case DeviceKind::Mouse: return std::make_unique<ScriptMouse>();
-            default: return nullptr;
+            case DeviceKind::Keyboard:
+                return std::make_unique<ScriptKeyboard>();
+            case DeviceKind::Mouse:
+                return std::make_unique<ScriptMouse>();
+            default:
+                return nullptr;
         }
     }
 };
@@ -217,9 +231,12 @@ public:
     ~SdlInputSystem() override { SDL_QuitSubSystem(SDL_INIT_VIDEO); }
     std::unique_ptr<InputDevice> CreateDevice(DeviceKind kind) override {
         switch (kind) {
-            case DeviceKind::Keyboard: return std::make_unique<SdlKeyboard>();
-            case DeviceKind::Mouse: return std::make_unique<SdlMouse>();
-            case DeviceKind::Joystick: return OpenFirstJoystick();
+            case DeviceKind::Keyboard:
+                return std::make_unique<SdlKeyboard>();
+            case DeviceKind::Mouse:
+                return std::make_unique<SdlMouse>();
+            case DeviceKind::Joystick:
+                return OpenFirstJoystick();
         }
         return nullptr;
     }

@@ -28,13 +28,11 @@ using lightcalc::LightEntry;
 using lightcalc::LightKind;
 using lightcalc::Table;
 
-int _AllocMaxLights(int lights, int vertexColours, r_MsgCallback cb)
-{
+int _AllocMaxLights(int lights, int vertexColours, r_MsgCallback cb) {
     auto& table = Table();
     if (table.entries) {
-        lightcalc::g_message.Send(cb,
-                                  "_AllocMaxLights : %d Lights Already Allocated , use _FreeAllocatedLights first\n",
-                                  table.capacity);
+        lightcalc::g_message.Send(
+            cb, "_AllocMaxLights : %d Lights Already Allocated , use _FreeAllocatedLights first\n", table.capacity);
         return -1;
     }
     if (lights <= 0 || vertexColours < 0) {
@@ -52,8 +50,7 @@ int _AllocMaxLights(int lights, int vertexColours, r_MsgCallback cb)
     return 0;
 }
 
-int _FreeAllocatedLights(r_MsgCallback cb)
-{
+int _FreeAllocatedLights(r_MsgCallback cb) {
     auto& table = Table();
     delete[] table.entries;
     table.entries = nullptr;
@@ -63,17 +60,22 @@ int _FreeAllocatedLights(r_MsgCallback cb)
     return 0;
 }
 
-int _AddLight(const Matrix44* placement, const float* rgb, float range, int type, uint8_t flag, int extra)
-{
+int _AddLight(const Matrix44* placement, const float* rgb, float range, int type, uint8_t flag, int extra) {
     auto& table = Table();
-    if (!table.entries || !placement || !rgb)
-        return -1;
+    if (!table.entries || !placement || !rgb) return -1;
     LightKind kind;
     switch (type & 7) {
-    case LIGHT_OMNI: kind = LightKind::Omni; break;
-    case LIGHT_DISTANT: kind = LightKind::Distant; break;
-    case LIGHT_SPOT: kind = LightKind::Spot; break;
-    default: return -1;  // no single kind: not a light this library knows
+        case LIGHT_OMNI:
+            kind = LightKind::Omni;
+            break;
+        case LIGHT_DISTANT:
+            kind = LightKind::Distant;
+            break;
+        case LIGHT_SPOT:
+            kind = LightKind::Spot;
+            break;
+        default:
+            return -1;  // no single kind: not a light this library knows
     }
     int slot = -1;
     for (int i = 0; i < table.capacity; ++i) {
@@ -82,8 +84,7 @@ int _AddLight(const Matrix44* placement, const float* rgb, float range, int type
             break;
         }
     }
-    if (slot < 0)
-        return -1;
+    if (slot < 0) return -1;
 
     LightEntry& e = table.entries[slot];
     e = LightEntry{};
@@ -107,13 +108,10 @@ int _AddLight(const Matrix44* placement, const float* rgb, float range, int type
     return slot;
 }
 
-int _SetLightCone(int light, float coneAngle, float edgeAngle)
-{
+int _SetLightCone(int light, float coneAngle, float edgeAngle) {
     auto& table = Table();
-    if (!table.entries || light < 0 || light >= table.capacity || !table.entries[light].inUse)
-        return -1;
-    if (!std::isfinite(coneAngle) || !std::isfinite(edgeAngle))
-        return -1;
+    if (!table.entries || light < 0 || light >= table.capacity || !table.entries[light].inUse) return -1;
+    if (!std::isfinite(coneAngle) || !std::isfinite(edgeAngle)) return -1;
     // Up to a right angle each side of the axis; the soft edge lies inside the cone.
     const float cone = std::clamp(coneAngle, 0.0f, 1.5707964f);
     const float inner = std::clamp(cone - std::max(edgeAngle, 0.0f), 0.0f, cone);
@@ -123,43 +121,34 @@ int _SetLightCone(int light, float coneAngle, float edgeAngle)
     return 0;
 }
 
-int _KillLight(int light)
-{
+int _KillLight(int light) {
     auto& table = Table();
-    if (!table.entries || light < 0 || light >= table.capacity || !table.entries[light].inUse)
-        return -1;
+    if (!table.entries || light < 0 || light >= table.capacity || !table.entries[light].inUse) return -1;
     table.entries[light] = LightEntry{};
     return 0;
 }
 
-int _KillAllLights(void)
-{
+int _KillAllLights(void) {
     auto& table = Table();
-    for (int i = 0; i < table.capacity; ++i)
-        table.entries[i] = LightEntry{};
+    for (int i = 0; i < table.capacity; ++i) table.entries[i] = LightEntry{};
     return 0;
 }
 
-int _SetAmbient(float red, float green, float blue)
-{
+int _SetAmbient(float red, float green, float blue) {
     Table().ambient = {red, green, blue};
     return 0;
 }
 
-int _GetLightsNum(void)
-{
+int _GetLightsNum(void) {
     const auto& table = Table();
     for (int i = table.capacity - 1; i >= 0; --i) {
-        if (table.entries[i].inUse)
-            return i + 1;
+        if (table.entries[i].inUse) return i + 1;
     }
     return 0;
 }
 
-LightDescription* _GetLight(LightDescription* buffer, int index)
-{
-    if (!buffer || index < 0 || index >= _GetLightsNum())
-        return nullptr;
+LightDescription* _GetLight(LightDescription* buffer, int index) {
+    if (!buffer || index < 0 || index >= _GetLightsNum()) return nullptr;
     const LightEntry& e = Table().entries[index];
     std::memset(buffer, 0, sizeof *buffer);
     if (e.inUse) {

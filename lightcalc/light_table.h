@@ -13,17 +13,17 @@ namespace lightcalc {
 enum class LightKind : uint8_t { Omni, Distant, Spot };
 
 struct LightEntry {
-    bool inUse;           // the entry holds a light
-    bool switchedOn;      // the light contributes
-    bool prelit;          // a P kind (type bit 8): lit by pre-illumination only
+    bool inUse;       // the entry holds a light
+    bool switchedOn;  // the light contributes
+    bool prelit;      // a P kind (type bit 8): lit by pre-illumination only
     LightKind kind;
-    uint8_t flag;         // the caller's flag byte, kept as given
-    int extra;            // the caller's extra argument, kept as given
-    ModelLight light;     // type, colour, world placement, range as given
-    Vector3 position;     // translation row of the placement
-    Vector3 axis;         // unit z axis of the placement (spots and distant lights shine along it)
-    float spotOuterCos;   // spots: cosine of the cone's half angle (no light beyond)
-    float spotInnerCos;   // spots: cosine of the angle within which the light is at full strength
+    uint8_t flag;        // the caller's flag byte, kept as given
+    int extra;           // the caller's extra argument, kept as given
+    ModelLight light;    // type, colour, world placement, range as given
+    Vector3 position;    // translation row of the placement
+    Vector3 axis;        // unit z axis of the placement (spots and distant lights shine along it)
+    float spotOuterCos;  // spots: cosine of the cone's half angle (no light beyond)
+    float spotInnerCos;  // spots: cosine of the angle within which the light is at full strength
 };
 
 // A spot's cone unless _SetLightCone changes it: 30 degrees, full strength within 20.

@@ -30,10 +30,8 @@ namespace {
 constexpr float kNearZero = 1e-6f;
 
 // 0..1; NaN becomes 0.
-float Clamp01(float v)
-{
-    if (!(v > 0.0f))
-        return 0.0f;
+float Clamp01(float v) {
+    if (!(v > 0.0f)) return 0.0f;
     return v > 1.0f ? 1.0f : v;
 }
 
@@ -42,8 +40,7 @@ float Positive(float v) { return v > 0.0f ? v : 0.0f; }
 
 uint32_t ToByte(float v) { return static_cast<uint32_t>(Clamp01(v) * 255.0f + 0.5f); }
 
-uint32_t Pack(float r, float g, float b, uint32_t alpha)
-{
+uint32_t Pack(float r, float g, float b, uint32_t alpha) {
     return (alpha << 24) | (ToByte(r) << 16) | (ToByte(g) << 8) | ToByte(b);
 }
 
@@ -51,21 +48,16 @@ float Channel(uint32_t colour, int shift) { return static_cast<float>((colour >>
 
 // Diffuse strength (before the light's colour) of one light at world point p
 // with unit normal n.
-float Strength(const LightEntry& e, const Vector3& p, const Vector3& n)
-{
-    if (e.kind == LightKind::Distant)
-        return Positive(-(n.x * e.axis.x + n.y * e.axis.y + n.z * e.axis.z));
+float Strength(const LightEntry& e, const Vector3& p, const Vector3& n) {
+    if (e.kind == LightKind::Distant) return Positive(-(n.x * e.axis.x + n.y * e.axis.y + n.z * e.axis.z));
 
     const float range = e.light.range;
-    if (!(range > 0.0f))
-        return 0.0f;
+    if (!(range > 0.0f)) return 0.0f;
     const Vector3 toLight{e.position.x - p.x, e.position.y - p.y, e.position.z - p.z};
     const float d = VecLength(toLight.x, toLight.y, toLight.z);
-    if (!(d < range))
-        return 0.0f;
+    if (!(d < range)) return 0.0f;
     const float falloff = 1.0f - d / range;
-    if (d < kNearZero)
-        return Positive(falloff);
+    if (d < kNearZero) return Positive(falloff);
 
     const float inv = 1.0f / d;
     const Vector3 l{toLight.x * inv, toLight.y * inv, toLight.z * inv};
@@ -80,21 +72,17 @@ float Strength(const LightEntry& e, const Vector3& p, const Vector3& n)
 }
 
 // Vertices the colour arrays can be written for.
-int VerticesInUse(const CMesh& mesh)
-{
+int VerticesInUse(const CMesh& mesh) {
     int n = mesh.vertexCount;
-    if (n > mesh.capacity)
-        n = mesh.capacity;
+    if (n > mesh.capacity) n = mesh.capacity;
     return n > 0 ? n : 0;
 }
 
 // True when at least one switched-on light of the wanted group exists.
-bool AnyLight(const LightTable& table, int count, bool prelit)
-{
+bool AnyLight(const LightTable& table, int count, bool prelit) {
     for (int i = 0; i < count; ++i) {
         const LightEntry& e = table.entries[i];
-        if (e.inUse && e.switchedOn && e.prelit == prelit)
-            return true;
+        if (e.inUse && e.switchedOn && e.prelit == prelit) return true;
     }
     return false;
 }
@@ -102,33 +90,27 @@ bool AnyLight(const LightTable& table, int count, bool prelit)
 }  // namespace
 }  // namespace lightcalc
 
-int _LightMesh(CMesh* mesh, const Matrix44* model, uint32_t* coloursA, uint32_t* coloursB, int mode)
-{
+int _LightMesh(CMesh* mesh, const Matrix44* model, uint32_t* coloursA, uint32_t* coloursB, int mode) {
     using namespace lightcalc;
-    if (!mesh || !coloursA || (mode != 0 && mode != 1))
-        return -1;
+    if (!mesh || !coloursA || (mode != 0 && mode != 1)) return -1;
     // mode 0 reads the stored colours from the second array and writes the
     // first; mode 1 adds into the first array in place.
     const uint32_t* stored = mode == 0 ? coloursB : coloursA;
     uint32_t* out = coloursA;
-    if (!stored)
-        return -1;
+    if (!stored) return -1;
     const bool prelit = mode == 1;
     const int n = VerticesInUse(*mesh);
     const LightTable& table = Table();
     const int lights = _GetLightsNum();
 
-    if (n == 0)
-        return 0;
+    if (n == 0) return 0;
     if (!AnyLight(table, lights, prelit)) {
         if (out != stored) {
-            for (int i = 0; i < n; ++i)
-                out[i] = stored[i];
+            for (int i = 0; i < n; ++i) out[i] = stored[i];
         }
         return 0;
     }
-    if (!mesh->positions || !mesh->normals)
-        return -1;
+    if (!mesh->positions || !mesh->normals) return -1;
 
     const Matrix44 m = model ? *model : MatIdentity();
     const float sr = mesh->colour[0], sg = mesh->colour[1], sb = mesh->colour[2];
@@ -142,8 +124,7 @@ int _LightMesh(CMesh* mesh, const Matrix44* model, uint32_t* coloursA, uint32_t*
         float r = 0.0f, g = 0.0f, b = 0.0f;
         for (int k = 0; k < lights; ++k) {
             const LightEntry& e = table.entries[k];
-            if (!e.inUse || !e.switchedOn || e.prelit != prelit)
-                continue;
+            if (!e.inUse || !e.switchedOn || e.prelit != prelit) continue;
             const float s = Strength(e, p, normal);
             r += Positive(s * e.light.red);
             g += Positive(s * e.light.green);
@@ -155,21 +136,17 @@ int _LightMesh(CMesh* mesh, const Matrix44* model, uint32_t* coloursA, uint32_t*
     return 0;
 }
 
-int _ResetSBMIllum(CMesh* mesh, float luminosity)
-{
+int _ResetSBMIllum(CMesh* mesh, float luminosity) {
     using namespace lightcalc;
-    if (!mesh)
-        return -1;
+    if (!mesh) return -1;
     const Vector3& ambient = Table().ambient;
     const uint32_t alpha = ToByte(mesh->transparency);
     const uint32_t unlit = Pack(mesh->colour[0] * (ambient.x + luminosity), mesh->colour[1] * (ambient.y + luminosity),
                                 mesh->colour[2] * (ambient.z + luminosity), alpha);
     const int n = VerticesInUse(*mesh);
     for (int i = 0; i < n; ++i) {
-        if (mesh->coloursA)
-            mesh->coloursA[i] = unlit;
-        if (mesh->coloursB)
-            mesh->coloursB[i] = unlit;
+        if (mesh->coloursA) mesh->coloursA[i] = unlit;
+        if (mesh->coloursB) mesh->coloursB[i] = unlit;
     }
     return 0;
 }

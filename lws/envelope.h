@@ -9,9 +9,9 @@ namespace lws {
 
 // Shape of the span that ends at a key (the curve between the previous key
 // and this one), numbered as in scene files of versions 3 to 5.
-constexpr int kShapeTcb = 0;       // Kochanek-Bartels: tension, continuity, bias in param[0..2]
-constexpr int kShapeHermite = 1;   // in and out tangents in param[3], param[4]
-constexpr int kShapeBezier = 2;    // as Hermite
+constexpr int kShapeTcb = 0;      // Kochanek-Bartels: tension, continuity, bias in param[0..2]
+constexpr int kShapeHermite = 1;  // in and out tangents in param[3], param[4]
+constexpr int kShapeBezier = 2;   // as Hermite
 constexpr int kShapeLinear = 3;
 constexpr int kShapeStepped = 4;   // holds the previous key's value up to this key
 constexpr int kShapeBezier2D = 5;  // handles: in time, in value, out time, out value in param[0..3]

@@ -17,22 +17,15 @@ enum Channel { kX, kY, kZ, kHeading, kPitch, kBank, kScaleX, kScaleY, kScaleZ };
 constexpr double kDegreesToRadians = std::numbers::pi / 180.0;
 
 // Value of a channel that has no keys at all.
-double EmptyChannelValue(int channel)
-{
-    return channel >= kScaleX ? 1.0 : 0.0;
-}
+double EmptyChannelValue(int channel) { return channel >= kScaleX ? 1.0 : 0.0; }
 
-float ToFloat(double value)
-{
-    if (std::isnan(value))
-        return 0.0f;
-    return static_cast<float>(std::clamp(value, -static_cast<double>(FLT_MAX),
-                                         static_cast<double>(FLT_MAX)));
+float ToFloat(double value) {
+    if (std::isnan(value)) return 0.0f;
+    return static_cast<float>(std::clamp(value, -static_cast<double>(FLT_MAX), static_cast<double>(FLT_MAX)));
 }
 
 // Fills position, rotation and scale of a record from the nine channel values.
-void SetChannels(KeyFrameRecord& record, const double* values, bool degrees)
-{
+void SetChannels(KeyFrameRecord& record, const double* values, bool degrees) {
     const double angle = degrees ? kDegreesToRadians : 1.0;
     record.position[0] = ToFloat(values[kX]);
     record.position[1] = ToFloat(values[kY]);
@@ -46,16 +39,14 @@ void SetChannels(KeyFrameRecord& record, const double* values, bool degrees)
 }
 
 // Reads the next line; a line that is not wanted is given back with Rewind.
-bool NextLine(LineReader& reader, std::string_view& line, size_t& before)
-{
+bool NextLine(LineReader& reader, std::string_view& line, size_t& before) {
     before = reader.Position();
     return reader.Next(line);
 }
 
 // Version 1: channel count, key count, then per key a line of channel values
 // and a line "frame linear tension continuity bias".
-void ReadWholeKeys(LineReader& reader, Motion& motion)
-{
+void ReadWholeKeys(LineReader& reader, Motion& motion) {
     std::string_view line;
     size_t before = 0;
     int channels = 0, keys = 0;
@@ -72,8 +63,7 @@ void ReadWholeKeys(LineReader& reader, Motion& motion)
     channels = std::min(channels, kMotionChannels);
     for (int k = 0; k < keys; ++k) {
         double values[kMotionChannels];
-        for (int c = 0; c < kMotionChannels; ++c)
-            values[c] = EmptyChannelValue(c);
+        for (int c = 0; c < kMotionChannels; ++c) values[c] = EmptyChannelValue(c);
         if (!NextLine(reader, line, before) || ReadNumbers(line, values, channels) < 1) {
             reader.Rewind(before);
             motion.damaged = true;
@@ -99,28 +89,22 @@ void ReadWholeKeys(LineReader& reader, Motion& motion)
 
 // Shape code of a version 2 key line. Those lines carry tension, continuity
 // and bias but no tangents or handles, so every curved key is a TCB key.
-int ShapeOfVersion2(double code)
-{
-    if (code == 1.0 || code == kShapeLinear)
-        return kShapeLinear;
-    if (code == kShapeStepped)
-        return kShapeStepped;
+int ShapeOfVersion2(double code) {
+    if (code == 1.0 || code == kShapeLinear) return kShapeLinear;
+    if (code == kShapeStepped) return kShapeStepped;
     return kShapeTcb;
 }
 
 // Shape code of a version 3+ key line; unknown codes read as linear.
-int ShapeOfCode(double code)
-{
-    if (code >= kShapeTcb && code <= kShapeBezier2D)
-        return static_cast<int>(code);
+int ShapeOfCode(double code) {
+    if (code >= kShapeTcb && code <= kShapeBezier2D) return static_cast<int>(code);
     return kShapeLinear;
 }
 
 // Version 2: channel count, then per channel a key count and lines
 // "value time shape tension continuity bias". A count larger than the keys
 // that follow ends that channel at the first line that is no key.
-void ReadChannelKeyLines(LineReader& reader, Motion& motion)
-{
+void ReadChannelKeyLines(LineReader& reader, Motion& motion) {
     std::string_view line;
     size_t before = 0;
     int channels = 0;
@@ -143,8 +127,7 @@ void ReadChannelKeyLines(LineReader& reader, Motion& motion)
                 motion.damaged = true;
                 break;
             }
-            if (c >= kMotionChannels)
-                continue;
+            if (c >= kMotionChannels) continue;
             EnvelopeKey key;
             key.value = numbers[0];
             key.time = numbers[1];
@@ -160,13 +143,11 @@ void ReadChannelKeyLines(LineReader& reader, Motion& motion)
 // Versions 3 to 5, after "Channel N": "{ Envelope", key count, "Key ..." lines,
 // "Behaviors pre post", "}". False when the envelope is damaged: its end is
 // missing, or its keys do not match its count or are no keys.
-bool ReadEnvelope(LineReader& reader, Envelope* envelope)
-{
+bool ReadEnvelope(LineReader& reader, Envelope* envelope) {
     std::string_view line;
     size_t before = 0;
     do {
-        if (!NextLine(reader, line, before))
-            return false;
+        if (!NextLine(reader, line, before)) return false;
     } while (line.empty());
     if (line.front() != '{') {
         reader.Rewind(before);
@@ -182,10 +163,8 @@ bool ReadEnvelope(LineReader& reader, Envelope* envelope)
     while (NextLine(reader, line, before)) {
         std::string_view rest;
         const std::string_view word = FirstWord(line, rest);
-        if (word == "}")
-            return whole && (limit == INT_MAX || read == limit);
-        if (word.empty())
-            continue;
+        if (word == "}") return whole && (limit == INT_MAX || read == limit);
+        if (word.empty()) continue;
         if (word == "Behaviors") {
             double codes[2] = {kBehaviourConstant, kBehaviourConstant};
             if (envelope != nullptr && ReadNumbers(rest, codes, 2) == 2)
@@ -202,8 +181,7 @@ bool ReadEnvelope(LineReader& reader, Envelope* envelope)
             continue;
         }
         ++read;
-        if (envelope == nullptr)
-            continue;
+        if (envelope == nullptr) continue;
         EnvelopeKey key;
         key.value = numbers[0];
         key.time = numbers[1];
@@ -214,15 +192,13 @@ bool ReadEnvelope(LineReader& reader, Envelope* envelope)
     return false;  // the text ended inside the envelope
 }
 
-void ReadChannelBlocks(LineReader& reader, Motion& motion)
-{
+void ReadChannelBlocks(LineReader& reader, Motion& motion) {
     std::string_view line;
     size_t before = 0;
     while (NextLine(reader, line, before)) {
         std::string_view rest;
         const std::string_view word = FirstWord(line, rest);
-        if (word.empty() || word == "NumChannels")
-            continue;
+        if (word.empty() || word == "NumChannels") continue;
         if (word != "Channel") {
             reader.Rewind(before);
             return;
@@ -231,24 +207,19 @@ void ReadChannelBlocks(LineReader& reader, Motion& motion)
         Envelope* envelope = nullptr;
         if (ReadCountLine(rest, index) && index < kMotionChannels && rest.front() != '-')
             envelope = &motion.channels[index];
-        if (!ReadEnvelope(reader, envelope))
-            motion.damaged = true;
+        if (!ReadEnvelope(reader, envelope)) motion.damaged = true;
     }
 }
 
 }  // namespace
 
-int FrameOfTime(double seconds, double framesPerSecond)
-{
+int FrameOfTime(double seconds, double framesPerSecond) {
     const double frame = std::round(seconds * framesPerSecond);
-    if (std::isnan(frame))
-        return 0;
-    return static_cast<int>(std::clamp(frame, -static_cast<double>(kFrameLimit),
-                                       static_cast<double>(kFrameLimit)));
+    if (std::isnan(frame)) return 0;
+    return static_cast<int>(std::clamp(frame, -static_cast<double>(kFrameLimit), static_cast<double>(kFrameLimit)));
 }
 
-KeyFrameRecord EvaluateChannels(const Motion& motion, double seconds)
-{
+KeyFrameRecord EvaluateChannels(const Motion& motion, double seconds) {
     double values[kMotionChannels];
     for (int c = 0; c < kMotionChannels; ++c)
         values[c] = motion.channels[c].EvaluateWithBehaviours(seconds, EmptyChannelValue(c));
@@ -257,8 +228,7 @@ KeyFrameRecord EvaluateChannels(const Motion& motion, double seconds)
     return record;
 }
 
-Envelope ReadScalarEnvelope(LineReader& reader, int version, double framesPerSecond)
-{
+Envelope ReadScalarEnvelope(LineReader& reader, int version, double framesPerSecond) {
     Envelope envelope;
     if (version >= 3) {
         ReadEnvelope(reader, &envelope);
@@ -285,8 +255,7 @@ Envelope ReadScalarEnvelope(LineReader& reader, int version, double framesPerSec
     return envelope;
 }
 
-Motion ReadMotion(LineReader& reader, int version)
-{
+Motion ReadMotion(LineReader& reader, int version) {
     Motion motion;
     motion.perChannel = version >= 2;
     motion.degrees = version <= 2;
@@ -296,22 +265,18 @@ Motion ReadMotion(LineReader& reader, int version)
         ReadChannelKeyLines(reader, motion);
     else
         ReadChannelBlocks(reader, motion);
-    for (Envelope& channel : motion.channels)
-        channel.Finish();
+    for (Envelope& channel : motion.channels) channel.Finish();
     return motion;
 }
 
-std::vector<KeyFrameRecord> BuildKeyFrames(const Motion& motion, double framesPerSecond)
-{
+std::vector<KeyFrameRecord> BuildKeyFrames(const Motion& motion, double framesPerSecond) {
     std::vector<KeyFrameRecord> records;
     if (!motion.perChannel) {
         // Keys in ascending frame order, one per frame (the last one listed),
         // so no span between two keys has zero length.
         records = motion.records;
         std::stable_sort(records.begin(), records.end(),
-                         [](const KeyFrameRecord& a, const KeyFrameRecord& b) {
-                             return a.frame < b.frame;
-                         });
+                         [](const KeyFrameRecord& a, const KeyFrameRecord& b) { return a.frame < b.frame; });
         std::vector<KeyFrameRecord> kept;
         for (const KeyFrameRecord& record : records) {
             if (!kept.empty() && kept.back().frame == record.frame)

@@ -21,11 +21,11 @@ constexpr int kFrameLimit = 1000000000;
 // A motion as read: version 1 lists whole keys, later versions one envelope
 // per channel that are merged once the scene's frame rate is known.
 struct Motion {
-    bool perChannel = false;                  // true for versions 2 to 5
-    bool degrees = true;                      // angles in degrees (versions 1 and 2)
-    std::vector<KeyFrameRecord> records;      // version 1 keys
+    bool perChannel = false;                         // true for versions 2 to 5
+    bool degrees = true;                             // angles in degrees (versions 1 and 2)
+    std::vector<KeyFrameRecord> records;             // version 1 keys
     std::array<Envelope, kMotionChannels> channels;  // versions 2 to 5
-    bool damaged = false;                     // the block ended early, or its counts did not match its keys
+    bool damaged = false;                            // the block ended early, or its counts did not match its keys
 };
 
 // Reads the block that follows an ObjectMotion, LightMotion or CameraMotion

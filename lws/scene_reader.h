@@ -26,8 +26,7 @@ struct ScalarChannel {
     double constant = 0.0;
     Envelope envelope;  // used when it has keys
 
-    double At(double seconds) const
-    {
+    double At(double seconds) const {
         return envelope.Empty() ? constant : envelope.EvaluateWithBehaviours(seconds, constant);
     }
 };
@@ -37,26 +36,26 @@ struct LightSettings {
     int type = SCENE_LIGHT_DISTANT;
     double colour[3] = {1.0, 1.0, 1.0};  // 0..1
     ScalarChannel intensity{1.0, {}};
-    ScalarChannel coneAngle{30.0, {}};   // degrees
-    ScalarChannel edgeAngle{5.0, {}};    // degrees
-    ScalarChannel range{0.0, {}};        // 0: no falloff
-    bool rangeGiven = false;             // LightRange was read
-    bool falloffOff = false;             // FalloffType 0: the range does not apply
+    ScalarChannel coneAngle{30.0, {}};  // degrees
+    ScalarChannel edgeAngle{5.0, {}};   // degrees
+    ScalarChannel range{0.0, {}};       // 0: no falloff
+    bool rangeGiven = false;            // LightRange was read
+    bool falloffOff = false;            // FalloffType 0: the range does not apply
 };
 
 struct SceneItem {
-    std::string name;                   // objects: file name without directories
-    int parent = -1;                    // parent object index, -1 for none
-    int target = -1;                    // object aimed at, -1 for none
+    std::string name;  // objects: file name without directories
+    int parent = -1;   // parent object index, -1 for none
+    int target = -1;   // object aimed at, -1 for none
     Vector3 pivot{0.0f, 0.0f, 0.0f};
-    std::vector<KeyFrameRecord> keys;   // ascending frames
-    Motion motion;                      // the curves the keys were made from
-    std::string path;                   // objects: the path as written
-    bool hasFile = false;               // objects: loads a file (not a null object)
-    int visible = 1;                    // objects: ShowObject level, 0 hidden
-    ScalarChannel dissolve{0.0, {}};    // objects: 0 solid .. 1 gone
-    ScalarChannel zoom{3.2, {}};        // cameras: ZoomFactor
-    LightSettings light;                // lights
+    std::vector<KeyFrameRecord> keys;  // ascending frames
+    Motion motion;                     // the curves the keys were made from
+    std::string path;                  // objects: the path as written
+    bool hasFile = false;              // objects: loads a file (not a null object)
+    int visible = 1;                   // objects: ShowObject level, 0 hidden
+    ScalarChannel dissolve{0.0, {}};   // objects: 0 solid .. 1 gone
+    ScalarChannel zoom{3.2, {}};       // cameras: ZoomFactor
+    LightSettings light;               // lights
 };
 
 struct Scene {
@@ -70,8 +69,8 @@ struct Scene {
     double background[3] = {0.0, 0.0, 0.0};
     double ambientColour[3] = {1.0, 1.0, 1.0};
     double ambientIntensity = 0.25;
-    std::string damage;    // the first damaged part of the file (which item, near which line); empty when whole
-    int damageCount = 0;   // damaged parts found
+    std::string damage;   // the first damaged part of the file (which item, near which line); empty when whole
+    int damageCount = 0;  // damaged parts found
 };
 
 // An item's motion at a frame: every channel on its own curve (version 1 keys

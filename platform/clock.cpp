@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <strings.h>
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
@@ -16,7 +17,6 @@
 #include <cstring>
 #include <thread>
 #include <vector>
-#include <strings.h>
 
 #include "common/tga_encoder.h"
 #include "platform/platform.h"
@@ -28,21 +28,21 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 
 const SteadyClock::time_point g_start = SteadyClock::now();
-std::atomic<long> g_frames{0};              // frames presented since the run began
-std::atomic<long long> g_waitedMicros{0};   // waits jumped over by the fixed clock
-bool g_captureFailed = false;               // capture failed and stopped for the rest of the run
-std::atomic<bool> g_outputFailed{false};    // some output of the run could not be written
-bool g_captureDirReady = false;             // the capture directory exists
+std::atomic<long> g_frames{0};                     // frames presented since the run began
+std::atomic<long long> g_waitedMicros{0};          // waits jumped over by the fixed clock
+bool g_captureFailed = false;                      // capture failed and stopped for the rest of the run
+std::atomic<bool> g_outputFailed{false};           // some output of the run could not be written
+bool g_captureDirReady = false;                    // the capture directory exists
 std::atomic<void (*)(void)> g_frameHook{nullptr};  // called after every presented frame
-std::atomic<PlatFrameSink> g_frameSink{nullptr};    // receives every capture slot
-std::atomic<PlatSoundSink> g_soundSink{nullptr};    // receives the clocked music mix
-std::vector<uint8_t> g_lastFrame;  // the last presented frame, rows packed (3 bytes a pixel)
+std::atomic<PlatFrameSink> g_frameSink{nullptr};   // receives every capture slot
+std::atomic<PlatSoundSink> g_soundSink{nullptr};   // receives the clocked music mix
+std::vector<uint8_t> g_lastFrame;                  // the last presented frame, rows packed (3 bytes a pixel)
 int g_lastWidth = 0;
 int g_lastHeight = 0;
-long g_slots = 0;  // capture slots filled so far
-bool g_capturePng = false;                  // captured frames are PNG files
-bool g_pngLooked = false;                   // png.so was looked for (at the first PNG frame)
-ImageFn_Save2D g_pngSave = nullptr;         // its writer; the library stays loaded for the run
+long g_slots = 0;                                    // capture slots filled so far
+bool g_capturePng = false;                           // captured frames are PNG files
+bool g_pngLooked = false;                            // png.so was looked for (at the first PNG frame)
+ImageFn_Save2D g_pngSave = nullptr;                  // its writer; the library stays loaded for the run
 std::atomic<void (*)(void)> g_repaintHook{nullptr};  // shows the last presented frame again
 
 // Writes one frame as an uncompressed 24-bit TGA with top-left origin, so the
@@ -203,8 +203,7 @@ void plat_WaitSeconds(double seconds) {
     }
     // The program expects a busy wait: nothing is pumped meanwhile.
     const auto until = SteadyClock::now() + std::chrono::duration<double>(seconds);
-    while (SteadyClock::now() < until) {
-    }
+    while (SteadyClock::now() < until) {}
 }
 
 int plat_WaitSecondsResponsive(double seconds) {

@@ -37,8 +37,7 @@ extern "C" void OnTerminationSignal(int) { g_signalPending.store(1); }
 void PumpSdlEvents() {
     SDL_PumpEvents();
     SDL_Event event;
-    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_QUIT, SDL_QUIT) > 0)
-        plat_PostMessage(PLAT_MSG_CLOSE, 0);
+    while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_QUIT, SDL_QUIT) > 0) plat_PostMessage(PLAT_MSG_CLOSE, 0);
     while (SDL_PeepEvents(&event, 1, SDL_GETEVENT, SDL_WINDOWEVENT, SDL_WINDOWEVENT) > 0) {
         switch (event.window.event) {
             case SDL_WINDOWEVENT_CLOSE:

@@ -15,8 +15,10 @@ int plat_MessageBox(PlatWindow* owner, const char* text, const char* caption, un
 
     if (plat_IsHeadless()) return 1;
     Uint32 kind = SDL_MESSAGEBOX_ERROR;
-    if ((flags & 0xF0u) == PLAT_MB_ICONWARNING) kind = SDL_MESSAGEBOX_WARNING;
-    else if ((flags & 0xF0u) == PLAT_MB_ICONINFORMATION) kind = SDL_MESSAGEBOX_INFORMATION;
+    if ((flags & 0xF0u) == PLAT_MB_ICONWARNING)
+        kind = SDL_MESSAGEBOX_WARNING;
+    else if ((flags & 0xF0u) == PLAT_MB_ICONINFORMATION)
+        kind = SDL_MESSAGEBOX_INFORMATION;
     SDL_Window* window = static_cast<SDL_Window*>(plat_GetSdlWindow(owner));
     SDL_ShowSimpleMessageBox(kind, caption, text, window);
     return 1;  // the only button is OK

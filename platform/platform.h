@@ -85,7 +85,7 @@ TESSALY_EXPORT int plat_FindClose(intptr_t handle);
 // ---------------------------------------------------------------- message boxes
 enum PlatBoxFlags : unsigned {
     PLAT_MB_OK = 0,
-    PLAT_MB_ICONWARNING = 0x30,      // also the exclamation icon
+    PLAT_MB_ICONWARNING = 0x30,  // also the exclamation icon
     PLAT_MB_ICONINFORMATION = 0x40,
 };
 // Writes "caption: text" to standard error and, when a display exists and the

@@ -37,29 +37,30 @@ struct KeyName {
 
 // DirectInput scan codes, with the alias names DirectInput also defines.
 constexpr KeyName kKeyNames[] = {
-    {"ESCAPE", 0x01}, {"1", 0x02}, {"2", 0x03}, {"3", 0x04}, {"4", 0x05}, {"5", 0x06},
-    {"6", 0x07}, {"7", 0x08}, {"8", 0x09}, {"9", 0x0A}, {"0", 0x0B}, {"MINUS", 0x0C},
-    {"EQUALS", 0x0D}, {"BACK", 0x0E}, {"BACKSPACE", 0x0E}, {"TAB", 0x0F},
-    {"Q", 0x10}, {"W", 0x11}, {"E", 0x12}, {"R", 0x13}, {"T", 0x14}, {"Y", 0x15},
-    {"U", 0x16}, {"I", 0x17}, {"O", 0x18}, {"P", 0x19}, {"LBRACKET", 0x1A}, {"RBRACKET", 0x1B},
-    {"RETURN", 0x1C}, {"LCONTROL", 0x1D}, {"A", 0x1E}, {"S", 0x1F}, {"D", 0x20}, {"F", 0x21},
-    {"G", 0x22}, {"H", 0x23}, {"J", 0x24}, {"K", 0x25}, {"L", 0x26}, {"SEMICOLON", 0x27},
-    {"APOSTROPHE", 0x28}, {"GRAVE", 0x29}, {"LSHIFT", 0x2A}, {"BACKSLASH", 0x2B},
-    {"Z", 0x2C}, {"X", 0x2D}, {"C", 0x2E}, {"V", 0x2F}, {"B", 0x30}, {"N", 0x31}, {"M", 0x32},
-    {"COMMA", 0x33}, {"PERIOD", 0x34}, {"SLASH", 0x35}, {"RSHIFT", 0x36},
-    {"MULTIPLY", 0x37}, {"NUMPADSTAR", 0x37}, {"LMENU", 0x38}, {"LALT", 0x38}, {"SPACE", 0x39},
-    {"CAPITAL", 0x3A}, {"CAPSLOCK", 0x3A}, {"F1", 0x3B}, {"F2", 0x3C}, {"F3", 0x3D}, {"F4", 0x3E},
-    {"F5", 0x3F}, {"F6", 0x40}, {"F7", 0x41}, {"F8", 0x42}, {"F9", 0x43}, {"F10", 0x44},
-    {"NUMLOCK", 0x45}, {"SCROLL", 0x46}, {"NUMPAD7", 0x47}, {"NUMPAD8", 0x48}, {"NUMPAD9", 0x49},
-    {"SUBTRACT", 0x4A}, {"NUMPADMINUS", 0x4A}, {"NUMPAD4", 0x4B}, {"NUMPAD5", 0x4C},
-    {"NUMPAD6", 0x4D}, {"ADD", 0x4E}, {"NUMPADPLUS", 0x4E}, {"NUMPAD1", 0x4F}, {"NUMPAD2", 0x50},
-    {"NUMPAD3", 0x51}, {"NUMPAD0", 0x52}, {"DECIMAL", 0x53}, {"NUMPADPERIOD", 0x53},
-    {"F11", 0x57}, {"F12", 0x58}, {"NUMPADENTER", 0x9C}, {"RCONTROL", 0x9D},
-    {"DIVIDE", 0xB5}, {"NUMPADSLASH", 0xB5}, {"SYSRQ", 0xB7}, {"RMENU", 0xB8}, {"RALT", 0xB8},
-    {"PAUSE", 0xC5}, {"HOME", 0xC7}, {"UP", 0xC8}, {"UPARROW", 0xC8}, {"PRIOR", 0xC9},
-    {"PGUP", 0xC9}, {"LEFT", 0xCB}, {"LEFTARROW", 0xCB}, {"RIGHT", 0xCD}, {"RIGHTARROW", 0xCD},
-    {"END", 0xCF}, {"DOWN", 0xD0}, {"DOWNARROW", 0xD0}, {"NEXT", 0xD1}, {"PGDN", 0xD1},
-    {"INSERT", 0xD2}, {"DELETE", 0xD3}, {"LWIN", 0xDB}, {"RWIN", 0xDC}, {"APPS", 0xDD},
+    {"ESCAPE", 0x01},      {"1", 0x02},          {"2", 0x03},           {"3", 0x04},           {"4", 0x05},
+    {"5", 0x06},           {"6", 0x07},          {"7", 0x08},           {"8", 0x09},           {"9", 0x0A},
+    {"0", 0x0B},           {"MINUS", 0x0C},      {"EQUALS", 0x0D},      {"BACK", 0x0E},        {"BACKSPACE", 0x0E},
+    {"TAB", 0x0F},         {"Q", 0x10},          {"W", 0x11},           {"E", 0x12},           {"R", 0x13},
+    {"T", 0x14},           {"Y", 0x15},          {"U", 0x16},           {"I", 0x17},           {"O", 0x18},
+    {"P", 0x19},           {"LBRACKET", 0x1A},   {"RBRACKET", 0x1B},    {"RETURN", 0x1C},      {"LCONTROL", 0x1D},
+    {"A", 0x1E},           {"S", 0x1F},          {"D", 0x20},           {"F", 0x21},           {"G", 0x22},
+    {"H", 0x23},           {"J", 0x24},          {"K", 0x25},           {"L", 0x26},           {"SEMICOLON", 0x27},
+    {"APOSTROPHE", 0x28},  {"GRAVE", 0x29},      {"LSHIFT", 0x2A},      {"BACKSLASH", 0x2B},   {"Z", 0x2C},
+    {"X", 0x2D},           {"C", 0x2E},          {"V", 0x2F},           {"B", 0x30},           {"N", 0x31},
+    {"M", 0x32},           {"COMMA", 0x33},      {"PERIOD", 0x34},      {"SLASH", 0x35},       {"RSHIFT", 0x36},
+    {"MULTIPLY", 0x37},    {"NUMPADSTAR", 0x37}, {"LMENU", 0x38},       {"LALT", 0x38},        {"SPACE", 0x39},
+    {"CAPITAL", 0x3A},     {"CAPSLOCK", 0x3A},   {"F1", 0x3B},          {"F2", 0x3C},          {"F3", 0x3D},
+    {"F4", 0x3E},          {"F5", 0x3F},         {"F6", 0x40},          {"F7", 0x41},          {"F8", 0x42},
+    {"F9", 0x43},          {"F10", 0x44},        {"NUMLOCK", 0x45},     {"SCROLL", 0x46},      {"NUMPAD7", 0x47},
+    {"NUMPAD8", 0x48},     {"NUMPAD9", 0x49},    {"SUBTRACT", 0x4A},    {"NUMPADMINUS", 0x4A}, {"NUMPAD4", 0x4B},
+    {"NUMPAD5", 0x4C},     {"NUMPAD6", 0x4D},    {"ADD", 0x4E},         {"NUMPADPLUS", 0x4E},  {"NUMPAD1", 0x4F},
+    {"NUMPAD2", 0x50},     {"NUMPAD3", 0x51},    {"NUMPAD0", 0x52},     {"DECIMAL", 0x53},     {"NUMPADPERIOD", 0x53},
+    {"F11", 0x57},         {"F12", 0x58},        {"NUMPADENTER", 0x9C}, {"RCONTROL", 0x9D},    {"DIVIDE", 0xB5},
+    {"NUMPADSLASH", 0xB5}, {"SYSRQ", 0xB7},      {"RMENU", 0xB8},       {"RALT", 0xB8},        {"PAUSE", 0xC5},
+    {"HOME", 0xC7},        {"UP", 0xC8},         {"UPARROW", 0xC8},     {"PRIOR", 0xC9},       {"PGUP", 0xC9},
+    {"LEFT", 0xCB},        {"LEFTARROW", 0xCB},  {"RIGHT", 0xCD},       {"RIGHTARROW", 0xCD},  {"END", 0xCF},
+    {"DOWN", 0xD0},        {"DOWNARROW", 0xD0},  {"NEXT", 0xD1},        {"PGDN", 0xD1},        {"INSERT", 0xD2},
+    {"DELETE", 0xD3},      {"LWIN", 0xDB},       {"RWIN", 0xDC},        {"APPS", 0xDD},
 };
 
 constexpr int kLeftShift = 0x2A;
@@ -81,42 +82,78 @@ TypedKey KeyForCharacter(char c) {
     }
     if (c >= '1' && c <= '9') return {0x02 + (c - '1'), false};
     switch (c) {
-        case '0': return {0x0B, false};
-        case '!': return {0x02, true};
-        case '@': return {0x03, true};
-        case '#': return {0x04, true};
-        case '$': return {0x05, true};
-        case '%': return {0x06, true};
-        case '^': return {0x07, true};
-        case '&': return {0x08, true};
-        case '(': return {0x0A, true};
-        case ')': return {0x0B, true};
-        case '-': return {0x4A, false};  // numeric pad
-        case '+': return {0x4E, false};  // numeric pad
-        case '*': return {0x37, false};  // numeric pad
-        case '/': return {0xB5, false};  // numeric pad
-        case '_': return {0x0C, true};
-        case '=': return {0x0D, false};
-        case '[': return {0x1A, false};
-        case ']': return {0x1B, false};
-        case '{': return {0x1A, true};
-        case '}': return {0x1B, true};
-        case ';': return {0x27, false};
-        case ':': return {0x27, true};
-        case '\'': return {0x28, false};
-        case '"': return {0x28, true};
-        case '`': return {0x29, false};
-        case '~': return {0x29, true};
-        case '\\': return {0x2B, false};
-        case '|': return {0x2B, true};
-        case ',': return {0x33, false};
-        case '<': return {0x33, true};
-        case '.': return {0x34, false};
-        case '>': return {0x34, true};
-        case '?': return {0x35, true};
-        case ' ': return {0x39, false};
-        case '\t': return {0x0F, false};
-        default: return {-1, false};
+        case '0':
+            return {0x0B, false};
+        case '!':
+            return {0x02, true};
+        case '@':
+            return {0x03, true};
+        case '#':
+            return {0x04, true};
+        case '$':
+            return {0x05, true};
+        case '%':
+            return {0x06, true};
+        case '^':
+            return {0x07, true};
+        case '&':
+            return {0x08, true};
+        case '(':
+            return {0x0A, true};
+        case ')':
+            return {0x0B, true};
+        case '-':
+            return {0x4A, false};  // numeric pad
+        case '+':
+            return {0x4E, false};  // numeric pad
+        case '*':
+            return {0x37, false};  // numeric pad
+        case '/':
+            return {0xB5, false};  // numeric pad
+        case '_':
+            return {0x0C, true};
+        case '=':
+            return {0x0D, false};
+        case '[':
+            return {0x1A, false};
+        case ']':
+            return {0x1B, false};
+        case '{':
+            return {0x1A, true};
+        case '}':
+            return {0x1B, true};
+        case ';':
+            return {0x27, false};
+        case ':':
+            return {0x27, true};
+        case '\'':
+            return {0x28, false};
+        case '"':
+            return {0x28, true};
+        case '`':
+            return {0x29, false};
+        case '~':
+            return {0x29, true};
+        case '\\':
+            return {0x2B, false};
+        case '|':
+            return {0x2B, true};
+        case ',':
+            return {0x33, false};
+        case '<':
+            return {0x33, true};
+        case '.':
+            return {0x34, false};
+        case '>':
+            return {0x34, true};
+        case '?':
+            return {0x35, true};
+        case ' ':
+            return {0x39, false};
+        case '\t':
+            return {0x0F, false};
+        default:
+            return {-1, false};
     }
 }
 
@@ -135,8 +172,8 @@ constexpr int kButtonBase = 256;
 
 struct Script {
     bool loaded = false;
-    std::vector<KeyEvent> keys;      // key and button events, sorted by frame, file order kept
-    std::vector<MouseEvent> mouse;   // movement, sorted by frame
+    std::vector<KeyEvent> keys;     // key and button events, sorted by frame, file order kept
+    std::vector<MouseEvent> mouse;  // movement, sorted by frame
     // Replay state: keys as they stand after every event up to appliedFrame.
     uint8_t state[256 + 4] = {};
     size_t nextEvent = 0;
@@ -184,9 +221,12 @@ bool ParseLong(std::string_view word, long minimum, long maximum, long* value) {
 }
 
 bool ParseUpDown(std::string_view word, bool* down) {
-    if (SameWord(word, "down")) *down = true;
-    else if (SameWord(word, "up")) *down = false;
-    else return false;
+    if (SameWord(word, "down"))
+        *down = true;
+    else if (SameWord(word, "up"))
+        *down = false;
+    else
+        return false;
     return true;
 }
 
@@ -243,7 +283,8 @@ const char* ParseLine(std::string_view line, Script& script) {
         const std::string_view wheel = NextWord(line);
         if (!wheel.empty() && !ParseLong(wheel, -kMaxMove, kMaxMove, &move[2])) return "bad wheel movement";
         if (!Trim(line).empty()) return "unexpected text after the movement";
-        script.mouse.push_back({frame, static_cast<int>(move[0]), static_cast<int>(move[1]), static_cast<int>(move[2])});
+        script.mouse.push_back(
+            {frame, static_cast<int>(move[0]), static_cast<int>(move[1]), static_cast<int>(move[2])});
         return nullptr;
     }
     return "expected key, type, mouse or button";

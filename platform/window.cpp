@@ -12,7 +12,7 @@ struct PlatWindow {
     SDL_Window* sdl;  // null for a headless window
     int width;        // size asked for at creation
     int height;
-    bool resizable;   // the picture keeps width x height, scaled into the window
+    bool resizable;  // the picture keeps width x height, scaled into the window
 };
 
 namespace {
@@ -26,8 +26,7 @@ PlatWindow* CreateWindow(const char* title, int width, int height, bool resizabl
     const int h = height > 0 ? height : 1;
     const Uint32 flags = SDL_WINDOW_SHOWN | (resizable ? SDL_WINDOW_RESIZABLE : SDL_WINDOW_BORDERLESS);
     window->sdl = SDL_CreateWindow(title ? title : "", SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED, w, h, flags);
-    if (!window->sdl)
-        std::fprintf(stderr, "plat_CreateWindow : %s, continuing without a window\n", SDL_GetError());
+    if (!window->sdl) std::fprintf(stderr, "plat_CreateWindow : %s, continuing without a window\n", SDL_GetError());
     return window;
 }
 

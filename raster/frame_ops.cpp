@@ -28,8 +28,8 @@ struct Presenter {
 };
 Presenter g_presenter;
 
-std::vector<uint8_t> g_backCopy;   // r_LockBackBufferPointer's 24-bit copy
-std::vector<uint8_t> g_capture;    // the frame handed to plat_FramePresented
+std::vector<uint8_t> g_backCopy;  // r_LockBackBufferPointer's 24-bit copy
+std::vector<uint8_t> g_capture;   // the frame handed to plat_FramePresented
 
 int CopyPitch(int width) { return (width * 3 + 3) & ~3; }
 

@@ -66,8 +66,10 @@ TESSALY_EXPORT int r_ZTest(int x0, int y0, int x1, int y1, unsigned depth) {
         for (int x = x0; x - x0 < x1 - x0; x += 8) {
             if (x >= ds.width) break;
             unsigned sample;
-            if (ds.bits == 32) sample = reinterpret_cast<const uint32_t*>(row)[x] / 65537u;
-            else sample = reinterpret_cast<const uint16_t*>(row)[x];
+            if (ds.bits == 32)
+                sample = reinterpret_cast<const uint32_t*>(row)[x] / 65537u;
+            else
+                sample = reinterpret_cast<const uint16_t*>(row)[x];
             if (sample >= depth) return 1;
         }
     }

@@ -35,8 +35,8 @@ struct FrameSurface {
 struct DepthSurface {
     int width = 0;
     int height = 0;
-    int bits = 16;   // 16 or 32
-    int pitch = 0;   // bytes per row
+    int bits = 16;                 // 16 or 32
+    int pitch = 0;                 // bytes per row
     std::vector<uint8_t> samples;  // height x pitch bytes
     bool present() const { return !samples.empty(); }
 };
@@ -106,26 +106,26 @@ struct ModeRecord {
     uint32_t width = 0, height = 0, bits = 0;
 };
 struct TextureFormatRecord {
-    int bits = 0;             // bits per texel
-    uint32_t alphaMask = 0;   // non-zero when the format carries alpha
+    int bits = 0;            // bits per texel
+    uint32_t alphaMask = 0;  // non-zero when the format carries alpha
 };
 // Render-bit-depth bits of a device's hardware capabilities.
 constexpr uint32_t kRenderDepth16 = 0x400, kRenderDepth24 = 0x200, kRenderDepth32 = 0x100;
 struct DeviceRecord {
     uint8_t identifier[16] = {};
     char description[256] = {};
-    char name[256] = {};                       // "Direct3D HAL" would mark a hardware device
-    uint32_t hardwareRenderDepths = 0;         // kRenderDepth* bits the hardware renders at
-    std::vector<int> depthFormats;             // depth bits per format, in report order
+    char name[256] = {};                              // "Direct3D HAL" would mark a hardware device
+    uint32_t hardwareRenderDepths = 0;                // kRenderDepth* bits the hardware renders at
+    std::vector<int> depthFormats;                    // depth bits per format, in report order
     std::vector<TextureFormatRecord> textureFormats;  // in report order
 };
 struct CardRecord {
     RasterCardRecord info{};
-    std::vector<ModeRecord> modes;      // only modes of more than 8 bits per pixel
+    std::vector<ModeRecord> modes;  // only modes of more than 8 bits per pixel
     std::vector<DeviceRecord> devices;
-    int display = -1;                   // SDL display index, -1 for the offscreen card
-    ModeRecord desktop;                 // the display's own mode
-    uint64_t freeVideoMemory = 0;       // notional free video memory in bytes
+    int display = -1;              // SDL display index, -1 for the offscreen card
+    ModeRecord desktop;            // the display's own mode
+    uint64_t freeVideoMemory = 0;  // notional free video memory in bytes
 };
 // The tables of the last GetSysInfo (empty before the first).
 const std::vector<CardRecord>& SurveyCards();
@@ -143,10 +143,10 @@ struct Device {
     FrameSurface back;
     bool hasFront = false;  // false in the windowed and no-front-buffer set-ups
     DepthSurface depth;
-    FrameSurface front;     // the visible frame (full screen on a display only; else empty)
-    bool fullScreen = false;   // EXCLUSIVEFULLSCREEN set-up (else windowed)
-    bool onDisplay = false;    // frames are shown through SDL (else offscreen)
-    bool hardwareFlip = false; // always false: every device is a software rasterizer
+    FrameSurface front;                               // the visible frame (full screen on a display only; else empty)
+    bool fullScreen = false;                          // EXCLUSIVEFULLSCREEN set-up (else windowed)
+    bool onDisplay = false;                           // frames are shown through SDL (else offscreen)
+    bool hardwareFlip = false;                        // always false: every device is a software rasterizer
     std::vector<TextureFormatRecord> textureFormats;  // of the device in use, in report order
 
     std::vector<Texture> textures;  // size = texture capacity
@@ -162,7 +162,7 @@ struct Device {
     // written by r_RenderSBM so that clipping never has to rebuild them from
     // vertices on or behind the camera plane (rasterizer module).
     std::vector<float> tlHomogeneous;  // 4 floats per TL buffer vertex
-    bool inScene = false;            // between r_3DStart and r_3DEnd
+    bool inScene = false;              // between r_3DStart and r_3DEnd
 };
 
 Device& GetDevice();
@@ -213,8 +213,10 @@ inline uint32_t ReadPixel(const uint8_t* row, PixelFormat format, int x) {
     return reinterpret_cast<const uint32_t*>(row)[x];
 }
 inline void WritePixel(uint8_t* row, PixelFormat format, int x, uint32_t pixel) {
-    if (format == PixelFormat::RGB565) reinterpret_cast<uint16_t*>(row)[x] = static_cast<uint16_t>(pixel);
-    else reinterpret_cast<uint32_t*>(row)[x] = pixel;
+    if (format == PixelFormat::RGB565)
+        reinterpret_cast<uint16_t*>(row)[x] = static_cast<uint16_t>(pixel);
+    else
+        reinterpret_cast<uint32_t*>(row)[x] = pixel;
 }
 // Sizes a surface (pixels zeroed); false when the allocation fails or the
 // size is beyond kMaxSurfaceSide.

@@ -19,8 +19,10 @@ namespace {
 std::vector<CardRecord> g_cards;
 
 // Sizes every card offers, smallest first; each at 8, 16 and 32 bits.
-constexpr struct { uint32_t width, height; } kClassicSizes[] = {
-    {320, 200}, {320, 240}, {400, 300}, {512, 384}, {640, 400}, {640, 480}, {800, 600},
+constexpr struct {
+    uint32_t width, height;
+} kClassicSizes[] = {
+    {320, 200},  {320, 240},  {400, 300},  {512, 384},  {640, 400},   {640, 480},   {800, 600},
     {1024, 768}, {1152, 864}, {1280, 720}, {1280, 960}, {1280, 1024}, {1600, 1200}, {1920, 1080},
 };
 constexpr uint32_t kReportedDepths[] = {8, 16, 32};
@@ -29,9 +31,7 @@ constexpr uint32_t kMinModeWidth = 320, kMinModeHeight = 200, kMaxModeWidth = 38
 // What the set-up arithmetic counts on as free video memory.
 constexpr uint64_t kNotionalVideoMemory = 64ull * 1024 * 1024;
 
-void CopyText(char (&out)[256], const char* text) {
-    std::snprintf(out, sizeof out, "%s", text ? text : "");
-}
+void CopyText(char (&out)[256], const char* text) { std::snprintf(out, sizeof out, "%s", text ? text : ""); }
 
 // The mode list as a display would report it, palette modes included; the
 // survey keeps only the modes of more than 8 bits.
@@ -70,10 +70,9 @@ DeviceRecord SoftwareDevice(int card) {
     return device;
 }
 
-CardRecord MakeCard(int index, int display, const char* description, const char* name,
-                    const ModeRecord& desktop) {
+CardRecord MakeCard(int index, int display, const char* description, const char* name, const ModeRecord& desktop) {
     CardRecord card;
-    if (index > 0) {  // card 0 keeps an all-zero identifier
+    if (index > 0) {                     // card 0 keeps an all-zero identifier
         card.info.identifier[0] = 0x44;  // 'D'
         card.info.identifier[15] = static_cast<uint8_t>(index);
     }
@@ -91,8 +90,8 @@ CardRecord MakeCard(int index, int display, const char* description, const char*
 void AddOffscreenCard() {
     int width = 0, height = 0;
     plat_GetScreenSize(&width, &height);
-    ModeRecord desktop{static_cast<uint32_t>(width > 0 ? width : 640),
-                       static_cast<uint32_t>(height > 0 ? height : 480), 32};
+    ModeRecord desktop{static_cast<uint32_t>(width > 0 ? width : 640), static_cast<uint32_t>(height > 0 ? height : 480),
+                       32};
     g_cards.push_back(MakeCard(0, -1, "Offscreen", "Offscreen", desktop));
 }
 
@@ -104,9 +103,7 @@ namespace raster {
 
 const std::vector<CardRecord>& SurveyCards() { return g_cards; }
 
-bool IsHardwareDevice(const DeviceRecord& device) {
-    return std::strcmp(device.name, "Direct3D HAL") == 0;
-}
+bool IsHardwareDevice(const DeviceRecord& device) { return std::strcmp(device.name, "Direct3D HAL") == 0; }
 
 bool HardwareRendersAt(const DeviceRecord& device, uint32_t bits) {
     if (!IsHardwareDevice(device)) return false;
@@ -161,8 +158,7 @@ TESSALY_EXPORT int r_GetVideoModesNum(int card) {
     return ValidCard(card) ? static_cast<int>(g_cards[card].modes.size()) : 0;
 }
 
-TESSALY_EXPORT int r_GetVideoModeData(int card, int mode, int* width, int* height, int* bitsPerPixel,
-                                      char* reserved) {
+TESSALY_EXPORT int r_GetVideoModeData(int card, int mode, int* width, int* height, int* bitsPerPixel, char* reserved) {
     if (width) *width = 0;
     if (height) *height = 0;
     if (bitsPerPixel) *bitsPerPixel = 0;

@@ -58,8 +58,8 @@ void BoxFilter(const TextureLevel& src, TextureLevel& dst) {
             uint32_t a = row0[2 * x], b = row0[2 * x + 1], c = row1[2 * x], d = row1[2 * x + 1];
             uint32_t texel = 0;
             for (int shift = 0; shift < 32; shift += 8) {
-                uint32_t sum = ((a >> shift) & 0xFF) + ((b >> shift) & 0xFF) + ((c >> shift) & 0xFF) +
-                               ((d >> shift) & 0xFF);
+                uint32_t sum =
+                    ((a >> shift) & 0xFF) + ((b >> shift) & 0xFF) + ((c >> shift) & 0xFF) + ((d >> shift) & 0xFF);
                 texel |= (sum / 4) << shift;
             }
             out[x] = texel;
@@ -176,8 +176,7 @@ TESSALY_EXPORT int r_FreeAllocatedTextures(r_MsgCallback cb) {
 TESSALY_EXPORT int r_AllocMaxImages(int count, r_MsgCallback cb) {
     Device& dev = GetDevice();
     if (dev.imagesAllocated || !dev.images.empty()) {
-        SendMessage(cb,
-                    "t7dxraster r_AllocMaxImages : %d Images Already Allocated , use r_FreeAllocatedImages first\n",
+        SendMessage(cb, "t7dxraster r_AllocMaxImages : %d Images Already Allocated , use r_FreeAllocatedImages first\n",
                     static_cast<int>(dev.images.size()));
         return -1;
     }
@@ -318,9 +317,8 @@ TESSALY_EXPORT int r_DrawBitmap(int handle, int x, int y, int width, int height,
         if (image.format == format)
             StretchInto(dst, x, y, width, height, image.width, image.height, source);
         else
-            StretchInto(dst, x, y, width, height, image.width, image.height, [&](int sx, int sy) {
-                return PackRgb(format, UnpackPixel(image.format, source(sx, sy)));
-            });
+            StretchInto(dst, x, y, width, height, image.width, image.height,
+                        [&](int sx, int sy) { return PackRgb(format, UnpackPixel(image.format, source(sx, sy))); });
     }
     if (toFront) PresentVisible();  // the front surface is what the screen shows
     return 0;
@@ -335,8 +333,7 @@ TESSALY_EXPORT uint8_t* r_LockTexturePointer(int handle, int* width, int* height
         if (bitsPerPixel) *bitsPerPixel = 0;
         return nullptr;
     };
-    if (handle < 0 || handle >= static_cast<int>(dev.textures.size()) || !dev.textures[handle].present())
-        return none();
+    if (handle < 0 || handle >= static_cast<int>(dev.textures.size()) || !dev.textures[handle].present()) return none();
     const TextureLevel& top = dev.textures[handle].levels[0];
     TextureLock& lock = g_textureLock;
     int copyPitch = (top.width * 3 + 3) & ~3;
@@ -382,8 +379,8 @@ TESSALY_EXPORT int r_ReleaseTexturePointer(int handle, int writeBack) {
         const uint8_t* in = lock.bytes.data() + size_t(y) * lock.pitch;
         uint32_t* out = top.texels.data() + size_t(y) * top.width;
         for (int x = 0; x < w; ++x)
-            out[x] = (out[x] & 0xFF000000u) | (uint32_t(in[3 * x + 2]) << 16) | (uint32_t(in[3 * x + 1]) << 8) |
-                     in[3 * x];
+            out[x] =
+                (out[x] & 0xFF000000u) | (uint32_t(in[3 * x + 2]) << 16) | (uint32_t(in[3 * x + 1]) << 8) | in[3 * x];
     }
     return 0;
 }

@@ -46,8 +46,7 @@ TESSALY_EXPORT int r_SetModelMatrix(const Matrix44* model) {
     return 0;
 }
 
-TESSALY_EXPORT int r_SetFrustum(float fieldOfView, float aspect, float nearDistance, float farDistance,
-                                r_MsgCallback) {
+TESSALY_EXPORT int r_SetFrustum(float fieldOfView, float aspect, float nearDistance, float farDistance, r_MsgCallback) {
     raster::Device& dev = raster::GetDevice();
     raster::TransformState& xf = dev.xf;
     const float w = static_cast<float>(static_cast<unsigned>(dev.back.width));

@@ -4,10 +4,11 @@
 
 #include "tools/content/demo_set.h"
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
-        std::printf("usage: tessaly-make-demo DIR\nwrites the demo's maps, meshes, images, music, scenes and shots folders below DIR\n");
+        std::printf(
+            "usage: tessaly-make-demo DIR\nwrites the demo's maps, meshes, images, music, scenes and shots folders "
+            "below DIR\n");
         return 0;
     }
     if (argc != 2) {

@@ -44,8 +44,8 @@ struct Recorder {
     std::condition_variable work;   // the thread waits here for pictures, sound or the end
     std::condition_variable space;  // the main thread waits here for a free picture
     Picture pictures[kQueuedPictures];
-    std::deque<int> queued;    // pictures in order, by index
-    std::vector<int> unused;   // free pictures, by index
+    std::deque<int> queued;      // pictures in order, by index
+    std::vector<int> unused;     // free pictures, by index
     std::vector<int16_t> sound;  // sound not yet taken by the thread
     bool closing = false;
     std::thread thread;
@@ -54,10 +54,10 @@ struct Recorder {
     std::string failure;              // the reason, written before failed is set
     bool reported = false;            // the main thread has reported the failure
 
-    double encoderCpuSeconds = 0;     // CPU time of the recorder's thread, set as it ends
-    std::atomic<long> encoded{0};     // pictures the encoder has taken
-    std::atomic<int64_t> bytes{0};    // bytes the file has reached
-    long queuedFrames = 0;            // frames handed over (main thread)
+    double encoderCpuSeconds = 0;   // CPU time of the recorder's thread, set as it ends
+    std::atomic<long> encoded{0};   // pictures the encoder has taken
+    std::atomic<int64_t> bytes{0};  // bytes the file has reached
+    long queuedFrames = 0;          // frames handed over (main thread)
     Clock::time_point start;
     Clock::time_point lastLine;
     long lastLineFrames = 0;
@@ -215,11 +215,12 @@ int vid_Close(void) {
     const double seconds = std::chrono::duration<double>(Clock::now() - r->start).count();
     struct stat info {};
     const double megabytes = stat(r->path.c_str(), &info) == 0 ? static_cast<double>(info.st_size) / 1e6 : 0.0;
-    std::printf("video: %s %s: %ld frames (%.1f s at %d frames/s), %.1f MB, %s, recorded in %.1f s, "
-                "encoder thread %.1f s of CPU\n",
-                r->failed ? "kept what was written of" : "wrote", r->path.c_str(), r->file.FramesWritten(),
-                static_cast<double>(r->file.FramesWritten()) / r->settings.fps, r->settings.fps, megabytes,
-                r->file.Description().c_str(), seconds, r->encoderCpuSeconds);
+    std::printf(
+        "video: %s %s: %ld frames (%.1f s at %d frames/s), %.1f MB, %s, recorded in %.1f s, "
+        "encoder thread %.1f s of CPU\n",
+        r->failed ? "kept what was written of" : "wrote", r->path.c_str(), r->file.FramesWritten(),
+        static_cast<double>(r->file.FramesWritten()) / r->settings.fps, r->settings.fps, megabytes,
+        r->file.Description().c_str(), seconds, r->encoderCpuSeconds);
     std::fflush(stdout);
     const int result = r->failed ? -1 : 0;
     g_recorder = nullptr;

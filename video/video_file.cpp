@@ -97,7 +97,7 @@ bool VideoFile::Start(int width, int height) {
     picture_->framerate = AVRational{fps_, 1};
     picture_->pix_fmt = AV_PIX_FMT_YUV420P;
     picture_->gop_size = std::max(1, fps_ * 2);  // a key frame every two seconds
-    picture_->thread_count = 1;  // the other core renders
+    picture_->thread_count = 1;                  // the other core renders
     if (globalHeader) picture_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     AVDictionary* options = nullptr;
     char text[160];

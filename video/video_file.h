@@ -61,8 +61,8 @@ private:
     bool started_ = false;
     bool failed_ = false;
     bool headerWritten_ = false;
-    long frames_ = 0;          // picture frames sent to the encoder
-    int64_t soundFrames_ = 0;  // sound frames sent to the encoder
+    long frames_ = 0;                    // picture frames sent to the encoder
+    int64_t soundFrames_ = 0;            // sound frames sent to the encoder
     std::vector<int16_t> pendingSound_;  // sound not yet encoded (whole blocks go out)
     size_t pendingStart_ = 0;            // stereo frames of pendingSound_ already taken
 

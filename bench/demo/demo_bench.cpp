@@ -21,9 +21,9 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <ctime>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <string>
 
@@ -44,8 +44,8 @@ const char* const kScenes[] = {"intromask.lws", "main.lws", "inner.lws", "endtit
 // The demo folder, written on first use and removed at exit.
 const std::string& DemoFolder() {
     static const std::string folder = [] {
-        const std::string dir = (std::filesystem::temp_directory_path() /
-                                 ("tessaly_demo_bench_" + std::to_string(getpid()))).string();
+        const std::string dir =
+            (std::filesystem::temp_directory_path() / ("tessaly_demo_bench_" + std::to_string(getpid()))).string();
         const demo::DemoSetReport report = demo::WriteDemoSet(dir);
         if (!report.ok) {
             std::fprintf(stderr, "demo_bench: %s\n", report.problem.c_str());
@@ -73,10 +73,10 @@ double ProcessCpuSeconds() {
 // What a child run sends back.
 struct ChildResult {
     int exitCode = -1;
-    double seconds = 0;       // the timed part
-    double startUp = 0;       // WholeDemo: to the first frame of the main loop
-    double cpuSeconds = 0;    // CPU time of the timed part
-    long frames = 0;          // WholeDemo: frames of the main loop; SceneLoad: objects
+    double seconds = 0;     // the timed part
+    double startUp = 0;     // WholeDemo: to the first frame of the main loop
+    double cpuSeconds = 0;  // CPU time of the timed part
+    long frames = 0;        // WholeDemo: frames of the main loop; SceneLoad: objects
     int width = 0, height = 0, bits = 0;
 };
 
@@ -204,7 +204,7 @@ void WholeDemo(benchmark::State& state) {
             std::string mode = std::to_string(state.range(0)) + "x" + std::to_string(state.range(1)) + "x" +
                                std::to_string(state.range(2));
             std::string threads = std::to_string(state.range(3));
-            char* argv[] = {arg0,       data,       dir.data(),    headless,        fixed, fps,
+            char* argv[] = {arg0,       data,        dir.data(),    headless,       fixed,  fps,
                             modeOption, mode.data(), threadsOption, threads.data(), nullptr};
             plat_SetFrameHook(OnFrame);
             const Clock::time_point start = Clock::now();

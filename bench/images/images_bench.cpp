@@ -81,8 +81,7 @@ bool SetUp() {
         // tga.so writes from blue, green, red rows.
         const uint8_t* rgb = fns.GetImagePointer(nullptr);
         std::vector<uint8_t> bgr(size_t(w) * h * 3);
-        for (size_t i = 0; i < bgr.size(); i += 3)
-            bgr[i] = rgb[i + 2], bgr[i + 1] = rgb[i + 1], bgr[i + 2] = rgb[i];
+        for (size_t i = 0; i < bgr.size(); i += 3) bgr[i] = rgb[i + 2], bgr[i + 1] = rgb[i + 1], bgr[i + 2] = rgb[i];
         const std::string copy = fs::path(p.file).stem().string() + ".tga";
         if (tgaFns.Save2D((g_tgaDir / copy).c_str(), bgr.data(), 24, h, w, w * 3, 0, nullptr) != 0) return false;
         g_pictures.push_back({nullptr, g_tgaDir.string() + "/", copy});

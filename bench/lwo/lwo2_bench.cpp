@@ -16,12 +16,10 @@ constexpr int kAcross = 200;  // segments round the tube: 50,000 points, 100,000
 
 // A torus of triangles, smoothed; LWO2 with a UV map (a corner override on
 // every corner that closes the map's seams), LWOB with a cylindrical map.
-const std::string& TorusFile(bool lwo2)
-{
+const std::string& TorusFile(bool lwo2) {
     static std::string paths[2];
     std::string& path = paths[lwo2 ? 1 : 0];
-    if (!path.empty())
-        return path;
+    if (!path.empty()) return path;
     const std::vector<Vector3> points = TorusPoints(kAround, kAcross);
     auto at = [](int u, int v) { return uint32_t((u % kAround) * kAcross + v % kAcross); };
     std::vector<Polygon> triangles;
@@ -62,7 +60,9 @@ const std::string& TorusFile(bool lwo2)
             // Corners on the far side of a seam take u or v = 1.
             const int ci = int(c / kAcross), cj = int(c % kAcross);
             if ((ci == 0 && i == kAround - 1) || (cj == 0 && j == kAcross - 1))
-                vmad.VX(c).VX(t).F32(ci == 0 && i == kAround - 1 ? 1.0f : float(ci) / kAround)
+                vmad.VX(c)
+                    .VX(t)
+                    .F32(ci == 0 && i == kAround - 1 ? 1.0f : float(ci) / kAround)
                     .F32(cj == 0 && j == kAcross - 1 ? 1.0f : float(cj) / kAcross);
         }
         tags.VX(t).U16(0);
@@ -72,8 +72,7 @@ const std::string& TorusFile(bool lwo2)
                             .Sub("PROJ", U16(5))
                             .Sub("IMAG", Bytes().VX(1))
                             .Sub("VMAP", Text("UV"));
-    const Bytes surface =
-        Bytes().Text("Torus").Text("").Sub("SMAN", F32(1.0f)).Sub("BLOK", image);
+    const Bytes surface = Bytes().Text("Torus").Text("").Sub("SMAN", F32(1.0f)).Sub("BLOK", image);
     WriteFile(path, Lwo2(Bytes()
                              .Chunk("TAGS", Names({"Torus"}))
                              .Chunk("LAYR", Bytes().U16(0).U16(0).Add(Vec(0, 0, 0)).Text(""))
@@ -87,8 +86,7 @@ const std::string& TorusFile(bool lwo2)
     return path;
 }
 
-void LoadAndExport(benchmark::State& state, bool lwo2)
-{
+void LoadAndExport(benchmark::State& state, bool lwo2) {
     const std::string& path = TorusFile(lwo2);
     int vertices = 0;
     for (auto _ : state) {

@@ -15,8 +15,7 @@ namespace {
 constexpr int kAround = 260;  // segments round the ring
 constexpr int kAcross = 125;  // segments round the tube: 260 x 125 quads = 65,000 triangles
 
-const std::string& TorusFile()
-{
+const std::string& TorusFile() {
     static const std::string path = [] {
         const std::vector<Vector3> points = TorusPoints(kAround, kAcross);
         std::vector<Polygon> quads;
@@ -45,25 +44,21 @@ const std::string& TorusFile()
     return path;
 }
 
-double PeakMegabytes()
-{
+double PeakMegabytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024.0;
 }
 
-void BM_Load3D(benchmark::State& state)
-{
+void BM_Load3D(benchmark::State& state) {
     const std::string& path = TorusFile();
-    for (auto _ : state)
-        benchmark::DoNotOptimize(Plugin().Load3D(path.c_str(), nullptr));
+    for (auto _ : state) benchmark::DoNotOptimize(Plugin().Load3D(path.c_str(), nullptr));
     state.counters["triangles"] = Plugin().GetSurfacePolys(0);
     state.counters["peak_MB"] = PeakMegabytes();
 }
 BENCHMARK(BM_Load3D)->Unit(benchmark::kMillisecond);
 
-void BM_LoadAndExport(benchmark::State& state)
-{
+void BM_LoadAndExport(benchmark::State& state) {
     const std::string& path = TorusFile();
     int vertices = 0;
     for (auto _ : state) {
@@ -78,8 +73,7 @@ void BM_LoadAndExport(benchmark::State& state)
 BENCHMARK(BM_LoadAndExport)->Unit(benchmark::kMillisecond);
 
 // r_ExportMD alone: the engine's allocation of the records is not timed.
-void BM_ExportOnly(benchmark::State& state)
-{
+void BM_ExportOnly(benchmark::State& state) {
     Plugin().Load3D(TorusFile().c_str(), nullptr);
     const ModelPluginTable& p = Plugin();
     for (auto _ : state) {
@@ -102,8 +96,7 @@ BENCHMARK(BM_ExportOnly)->Unit(benchmark::kMillisecond);
 // corners all naming point 0 (degenerate fan), or `corners` triangles fanned
 // round point 0 (a cone apex, every face normal different) with a smoothing
 // angle small enough that no two of them smooth together.
-std::string HostileFile(int corners, bool cone)
-{
+std::string HostileFile(int corners, bool cone) {
     const std::string path = TempPath((cone ? "cone" : "pile") + std::to_string(corners) + ".lwo");
     std::vector<Vector3> points{{0, 1, 0}};
     std::vector<Polygon> polygons;
@@ -117,10 +110,8 @@ std::string HostileFile(int corners, bool cone)
     } else {
         polygons.push_back({std::vector<uint32_t>(size_t(corners), 0u), 1});
     }
-    const Bytes surface = Bytes()
-                              .Text("Pile")
-                              .Sub("FLAG", Bytes().U16(0x4))
-                              .Sub("SMAN", Bytes().F32(cone ? 0.0001f : 1.0f));
+    const Bytes surface =
+        Bytes().Text("Pile").Sub("FLAG", Bytes().U16(0x4)).Sub("SMAN", Bytes().F32(cone ? 0.0001f : 1.0f));
     WriteFile(path, Lwob(Bytes()
                              .Chunk("SRFS", Names({"Pile"}))
                              .Chunk("PNTS", Points(points))
@@ -129,8 +120,7 @@ std::string HostileFile(int corners, bool cone)
     return path;
 }
 
-void HostileExport(benchmark::State& state, bool cone)
-{
+void HostileExport(benchmark::State& state, bool cone) {
     const std::string path = HostileFile(int(state.range(0)), cone);
     Plugin().Load3D(path.c_str(), nullptr);
     int vertices = 0;

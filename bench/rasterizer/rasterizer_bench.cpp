@@ -74,7 +74,8 @@ void MakeDevice(const benchmark::State& state) {
                 uint32_t out = 0;
                 for (int sh = 0; sh < 32; sh += 8) {
                     uint32_t sum = 0;
-                    for (int k = 0; k < 4; ++k) sum += (s.texels[(2 * y + k / 2) * s.width + 2 * x + k % 2] >> sh) & 255;
+                    for (int k = 0; k < 4; ++k)
+                        sum += (s.texels[(2 * y + k / 2) * s.width + 2 * x + k % 2] >> sh) & 255;
                     out |= (sum / 4) << sh;
                 }
                 d.texels[y * d.width + x] = out;
@@ -109,7 +110,8 @@ std::vector<TLVertex> FullFrameLayers() {
         const float z = 0.8f - 0.15f * layer;
         const float o = 0.37f * layer;
         const TLVertex a = V(0, 0, z, 0.4f, o, o, 0xFFFFFFFF), b = V(kW, 0, z, 0.4f, o + 1.5f, o, 0xFFC0C0C0);
-        const TLVertex c = V(kW, kH, z, 1.0f, o + 3, o + 2.5f, 0xFFFFFFFF), d = V(0, kH, z, 1.0f, o, o + 2.5f, 0xFF808080);
+        const TLVertex c = V(kW, kH, z, 1.0f, o + 3, o + 2.5f, 0xFFFFFFFF),
+                       d = V(0, kH, z, 1.0f, o, o + 2.5f, 0xFF808080);
         v.insert(v.end(), {a, b, c, a, c, d});
     }
     return v;

@@ -189,26 +189,26 @@ TESSALY_EXPORT int r_ConsoleAddChar(int keyCode) {
     if (!c.input) return 0;
     const int code = keyCode & 0xff;
     switch (code) {
-    case kKeyClear:
-        ResetInput(c);
-        break;
-    case kKeyBackspace:
-        Backspace(c);
-        break;
-    case kKeyEnter:
-        Enter(c);
-        break;
-    case kKeyHistoryUp:
-        if (c.historyCursor > 0) --c.historyCursor;
-        RecallHistory(c);
-        break;
-    case kKeyHistoryDown:
-        if (c.historyCursor < c.historyCount - 1) ++c.historyCursor;
-        RecallHistory(c);
-        break;
-    default:
-        if (code >= 32) Insert(c, static_cast<char>(code));
-        break;
+        case kKeyClear:
+            ResetInput(c);
+            break;
+        case kKeyBackspace:
+            Backspace(c);
+            break;
+        case kKeyEnter:
+            Enter(c);
+            break;
+        case kKeyHistoryUp:
+            if (c.historyCursor > 0) --c.historyCursor;
+            RecallHistory(c);
+            break;
+        case kKeyHistoryDown:
+            if (c.historyCursor < c.historyCount - 1) ++c.historyCursor;
+            RecallHistory(c);
+            break;
+        default:
+            if (code >= 32) Insert(c, static_cast<char>(code));
+            break;
     }
     return 0;
 }

@@ -35,9 +35,7 @@ void DrawMeshNow(CMesh& mesh, const Matrix44& model) {
     r.RenderSBM(&mesh, mesh.coloursA, 0, 0);
 }
 
-bool Deferred(const CMesh& mesh) {
-    return mesh.transparency > 0.0f || (mesh.blendMode & 0xFF) != BLEND_TRANSLUCENT;
-}
+bool Deferred(const CMesh& mesh) { return mesh.transparency > 0.0f || (mesh.blendMode & 0xFF) != BLEND_TRANSLUCENT; }
 
 }  // namespace
 

@@ -43,8 +43,7 @@ TESSALY_EXPORT int r_KillAllLights(void) { return _KillAllLights(); }
 
 TESSALY_EXPORT int r_SetAmbient(float red, float green, float blue) { return _SetAmbient(red, green, blue); }
 
-TESSALY_EXPORT int r_LightMesh(CMesh* mesh, const Matrix44* model, uint32_t* coloursA, uint32_t* coloursB,
-                               int mode) {
+TESSALY_EXPORT int r_LightMesh(CMesh* mesh, const Matrix44* model, uint32_t* coloursA, uint32_t* coloursB, int mode) {
     return _LightMesh(mesh, model, coloursA, coloursB, mode);
 }
 

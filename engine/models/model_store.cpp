@@ -125,8 +125,7 @@ bool CopyModelSlot(int source, int target) {
 
 TESSALY_EXPORT int r_AllocMaxModels(int capacity, r_MsgCallback cb) {
     if (g_store.models || g_store.capacity || g_store.lightCounts || g_store.lights) {
-        return EngineMessage(cb,
-                             "r_AllocMaxModels : %d Models Already Allocated , use r_FreeAllocatedModels first\n",
+        return EngineMessage(cb, "r_AllocMaxModels : %d Models Already Allocated , use r_FreeAllocatedModels first\n",
                              g_store.capacity);
     }
     const size_t n = capacity >= 0 ? size_t(capacity) : 0;

@@ -155,8 +155,7 @@ const ImageRecord* ImageRecordAt(int handle) {
 
 TESSALY_EXPORT int r_AllocMaxTextures(int capacity, r_MsgCallback cb) {
     if (g_textures.records || g_textures.capacity || g_textures.names) {
-        EngineMessage(cb,
-                      "r_AllocMaxTextures : %d Textures Already Allocated , use r_FreeAllocatedTextures first\n",
+        EngineMessage(cb, "r_AllocMaxTextures : %d Textures Already Allocated , use r_FreeAllocatedTextures first\n",
                       g_textures.capacity);
         return -1;
     }
@@ -222,9 +221,8 @@ TESSALY_EXPORT int r_LoadTexture(int handle, char* name, const char* dir, int fl
     PictureReader reader;
     if (!reader.Read("r_LoadTexture", name, dir, cb)) return -1;
     const RasterEntryTable& raster = Raster();
-    if (raster.AddTexture &&
-        raster.AddTexture(handle, unsigned(reader.width), unsigned(reader.height), reader.bits, reader.pixels,
-                          name, unsigned(flags), cb) == -1)
+    if (raster.AddTexture && raster.AddTexture(handle, unsigned(reader.width), unsigned(reader.height), reader.bits,
+                                               reader.pixels, name, unsigned(flags), cb) == -1)
         return -1;  // the back-end refused the picture and has reported
     ImageRecord& record = g_textures.records[handle];
     if (!KeepCopy(record, reader)) {

@@ -27,13 +27,13 @@ constexpr EntryBinding kBindings[] = {TESSALY_RASTER_ENTRIES(TESSALY_RASTER_BIND
 static_assert(std::size(kBindings) == sizeof(RasterEntryTable) / sizeof(void*));
 
 // Engine-front state, one per process, zero at load.
-void* g_library = nullptr;          // the linked back-end; linked exactly while non-null
-char g_linkedName[256];             // file name of the last successful link
-RasterEntryTable g_table;           // bound entries, null when unbound
-int g_card = 0;                     // first argument of the last r_InitEngine
-int g_videoMode = 0;                // second argument of the last r_InitEngine
-int g_device = 0;                   // third argument of the last r_InitEngine (kept, not read)
-bool g_framePresented = false;      // set by every r_SwapBuffers, never cleared
+void* g_library = nullptr;      // the linked back-end; linked exactly while non-null
+char g_linkedName[256];         // file name of the last successful link
+RasterEntryTable g_table;       // bound entries, null when unbound
+int g_card = 0;                 // first argument of the last r_InitEngine
+int g_videoMode = 0;            // second argument of the last r_InitEngine
+int g_device = 0;               // third argument of the last r_InitEngine (kept, not read)
+bool g_framePresented = false;  // set by every r_SwapBuffers, never cleared
 
 }  // namespace
 
@@ -113,8 +113,7 @@ TESSALY_EXPORT int r_SimpleTLRender(const TLVertex* vertices, int vertexCount, i
     return g_table.SimpleTLRender(vertices, vertexCount, clip, reserved);
 }
 
-TESSALY_EXPORT int r_TransformIntoCamSpace(const Vector3* in, Vector3* out, int count, Matrix44 model,
-                                           int reserved) {
+TESSALY_EXPORT int r_TransformIntoCamSpace(const Vector3* in, Vector3* out, int count, Matrix44 model, int reserved) {
     return g_table.TransformIntoCamSpace(in, out, count, model, reserved);
 }
 
@@ -147,11 +146,8 @@ TESSALY_EXPORT int r_GetCardsNum(void) { return g_table.GetCardsNum(); }
 
 TESSALY_EXPORT int r_GetVideoModesNum(int card) { return g_table.GetVideoModesNum(card); }
 
-TESSALY_EXPORT int r_GetVideoModeData(int card, int mode, int* width, int* height, int* bitsPerPixel,
-                                      char* reserved) {
+TESSALY_EXPORT int r_GetVideoModeData(int card, int mode, int* width, int* height, int* bitsPerPixel, char* reserved) {
     return g_table.GetVideoModeData(card, mode, width, height, bitsPerPixel, reserved);
 }
 
-TESSALY_EXPORT const char* r_GetVideoModeDataStr(int card, int mode) {
-    return g_table.GetVideoModeDataStr(card, mode);
-}
+TESSALY_EXPORT const char* r_GetVideoModeDataStr(int card, int mode) { return g_table.GetVideoModeDataStr(card, mode); }

@@ -12,10 +12,10 @@
 
 #include <cstdint>
 
-#include "tessaly/vector_types.h"
 #include "tessaly/export.h"
 #include "tessaly/model_records.h"
 #include "tessaly/raster_interface.h"
+#include "tessaly/vector_types.h"
 
 // ---- raster link and pass-throughs (engine/raster_link) ----
 TESSALY_EXPORT int r_LinkRaster(const char* libraryName, r_MsgCallback cb);
@@ -35,7 +35,8 @@ TESSALY_EXPORT int r_SetViewportArea(float left, float top, float right, float b
 TESSALY_EXPORT int r_ClearScreen(uint32_t colour, r_MsgCallback cb);
 TESSALY_EXPORT int r_ClearZBuffer(float depth, r_MsgCallback cb);
 TESSALY_EXPORT int r_SwapBuffers(int reserved);
-TESSALY_EXPORT int r_SetFrustum(float fieldOfView, float aspect, float nearDistance, float farDistance, r_MsgCallback cb);
+TESSALY_EXPORT int r_SetFrustum(float fieldOfView, float aspect, float nearDistance, float farDistance,
+                                r_MsgCallback cb);
 TESSALY_EXPORT int r_SimpleTLRender(const TLVertex* vertices, int vertexCount, int clip, int reserved);
 TESSALY_EXPORT int r_TransformIntoCamSpace(const Vector3* in, Vector3* out, int count, Matrix44 model, int reserved);
 TESSALY_EXPORT int r_AllocMaxVtcs(int count, r_MsgCallback cb);
@@ -55,7 +56,8 @@ TESSALY_EXPORT const char* r_GetVideoModeDataStr(int card, int mode);
 TESSALY_EXPORT int r_AllocMaxModels(int capacity, r_MsgCallback cb);
 TESSALY_EXPORT int r_FreeAllocatedModels(r_MsgCallback cb);
 // name is upper-cased in place; modelDir and textureDir end in '/'.
-TESSALY_EXPORT int r_LoadModel(int handle, char* name, const char* modelDir, const char* textureDir, int reserved, r_MsgCallback cb);
+TESSALY_EXPORT int r_LoadModel(int handle, char* name, const char* modelDir, const char* textureDir, int reserved,
+                               r_MsgCallback cb);
 TESSALY_EXPORT int r_CopyModel(int source, int target, r_MsgCallback cb);
 // Empties one model slot so that a later load can take it again (the store has
 // no other per-model release). 0, or -1 for a bad handle or no store.
@@ -78,7 +80,8 @@ TESSALY_EXPORT int r_FreeAllocatedImages(r_MsgCallback cb);
 TESSALY_EXPORT int r_LoadTexture(int handle, char* name, const char* dir, int flags, r_MsgCallback cb);
 TESSALY_EXPORT int r_LoadImage(int handle, const char* name, const char* dir, int reserved, r_MsgCallback cb);
 // Pass-through to the back-end; the engine's own store is not touched.
-TESSALY_EXPORT int r_AddTexture(int handle, unsigned width, unsigned height, int bitsPerPixel, const uint8_t* texels, const char* name, unsigned flags, r_MsgCallback cb);
+TESSALY_EXPORT int r_AddTexture(int handle, unsigned width, unsigned height, int bitsPerPixel, const uint8_t* texels,
+                                const char* name, unsigned flags, r_MsgCallback cb);
 TESSALY_EXPORT int r_GetTexturesNum(void);
 TESSALY_EXPORT const char* r_GetTextureName(int handle);
 TESSALY_EXPORT int r_GetTextureData(int handle, int* width, int* height, int* bitsPerPixel);
@@ -96,7 +99,8 @@ TESSALY_EXPORT int r_FlushAlphaMeshes(void);
 // ---- lighting front (engine/lighting) ----
 TESSALY_EXPORT int r_AllocMaxLights(int lights, int vertexColours, r_MsgCallback cb);
 TESSALY_EXPORT int r_FreeAllocatedLights(r_MsgCallback cb);
-TESSALY_EXPORT int r_AddLight(const Matrix44* placement, const float* rgb, float range, int type, uint8_t flag, int extra);
+TESSALY_EXPORT int r_AddLight(const Matrix44* placement, const float* rgb, float range, int type, uint8_t flag,
+                              int extra);
 // Pass-through to the lighting library's _SetLightCone (a spot's cone and soft edge, radians).
 TESSALY_EXPORT int r_SetLightCone(int light, float coneAngle, float edgeAngle);
 TESSALY_EXPORT int r_KillLight(int light);
@@ -110,8 +114,10 @@ TESSALY_EXPORT int r_ResetModelIllum(int handle, r_MsgCallback cb);
 
 // ---- 2D effects and flares (engine/effects) ----
 // colour: byte 0 blue, 1 green, 2 red, 3 alpha. blendMode: RS_BLENDMODE value.
-TESSALY_EXPORT int r_Render2DFX(int texture, Vector3 position, float halfWidth, float halfHeight, uint32_t colour, int blendMode, int reserved, r_MsgCallback cb);
-TESSALY_EXPORT int r_RenderFlare(int texture, Vector3 position, float halfWidth, float halfHeight, uint32_t colour, int blendMode, int reserved, r_MsgCallback cb);
+TESSALY_EXPORT int r_Render2DFX(int texture, Vector3 position, float halfWidth, float halfHeight, uint32_t colour,
+                                int blendMode, int reserved, r_MsgCallback cb);
+TESSALY_EXPORT int r_RenderFlare(int texture, Vector3 position, float halfWidth, float halfHeight, uint32_t colour,
+                                 int blendMode, int reserved, r_MsgCallback cb);
 TESSALY_EXPORT void r_RenderLightEffects(void);
 
 // ---- console (engine/console) ----
@@ -128,4 +134,5 @@ TESSALY_EXPORT int r_ConsoleCommandAccepted(void);
 
 // ---- screenshots (engine/screenshot) ----
 // Saves the back buffer as dir + prefix + NNN + "." + extension with the first free number.
-TESSALY_EXPORT int r_ScreenShot(const char* prefix, const char* extension, const char* dir, int flags, r_MsgCallback cb);
+TESSALY_EXPORT int r_ScreenShot(const char* prefix, const char* extension, const char* dir, int flags,
+                                r_MsgCallback cb);

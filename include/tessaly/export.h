@@ -12,8 +12,7 @@
 // the list's type. A library that implements a boundary runs its list through
 // it before defining the exports, so a definition of another type does not
 // compile: TESSALY_IMAGE_PLUGIN_ENTRIES(TESSALY_DECLARE_EXPORT)
-#define TESSALY_DECLARE_EXPORT(field, type, exportName, ...) \
-    TESSALY_EXPORT std::remove_pointer_t<type> exportName;
+#define TESSALY_DECLARE_EXPORT(field, type, exportName, ...) TESSALY_EXPORT std::remove_pointer_t<type> exportName;
 
 // Optional diagnostic sink handed to most engine, back-end and plug-in calls.
 // It receives one zero-terminated message (valid only until the library formats

@@ -8,9 +8,9 @@
 
 #include <cstdint>
 
-#include "tessaly/vector_types.h"
 #include "tessaly/export.h"
 #include "tessaly/model_records.h"
+#include "tessaly/vector_types.h"
 
 // Light type codes (ModelLight::type): the low three bits give the kind.
 enum LightType : int {
@@ -38,8 +38,8 @@ TESSALY_EXPORT int _FreeAllocatedLights(r_MsgCallback cb);
 // full or the type's low three bits are not exactly one kind. Spots shine along
 // the placement's z axis in a cone of 30 degrees half-angle (full strength
 // within 20); distant lights shine along it everywhere.
-TESSALY_EXPORT int _AddLight(const Matrix44* placement, const float* rgb, float range, int type,
-                             uint8_t flag, int extra);
+TESSALY_EXPORT int _AddLight(const Matrix44* placement, const float* rgb, float range, int type, uint8_t flag,
+                             int extra);
 // A spot's cone: half angle from its axis and the soft edge inside it where the
 // light fades out (radians; the cone is kept within a right angle). 0, or -1
 // for an index that holds no light or an angle that is not a number.
@@ -52,8 +52,7 @@ TESSALY_EXPORT int _SetAmbient(float red, float green, float blue);
 // mode 1 (pre-illumination, called with B then A): adds the P-kind lights into
 // the stored colours. Vertices up to the mesh's vertex count (never beyond its
 // capacity). 0, or -1 for a missing mesh, colour array or unknown mode.
-TESSALY_EXPORT int _LightMesh(CMesh* mesh, const Matrix44* model, uint32_t* coloursA, uint32_t* coloursB,
-                              int mode);
+TESSALY_EXPORT int _LightMesh(CMesh* mesh, const Matrix44* model, uint32_t* coloursA, uint32_t* coloursB, int mode);
 // Writes the unlit colour (surface colour x (ambient + luminosity)) into both arrays.
 TESSALY_EXPORT int _ResetSBMIllum(CMesh* mesh, float luminosity);
 TESSALY_EXPORT int _GetLightsNum(void);

@@ -28,22 +28,22 @@ typedef void (*ModelFn_ExportMD)(CModel* model, int flags);
 // Flat-shaded copy of a model exported with welding skipped; allocates the
 // positions, normals and face normals of each destination mesh.
 typedef void (*ModelFn_ExportMD2)(CModel* destination, int reserved, const CModel* source);
-typedef int (*ModelFn_GetSurfacesNum)(void);                  // surfaces = meshes
-typedef int (*ModelFn_GetSurfacePolys)(int surface);          // triangles of the surface (0 for any other number)
-typedef int (*ModelFn_GetMaxTexturesNum)(void);               // texture slots per surface (8)
+typedef int (*ModelFn_GetSurfacesNum)(void);          // surfaces = meshes
+typedef int (*ModelFn_GetSurfacePolys)(int surface);  // triangles of the surface (0 for any other number)
+typedef int (*ModelFn_GetMaxTexturesNum)(void);       // texture slots per surface (8)
 typedef const char* (*ModelFn_GetSurfaceTextureName)(int surface, int slot);  // valid until the next load or unload
-typedef int (*ModelFn_HasTexture)(int surface, int slot);     // non-zero when the slot names an image
+typedef int (*ModelFn_HasTexture)(int surface, int slot);                     // non-zero when the slot names an image
 
 // The one list of the model plug-in boundary, in binding order:
 // X(field of ModelPluginTable, type, exported name). The table, the engine's
 // binding and the plug-in's declarations of its exports are made from it.
-#define TESSALY_MODEL_PLUGIN_ENTRIES(X)                                    \
-    X(Load3D, ModelFn_Load3D, r_Load3D)                                    \
-    X(ExportMD, ModelFn_ExportMD, r_ExportMD)                              \
-    X(ExportMD2, ModelFn_ExportMD2, r_ExportMD2)                           \
-    X(GetSurfacesNum, ModelFn_GetSurfacesNum, r_GetSurfacesNum)            \
-    X(GetSurfacePolys, ModelFn_GetSurfacePolys, r_GetSurfacePolys)         \
-    X(GetMaxTexturesNum, ModelFn_GetMaxTexturesNum, r_GetMaxTexturesNum)   \
+#define TESSALY_MODEL_PLUGIN_ENTRIES(X)                                              \
+    X(Load3D, ModelFn_Load3D, r_Load3D)                                              \
+    X(ExportMD, ModelFn_ExportMD, r_ExportMD)                                        \
+    X(ExportMD2, ModelFn_ExportMD2, r_ExportMD2)                                     \
+    X(GetSurfacesNum, ModelFn_GetSurfacesNum, r_GetSurfacesNum)                      \
+    X(GetSurfacePolys, ModelFn_GetSurfacePolys, r_GetSurfacePolys)                   \
+    X(GetMaxTexturesNum, ModelFn_GetMaxTexturesNum, r_GetMaxTexturesNum)             \
     X(GetSurfaceTextureName, ModelFn_GetSurfaceTextureName, r_GetSurfaceTextureName) \
     X(HasTexture, ModelFn_HasTexture, r_HasTexture)
 
@@ -65,14 +65,14 @@ typedef uint8_t* (*ImageFn_GetImagePointer)(r_MsgCallback cb);
 // Writes a picture file. pixels: rows top to bottom, pitch bytes apart, each
 // pixel bitsPerPixel / 8 bytes in the order blue, green, red (the back-buffer
 // lock's layout). 0 on success, -1 on failure (reported through cb).
-typedef int (*ImageFn_Save2D)(const char* fileName, const uint8_t* pixels, int bitsPerPixel, int height,
-                              int width, int pitch, int flags, r_MsgCallback cb);
+typedef int (*ImageFn_Save2D)(const char* fileName, const uint8_t* pixels, int bitsPerPixel, int height, int width,
+                              int pitch, int flags, r_MsgCallback cb);
 
 // The one list of the image plug-in boundary, in binding order:
 // X(field of ImagePluginTable, type, exported name).
-#define TESSALY_IMAGE_PLUGIN_ENTRIES(X)                           \
-    X(Load2D, ImageFn_Load2D, r_Load2D)                           \
-    X(GetImageData, ImageFn_GetImageData, r_GetImageData)         \
+#define TESSALY_IMAGE_PLUGIN_ENTRIES(X)                            \
+    X(Load2D, ImageFn_Load2D, r_Load2D)                            \
+    X(GetImageData, ImageFn_GetImageData, r_GetImageData)          \
     X(GetImagePointer, ImageFn_GetImagePointer, r_GetImagePointer) \
     X(Save2D, ImageFn_Save2D, r_Save2D)
 

@@ -6,19 +6,19 @@
 
 #include <cstdint>
 
-#include "tessaly/vector_types.h"
 #include "tessaly/export.h"
+#include "tessaly/vector_types.h"
 
 // One key of a track, 56 bytes, filled by the library.
 struct KeyFrameRecord {
-    float position[3];   // x, y, z
-    float rotation[3];   // about X, Y, Z in radians (pitch, heading, bank)
-    float scale[3];      // sx, sy, sz (not read by the application)
-    int32_t frame;       // frame number of the key
-    int32_t linear;      // 1 for a linear key (not read by the application)
-    float tension;       // (not read by the application)
-    float continuity;    // (not read by the application)
-    float bias;          // (not read by the application)
+    float position[3];  // x, y, z
+    float rotation[3];  // about X, Y, Z in radians (pitch, heading, bank)
+    float scale[3];     // sx, sy, sz (not read by the application)
+    int32_t frame;      // frame number of the key
+    int32_t linear;     // 1 for a linear key (not read by the application)
+    float tension;      // (not read by the application)
+    float continuity;   // (not read by the application)
+    float bias;         // (not read by the application)
 };
 static_assert(sizeof(KeyFrameRecord) == 56);
 
@@ -70,12 +70,12 @@ enum SceneLightType : int {
 
 // A light's settings at one frame, filled by r_GetLightInfo.
 struct SceneLightInfo {
-    int32_t type;        // SceneLightType
-    float colour[3];     // red, green, blue 0..1 (files of versions 1 and 2 give 0..255)
-    float intensity;     // LgtIntensity / LightIntensity at the frame (1 when absent)
-    float coneAngle;     // spot cone half angle in radians (30 degrees when absent)
-    float edgeAngle;     // soft edge inside the cone in radians (5 degrees when absent)
-    float range;         // distance at which the light has faded out; 0 = no falloff
+    int32_t type;     // SceneLightType
+    float colour[3];  // red, green, blue 0..1 (files of versions 1 and 2 give 0..255)
+    float intensity;  // LgtIntensity / LightIntensity at the frame (1 when absent)
+    float coneAngle;  // spot cone half angle in radians (30 degrees when absent)
+    float edgeAngle;  // soft edge inside the cone in radians (5 degrees when absent)
+    float range;      // distance at which the light has faded out; 0 = no falloff
 };
 
 // Scene settings: frame range (FirstFrame, LastFrame; 1 and 60 when absent),

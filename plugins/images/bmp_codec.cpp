@@ -18,8 +18,7 @@ constexpr size_t kFileHeaderBytes = 14;
 
 }  // namespace
 
-bool DecodeBmp(std::span<const uint8_t> file, Picture& out, std::string& fault)
-{
+bool DecodeBmp(std::span<const uint8_t> file, Picture& out, std::string& fault) {
     out = Picture{};
     if (file.size() < kFileHeaderBytes + 12 || file[0] != 'B' || file[1] != 'M') {
         fault = "no BMP signature";
@@ -39,8 +38,7 @@ bool DecodeBmp(std::span<const uint8_t> file, Picture& out, std::string& fault)
         return false;
     }
     // A negative height means rows stored top-down; a negative width means nothing.
-    if (!CheckSize(width, std::llabs(height), fault))
-        return false;
+    if (!CheckSize(width, std::llabs(height), fault)) return false;
     if (Read32(file.data() + 10) >= file.size()) {
         fault = "pixel data starts beyond the end of the file";
         return false;
@@ -51,12 +49,11 @@ bool DecodeBmp(std::span<const uint8_t> file, Picture& out, std::string& fault)
     SDL_Surface* surface = source ? SDL_LoadBMP_RW(source, 1) : nullptr;
     if (!surface) {
         fault = SDL_GetError();
-        if (fault.empty())
-            fault = "damaged pixel data";
+        if (fault.empty()) fault = "damaged pixel data";
         return false;
     }
-    const bool ok = SurfaceToPicture(surface, static_cast<int>(width), static_cast<int>(std::llabs(height)), out,
-                                     fault);
+    const bool ok =
+        SurfaceToPicture(surface, static_cast<int>(width), static_cast<int>(std::llabs(height)), out, fault);
     SDL_FreeSurface(surface);
     return ok;
 }

@@ -32,8 +32,7 @@ struct Header {
     std::vector<size_t> paletteChunks;  // offsets of the CMAP and CAMG chunk ids
 };
 
-bool Fail(std::string& fault, const char* format, long long a = 0, long long b = 0)
-{
+bool Fail(std::string& fault, const char* format, long long a = 0, long long b = 0) {
     char text[160];
     std::snprintf(text, sizeof text, format, a, b);
     fault = text;
@@ -42,8 +41,7 @@ bool Fail(std::string& fault, const char* format, long long a = 0, long long b =
 
 // Walks the FORM's chunks up to the BODY. False with the fault set when the
 // file is not one the library reads correctly.
-bool CheckChunks(std::span<const uint8_t> file, Header& h, std::string& fault)
-{
+bool CheckChunks(std::span<const uint8_t> file, Header& h, std::string& fault) {
     if (file.size() < 12 || Read32(file.data()) != 0x464F524D /* FORM */) {
         fault = "no IFF FORM";
         return false;
@@ -57,15 +55,13 @@ bool CheckChunks(std::span<const uint8_t> file, Header& h, std::string& fault)
     bool haveHeader = false;
     size_t at = 12;
     while (true) {
-        if (file.size() - at < 8)
-            return Fail(fault, "file ends before the BODY chunk");
+        if (file.size() - at < 8) return Fail(fault, "file ends before the BODY chunk");
         const uint32_t id = Read32(file.data() + at);
         const uint32_t length = Read32(file.data() + at + 4);
         at += 8;
         const size_t left = file.size() - at;
         if (id == 0x424F4459 /* BODY */) {
-            if (!haveHeader)
-                return Fail(fault, "BODY comes before the BMHD header");
+            if (!haveHeader) return Fail(fault, "BODY comes before the BMHD header");
             const size_t body = length < left ? length : left;
             if (h.compression == 0) {
                 const size_t rowBytes = chunky ? size_t(h.width) : size_t(h.width + 15) / 16 * 2;
@@ -77,21 +73,17 @@ bool CheckChunks(std::span<const uint8_t> file, Header& h, std::string& fault)
             }
             return true;
         }
-        if (length > left)
-            return Fail(fault, "chunk of %lld bytes where %lld are left", length, (long long)left);
-        if (id == 0x434D4150 /* CMAP */ || id == 0x43414D47 /* CAMG */)
-            h.paletteChunks.push_back(at - 8);
+        if (length > left) return Fail(fault, "chunk of %lld bytes where %lld are left", length, (long long)left);
+        if (id == 0x434D4150 /* CMAP */ || id == 0x43414D47 /* CAMG */) h.paletteChunks.push_back(at - 8);
         if (id == 0x424D4844 /* BMHD */) {
-            if (length < 20)
-                return Fail(fault, "BMHD header of %lld bytes is too short", length);
+            if (length < 20) return Fail(fault, "BMHD header of %lld bytes is too short", length);
             const uint8_t* p = file.data() + at;
             h.width = static_cast<int>(Read16(p));
             h.height = static_cast<int>(Read16(p + 2));
             h.planes = p[8];
             h.masking = p[9];
             h.compression = p[10];
-            if (!CheckSize(h.width, h.height, fault))
-                return false;
+            if (!CheckSize(h.width, h.height, fault)) return false;
             if (chunky ? h.planes != 8 : !((h.planes >= 1 && h.planes <= 8) || h.planes == 24))
                 return Fail(fault, "%lld bit planes are not read (1 to 8 and 24 are)", h.planes);
             // The library pads PBM rows to 16 pixels, the format to an even
@@ -100,26 +92,22 @@ bool CheckChunks(std::span<const uint8_t> file, Header& h, std::string& fault)
                 return Fail(fault, "PBM picture %lld pixels wide is not read (multiples of 16 are)", h.width);
             // The library takes a mask plane for one more colour plane: the
             // colours come out wrong.
-            if (h.masking == 1)
-                return Fail(fault, "pictures with a mask plane are not read");
+            if (h.masking == 1) return Fail(fault, "pictures with a mask plane are not read");
             if (h.compression > 1)
                 return Fail(fault, "compression %lld is not read (none and ByteRun1 are)", h.compression);
             haveHeader = true;
         }
         at += length + (length & 1);  // chunks are padded to even lengths
-        if (at > file.size())
-            return Fail(fault, "file ends inside a chunk");
+        if (at > file.size()) return Fail(fault, "file ends inside a chunk");
     }
 }
 
 }  // namespace
 
-bool DecodeIlbm(std::span<const uint8_t> file, Picture& out, std::string& fault)
-{
+bool DecodeIlbm(std::span<const uint8_t> file, Picture& out, std::string& fault) {
     out = Picture{};
     Header h;
-    if (!CheckChunks(file, h, fault))
-        return false;
+    if (!CheckChunks(file, h, fault)) return false;
     // The library crashes on a deep picture that also has a colour map (it
     // writes the map into the palette its true-colour surface lacks). A deep
     // picture has no use for a map or a display mode: the copy it reads has
@@ -127,19 +115,16 @@ bool DecodeIlbm(std::span<const uint8_t> file, Picture& out, std::string& fault)
     std::vector<uint8_t> copy;
     if (h.planes == 24 && !h.paletteChunks.empty()) {
         copy.assign(file.begin(), file.end());
-        for (size_t at : h.paletteChunks)
-            std::memcpy(copy.data() + at, "XXXX", 4);
+        for (size_t at : h.paletteChunks) std::memcpy(copy.data() + at, "XXXX", 4);
         file = copy;
     }
     SDL_ClearError();
     SDL_RWops* source = SDL_RWFromConstMem(file.data(), static_cast<int>(file.size()));
     SDL_Surface* surface = source ? IMG_LoadLBM_RW(source) : nullptr;
-    if (source)
-        SDL_RWclose(source);
+    if (source) SDL_RWclose(source);
     if (!surface) {
         fault = SDL_GetError();
-        if (fault.empty())
-            fault = "damaged picture data";
+        if (fault.empty()) fault = "damaged picture data";
         return false;
     }
     // The header's own size (the library's surface may be wider).

@@ -8,8 +8,8 @@
 // trivially destructible locals; everything that owns memory lives in their
 // callers.
 
-#include <cstdio>
 #include <csetjmp>
+#include <cstdio>
 #include <cstring>
 #include <new>
 // jpeglib.h needs size_t and FILE declared before it.
@@ -36,8 +36,7 @@ struct JpegErrors {
     bool damaged;  // a warning that means the picture is not what the file meant
 };
 
-void OnError(j_common_ptr cinfo)
-{
+void OnError(j_common_ptr cinfo) {
     auto* errors = reinterpret_cast<JpegErrors*>(cinfo->err);
     char text[JMSG_LENGTH_MAX];
     cinfo->err->format_message(cinfo, text);
@@ -48,30 +47,28 @@ void OnError(j_common_ptr cinfo)
 // Level -1 messages are warnings. Data ending early, a marker inside the
 // entropy data or a broken progression leave a picture partly made up, so
 // they end the read; warnings about harmless oddities are ignored.
-void OnMessage(j_common_ptr cinfo, int level)
-{
-    if (level != -1)
-        return;
+void OnMessage(j_common_ptr cinfo, int level) {
+    if (level != -1) return;
     auto* errors = reinterpret_cast<JpegErrors*>(cinfo->err);
     switch (cinfo->err->msg_code) {
-    case JWRN_JPEG_EOF:
-    case JWRN_HIT_MARKER:
-    case JWRN_MUST_RESYNC:
-    case JWRN_NOT_SEQUENTIAL:
-    case JWRN_BOGUS_PROGRESSION:
-    case JWRN_HUFF_BAD_CODE: {
-        char text[JMSG_LENGTH_MAX];
-        cinfo->err->format_message(cinfo, text);
-        std::snprintf(errors->fault, sizeof errors->fault, "%s", text);
-        errors->damaged = true;
-        std::longjmp(errors->jump, 1);
-    }
-    default: break;
+        case JWRN_JPEG_EOF:
+        case JWRN_HIT_MARKER:
+        case JWRN_MUST_RESYNC:
+        case JWRN_NOT_SEQUENTIAL:
+        case JWRN_BOGUS_PROGRESSION:
+        case JWRN_HUFF_BAD_CODE: {
+            char text[JMSG_LENGTH_MAX];
+            cinfo->err->format_message(cinfo, text);
+            std::snprintf(errors->fault, sizeof errors->fault, "%s", text);
+            errors->damaged = true;
+            std::longjmp(errors->jump, 1);
+        }
+        default:
+            break;
     }
 }
 
-void OnProgress(j_common_ptr cinfo)
-{
+void OnProgress(j_common_ptr cinfo) {
     auto* d = reinterpret_cast<j_decompress_ptr>(cinfo);
     if (d->is_decompressor && d->input_scan_number > kMaxScans) {
         auto* errors = reinterpret_cast<JpegErrors*>(cinfo->err);
@@ -80,10 +77,8 @@ void OnProgress(j_common_ptr cinfo)
     }
 }
 
-bool ReadHeader(jpeg_decompress_struct* cinfo, JpegErrors* errors)
-{
-    if (setjmp(errors->jump))
-        return false;
+bool ReadHeader(jpeg_decompress_struct* cinfo, JpegErrors* errors) {
+    if (setjmp(errors->jump)) return false;
     jpeg_read_header(cinfo, TRUE);
     // Grey and YCbCr come out as RGB; four-channel files as CMYK, converted below.
     const bool fourChannels = cinfo->jpeg_color_space == JCS_CMYK || cinfo->jpeg_color_space == JCS_YCCK;
@@ -94,8 +89,7 @@ bool ReadHeader(jpeg_decompress_struct* cinfo, JpegErrors* errors)
 // One CMYK row to RGB in place (4 bytes in, 3 out). Adobe files store the
 // inks inverted (255 is no ink), which is what the library hands over for
 // files with an Adobe marker; others store them plainly.
-void CmykToRgb(uint8_t* row, int width, bool inverted)
-{
+void CmykToRgb(uint8_t* row, int width, bool inverted) {
     for (int x = 0; x < width; ++x) {
         int c = row[4 * x], m = row[4 * x + 1], y = row[4 * x + 2], k = row[4 * x + 3];
         if (!inverted) {
@@ -112,10 +106,8 @@ void CmykToRgb(uint8_t* row, int width, bool inverted)
 
 // Decodes every row into the picture; CMYK rows go through cmykRow (one
 // row of width x 4 bytes) first.
-bool ReadRows(jpeg_decompress_struct* cinfo, JpegErrors* errors, Picture* picture, uint8_t* cmykRow)
-{
-    if (setjmp(errors->jump))
-        return false;
+bool ReadRows(jpeg_decompress_struct* cinfo, JpegErrors* errors, Picture* picture, uint8_t* cmykRow) {
+    if (setjmp(errors->jump)) return false;
     jpeg_start_decompress(cinfo);
     const bool cmyk = cinfo->out_color_space == JCS_CMYK;
     if (int(cinfo->output_width) != picture->width || int(cinfo->output_height) != picture->height ||
@@ -136,8 +128,7 @@ bool ReadRows(jpeg_decompress_struct* cinfo, JpegErrors* errors, Picture* pictur
 
 }  // namespace
 
-bool DecodeJpeg(std::span<const uint8_t> file, Picture& out, std::string& fault)
-{
+bool DecodeJpeg(std::span<const uint8_t> file, Picture& out, std::string& fault) {
     out = Picture{};
     if (file.size() < 3 || file[0] != 0xFF || file[1] != 0xD8 || file[2] != 0xFF) {
         fault = "no JPEG start marker";
@@ -179,8 +170,7 @@ bool DecodeJpeg(std::span<const uint8_t> file, Picture& out, std::string& fault)
         ok = false;
     }
     jpeg_destroy_decompress(&cinfo);
-    if (!ok)
-        out = Picture{};
+    if (!ok) out = Picture{};
     return ok;
 }
 

@@ -5,8 +5,7 @@
 
 namespace images {
 
-bool CheckSize(long long width, long long height, std::string& fault)
-{
+bool CheckSize(long long width, long long height, std::string& fault) {
     char text[160];
     if (width < 1 || height < 1) {
         std::snprintf(text, sizeof text, "picture size %lld x %lld is not a picture", width, height);
@@ -23,11 +22,9 @@ bool CheckSize(long long width, long long height, std::string& fault)
     return false;
 }
 
-bool Allocate(Picture& out, long long width, long long height, int bits, std::string& fault)
-{
+bool Allocate(Picture& out, long long width, long long height, int bits, std::string& fault) {
     out = Picture{};
-    if (!CheckSize(width, height, fault))
-        return false;
+    if (!CheckSize(width, height, fault)) return false;
     Picture p;
     p.width = static_cast<int>(width);
     p.height = static_cast<int>(height);

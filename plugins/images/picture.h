@@ -61,7 +61,7 @@ struct Format {
     const char* pluginName;  // the name its messages begin with ("png.dll")
     const char* kind;        // the file kind in messages ("PNG")
     DecodeFn decode;
-    EncodeFn encode;         // null when the plug-in cannot write its format
+    EncodeFn encode;  // null when the plug-in cannot write its format
 };
 
 bool DecodePng(std::span<const uint8_t> file, Picture& out, std::string& fault);

@@ -29,8 +29,7 @@ struct PngReadState {
     char fault[200];
 };
 
-void OnError(png_structp png, png_const_charp message)
-{
+void OnError(png_structp png, png_const_charp message) {
     auto* fault = static_cast<char*>(png_get_error_ptr(png));
     std::snprintf(fault, 200, "%s", message);
     png_longjmp(png, 1);
@@ -38,21 +37,17 @@ void OnError(png_structp png, png_const_charp message)
 
 void OnWarning(png_structp, png_const_charp) {}
 
-void ReadBytes(png_structp png, png_bytep out, png_size_t length)
-{
+void ReadBytes(png_structp png, png_bytep out, png_size_t length) {
     auto* s = static_cast<PngReadState*>(png_get_io_ptr(png));
-    if (s->size - s->at < length)
-        png_error(png, "file ends early");
+    if (s->size - s->at < length) png_error(png, "file ends early");
     std::memcpy(out, s->data + s->at, length);
     s->at += length;
 }
 
 // Reads the header and sets the transforms; false with the fault set when the
 // file is not a PNG or its header is refused by libpng.
-bool ReadHeader(png_structp png, png_infop info, png_uint_32& width, png_uint_32& height, int& channels)
-{
-    if (setjmp(png_jmpbuf(png)))
-        return false;
+bool ReadHeader(png_structp png, png_infop info, png_uint_32& width, png_uint_32& height, int& channels) {
+    if (setjmp(png_jmpbuf(png))) return false;
     png_read_info(png, info);
     width = png_get_image_width(png, info);
     height = png_get_image_height(png, info);
@@ -60,8 +55,7 @@ bool ReadHeader(png_structp png, png_infop info, png_uint_32& width, png_uint_32
     const bool alpha = (colour & PNG_COLOR_MASK_ALPHA) || png_get_valid(png, info, PNG_INFO_tRNS);
     png_set_expand(png);  // palette to RGB, grey below 8 bits to 8, tRNS to alpha
     png_set_scale_16(png);
-    if (!(colour & PNG_COLOR_MASK_COLOR))
-        png_set_gray_to_rgb(png);
+    if (!(colour & PNG_COLOR_MASK_COLOR)) png_set_gray_to_rgb(png);
     png_set_interlace_handling(png);
     png_read_update_info(png, info);
     channels = alpha ? 4 : 3;
@@ -71,14 +65,11 @@ bool ReadHeader(png_structp png, png_infop info, png_uint_32& width, png_uint_32
 }
 
 // Reads every pass of every row into the picture.
-bool ReadRows(png_structp png, Picture* picture)
-{
-    if (setjmp(png_jmpbuf(png)))
-        return false;
+bool ReadRows(png_structp png, Picture* picture) {
+    if (setjmp(png_jmpbuf(png))) return false;
     const int passes = png_set_interlace_handling(png);
     for (int pass = 0; pass < passes; ++pass)
-        for (int y = 0; y < picture->height; ++y)
-            png_read_row(png, picture->Row(y), nullptr);
+        for (int y = 0; y < picture->height; ++y) png_read_row(png, picture->Row(y), nullptr);
     return true;
 }
 
@@ -87,42 +78,34 @@ struct PngWriteState {
     char fault[200];
 };
 
-void WriteBytes(png_structp png, png_bytep data, png_size_t length)
-{
+void WriteBytes(png_structp png, png_bytep data, png_size_t length) {
     auto* s = static_cast<PngWriteState*>(png_get_io_ptr(png));
-    if (std::fwrite(data, 1, length, s->file) != length)
-        png_error(png, "write failed");
+    if (std::fwrite(data, 1, length, s->file) != length) png_error(png, "write failed");
 }
 
-void FlushBytes(png_structp png)
-{
+void FlushBytes(png_structp png) {
     auto* s = static_cast<PngWriteState*>(png_get_io_ptr(png));
     std::fflush(s->file);
 }
 
 bool WriteAll(png_structp png, png_infop info, const uint8_t* bgr, int bytesPerPixel, int width, int height,
-              int pitch)
-{
-    if (setjmp(png_jmpbuf(png)))
-        return false;
+              int pitch) {
+    if (setjmp(png_jmpbuf(png))) return false;
     png_set_IHDR(png, info, png_uint_32(width), png_uint_32(height), 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE,
                  PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     // Frames are captured at every presented frame: favour speed over size.
     png_set_compression_level(png, 1);
     png_write_info(png, info);
     png_set_bgr(png);
-    if (bytesPerPixel == 4)
-        png_set_filler(png, 0, PNG_FILLER_AFTER);  // the fourth byte is dropped
-    for (int y = 0; y < height; ++y)
-        png_write_row(png, const_cast<png_bytep>(bgr + size_t(y) * pitch));
+    if (bytesPerPixel == 4) png_set_filler(png, 0, PNG_FILLER_AFTER);  // the fourth byte is dropped
+    for (int y = 0; y < height; ++y) png_write_row(png, const_cast<png_bytep>(bgr + size_t(y) * pitch));
     png_write_end(png, nullptr);
     return true;
 }
 
 }  // namespace
 
-bool DecodePng(std::span<const uint8_t> file, Picture& out, std::string& fault)
-{
+bool DecodePng(std::span<const uint8_t> file, Picture& out, std::string& fault) {
     out = Picture{};
     if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0) {
         fault = "no PNG signature";
@@ -135,8 +118,7 @@ bool DecodePng(std::span<const uint8_t> file, Picture& out, std::string& fault)
             return (uint32_t(file[at]) << 24) | (uint32_t(file[at + 1]) << 16) | (uint32_t(file[at + 2]) << 8) |
                    file[at + 3];
         };
-        if (!CheckSize(big32(16), big32(20), fault))
-            return false;
+        if (!CheckSize(big32(16), big32(20), fault)) return false;
     }
     PngReadState state{file.data(), file.size(), 0, {}};
     png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, state.fault, OnError, OnWarning);
@@ -164,14 +146,12 @@ bool DecodePng(std::span<const uint8_t> file, Picture& out, std::string& fault)
         ok = false;
     }
     png_destroy_read_struct(&png, &info, nullptr);
-    if (!ok)
-        out = Picture{};
+    if (!ok) out = Picture{};
     return ok;
 }
 
 bool EncodePng(std::FILE* file, const uint8_t* bgr, int bytesPerPixel, int width, int height, int pitch,
-               std::string& fault)
-{
+               std::string& fault) {
     PngWriteState state{file, {}};
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, state.fault, OnError, OnWarning);
     png_infop info = png ? png_create_info_struct(png) : nullptr;
@@ -182,8 +162,7 @@ bool EncodePng(std::FILE* file, const uint8_t* bgr, int bytesPerPixel, int width
     }
     png_set_write_fn(png, &state, WriteBytes, FlushBytes);
     const bool ok = WriteAll(png, info, bgr, bytesPerPixel, width, height, pitch);
-    if (!ok)
-        fault = state.fault;
+    if (!ok) fault = state.fault;
     png_destroy_write_struct(&png, &info);
     return ok;
 }

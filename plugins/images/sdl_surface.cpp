@@ -5,8 +5,7 @@
 
 namespace images {
 
-bool SurfaceToPicture(SDL_Surface* surface, int width, int height, Picture& out, std::string& fault)
-{
+bool SurfaceToPicture(SDL_Surface* surface, int width, int height, Picture& out, std::string& fault) {
     out = Picture{};
     if (width > surface->w || height > surface->h) {
         fault = "decoded picture is smaller than its header says";

@@ -8,8 +8,7 @@ namespace {
 
 // Replaces an array the destination mesh owns (allocated with new[], as the
 // mesh's own allocation does) by a fresh zeroed one of count entries.
-Vector3* Reallocate(Vector3*& array, int count)
-{
+Vector3* Reallocate(Vector3*& array, int count) {
     delete[] array;
     array = new (std::nothrow) Vector3[static_cast<size_t>(count)]();
     return array;
@@ -17,12 +16,10 @@ Vector3* Reallocate(Vector3*& array, int count)
 
 }  // namespace
 
-void ExportFlatMeshes(CLwoRead& reader, CModel& destination, const CModel& source)
-{
+void ExportFlatMeshes(CLwoRead& reader, CModel& destination, const CModel& source) {
     ObjectFrame& box = reader;
     const int meshCount = source.meshes ? source.meshCount : 0;
-    if (meshCount > 0 && destination.meshes == nullptr)
-        return;
+    if (meshCount > 0 && destination.meshes == nullptr) return;
     destination.meshCount = meshCount;
     const std::vector<Vector3>& points = reader.Points();
     const auto pointCount = static_cast<uint32_t>(points.size());
@@ -70,14 +67,12 @@ void ExportFlatMeshes(CLwoRead& reader, CModel& destination, const CModel& sourc
             box.GrowMaximum(q[k]);
             box.GrowMinimum(q[k]);
         }
-        d.centre = Vector3{(box.boxMinimum.x + box.boxMaximum.x) / 2.0f,
-                           (box.boxMinimum.y + box.boxMaximum.y) / 2.0f,
+        d.centre = Vector3{(box.boxMinimum.x + box.boxMaximum.x) / 2.0f, (box.boxMinimum.y + box.boxMaximum.y) / 2.0f,
                            (box.boxMinimum.z + box.boxMaximum.z) / 2.0f};
         d.radius = 0.0f;
         for (int k = 0; k < vertices; ++k) {
             const float r = VecDistance(q[k], d.centre);
-            if (r > d.radius)
-                d.radius = r;
+            if (r > d.radius) d.radius = r;
         }
     }
     const int surfaces = reader.SurfaceCount();

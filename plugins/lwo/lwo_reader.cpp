@@ -23,8 +23,7 @@ char g_message[256];
 constexpr const char* kParseCaption = "CLwoRead::Parse Error";
 
 // Formats into the message buffer, cutting what does not fit.
-__attribute__((format(printf, 1, 2))) const char* Format(const char* format, ...)
-{
+__attribute__((format(printf, 1, 2))) const char* Format(const char* format, ...) {
     va_list args;
     va_start(args, format);
     FormatBoundedV(g_message, sizeof g_message, format, args);
@@ -32,16 +31,13 @@ __attribute__((format(printf, 1, 2))) const char* Format(const char* format, ...
     return g_message;
 }
 
-void Report(r_MsgCallback cb, const char* message)
-{
-    if (cb)
-        cb(message);
+void Report(r_MsgCallback cb, const char* message) {
+    if (cb) cb(message);
 }
 
 // Memory behind one surface: the reader's entry and name, the engine's mesh
 // record, the triangle count.
-constexpr int64_t kBytesPerSurface =
-    sizeof(LwoSurface) + sizeof(SurfaceName) + sizeof(CMesh) + sizeof(int32_t);
+constexpr int64_t kBytesPerSurface = sizeof(LwoSurface) + sizeof(SurfaceName) + sizeof(CMesh) + sizeof(int32_t);
 // Behind one triangle in the reader: the triangle, its face normal, its place
 // in r_ExportMD's surface order.
 constexpr int64_t kReaderBytesPerTriangle = sizeof(LwoTriangle) + sizeof(Vector3) + sizeof(uint32_t);
@@ -53,20 +49,17 @@ constexpr int64_t kBytesPerTexCoord = sizeof(TexCoord);
 
 }  // namespace
 
-int64_t LoadLimit(int64_t fileSize)
-{
+int64_t LoadLimit(int64_t fileSize) {
     const int64_t limit = kLoadAllowance + kLoadBytesPerFileByte * std::max<int64_t>(fileSize, 0);
     return std::min(limit, kLoadCeiling);
 }
 
-CLwoRead& Reader()
-{
+CLwoRead& Reader() {
     static CLwoRead reader;
     return reader;
 }
 
-void ResetSurface(LwoSurface& surface)
-{
+void ResetSurface(LwoSurface& surface) {
     std::memset(&surface, 0, sizeof surface);
     surface.colour[0] = surface.colour[1] = surface.colour[2] = 0.784f;
     for (LwoTexture& slot : surface.slots) {
@@ -80,8 +73,7 @@ CLwoRead::CLwoRead() = default;
 
 CLwoRead::~CLwoRead() = default;
 
-void CLwoRead::Clear()
-{
+void CLwoRead::Clear() {
     Release();
     surfaceNames_.clear();
     surfaceNames_.shrink_to_fit();
@@ -114,11 +106,9 @@ void CLwoRead::Clear()
     tooLarge_ = false;
 }
 
-void CLwoRead::NoteDamage(const char* format, ...)
-{
+void CLwoRead::NoteDamage(const char* format, ...) {
     damaged_ = true;
-    if (damageCount_++ > 0)
-        return;
+    if (damageCount_++ > 0) return;
     char text[160];
     va_list args;
     va_start(args, format);
@@ -127,20 +117,16 @@ void CLwoRead::NoteDamage(const char* format, ...)
     damageText_ = text;
 }
 
-bool CLwoRead::WithinLimit(int64_t bytes)
-{
-    if (bytes <= LoadLimit(size))
-        return true;
+bool CLwoRead::WithinLimit(int64_t bytes) {
+    if (bytes <= LoadLimit(size)) return true;
     tooLarge_ = true;
     neededBytes_ = bytes;
     return false;
 }
 
-int CLwoRead::Load3D(const char* path, r_MsgCallback cb)
-{
+int CLwoRead::Load3D(const char* path, r_MsgCallback cb) {
     Clear();
-    if (path == nullptr)
-        path = "";
+    if (path == nullptr) path = "";
     // A file past the ceiling is refused before it is read.
     std::error_code error;
     const auto bytes = std::filesystem::file_size(path, error);
@@ -153,8 +139,7 @@ int CLwoRead::Load3D(const char* path, r_MsgCallback cb)
         Report(cb, Format("Lwo.dll Load3D : Error, could not open %s\n", path));
     }
     const ParseResult result = Parse(true);
-    if (result == ParseResult::NoData)
-        return -1;
+    if (result == ParseResult::NoData) return -1;
     if (result == ParseResult::TooLarge) {
         Report(cb, Format("Lwo.dll Load3D : Error, %s is too large: it would take %lld MB, more than the %lld MB "
                           "allowed for an object of %lld bytes\n",
@@ -168,16 +153,14 @@ int CLwoRead::Load3D(const char* path, r_MsgCallback cb)
     } else if (damageCount_ > 0) {
         char more[48] = "";
         if (damageCount_ > 1)
-            std::snprintf(more, sizeof more, " (and %d more problem%s)", damageCount_ - 1,
-                          damageCount_ > 2 ? "s" : "");
+            std::snprintf(more, sizeof more, " (and %d more problem%s)", damageCount_ - 1, damageCount_ > 2 ? "s" : "");
         Report(cb, Format("Lwo.dll Load3D : Warning, %s is damaged: %s%s\n", path, damageText_.c_str(), more));
     }
     if (skipped_ != 0) {
         // One line naming everything the engine cannot show.
         char list[200] = "";
         for (int bit = 0; bit < kSkipNoteCount; ++bit) {
-            if (!(skipped_ & (1u << bit)))
-                continue;
+            if (!(skipped_ & (1u << bit))) continue;
             const size_t used = std::strlen(list);
             std::snprintf(list + used, sizeof list - used, "%s%s", used ? ", " : "", SkipNoteText(1u << bit));
         }
@@ -187,24 +170,20 @@ int CLwoRead::Load3D(const char* path, r_MsgCallback cb)
     return 0;
 }
 
-void CLwoRead::Warn(bool validForm)
-{
+void CLwoRead::Warn(bool validForm) {
     const char* text = validForm ? Format("File %s\nFailed LWOB Check!", fileName)
                                  : Format("File %s\nIs not a Valid .LWO file!", fileName);
     plat_MessageBox(nullptr, text, kParseCaption, PLAT_MB_OK | PLAT_MB_ICONWARNING);
 }
 
-ParseResult CLwoRead::Parse(bool showWarnings)
-{
+ParseResult CLwoRead::Parse(bool showWarnings) {
     surfaces_.clear();
     surfaceNames_.clear();
     surfacePolys_.clear();
-    if (data == nullptr || size <= 0)
-        return ParseResult::NoData;
+    if (data == nullptr || size <= 0) return ParseResult::NoData;
     const int64_t fileSize = size;
     if (fileSize < 4 || !ChunkIdEquals(data, "FORM")) {
-        if (showWarnings)
-            Warn(false);
+        if (showWarnings) Warn(false);
         return ParseResult::Invalid;
     }
     if (fileSize >= 12 && ChunkIdEquals(data + 8, "LWO2")) {
@@ -214,15 +193,13 @@ ParseResult CLwoRead::Parse(bool showWarnings)
             NoteDamage("FORM at byte 0: its length %lld runs past the end of the file (%lld bytes)",
                        static_cast<long long>(formEnd - 8), static_cast<long long>(fileSize));
         ParseLwo2(std::min(formEnd, fileSize));
-        if (!WithinLimit(HeldBytes() + TriangleBytes()))
-            return ParseResult::TooLarge;
+        if (!WithinLimit(HeldBytes() + TriangleBytes())) return ParseResult::TooLarge;
         BuildTriangles();
         FinishLwo2();
         return ParseResult::Ok;
     }
     if (fileSize < 12 || !ChunkIdEquals(data + 8, "LWOB")) {
-        if (showWarnings)
-            Warn(true);
+        if (showWarnings) Warn(true);
         return ParseResult::Invalid;
     }
     const int64_t formLength = ReadU32(data + 4);
@@ -248,8 +225,8 @@ ParseResult CLwoRead::Parse(bool showWarnings)
         }
         Chunk chunk;
         if (!ReadChunkHeader(data, q, fileSize, 4, chunk)) {
-            NoteDamage("%.4s chunk at byte %lld: the file ends inside the chunk header", reinterpret_cast<const char*>(id),
-                       static_cast<long long>(q));
+            NoteDamage("%.4s chunk at byte %lld: the file ends inside the chunk header",
+                       reinterpret_cast<const char*>(id), static_cast<long long>(q));
             break;
         }
         const int64_t length = chunk.length;
@@ -261,27 +238,32 @@ ParseResult CLwoRead::Parse(bool showWarnings)
                        static_cast<long long>(available));
         const uint8_t* body = chunk.body;
         switch (which) {
-        case 0: ReadSurfaceNames(body, span, q); break;
-        case 1: ReadPoints(body, span, q); break;
-        case 2: ReadPolygons(body, span, q); break;
-        default: ReadSurface(body, span); break;
+            case 0:
+                ReadSurfaceNames(body, span, q);
+                break;
+            case 1:
+                ReadPoints(body, span, q);
+                break;
+            case 2:
+                ReadPolygons(body, span, q);
+                break;
+            default:
+                ReadSurface(body, span);
+                break;
         }
-        if (tooLarge_)
-            return ParseResult::TooLarge;
+        if (tooLarge_) return ParseResult::TooLarge;
         q += 4 + length;
     }
 
     // Refused before any triangle exists: the estimate counts the tables still
     // to come (triangles, face normals, the engine's meshes and the export's
     // scratch) on top of what the reading holds.
-    if (!WithinLimit(HeldBytes() + TriangleBytes()))
-        return ParseResult::TooLarge;
+    if (!WithinLimit(HeldBytes() + TriangleBytes())) return ParseResult::TooLarge;
     BuildTriangles();
     return ParseResult::Ok;
 }
 
-int64_t CLwoRead::HeldBytes() const
-{
+int64_t CLwoRead::HeldBytes() const {
     int64_t bytes = size + static_cast<int64_t>(points_.size() * sizeof(Vector3)) +
                     static_cast<int64_t>(corners_.size() * sizeof(uint32_t)) +
                     static_cast<int64_t>(polygons_.size() * sizeof(RawPolygon)) +
@@ -292,33 +274,28 @@ int64_t CLwoRead::HeldBytes() const
     return bytes;
 }
 
-int64_t CLwoRead::TriangleBytes() const
-{
+int64_t CLwoRead::TriangleBytes() const {
     const auto pointCount = static_cast<uint32_t>(points_.size());
     const auto surfaceCount = static_cast<int32_t>(surfaces_.size());
     int64_t bytes = 0;
     for (const RawPolygon& polygon : polygons_) {
         const uint32_t* corners = corners_.data() + polygon.firstCorner;
         bool valid = true;
-        for (uint32_t i = 0; i < polygon.cornerCount; ++i)
-            valid = valid && corners[i] < pointCount;
-        if (!valid)
-            continue;
+        for (uint32_t i = 0; i < polygon.cornerCount; ++i) valid = valid && corners[i] < pointCount;
+        if (!valid) continue;
         const int64_t triangles = polygon.cornerCount - 2;
         int64_t perCorner = 0;  // the engine sizes meshes of the listed surfaces only
         if (polygon.surface >= 0 && polygon.surface < surfaceCount) {
             perCorner = kMeshBytesPerCorner;
             for (int j = 0; j < kTextureSlots; ++j)
-                if (surfaces_[polygon.surface].slots[j].imageName[0] != 0)
-                    perCorner += kBytesPerTexCoord;
+                if (surfaces_[polygon.surface].slots[j].imageName[0] != 0) perCorner += kBytesPerTexCoord;
         }
         bytes += triangles * (kReaderBytesPerTriangle + 3 * perCorner);
     }
     return bytes;
 }
 
-void CLwoRead::ReadPoints(const uint8_t* body, int64_t length, int64_t chunkAt)
-{
+void CLwoRead::ReadPoints(const uint8_t* body, int64_t length, int64_t chunkAt) {
     const int64_t count = length / 12;
     if (length % 12 != 0)
         NoteDamage("PNTS chunk at byte %lld: %lld bytes after the last whole point", static_cast<long long>(chunkAt),
@@ -330,8 +307,7 @@ void CLwoRead::ReadPoints(const uint8_t* body, int64_t length, int64_t chunkAt)
     }
 }
 
-void CLwoRead::ReadSurfaceNames(const uint8_t* body, int64_t length, int64_t chunkAt)
-{
+void CLwoRead::ReadSurfaceNames(const uint8_t* body, int64_t length, int64_t chunkAt) {
     // One name per run of zero bytes; a name without a terminating zero at
     // the end of the chunk is not counted.
     int64_t names = 0;
@@ -340,8 +316,7 @@ void CLwoRead::ReadSurfaceNames(const uint8_t* body, int64_t length, int64_t chu
             ++i;
             continue;
         }
-        while (i < length && body[i] == 0)
-            ++i;
+        while (i < length && body[i] == 0) ++i;
         ++names;
     }
     if (length > 0 && body[length - 1] != 0)
@@ -352,27 +327,22 @@ void CLwoRead::ReadSurfaceNames(const uint8_t* body, int64_t length, int64_t chu
     surfaces_.shrink_to_fit();
     surfaceNames_.clear();
     surfaceNames_.shrink_to_fit();
-    if (!WithinLimit(size + kBytesPerSurface * names))
-        return;
+    if (!WithinLimit(size + kBytesPerSurface * names)) return;
     surfaces_.assign(static_cast<size_t>(names), LwoSurface{});
-    for (LwoSurface& surface : surfaces_)
-        ResetSurface(surface);
+    for (LwoSurface& surface : surfaces_) ResetSurface(surface);
     surfaceNames_.assign(static_cast<size_t>(names), SurfaceName{});
     int64_t p = 0;
     for (SurfaceName& name : surfaceNames_) {
         int64_t n = 0;
         while (p < length && body[p] != 0) {
-            if (n < kNameLength - 1)
-                name.text[n++] = static_cast<char>(body[p]);
+            if (n < kNameLength - 1) name.text[n++] = static_cast<char>(body[p]);
             ++p;
         }
-        while (p < length && body[p] == 0)
-            ++p;
+        while (p < length && body[p] == 0) ++p;
     }
 }
 
-void CLwoRead::ReadPolygons(const uint8_t* body, int64_t length, int64_t chunkAt)
-{
+void CLwoRead::ReadPolygons(const uint8_t* body, int64_t length, int64_t chunkAt) {
     // Each polygon: corner count, the corners' point indices, surface number
     // (all 16-bit). A negative surface number means the polygon belongs to
     // surface -s and a count of detail polygons follows; those have the same
@@ -394,22 +364,18 @@ void CLwoRead::ReadPolygons(const uint8_t* body, int64_t length, int64_t chunkAt
         int32_t surface = number - 1;
         if (number < 0) {
             surface = -static_cast<int32_t>(number) - 1;
-            if (length - p >= 2)
-                p += 2;  // count of the detail polygons that follow
+            if (length - p >= 2) p += 2;  // count of the detail polygons that follow
         }
         // Points and lines have no area: nothing to draw.
-        if (count < 3)
-            continue;
+        if (count < 3) continue;
         const auto first = static_cast<uint32_t>(corners_.size());
-        for (int64_t i = 0; i < count; ++i)
-            corners_.push_back(ReadU16(indices + 2 * i));
-        polygons_.push_back(RawPolygon{first, static_cast<uint32_t>(count), surface, static_cast<uint32_t>(chunkAt),
-                                       ordinal});
+        for (int64_t i = 0; i < count; ++i) corners_.push_back(ReadU16(indices + 2 * i));
+        polygons_.push_back(
+            RawPolygon{first, static_cast<uint32_t>(count), surface, static_cast<uint32_t>(chunkAt), ordinal});
     }
 }
 
-void CLwoRead::BuildTriangles()
-{
+void CLwoRead::BuildTriangles() {
     // Polygons are split once the whole file is read: points may follow them.
     TriangulationScratch scratch;
     scratch.earTestsLeft += kEarTestsPerCorner * static_cast<int64_t>(corners_.size());
@@ -425,8 +391,8 @@ void CLwoRead::BuildTriangles()
                 valid = false;
             }
         if (!valid) {
-            NoteDamage("POLS chunk at byte %u: polygon %u uses point %u, but the object has %u points",
-                       polygon.chunkAt, polygon.number, bad, pointCount);
+            NoteDamage("POLS chunk at byte %u: polygon %u uses point %u, but the object has %u points", polygon.chunkAt,
+                       polygon.number, bad, pointCount);
             continue;
         }
         // Surface number 0 (index -1) deliberately names no surface.
@@ -439,8 +405,8 @@ void CLwoRead::BuildTriangles()
             break;
         }
         const size_t before = triangles_.size();
-        TriangulatePolygon(points_.data(), corners, static_cast<int>(polygon.cornerCount), polygon.surface,
-                           triangles_, scratch);
+        TriangulatePolygon(points_.data(), corners, static_cast<int>(polygon.cornerCount), polygon.surface, triangles_,
+                           scratch);
         if (lwo2_)
             trianglePolygons_.insert(trianglePolygons_.end(), triangles_.size() - before,
                                      static_cast<uint32_t>(&polygon - polygons_.data()));
@@ -452,8 +418,7 @@ void CLwoRead::BuildTriangles()
 
     surfacePolys_.assign(surfaces_.size(), 0);
     for (const LwoTriangle& t : triangles_)
-        if (t.surface >= 0 && t.surface < surfaceCount)
-            ++surfacePolys_[t.surface];
+        if (t.surface >= 0 && t.surface < surfaceCount) ++surfacePolys_[t.surface];
 
     faceNormals_.resize(triangles_.size());
     for (size_t t = 0; t < triangles_.size(); ++t) {
@@ -469,30 +434,23 @@ void CLwoRead::BuildTriangles()
     }
 }
 
-int CLwoRead::SurfacePolys(int surface) const
-{
+int CLwoRead::SurfacePolys(int surface) const {
     // The listed surfaces were counted once after the parse (the engine asks
     // for each); any other number is counted here.
-    if (surface >= 0 && static_cast<size_t>(surface) < surfacePolys_.size())
-        return surfacePolys_[surface];
+    if (surface >= 0 && static_cast<size_t>(surface) < surfacePolys_.size()) return surfacePolys_[surface];
     int count = 0;
     for (const LwoTriangle& t : triangles_)
-        if (t.surface == surface)
-            ++count;
+        if (t.surface == surface) ++count;
     return count;
 }
 
-bool CLwoRead::HasTexture(int surface, int slot) const
-{
-    if (surface < 0 || surface >= SurfaceCount() || slot < 0 || slot >= kTextureSlots)
-        return false;
+bool CLwoRead::HasTexture(int surface, int slot) const {
+    if (surface < 0 || surface >= SurfaceCount() || slot < 0 || slot >= kTextureSlots) return false;
     return surfaces_[surface].slots[slot].imageName[0] != 0;
 }
 
-const char* CLwoRead::TextureName(int surface, int slot) const
-{
-    if (surface < 0 || surface >= SurfaceCount() || slot < 0 || slot >= kTextureSlots)
-        return "";
+const char* CLwoRead::TextureName(int surface, int slot) const {
+    if (surface < 0 || surface >= SurfaceCount() || slot < 0 || slot >= kTextureSlots) return "";
     return surfaces_[surface].slots[slot].imageName;
 }
 

@@ -42,12 +42,12 @@ constexpr int kMaxEarClipCorners = 4096;
 
 // Texture kinds, one bit each, from the identifier that opens a texture block.
 enum TextureKind : int32_t {
-    kColourTexture = 1,        // CTEX
-    kDiffuseTexture = 2,       // DTEX
-    kSpecularTexture = 4,      // STEX
-    kReflectionTexture = 8,    // RTEX
-    kTransparencyTexture = 16, // TTEX
-    kBumpTexture = 32,         // BTEX
+    kColourTexture = 1,         // CTEX
+    kDiffuseTexture = 2,        // DTEX
+    kSpecularTexture = 4,       // STEX
+    kReflectionTexture = 8,     // RTEX
+    kTransparencyTexture = 16,  // TTEX
+    kBumpTexture = 32,          // BTEX
 };
 
 // Surface flag bits that change how a mesh is built or drawn.
@@ -67,9 +67,9 @@ enum Projection : int32_t {
     kNoProjection = 0,  // no coordinates are computed
     kPlanar,
     kCylindrical,
-    kSpherical,         // LWO2 only: LWOB's spherical maps stay without coordinates
+    kSpherical,  // LWO2 only: LWOB's spherical maps stay without coordinates
     kCubic,
-    kUvMap,             // from a TXUV vertex map (LWO2)
+    kUvMap,  // from a TXUV vertex map (LWO2)
 };
 
 // Things of an LWO2 file the engine cannot show; each one met is named once
@@ -80,14 +80,14 @@ enum SkipNote : uint32_t {
     kSkipShader = 1u << 2,
     kSkipBump = 1u << 3,
     kSkipEnvelope = 1u << 4,
-    kSkipOtherChannel = 1u << 5,   // image layers on channels without a texture kind
+    kSkipOtherChannel = 1u << 5,  // image layers on channels without a texture kind
     kSkipRefraction = 1u << 6,
     kSkipFrontProjection = 1u << 7,
     kSkipCurve = 1u << 8,
     kSkipMetaball = 1u << 9,
     kSkipBone = 1u << 10,
-    kSkipAnimatedClip = 1u << 11,  // image sequences, animations, clip references
-    kSkipExtraLayers = 1u << 12,   // image layers beyond the eight slots
+    kSkipAnimatedClip = 1u << 11,        // image sequences, animations, clip references
+    kSkipExtraLayers = 1u << 12,         // image layers beyond the eight slots
     kSkipVertexColourDetail = 1u << 13,  // per-point colours: the mean colour is drawn
     kSkipPartialOpacity = 1u << 14,      // image layers between invisible and opaque: drawn opaque
     kSkipWrapMode = 1u << 15,            // image edges other than repeated: drawn repeated
@@ -112,18 +112,18 @@ struct LwoTexture {
 };
 
 struct LwoSurface {
-    char name[kNameLength];       // SURF name (empty until a SURF chunk names it)
-    float smoothingAngle;         // SMAN, radians
-    float colour[3];              // COLR red, green, blue 0..1
+    char name[kNameLength];  // SURF name (empty until a SURF chunk names it)
+    float smoothingAngle;    // SMAN, radians
+    float colour[3];         // COLR red, green, blue 0..1
     LwoTexture slots[kTextureSlots];
-    uint16_t flags;               // FLAG
-    int32_t textureCount;         // texture blocks stored (at most 8)
-    float luminosity;             // LUMI / 256
-    float diffuse;                // 1.0 once a DIFF sub-chunk was seen
-    float reflection;             // REFL / 256
-    float transparency;           // TRAN / 256
+    uint16_t flags;                   // FLAG
+    int32_t textureCount;             // texture blocks stored (at most 8)
+    float luminosity;                 // LUMI / 256
+    float diffuse;                    // 1.0 once a DIFF sub-chunk was seen
+    float reflection;                 // REFL / 256
+    float transparency;               // TRAN / 256
     char colourMapName[kNameLength];  // LWO2 VCOL: RGB or RGBA map that colours the surface; empty: none
-    float colourMapIntensity;     // LWO2 VCOL intensity
+    float colourMapIntensity;         // LWO2 VCOL intensity
 };
 
 struct LwoTriangle {
@@ -138,11 +138,11 @@ struct SurfaceName {
 // Per-point values of an LWO2 vertex map (VMAP) and per-corner overrides
 // (VMAD), all layers' entries under one name together.
 struct VertexMap {
-    uint32_t type = 0;             // identifier as a big-endian number: TXUV, RGB or RGBA
-    int32_t dimension = 0;         // values kept per entry, 1 to 4
+    uint32_t type = 0;      // identifier as a big-endian number: TXUV, RGB or RGBA
+    int32_t dimension = 0;  // values kept per entry, 1 to 4
     char name[kNameLength] = {};
-    std::vector<float> pointValues;  // dimension values per point of the object
-    std::vector<uint8_t> pointSet;   // 1 where the point has a value
+    std::vector<float> pointValues;                      // dimension values per point of the object
+    std::vector<uint8_t> pointSet;                       // 1 where the point has a value
     std::unordered_map<uint64_t, uint32_t> cornerIndex;  // point << 32 | polygon -> first of cornerValues
     std::vector<float> cornerValues;
 };
@@ -240,7 +240,7 @@ private:
     std::vector<LwoSurface> surfaces_;
     std::vector<RawPolygon> polygons_;  // POLS contents until the scan ends
     std::vector<uint32_t> corners_;
-    std::vector<uint32_t> trianglePolygons_; // LWO2: see TrianglePolygons()
+    std::vector<uint32_t> trianglePolygons_;  // LWO2: see TrianglePolygons()
     std::vector<VertexMap> vertexMaps_;
     std::vector<int32_t> surfacePolys_;  // triangles per surface, counted once
     std::string damageText_;

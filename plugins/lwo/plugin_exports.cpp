@@ -6,44 +6,24 @@
 
 TESSALY_MODEL_PLUGIN_ENTRIES(TESSALY_DECLARE_EXPORT)
 
-TESSALY_EXPORT int r_Load3D(const char* path, r_MsgCallback cb)
-{
-    return lwo::Reader().Load3D(path, cb);
-}
+TESSALY_EXPORT int r_Load3D(const char* path, r_MsgCallback cb) { return lwo::Reader().Load3D(path, cb); }
 
-TESSALY_EXPORT int r_GetSurfacesNum(void)
-{
-    return lwo::Reader().SurfaceCount();
-}
+TESSALY_EXPORT int r_GetSurfacesNum(void) { return lwo::Reader().SurfaceCount(); }
 
-TESSALY_EXPORT int r_GetSurfacePolys(int surface)
-{
-    return lwo::Reader().SurfacePolys(surface);
-}
+TESSALY_EXPORT int r_GetSurfacePolys(int surface) { return lwo::Reader().SurfacePolys(surface); }
 
-TESSALY_EXPORT int r_GetMaxTexturesNum(void)
-{
-    return lwo::kTextureSlots;
-}
+TESSALY_EXPORT int r_GetMaxTexturesNum(void) { return lwo::kTextureSlots; }
 
-TESSALY_EXPORT int r_HasTexture(int surface, int slot)
-{
-    return lwo::Reader().HasTexture(surface, slot) ? 1 : 0;
-}
+TESSALY_EXPORT int r_HasTexture(int surface, int slot) { return lwo::Reader().HasTexture(surface, slot) ? 1 : 0; }
 
-TESSALY_EXPORT const char* r_GetSurfaceTextureName(int surface, int slot)
-{
+TESSALY_EXPORT const char* r_GetSurfaceTextureName(int surface, int slot) {
     return lwo::Reader().TextureName(surface, slot);
 }
 
-TESSALY_EXPORT void r_ExportMD(CModel* model, int flags)
-{
-    if (model)
-        lwo::ExportMeshes(lwo::Reader(), *model, flags);
+TESSALY_EXPORT void r_ExportMD(CModel* model, int flags) {
+    if (model) lwo::ExportMeshes(lwo::Reader(), *model, flags);
 }
 
-TESSALY_EXPORT void r_ExportMD2(CModel* destination, int, const CModel* source)
-{
-    if (destination && source)
-        lwo::ExportFlatMeshes(lwo::Reader(), *destination, *source);
+TESSALY_EXPORT void r_ExportMD2(CModel* destination, int, const CModel* source) {
+    if (destination && source) lwo::ExportFlatMeshes(lwo::Reader(), *destination, *source);
 }

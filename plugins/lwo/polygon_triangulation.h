@@ -21,7 +21,7 @@ constexpr int64_t kEarTestsPerCorner = 64;
 // Reused between the polygons of one object so that splitting allocates only
 // while it grows; it also carries what is left of the ear-test budget.
 struct TriangulationScratch {
-    std::vector<double> u, v;     // corners projected onto the polygon's plane
+    std::vector<double> u, v;  // corners projected onto the polygon's plane
     std::vector<int32_t> next, prev;
     int64_t earTestsLeft = kEarTestBudget;  // the caller adds the allowance per corner
 };

@@ -15,12 +15,12 @@ namespace lwo {
 
 // Scratch kept between meshes so that only growth allocates.
 struct GroupingScratch {
-    std::vector<int32_t> table;    // open-addressing hash table of vertex numbers
-    std::vector<int32_t> classOf;  // smoothing: position class of each vertex
-    std::vector<int32_t> start;    // smoothing: first member of each class
-    std::vector<int32_t> members;  // smoothing: vertex numbers grouped by class, ascending
-    std::vector<uint8_t> pending;  // smoothing: vertex not yet in a group
-    std::vector<int32_t> byNormal; // smoothing: vertices of one crowded position sorted by normal
+    std::vector<int32_t> table;     // open-addressing hash table of vertex numbers
+    std::vector<int32_t> classOf;   // smoothing: position class of each vertex
+    std::vector<int32_t> start;     // smoothing: first member of each class
+    std::vector<int32_t> members;   // smoothing: vertex numbers grouped by class, ascending
+    std::vector<uint8_t> pending;   // smoothing: vertex not yet in a group
+    std::vector<int32_t> byNormal;  // smoothing: vertices of one crowded position sorted by normal
 };
 
 // Smoothing work (normal comparisons) allowed per corner at one position. A
@@ -37,15 +37,15 @@ constexpr int64_t kSmoothingWorkPerCorner = 128;
 // group's normal); the group's normals are summed in vertex order, the sum is
 // normalised and becomes every member's normal. group collects the members.
 // Positions crowded past kSmoothingWorkPerCorner finish with the bounded rule.
-void SmoothNormals(const Vector3* positions, Vector3* normals, int count, float cosLimit,
-                   std::vector<int32_t>& group, GroupingScratch& scratch);
+void SmoothNormals(const Vector3* positions, Vector3* normals, int count, float cosLimit, std::vector<int32_t>& group,
+                   GroupingScratch& scratch);
 
 // Welds vertices 0..count-1 in place: the first vertex of every set of
 // vertices with exactly equal position, normal and coordinates (in each set of
 // sets[0..setCount-1] that is not null) stays, in the order of first
 // appearance, at the front of the arrays; map[i] receives the new number of
 // vertex i. Returns the number of vertices kept.
-int WeldVertices(Vector3* positions, Vector3* normals, TexCoord* const* sets, int setCount, uint32_t* map,
-                 int count, GroupingScratch& scratch);
+int WeldVertices(Vector3* positions, Vector3* normals, TexCoord* const* sets, int setCount, uint32_t* map, int count,
+                 GroupingScratch& scratch);
 
 }  // namespace lwo

@@ -14,16 +14,14 @@ TESSALY_IMAGE_PLUGIN_ENTRIES(TESSALY_DECLARE_EXPORT)
 
 namespace {
 
-tga::Picture g_picture;  // the picture read last; kept until the next read or the unload
+tga::Picture g_picture;         // the picture read last; kept until the next read or the unload
 MessageBuffer<1024> g_message;  // the plug-in's one diagnostic buffer
 
 // Reads the file whole (up to the most any accepted picture can need).
 // False when it cannot be opened or read.
-bool ReadFile(const char* path, std::vector<uint8_t>& data)
-{
+bool ReadFile(const char* path, std::vector<uint8_t>& data) {
     std::FILE* f = plat_OpenFile(path, "rb");
-    if (!f)
-        return false;
+    if (!f) return false;
     bool ok = std::fseek(f, 0, SEEK_END) == 0;
     const long size = ok ? std::ftell(f) : -1;
     ok = ok && size >= 0 && std::fseek(f, 0, SEEK_SET) == 0;
@@ -38,8 +36,7 @@ bool ReadFile(const char* path, std::vector<uint8_t>& data)
 
 }  // namespace
 
-int r_Load2D(const char* path, r_MsgCallback cb)
-{
+int r_Load2D(const char* path, r_MsgCallback cb) {
     g_picture = tga::Picture{};
     if (!path) {
         g_message.Send(cb, "tga.dll r_Load2D : Error, could not open %s\n", "(null)");
@@ -51,42 +48,38 @@ int r_Load2D(const char* path, r_MsgCallback cb)
         return -1;
     }
     switch (tga::Decode(data, g_picture)) {
-    case tga::DecodeResult::Ok: return 0;
-    case tga::DecodeResult::Unsupported:
-        g_message.Send(cb, "tga.dll r_Load2D : Error, %s is not a supported TGA file\n", path);
-        return -1;
-    case tga::DecodeResult::Damaged:
-        g_message.Send(cb, "tga.dll r_Load2D : Error, %s is truncated or damaged\n", path);
-        return -1;
-    case tga::DecodeResult::OutOfMemory:
-        g_message.Send(cb, "tga.dll r_Load2D : Error, not enough memory for %s\n", path);
-        return -1;
+        case tga::DecodeResult::Ok:
+            return 0;
+        case tga::DecodeResult::Unsupported:
+            g_message.Send(cb, "tga.dll r_Load2D : Error, %s is not a supported TGA file\n", path);
+            return -1;
+        case tga::DecodeResult::Damaged:
+            g_message.Send(cb, "tga.dll r_Load2D : Error, %s is truncated or damaged\n", path);
+            return -1;
+        case tga::DecodeResult::OutOfMemory:
+            g_message.Send(cb, "tga.dll r_Load2D : Error, not enough memory for %s\n", path);
+            return -1;
     }
     return -1;
 }
 
-int r_GetImageData(int* width, int* height, int* bitsPerPixel, r_MsgCallback)
-{
-    if (width)
-        *width = g_picture.width;
-    if (height)
-        *height = g_picture.height;
-    if (bitsPerPixel)
-        *bitsPerPixel = g_picture.bits;
+int r_GetImageData(int* width, int* height, int* bitsPerPixel, r_MsgCallback) {
+    if (width) *width = g_picture.width;
+    if (height) *height = g_picture.height;
+    if (bitsPerPixel) *bitsPerPixel = g_picture.bits;
     return g_picture.pixels ? 0 : -1;
 }
 
 uint8_t* r_GetImagePointer(r_MsgCallback) { return g_picture.pixels.get(); }
 
 int r_Save2D(const char* fileName, const uint8_t* pixels, int bitsPerPixel, int height, int width, int pitch,
-             int /*flags*/, r_MsgCallback cb)
-{
+             int /*flags*/, r_MsgCallback cb) {
     const char* name = fileName ? fileName : "(null)";
     const int bytesPerPixel = bitsPerPixel / 8;
     if (!fileName || !pixels || (bitsPerPixel != 24 && bitsPerPixel != 32) || width < 1 || height < 1 ||
         width > 65535 || height > 65535 || pitch < width * bytesPerPixel) {
-        g_message.Send(cb, "tga.dll r_Save2D : Error, no picture to save as %s (%dx%dx%d, pitch %d)\n", name, width, height,
-               bitsPerPixel, pitch);
+        g_message.Send(cb, "tga.dll r_Save2D : Error, no picture to save as %s (%dx%dx%d, pitch %d)\n", name, width,
+                       height, bitsPerPixel, pitch);
         return -1;
     }
     std::FILE* f = plat_OpenFile(fileName, "wb");

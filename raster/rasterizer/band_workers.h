@@ -34,15 +34,15 @@ private:
 
     std::vector<std::thread> pool_;
     std::mutex mutex_;
-    std::condition_variable wake_;   // a new run or the stop request
-    std::condition_variable idle_;   // a pool thread finished its part of a run
-    unsigned long generation_ = 0;   // counts runs (under mutex_)
-    int busy_ = 0;                   // pool threads still inside the current run (under mutex_)
-    bool stop_ = false;              // under mutex_
+    std::condition_variable wake_;  // a new run or the stop request
+    std::condition_variable idle_;  // a pool thread finished its part of a run
+    unsigned long generation_ = 0;  // counts runs (under mutex_)
+    int busy_ = 0;                  // pool threads still inside the current run (under mutex_)
+    bool stop_ = false;             // under mutex_
     JobFn fn_ = nullptr;
     void* context_ = nullptr;
     int jobs_ = 0;
-    std::atomic<int> next_{0};       // next job to take
+    std::atomic<int> next_{0};  // next job to take
 };
 
 }  // namespace raster

@@ -39,8 +39,10 @@ inline Rgba BlendColour(int mode, Rgba s, Rgba d) {
             auto sat = [](uint32_t v) { return v > 255 ? 255u : v; };
             return {sat(s.r + d.r), sat(s.g + d.g), sat(s.b + d.b), s.a};
         }
-        case BLEND_SOURCE_COLOUR: return {Modulate(s.r, s.r), Modulate(s.g, s.g), Modulate(s.b, s.b), s.a};
-        default: return s;
+        case BLEND_SOURCE_COLOUR:
+            return {Modulate(s.r, s.r), Modulate(s.g, s.g), Modulate(s.b, s.b), s.a};
+        default:
+            return s;
     }
 }
 
@@ -70,10 +72,14 @@ inline void StoreTarget(uint8_t* row, int x, int y, Rgba c) {
 
 inline bool DepthPasses(DepthFunc f, uint32_t incoming, uint32_t stored) {
     switch (f) {
-        case DepthFunc::Less: return incoming < stored;
-        case DepthFunc::LessEqual: return incoming <= stored;
-        case DepthFunc::Greater: return incoming > stored;
-        default: return incoming >= stored;
+        case DepthFunc::Less:
+            return incoming < stored;
+        case DepthFunc::LessEqual:
+            return incoming <= stored;
+        case DepthFunc::Greater:
+            return incoming > stored;
+        default:
+            return incoming >= stored;
     }
 }
 

@@ -125,8 +125,7 @@ inline void Nearest4(const TexLevel& l, int level, __m128i u, __m128i v, __m128i
     const __m128i count = _mm_cvtsi32_si128(level);
     const __m128i x = _mm_and_si128(_mm_srai_epi32(_mm_sra_epi32(u, count), 8), Set1(l.width - 1));
     const __m128i y = _mm_and_si128(_mm_srai_epi32(_mm_sra_epi32(v, count), 8), Set1(l.height - 1));
-    const __m128i t =
-        Gather(l.texels, _mm_add_epi32(_mm_sll_epi32(y, _mm_cvtsi32_si128(l.widthShift)), x));
+    const __m128i t = Gather(l.texels, _mm_add_epi32(_mm_sll_epi32(y, _mm_cvtsi32_si128(l.widthShift)), x));
     rb = BlueRed(t);
     ag = GreenAlpha(t);
 }
@@ -201,11 +200,13 @@ inline void LoadTarget(const uint8_t* row, int x, __m128i& rb, __m128i& ag) {
 // other pixels of the row as they were.
 inline void MaskedStore64(uint8_t* p, __m128i value, __m128i mask) {
     const __m128i old = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p));
-    _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_or_si128(_mm_and_si128(mask, value), _mm_andnot_si128(mask, old)));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(p),
+                     _mm_or_si128(_mm_and_si128(mask, value), _mm_andnot_si128(mask, old)));
 }
 inline void MaskedStore128(uint8_t* p, __m128i value, __m128i mask) {
     const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_or_si128(_mm_and_si128(mask, value), _mm_andnot_si128(mask, old)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p),
+                     _mm_or_si128(_mm_and_si128(mask, value), _mm_andnot_si128(mask, old)));
 }
 
 // ShadePixel for the pixels of x..x+3 selected by lanes (all ones or zero per
@@ -218,13 +219,21 @@ TESSALY_RASTER_INLINE void Shade4(const DrawContext& dc, uint8_t* colourRow, uin
     if constexpr (Cfg::kDepth == DepthKind::Bits16) {
         // Plane values in [0, 2^32): z = value >> 16 needs no clamp.
         z = _mm_srli_epi32(in.z, kDepthFractionBits);
-        const __m128i stored = _mm_unpacklo_epi16(
-            _mm_loadl_epi64(reinterpret_cast<const __m128i*>(depthRow + 2 * x)), _mm_setzero_si128());
+        const __m128i stored = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(depthRow + 2 * x)),
+                                                  _mm_setzero_si128());
         switch (dc.depthFunc) {  // both sides 0..65535: signed compares are exact
-            case DepthFunc::Less: mask = _mm_cmpgt_epi32(stored, z); break;
-            case DepthFunc::LessEqual: mask = _mm_xor_si128(_mm_cmpgt_epi32(z, stored), mask); break;
-            case DepthFunc::Greater: mask = _mm_cmpgt_epi32(z, stored); break;
-            default: mask = _mm_xor_si128(_mm_cmpgt_epi32(stored, z), mask); break;
+            case DepthFunc::Less:
+                mask = _mm_cmpgt_epi32(stored, z);
+                break;
+            case DepthFunc::LessEqual:
+                mask = _mm_xor_si128(_mm_cmpgt_epi32(z, stored), mask);
+                break;
+            case DepthFunc::Greater:
+                mask = _mm_cmpgt_epi32(z, stored);
+                break;
+            default:
+                mask = _mm_xor_si128(_mm_cmpgt_epi32(stored, z), mask);
+                break;
         }
     }
     mask = _mm_and_si128(mask, lanes);
@@ -275,9 +284,9 @@ TESSALY_RASTER_INLINE void Shade4(const DrawContext& dc, uint8_t* colourRow, uin
             ag = _mm_min_epi16(_mm_add_epi16(ag, dg), _mm_set1_epi16(255));
         }
         // ((r >> 3) << 11) | ((g >> 2) << 5) | (b >> 3), from the channels' lanes.
-        const __m128i p = _mm_or_si128(
-            _mm_or_si128(_mm_and_si128(_mm_srli_epi32(rb, 3), Set1(0x001F)), _mm_and_si128(_mm_srli_epi32(rb, 8), Set1(0xF800))),
-            _mm_and_si128(_mm_slli_epi32(ag, 3), Set1(0x07E0)));
+        const __m128i p = _mm_or_si128(_mm_or_si128(_mm_and_si128(_mm_srli_epi32(rb, 3), Set1(0x001F)),
+                                                    _mm_and_si128(_mm_srli_epi32(rb, 8), Set1(0xF800))),
+                                       _mm_and_si128(_mm_slli_epi32(ag, 3), Set1(0x07E0)));
         MaskedStore64(colourRow + 2 * x, PackLow16(p), _mm_packs_epi32(mask, mask));
     }
     if constexpr (Cfg::kDepth == DepthKind::Bits16) {
@@ -303,8 +312,10 @@ struct ShortLerp {
         const int64_t m = n < 0 ? -n : n;
         int64_t q = static_cast<int64_t>(static_cast<double>(m) * inv);
         const int64_t r = m - q * len;
-        if (r < 0) --q;
-        else if (r >= len) ++q;
+        if (r < 0)
+            --q;
+        else if (r >= len)
+            ++q;
         return static_cast<int32_t>(a + (n < 0 ? -q : q));
     }
 };
@@ -319,8 +330,10 @@ inline BlockMip ChooseMip(int lod, int last) {
     } else {
         if (lod <= 0) return m;
         m.level = lod >> 8;
-        if (m.level >= last) m.level = last;
-        else m.blend = true;
+        if (m.level >= last)
+            m.level = last;
+        else
+            m.blend = true;
     }
     return m;
 }

@@ -27,7 +27,8 @@ struct Steps {
 inline void SetupSteps(const TriangleSetup& ts, Steps& s) {
     for (int k = 0; k < kPlaneU; ++k) {
         const uint32_t d = static_cast<uint32_t>(ts.plane[k].dx);
-        s.ramp[k] = _mm256_mullo_epi32(_mm256_set1_epi32(static_cast<int>(d)), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
+        s.ramp[k] =
+            _mm256_mullo_epi32(_mm256_set1_epi32(static_cast<int>(d)), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
         s.eight[k] = _mm256_set1_epi32(static_cast<int>(8 * d));
     }
 }
@@ -49,7 +50,8 @@ inline __m256i GreenAlpha(__m256i t) { return _mm256_and_si256(_mm256_srli_epi32
 // high 16-bit half of each lane (the packs and unpacks work within each
 // 128-bit half, so the lanes stay in order).
 inline __m256i ColourPair(__m256i lo, __m256i hi) {
-    __m256i p = _mm256_packs_epi32(_mm256_srai_epi32(lo, kColourFractionBits), _mm256_srai_epi32(hi, kColourFractionBits));
+    __m256i p =
+        _mm256_packs_epi32(_mm256_srai_epi32(lo, kColourFractionBits), _mm256_srai_epi32(hi, kColourFractionBits));
     p = _mm256_min_epi16(_mm256_max_epi16(p, _mm256_setzero_si256()), _mm256_set1_epi16(255));
     return _mm256_unpacklo_epi16(p, _mm256_srli_si256(p, 8));
 }
@@ -134,7 +136,8 @@ inline void LoadTarget(const uint8_t* row, int x, __m256i& rb, __m256i& ag) {
 
 inline void MaskedStore128(uint8_t* p, __m128i value, __m128i mask) {
     const __m128i old = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
-    _mm_storeu_si128(reinterpret_cast<__m128i*>(p), _mm_or_si128(_mm_and_si128(mask, value), _mm_andnot_si128(mask, old)));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(p),
+                     _mm_or_si128(_mm_and_si128(mask, value), _mm_andnot_si128(mask, old)));
 }
 inline void MaskedStore256(uint8_t* p, __m256i value, __m256i mask) {
     const __m256i old = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(p));
@@ -153,10 +156,18 @@ TESSALY_RASTER_INLINE void Shade8(const DrawContext& dc, uint8_t* colourRow, uin
         const __m256i stored =
             _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(depthRow + 2 * x)));
         switch (dc.depthFunc) {
-            case DepthFunc::Less: mask = _mm256_cmpgt_epi32(stored, z); break;
-            case DepthFunc::LessEqual: mask = _mm256_xor_si256(_mm256_cmpgt_epi32(z, stored), mask); break;
-            case DepthFunc::Greater: mask = _mm256_cmpgt_epi32(z, stored); break;
-            default: mask = _mm256_xor_si256(_mm256_cmpgt_epi32(stored, z), mask); break;
+            case DepthFunc::Less:
+                mask = _mm256_cmpgt_epi32(stored, z);
+                break;
+            case DepthFunc::LessEqual:
+                mask = _mm256_xor_si256(_mm256_cmpgt_epi32(z, stored), mask);
+                break;
+            case DepthFunc::Greater:
+                mask = _mm256_cmpgt_epi32(z, stored);
+                break;
+            default:
+                mask = _mm256_xor_si256(_mm256_cmpgt_epi32(stored, z), mask);
+                break;
         }
     }
     mask = _mm256_and_si256(mask, lanes);
@@ -205,10 +216,9 @@ TESSALY_RASTER_INLINE void Shade8(const DrawContext& dc, uint8_t* colourRow, uin
             rb = _mm256_min_epi16(_mm256_add_epi16(rb, d), _mm256_set1_epi16(255));
             ag = _mm256_min_epi16(_mm256_add_epi16(ag, dg), _mm256_set1_epi16(255));
         }
-        const __m256i p = _mm256_or_si256(
-            _mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(rb, 3), Set1(0x001F)),
-                            _mm256_and_si256(_mm256_srli_epi32(rb, 8), Set1(0xF800))),
-            _mm256_and_si256(_mm256_slli_epi32(ag, 3), Set1(0x07E0)));
+        const __m256i p = _mm256_or_si256(_mm256_or_si256(_mm256_and_si256(_mm256_srli_epi32(rb, 3), Set1(0x001F)),
+                                                          _mm256_and_si256(_mm256_srli_epi32(rb, 8), Set1(0xF800))),
+                                          _mm256_and_si256(_mm256_slli_epi32(ag, 3), Set1(0x07E0)));
         MaskedStore128(colourRow + 2 * x, Pack16(p), Mask16(mask));
     }
     if constexpr (Cfg::kDepth == DepthKind::Bits16) {

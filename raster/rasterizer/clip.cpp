@@ -9,12 +9,18 @@ namespace {
 // Signed distance of a vertex to plane p (inside when >= 0).
 double PlaneDistance(const DrawContext& dc, const ClipVertex& v, int p) {
     switch (p) {
-        case 0: return v.hz;                                  // near: sz >= 0
-        case 1: return v.w - v.hz;                            // far: sz <= 1
-        case 2: return v.hx - static_cast<double>(dc.guardX0) * v.w;
-        case 3: return static_cast<double>(dc.guardX1) * v.w - v.hx;
-        case 4: return v.hy - static_cast<double>(dc.guardY0) * v.w;
-        default: return static_cast<double>(dc.guardY1) * v.w - v.hy;
+        case 0:
+            return v.hz;  // near: sz >= 0
+        case 1:
+            return v.w - v.hz;  // far: sz <= 1
+        case 2:
+            return v.hx - static_cast<double>(dc.guardX0) * v.w;
+        case 3:
+            return static_cast<double>(dc.guardX1) * v.w - v.hx;
+        case 4:
+            return v.hy - static_cast<double>(dc.guardY0) * v.w;
+        default:
+            return static_cast<double>(dc.guardY1) * v.w - v.hy;
     }
 }
 

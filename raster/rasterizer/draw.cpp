@@ -62,15 +62,20 @@ void FillPolygon(const DrawContext& dc, const ScreenVertex* v, int n) {
     for (int i = 1; i + 1 < n; ++i) {
         TriangleSetup ts;
         if (!SetupTriangle(dc, v[0], v[i], v[i + 1], dc.antialias, ts)) continue;
-        if (record) RecordTriangle(ts);
-        else if (reference) FillTriangleReference(dc, ts);
-        else FillTriangleFast(dc, ts);
+        if (record)
+            RecordTriangle(ts);
+        else if (reference)
+            FillTriangleReference(dc, ts);
+        else
+            FillTriangleFast(dc, ts);
     }
 }
 
 void PointOrRecord(const DrawContext& dc, const ScreenVertex& v) {
-    if (RecordingDraws()) RecordPoint(v);
-    else DrawPoint(dc, v);
+    if (RecordingDraws())
+        RecordPoint(v);
+    else
+        DrawPoint(dc, v);
 }
 
 void DrawOne(const DrawContext& dc, const TLVertex* const t[3], const float* const h[3]) {
@@ -121,8 +126,10 @@ void DrawOne(const DrawContext& dc, const TLVertex* const t[3], const float* con
 
     if (dc.fill == FillMode::Wireframe) {
         for (int i = 0; i < n; ++i) {
-            if (RecordingDraws()) RecordLine(poly[i], poly[(i + 1) % n]);
-            else DrawLine(dc, poly[i], poly[(i + 1) % n]);
+            if (RecordingDraws())
+                RecordLine(poly[i], poly[(i + 1) % n]);
+            else
+                DrawLine(dc, poly[i], poly[(i + 1) % n]);
         }
         return;
     }
@@ -149,9 +156,12 @@ void DrawTriangles(Device& dev, const TriangleBatch& b) {
     for (int64_t i = 0; i + 2 < count; i += 3) {
         uint32_t idx[3];
         for (int k = 0; k < 3; ++k) {
-            if (b.indices32) idx[k] = b.indices32[i + k];
-            else if (b.indices16) idx[k] = b.indices16[i + k];
-            else idx[k] = static_cast<uint32_t>(i + k);
+            if (b.indices32)
+                idx[k] = b.indices32[i + k];
+            else if (b.indices16)
+                idx[k] = b.indices16[i + k];
+            else
+                idx[k] = static_cast<uint32_t>(i + k);
         }
         if (idx[0] >= limit || idx[1] >= limit || idx[2] >= limit) continue;
         const TLVertex* t[3] = {&b.vertices[idx[0]], &b.vertices[idx[1]], &b.vertices[idx[2]]};

@@ -86,8 +86,10 @@ void DrawBand(const Record& r, int top, int bottom) {
             TriangleSetup ts = r.triangles[c.item];
             ts.minY = std::max(ts.minY, top);
             ts.maxY = std::min(ts.maxY, bottom);
-            if (reference) FillTriangleReference(dc, ts);
-            else FillTriangleFast(dc, ts);
+            if (reference)
+                FillTriangleReference(dc, ts);
+            else
+                FillTriangleFast(dc, ts);
             continue;
         }
         if (bandedContext != c.context) {
@@ -96,8 +98,10 @@ void DrawBand(const Record& r, int top, int bottom) {
             banded.clipY1 = std::min(dc.clipY1, bottom + 1);
             bandedContext = c.context;
         }
-        if (c.kind == CommandKind::Point) DrawPoint(banded, r.vertices[c.item]);
-        else DrawLine(banded, r.vertices[c.item], r.vertices[c.item + 1]);
+        if (c.kind == CommandKind::Point)
+            DrawPoint(banded, r.vertices[c.item]);
+        else
+            DrawLine(banded, r.vertices[c.item], r.vertices[c.item + 1]);
     }
 }
 
@@ -206,8 +210,8 @@ void RecordPoint(const ScreenVertex& v) {
     const uint32_t context = Room(q, 1);
     Record& r = q.record;
     const DrawContext& dc = r.contexts[context];
-    r.commands.push_back({CommandKind::Point, context, static_cast<uint32_t>(r.vertices.size()), dc.clipY0,
-                          dc.clipY1 - 1});
+    r.commands.push_back(
+        {CommandKind::Point, context, static_cast<uint32_t>(r.vertices.size()), dc.clipY0, dc.clipY1 - 1});
     r.vertices.push_back(v);
     Touch(r, dc.clipY0, dc.clipY1 - 1);
 }
@@ -217,8 +221,8 @@ void RecordLine(const ScreenVertex& a, const ScreenVertex& b) {
     const uint32_t context = Room(q, 2);
     Record& r = q.record;
     const DrawContext& dc = r.contexts[context];
-    r.commands.push_back({CommandKind::Line, context, static_cast<uint32_t>(r.vertices.size()), dc.clipY0,
-                          dc.clipY1 - 1});
+    r.commands.push_back(
+        {CommandKind::Line, context, static_cast<uint32_t>(r.vertices.size()), dc.clipY0, dc.clipY1 - 1});
     r.vertices.push_back(a);
     r.vertices.push_back(b);
     Touch(r, dc.clipY0, dc.clipY1 - 1);

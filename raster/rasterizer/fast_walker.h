@@ -36,9 +36,12 @@ void FastTriangle(const DrawContext& dc, const TriangleSetup& ts) {
         int64_t lo = ts.minX, hi = ts.maxX;
         for (const EdgeFn& e : ts.edge) {
             const int64_t k = e.b * y + e.c;  // E(x) = a*x + k >= 0
-            if (e.a > 0) lo = std::max(lo, -floorDiv(k, e.a));
-            else if (e.a < 0) hi = std::min(hi, floorDiv(k, -e.a));
-            else if (k < 0) hi = lo - 1;
+            if (e.a > 0)
+                lo = std::max(lo, -floorDiv(k, e.a));
+            else if (e.a < 0)
+                hi = std::min(hi, floorDiv(k, -e.a));
+            else if (k < 0)
+                hi = lo - 1;
         }
         if (lo > hi) continue;
         uint8_t* colourRow = dc.colour + static_cast<size_t>(y) * static_cast<size_t>(dc.colourPitch);
@@ -59,8 +62,7 @@ void FastTriangle(const DrawContext& dc, const TriangleSetup& ts) {
             blocks = true;
             for (int k = kPlaneR; k <= kPlaneA; ++k)
                 blocks = blocks && PlaneFits(in.v[k], ts.plane[k].dx, n, -kColourRange, kColourRange);
-            if constexpr (kDepth)
-                blocks = blocks && PlaneFits(in.v[kPlaneZ], dz, n, 0, int64_t{0xFFFFFFFF});
+            if constexpr (kDepth) blocks = blocks && PlaneFits(in.v[kPlaneZ], dz, n, 0, int64_t{0xFFFFFFFF});
         }
         for (int a = static_cast<int>(lo); a <= static_cast<int>(hi); a += 8) {
             const int b = a + 8 < hi ? a + 8 : static_cast<int>(hi);

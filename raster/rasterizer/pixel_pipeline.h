@@ -42,8 +42,10 @@ TESSALY_RASTER_INLINE void ShadePixel(const DrawContext& dc, uint8_t* colourRow,
     if constexpr (Cfg::kDepth != DepthKind::None) {
         z = DepthValue(in[kPlaneZ], dc.depthMax);
         uint32_t stored;
-        if constexpr (Cfg::kDepth == DepthKind::Bits16) stored = reinterpret_cast<const uint16_t*>(depthRow)[x];
-        else stored = reinterpret_cast<const uint32_t*>(depthRow)[x];
+        if constexpr (Cfg::kDepth == DepthKind::Bits16)
+            stored = reinterpret_cast<const uint16_t*>(depthRow)[x];
+        else
+            stored = reinterpret_cast<const uint32_t*>(depthRow)[x];
         if (!DepthPasses(dc.depthFunc, z, stored)) return;
     }
     Rgba c{ColourChannel(in[kPlaneR]), ColourChannel(in[kPlaneG]), ColourChannel(in[kPlaneB]),
@@ -81,24 +83,46 @@ inline void WithPixelConfig(const DrawContext& dc, F&& f) {
         constexpr TargetKind T = decltype(target)::value;
         constexpr DepthKind D = decltype(depth)::value;
         switch (dc.tex) {
-            case TexKind::Nearest: f(PixelConfig<T, D, TexKind::Nearest>{}); break;
-            case TexKind::Bilinear: f(PixelConfig<T, D, TexKind::Bilinear>{}); break;
-            case TexKind::NearestAnySize: f(PixelConfig<T, D, TexKind::NearestAnySize>{}); break;
-            case TexKind::BilinearAnySize: f(PixelConfig<T, D, TexKind::BilinearAnySize>{}); break;
-            default: f(PixelConfig<T, D, TexKind::None>{}); break;
+            case TexKind::Nearest:
+                f(PixelConfig<T, D, TexKind::Nearest>{});
+                break;
+            case TexKind::Bilinear:
+                f(PixelConfig<T, D, TexKind::Bilinear>{});
+                break;
+            case TexKind::NearestAnySize:
+                f(PixelConfig<T, D, TexKind::NearestAnySize>{});
+                break;
+            case TexKind::BilinearAnySize:
+                f(PixelConfig<T, D, TexKind::BilinearAnySize>{});
+                break;
+            default:
+                f(PixelConfig<T, D, TexKind::None>{});
+                break;
         }
     };
     auto byDepth = [&](auto target) {
         switch (dc.depthKind) {
-            case DepthKind::Bits16: byTex(target, std::integral_constant<DepthKind, DepthKind::Bits16>{}); break;
-            case DepthKind::Bits32: byTex(target, std::integral_constant<DepthKind, DepthKind::Bits32>{}); break;
-            default: byTex(target, std::integral_constant<DepthKind, DepthKind::None>{}); break;
+            case DepthKind::Bits16:
+                byTex(target, std::integral_constant<DepthKind, DepthKind::Bits16>{});
+                break;
+            case DepthKind::Bits32:
+                byTex(target, std::integral_constant<DepthKind, DepthKind::Bits32>{});
+                break;
+            default:
+                byTex(target, std::integral_constant<DepthKind, DepthKind::None>{});
+                break;
         }
     };
     switch (dc.target) {
-        case TargetKind::RGB565Dither: byDepth(std::integral_constant<TargetKind, TargetKind::RGB565Dither>{}); break;
-        case TargetKind::XRGB8888: byDepth(std::integral_constant<TargetKind, TargetKind::XRGB8888>{}); break;
-        default: byDepth(std::integral_constant<TargetKind, TargetKind::RGB565>{}); break;
+        case TargetKind::RGB565Dither:
+            byDepth(std::integral_constant<TargetKind, TargetKind::RGB565Dither>{});
+            break;
+        case TargetKind::XRGB8888:
+            byDepth(std::integral_constant<TargetKind, TargetKind::XRGB8888>{});
+            break;
+        default:
+            byDepth(std::integral_constant<TargetKind, TargetKind::RGB565>{});
+            break;
     }
 }
 

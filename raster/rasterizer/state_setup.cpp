@@ -42,8 +42,10 @@ void BindTexture(const Device& dev, DrawContext& dc) {
     dc.texHeight = static_cast<float>(base.height);
     bool pow2 = true;
     for (int k = 0; k < count; ++k) pow2 = pow2 && dc.levels[k].pow2;
-    if (dev.state.bilinear) dc.tex = pow2 ? TexKind::Bilinear : TexKind::BilinearAnySize;
-    else dc.tex = pow2 ? TexKind::Nearest : TexKind::NearestAnySize;
+    if (dev.state.bilinear)
+        dc.tex = pow2 ? TexKind::Bilinear : TexKind::BilinearAnySize;
+    else
+        dc.tex = pow2 ? TexKind::Nearest : TexKind::NearestAnySize;
 }
 
 }  // namespace
@@ -53,8 +55,10 @@ bool BuildDrawContext(const Device& dev, FrameSurface& back, DepthSurface& depth
     const RasterState& s = dev.state;
     dc.colour = back.pixels.data();
     dc.colourPitch = back.pitch;
-    if (back.format == PixelFormat::XRGB8888) dc.target = TargetKind::XRGB8888;
-    else dc.target = s.dither ? TargetKind::RGB565Dither : TargetKind::RGB565;
+    if (back.format == PixelFormat::XRGB8888)
+        dc.target = TargetKind::XRGB8888;
+    else
+        dc.target = s.dither ? TargetKind::RGB565Dither : TargetKind::RGB565;
 
     int w = back.width, h = back.height;
     dc.depth = nullptr;
@@ -92,8 +96,7 @@ bool BuildDrawContext(const Device& dev, FrameSurface& back, DepthSurface& depth
     dc.depthWrite = s.depthWrite;
     dc.depthFunc = s.depthFunc;
     dc.blend = s.alphaBlend ? s.blendMode : 0;
-    if (dc.blend != BLEND_ADDITIVE && dc.blend != BLEND_TRANSLUCENT && dc.blend != BLEND_SOURCE_COLOUR)
-        dc.blend = 0;
+    if (dc.blend != BLEND_ADDITIVE && dc.blend != BLEND_TRANSLUCENT && dc.blend != BLEND_SOURCE_COLOUR) dc.blend = 0;
     dc.antialias = s.antialias;
     dc.fill = s.fill;
     dc.cull = s.cull;

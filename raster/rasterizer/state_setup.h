@@ -16,9 +16,9 @@ constexpr float kGuardBand = 2048.0f;
 struct TexLevel {
     const uint32_t* texels = nullptr;  // ARGB8888, width x height, rows packed
     int width = 0, height = 0;
-    bool pow2 = false;                 // both sides powers of two: wrap by mask
-    int widthShift = 0;                // log2(width) when pow2: row offset by shift
-    float scaleU = 1, scaleV = 1;      // level texels per level-0 texel
+    bool pow2 = false;             // both sides powers of two: wrap by mask
+    int widthShift = 0;            // log2(width) when pow2: row offset by shift
+    float scaleU = 1, scaleV = 1;  // level texels per level-0 texel
 };
 
 enum class TargetKind { RGB565, RGB565Dither, XRGB8888 };

@@ -80,14 +80,18 @@ TESSALY_RASTER_INLINE uint32_t SampleBilinear(const TexLevel& l, int level, int3
     const uint32_t* r1 = l.texels + static_cast<size_t>(y1) * static_cast<size_t>(l.width);
     const __m128i zero = _mm_setzero_si128();
     const __m128i left = _mm_unpacklo_epi8(
-        _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(r0[x0])), _mm_cvtsi32_si128(static_cast<int>(r1[x0]))), zero);
+        _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(r0[x0])), _mm_cvtsi32_si128(static_cast<int>(r1[x0]))),
+        zero);
     const __m128i right = _mm_unpacklo_epi8(
-        _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(r0[x1])), _mm_cvtsi32_si128(static_cast<int>(r1[x1]))), zero);
+        _mm_unpacklo_epi32(_mm_cvtsi32_si128(static_cast<int>(r0[x1])), _mm_cvtsi32_si128(static_cast<int>(r1[x1]))),
+        zero);
     const __m128i h = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(left, _mm_set1_epi16(static_cast<short>(256 - wx))),
-                                                   _mm_mullo_epi16(right, _mm_set1_epi16(static_cast<short>(wx)))), 8);
+                                                   _mm_mullo_epi16(right, _mm_set1_epi16(static_cast<short>(wx)))),
+                                     8);
     const __m128i hb = _mm_unpackhi_epi64(h, h);
     const __m128i r = _mm_srli_epi16(_mm_add_epi16(_mm_mullo_epi16(h, _mm_set1_epi16(static_cast<short>(256 - wy))),
-                                                   _mm_mullo_epi16(hb, _mm_set1_epi16(static_cast<short>(wy)))), 8);
+                                                   _mm_mullo_epi16(hb, _mm_set1_epi16(static_cast<short>(wy)))),
+                                     8);
     return static_cast<uint32_t>(_mm_cvtsi128_si32(_mm_packus_epi16(r, r)));
 }
 

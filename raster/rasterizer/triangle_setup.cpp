@@ -137,8 +137,7 @@ int SampleCoverage(const TriangleSetup& ts, int px, int py) {
     for (int sy : kSampleOffsets) {
         for (int sx : kSampleOffsets) {
             bool in = true;
-            for (int e = 0; e < 3 && in; ++e)
-                in = base[e] + ts.edge[e].sa * sx + ts.edge[e].sb * sy >= 0;
+            for (int e = 0; e < 3 && in; ++e) in = base[e] + ts.edge[e].sa * sx + ts.edge[e].sb * sy >= 0;
             count += in ? 1 : 0;
         }
     }

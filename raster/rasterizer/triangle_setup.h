@@ -60,8 +60,7 @@ struct PixelInputs {
 inline void EvaluatePlanes(const TriangleSetup& ts, int px, int py, PixelInputs& out) {
     const uint64_t ox = static_cast<uint64_t>(static_cast<int64_t>(px - ts.refX));
     const uint64_t oy = static_cast<uint64_t>(static_cast<int64_t>(py - ts.refY));
-    for (int k = 0; k < kPlaneCount; ++k)
-        out.v[k] = ts.plane[k].base + ox * ts.plane[k].dx + oy * ts.plane[k].dy;
+    for (int k = 0; k < kPlaneCount; ++k) out.v[k] = ts.plane[k].base + ox * ts.plane[k].dx + oy * ts.plane[k].dy;
 }
 
 // The texture planes alone at pixel (px, py).

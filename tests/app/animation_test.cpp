@@ -63,8 +63,8 @@ TEST(TrackPose, InterpolatesAndExtrapolatesPosition) {
 TEST(TrackPose, HeadingThenPitchAboutOwnAxesThenWorldTranslation) {
     Track track;
     KeyFrameRecord key{};
-    key.rotation[0] = 0.5f;   // pitch
-    key.rotation[1] = 1.0f;   // heading
+    key.rotation[0] = 0.5f;  // pitch
+    key.rotation[1] = 1.0f;  // heading
     key.position[0] = 3;
     key.position[1] = 4;
     key.position[2] = 5;

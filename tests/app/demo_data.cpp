@@ -49,8 +49,8 @@ void KeyLines(std::string& s, const std::vector<Key>& keys) {
     std::snprintf(line, sizeof line, "  9\n  %zu\n", keys.size());
     s += line;
     for (const Key& k : keys) {
-        std::snprintf(line, sizeof line, "  %g %g %g %g %g %g 1 1 1\n  %d 0 0 0 0\n", k.x, k.y, k.z, k.heading,
-                      k.pitch, k.bank, k.frame);
+        std::snprintf(line, sizeof line, "  %g %g %g %g %g %g 1 1 1\n  %d 0 0 0 0\n", k.x, k.y, k.z, k.heading, k.pitch,
+                      k.bank, k.frame);
         s += line;
     }
     s += "EndBehavior 1\n";
@@ -201,7 +201,8 @@ std::vector<uint8_t> Tga(int width, int height, uint32_t (*colour)(int, int)) {
 
 void WriteDataSet(const std::string& dir, bool withLake) {
     namespace fs = std::filesystem;
-    for (const char* sub : {"maps", "meshes", "images", "music", "scenes", "shots"}) fs::create_directories(fs::path(dir) / sub);
+    for (const char* sub : {"maps", "meshes", "images", "music", "scenes", "shots"})
+        fs::create_directories(fs::path(dir) / sub);
     const std::string maps = dir + "/maps/", meshes = dir + "/meshes/", scenes = dir + "/scenes/";
 
     WriteBytes(maps + "fx_flare.tga", Tga(16, 16, Flare));
@@ -223,27 +224,25 @@ void WriteDataSet(const std::string& dir, bool withLake) {
     auto still = [](float x, float y, float z) { return std::vector<Key>{{0, x, y, z}}; };
     auto view = [](float x, float z, float heading) { return Item{"", {{0, x, 0, z, heading}}, -1}; };
 
-    WriteText(scenes + "intromask.lws",
-              SceneText({{"GLOW.LWO", {{0, 0, 0, 0}, {399, 0, 0, 0, 180}}},
-                         {"HalfMask1.lwo", still(-1.5f, 0, 0)},
-                         {"HALFMASK2.LWO", still(1.5f, 0, 0)}},
-                        {{"", {{0, 0, 0, -6}, {399, 0, 0, -4}}}}));
+    WriteText(scenes + "intromask.lws", SceneText({{"GLOW.LWO", {{0, 0, 0, 0}, {399, 0, 0, 0, 180}}},
+                                                   {"HalfMask1.lwo", still(-1.5f, 0, 0)},
+                                                   {"HALFMASK2.LWO", still(1.5f, 0, 0)}},
+                                                  {{"", {{0, 0, 0, -6}, {399, 0, 0, -4}}}}));
 
     // Views 0 to 14 circle the scene; view 5 rides on the rock.
     std::vector<Item> mainViews;
     for (int v = 0; v < 15; ++v) mainViews.push_back(view(static_cast<float>(v % 3 - 1) * 2, -8, 0));
     mainViews[5] = Item{"", {{0, 0, 1, -5}}, 1};
-    WriteText(scenes + "main.lws",
-              SceneText({{"SKY.LWO", still(0, 0, 0)},
-                         {"ROCK.LWO", {{0, -2, 0, 0}, {3699, 2, 0, 0, 360}}},
-                         {"FIRE.LWO", still(2, 0, 2)}},
-                        mainViews));
+    WriteText(scenes + "main.lws", SceneText({{"SKY.LWO", still(0, 0, 0)},
+                                              {"ROCK.LWO", {{0, -2, 0, 0}, {3699, 2, 0, 0, 360}}},
+                                              {"FIRE.LWO", still(2, 0, 2)}},
+                                             mainViews));
 
     std::vector<Item> innerViews;
     for (int v = 0; v < 5; ++v) innerViews.push_back(view(0, -10.0f + v, static_cast<float>(v * 10)));
-    WriteText(scenes + "inner.lws",
-              SceneText({{"LAKE.LWO", {{0, 0, 0, 2}, {1274, 0, 0, 2, 90}}}, {"ROCK.LWO", still(0, 0, -4)}},
-                        innerViews));
+    WriteText(
+        scenes + "inner.lws",
+        SceneText({{"LAKE.LWO", {{0, 0, 0, 2}, {1274, 0, 0, 2, 90}}}, {"ROCK.LWO", still(0, 0, -4)}}, innerViews));
 
     WriteText(scenes + "endtitle.lws", SceneText({{"ENDTITLE.LWO", still(0, 0, 0)}}, {view(0, -6, 0)}));
 }

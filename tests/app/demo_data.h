@@ -16,9 +16,9 @@ struct Key {
 };
 
 struct Item {
-    std::string name;       // objects only
+    std::string name;  // objects only
     std::vector<Key> keys;
-    int parent = -1;        // object index from 0, -1 for none
+    int parent = -1;  // object index from 0, -1 for none
 };
 
 // A version 1 scene: objects, then lights, then one camera.
@@ -29,7 +29,7 @@ struct Surface {
     std::string name;
     uint8_t red = 200, green = 200, blue = 200;
     float luminosity = 0.8f;
-    std::string image;          // planar colour map on the z axis when not empty
+    std::string image;  // planar colour map on the z axis when not empty
     float velocityX = 0, velocityY = 0;
 };
 // A box of the given half size around the origin, one surface per face pair

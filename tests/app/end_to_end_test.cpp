@@ -24,7 +24,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-
 using runner::ReadAll;
 using runner::Start;
 using runner::Wait;
@@ -178,8 +177,7 @@ TEST_F(EndToEnd, TwoCapturedRunsAreIdentical) {
 // --mode picks the frame size and depth; the demo plays in it to the credits,
 // which are drawn 4:3 in the middle of a wider frame.
 TEST_F(EndToEnd, ModeSetsTheFrameSize) {
-    ASSERT_EQ(Run("data", 1, {"--mode", "800x450x32", "--threads", "2", "--capture", root_ + "wide"}), 0)
-        << output_;
+    ASSERT_EQ(Run("data", 1, {"--mode", "800x450x32", "--threads", "2", "--capture", root_ + "wide"}), 0) << output_;
     EXPECT_NE(output_.find("Scene slot 3"), std::string::npos) << output_;
     const int count = static_cast<int>(Frames("wide"));
     ASSERT_GT(count, 200);
@@ -252,9 +250,8 @@ TEST_F(EndToEnd, ConsoleSessionAndScreenshot) {
     std::vector<std::string> shown(lines.begin() + 4, lines.begin() + std::min(lines.size(), 4 + listed.size()));
     std::sort(shown.begin(), shown.end());
     EXPECT_EQ(shown, listed);
-    for (const char* line :
-         {"surfinfo", "Number of Surfaces : 1", "Surface 0 (GLOW) :", "  Number of Textures : 0", "wire",
-          "Fillmode set to wireframe", "load main"})
+    for (const char* line : {"surfinfo", "Number of Surfaces : 1", "Surface 0 (GLOW) :", "  Number of Textures : 0",
+                             "wire", "Fillmode set to wireframe", "load main"})
         expected.push_back(line);
     expected.push_back((cwd + "scenes/MAIN.lws").substr(0, 80));
     const size_t tail = 4 + listed.size();
@@ -284,12 +281,12 @@ TEST_F(EndToEnd, SceneWithoutSkyIsDrawnOnAClearedFrame) {
     demo::WriteText(data + "/scenes/nosky.lws",
                     demo::SceneText({{"ROCK.LWO", {{0, 0, 0, 6}}}}, {{"", {{0, 0, 0, -6}}, -1}}));
     const std::string script =
-        "6 key F2 down\n7 key F2 up\n"          // the landscape: drawn without a clear
-        "10 key F4 down\n11 key F4 up\n"        // walk mode keeps that setting
+        "6 key F2 down\n7 key F2 up\n"    // the landscape: drawn without a clear
+        "10 key F4 down\n11 key F4 up\n"  // walk mode keeps that setting
         "14 key GRAVE down\n15 key GRAVE up\n"
         "18 type load nosky\n40 key RETURN down\n41 key RETURN up\n"
         "44 key GRAVE down\n45 key GRAVE up\n"
-        "50 key LEFT down\n70 key LEFT up\n";   // step sideways: the picture moves
+        "50 key LEFT down\n70 key LEFT up\n";  // step sideways: the picture moves
     ASSERT_EQ(Run("nosky", 24, {"--frames", "80", "--capture", root_ + "nosky_frames"}, script), 0) << output_;
     constexpr int kWait = 5 * 24;  // captured frames the start-up wait repeats
 
@@ -417,7 +414,8 @@ TEST_F(EndToEnd, CaptureFailuresStopTheRunWithTheReason) {
     demo::WriteText(root_ + "plain", "a file, not a folder");
     EXPECT_EQ(Run("data", 6, {"--frames", "300", "--progress", "--capture", root_ + "plain/frames"}), 1) << output_;
     EXPECT_NE(output_.find("Frame capture: cannot create directory " + root_ + "plain/frames: Not a directory"),
-              std::string::npos) << output_;
+              std::string::npos)
+        << output_;
     EXPECT_EQ(count(output_, "Frame capture"), 1u) << output_;
     EXPECT_LE(presented(output_), 2) << "the run went on: " << output_;
 
@@ -426,7 +424,8 @@ TEST_F(EndToEnd, CaptureFailuresStopTheRunWithTheReason) {
     EXPECT_EQ(Run("data", 6, {"--frames", "300", "--progress", "--capture", root_ + "full"}), 1) << output_;
     fileSizeLimit_ = 0;
     EXPECT_NE(output_.find("Frame capture: cannot write " + Frame("full", 0) + ": File too large; capture stopped"),
-              std::string::npos) << output_;
+              std::string::npos)
+        << output_;
     EXPECT_EQ(count(output_, "Frame capture"), 1u) << output_;
     EXPECT_LE(presented(output_), 2) << "the run went on: " << output_;
     EXPECT_EQ(Frames("full"), 0u) << "the cut frame stays behind";

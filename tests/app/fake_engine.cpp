@@ -55,21 +55,39 @@ void UpperCase(char* text) {
 }  // namespace
 
 // ---- raster link and pass-throughs ----
-int r_LinkRaster(const char* name, r_MsgCallback) { Log("r_LinkRaster %s", name); return 0; }
-int r_FreeRaster(r_MsgCallback) { Log("r_FreeRaster"); return 0; }
+int r_LinkRaster(const char* name, r_MsgCallback) {
+    Log("r_LinkRaster %s", name);
+    return 0;
+}
+int r_FreeRaster(r_MsgCallback) {
+    Log("r_FreeRaster");
+    return 0;
+}
 void r_SetReportCallback(r_MsgCallback) {}
-int r_GetSysInfo(void) { Log("r_GetSysInfo"); return 0; }
+int r_GetSysInfo(void) {
+    Log("r_GetSysInfo");
+    return 0;
+}
 int r_InitEngine(int card, int mode, int device, PlatWindow** window, int flags, r_MsgCallback) {
     Log("r_InitEngine %d %d %d %d %s", card, mode, device, flags, window ? "window" : "null");
     return flags == 2 ? g_engine.windowedResult : 0;
 }
-int r_DeinitEngine(void) { Log("r_DeinitEngine"); return 0; }
+int r_DeinitEngine(void) {
+    Log("r_DeinitEngine");
+    return 0;
+}
 int r_SetViewportArea(float l, float t, float r, float b, r_MsgCallback) {
     Log("r_SetViewportArea %g %g %g %g", l, t, r, b);
     return 0;
 }
-int r_ClearScreen(uint32_t colour, r_MsgCallback) { Log("r_ClearScreen %#x", colour); return 0; }
-int r_ClearZBuffer(float depth, r_MsgCallback) { Log("r_ClearZBuffer %g", depth); return 0; }
+int r_ClearScreen(uint32_t colour, r_MsgCallback) {
+    Log("r_ClearScreen %#x", colour);
+    return 0;
+}
+int r_ClearZBuffer(float depth, r_MsgCallback) {
+    Log("r_ClearZBuffer %g", depth);
+    return 0;
+}
 int r_SwapBuffers(int) {
     Log("r_SwapBuffers");
     ++g_engine.swaps;
@@ -83,9 +101,15 @@ int r_SetFrustum(float f, float a, float n, float d, r_MsgCallback) {
 }
 int r_SimpleTLRender(const TLVertex*, int, int, int) { return 0; }
 int r_TransformIntoCamSpace(const Vector3*, Vector3*, int, Matrix44, int) { return 0; }
-int r_AllocMaxVtcs(int count, r_MsgCallback) { Log("r_AllocMaxVtcs %d", count); return 0; }
+int r_AllocMaxVtcs(int count, r_MsgCallback) {
+    Log("r_AllocMaxVtcs %d", count);
+    return 0;
+}
 int r_FreeAllocatedVtcs(r_MsgCallback) { return 0; }
-int r_SetRenderState(int code, int value) { Log("r_SetRenderState %d %d", code, value); return 0; }
+int r_SetRenderState(int code, int value) {
+    Log("r_SetRenderState %d %d", code, value);
+    return 0;
+}
 int r_DrawBitmap(int handle, int x, int y, int w, int h, unsigned flags, r_MsgCallback) {
     Log("r_DrawBitmap %d %d %d %d %d %u", handle, x, y, w, h, flags);
     return 0;
@@ -114,9 +138,15 @@ int r_GetVideoModeData(int card, int mode, int* w, int* h, int* bits, char*) {
 const char* r_GetVideoModeDataStr(int, int) { return ""; }
 
 // ---- model store ----
-int r_AllocMaxModels(int capacity, r_MsgCallback) { Log("r_AllocMaxModels %d", capacity); return 0; }
+int r_AllocMaxModels(int capacity, r_MsgCallback) {
+    Log("r_AllocMaxModels %d", capacity);
+    return 0;
+}
 // The models stay until fake::Reset, so tests can look at them after a run.
-int r_FreeAllocatedModels(r_MsgCallback) { Log("r_FreeAllocatedModels"); return 0; }
+int r_FreeAllocatedModels(r_MsgCallback) {
+    Log("r_FreeAllocatedModels");
+    return 0;
+}
 int r_LoadModel(int, char* name, const char* modelDir, const char*, int, r_MsgCallback cb) {
     UpperCase(name);
     for (size_t i = 0; i < g_engine.models.size(); ++i)
@@ -173,10 +203,22 @@ CMesh* r_GetMeshPointer(int handle, int mesh, r_MsgCallback) {
 }
 
 // ---- texture and image stores ----
-int r_AllocMaxTextures(int capacity, r_MsgCallback) { Log("r_AllocMaxTextures %d", capacity); return 0; }
-int r_FreeAllocatedTextures(r_MsgCallback) { Log("r_FreeAllocatedTextures"); return 0; }
-int r_AllocMaxImages(int capacity, r_MsgCallback) { Log("r_AllocMaxImages %d", capacity); return 0; }
-int r_FreeAllocatedImages(r_MsgCallback) { Log("r_FreeAllocatedImages"); return 0; }
+int r_AllocMaxTextures(int capacity, r_MsgCallback) {
+    Log("r_AllocMaxTextures %d", capacity);
+    return 0;
+}
+int r_FreeAllocatedTextures(r_MsgCallback) {
+    Log("r_FreeAllocatedTextures");
+    return 0;
+}
+int r_AllocMaxImages(int capacity, r_MsgCallback) {
+    Log("r_AllocMaxImages %d", capacity);
+    return 0;
+}
+int r_FreeAllocatedImages(r_MsgCallback) {
+    Log("r_FreeAllocatedImages");
+    return 0;
+}
 int r_LoadTexture(int handle, char* name, const char* dir, int flags, r_MsgCallback) {
     Log("r_LoadTexture %d %s %s %#x", handle, name, dir, flags);
     return handle;
@@ -185,8 +227,8 @@ int r_LoadImage(int handle, const char* name, const char* dir, int flags, r_MsgC
     Log("r_LoadImage %d %s %s %#x", handle, name, dir, flags);
     return 0;
 }
-int r_AddTexture(int handle, unsigned w, unsigned h, int bits, const uint8_t* texels, const char* name,
-                 unsigned flags, r_MsgCallback) {
+int r_AddTexture(int handle, unsigned w, unsigned h, int bits, const uint8_t* texels, const char* name, unsigned flags,
+                 r_MsgCallback) {
     if (handle >= 0 && handle < 3) ++g_engine.addTextureCalls[handle];
     if (handle == 2) {
         g_engine.lastWater.assign(texels, texels + static_cast<size_t>(w) * h * 3);
@@ -226,8 +268,14 @@ int r_DrawCMeshData(int handle, Matrix44 model, int) {
     g_engine.drawnMatrices.push_back(model);
     return 0;
 }
-int r_AllocMaxAlphaMeshes(int capacity) { Log("r_AllocMaxAlphaMeshes %d", capacity); return 0; }
-int r_FreeAllocatedAlphaMeshes(void) { Log("r_FreeAllocatedAlphaMeshes"); return 0; }
+int r_AllocMaxAlphaMeshes(int capacity) {
+    Log("r_AllocMaxAlphaMeshes %d", capacity);
+    return 0;
+}
+int r_FreeAllocatedAlphaMeshes(void) {
+    Log("r_FreeAllocatedAlphaMeshes");
+    return 0;
+}
 int r_FlushAlphaMeshes(void) { return 0; }
 
 // ---- lighting front ----
@@ -235,17 +283,35 @@ int r_AllocMaxLights(int lights, int colours, r_MsgCallback cb) {
     Log("r_AllocMaxLights %d %d %s", lights, colours, cb ? "silent" : "null");
     return 0;
 }
-int r_FreeAllocatedLights(r_MsgCallback) { Log("r_FreeAllocatedLights"); return 0; }
+int r_FreeAllocatedLights(r_MsgCallback) {
+    Log("r_FreeAllocatedLights");
+    return 0;
+}
 int r_AddLight(const Matrix44*, const float*, float, int, uint8_t, int) { return 0; }
 int r_KillLight(int) { return 0; }
 int r_SetLightCone(int, float, float) { return 0; }
-int r_KillAllLights(void) { Log("r_KillAllLights"); return 0; }
-int r_SetAmbient(float r, float g, float b) { Log("r_SetAmbient %g %g %g", r, g, b); return 0; }
+int r_KillAllLights(void) {
+    Log("r_KillAllLights");
+    return 0;
+}
+int r_SetAmbient(float r, float g, float b) {
+    Log("r_SetAmbient %g %g %g", r, g, b);
+    return 0;
+}
 int r_LightMesh(CMesh*, const Matrix44*, uint32_t*, uint32_t*, int) { return 0; }
 int r_ResetSBMIllum(CMesh*, float) { return 0; }
-int r_AddModelLights(int handle, const Matrix44*, int) { Log("r_AddModelLights %d", handle); return 0; }
-int r_PreIllumModel(int handle, const Matrix44*, r_MsgCallback) { Log("r_PreIllumModel %d", handle); return 0; }
-int r_ResetModelIllum(int handle, r_MsgCallback) { Log("r_ResetModelIllum %d", handle); return 0; }
+int r_AddModelLights(int handle, const Matrix44*, int) {
+    Log("r_AddModelLights %d", handle);
+    return 0;
+}
+int r_PreIllumModel(int handle, const Matrix44*, r_MsgCallback) {
+    Log("r_PreIllumModel %d", handle);
+    return 0;
+}
+int r_ResetModelIllum(int handle, r_MsgCallback) {
+    Log("r_ResetModelIllum %d", handle);
+    return 0;
+}
 
 // ---- 2D effects ----
 int r_Render2DFX(int, Vector3, float, float, uint32_t, int, int, r_MsgCallback) { return 0; }
@@ -309,13 +375,22 @@ long HandleNumber(const void* handle) { return static_cast<long>(reinterpret_cas
 
 }  // namespace
 
-int MIDASstartup(void) { Log("MIDASstartup"); return 1; }
-int MIDASsetOption(int option, int value) { Log("MIDASsetOption %d %d", option, value); return 1; }
+int MIDASstartup(void) {
+    Log("MIDASstartup");
+    return 1;
+}
+int MIDASsetOption(int option, int value) {
+    Log("MIDASsetOption %d %d", option, value);
+    return 1;
+}
 int MIDASinit(void) {
     Log("MIDASinit");
     return g_engine.midasInitFails ? MidasFail(1) : 1;
 }
-int MIDASstartBackgroundPlay(unsigned pollRate) { Log("MIDASstartBackgroundPlay %u", pollRate); return 1; }
+int MIDASstartBackgroundPlay(unsigned pollRate) {
+    Log("MIDASstartBackgroundPlay %u", pollRate);
+    return 1;
+}
 MIDASmodule MIDASloadModule(const char* fileName) {
     char resolved[2048];
     if (!plat_ResolvePath(fileName, resolved, sizeof resolved)) {
@@ -339,14 +414,16 @@ int MIDASstopModule(MIDASmodulePlayHandle playHandle) {
     Log("MIDASstopModule p%ld", HandleNumber(playHandle));
     return 1;
 }
-int MIDASstopBackgroundPlay(void) { Log("MIDASstopBackgroundPlay"); return 1; }
+int MIDASstopBackgroundPlay(void) {
+    Log("MIDASstopBackgroundPlay");
+    return 1;
+}
 int MIDASclose(void) {
     Log("MIDASclose");
     return g_engine.midasCloseFails ? MidasFail(4) : 1;
 }
 int MIDASgetLastError(void) { return g_engine.midasLastError; }
 const char* MIDASgetErrorMessage(int errorCode) {
-    static const char* const kTexts[] = {"no error", "no output", "no such module file", "no module",
-                                         "cannot close"};
+    static const char* const kTexts[] = {"no error", "no output", "no such module file", "no module", "cannot close"};
     return errorCode >= 0 && errorCode <= 4 ? kTexts[errorCode] : "unknown";
 }

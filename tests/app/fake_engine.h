@@ -40,7 +40,7 @@ struct Engine {
 
     // What happened.
     std::vector<std::string> calls;
-    std::vector<int> drawnHandles;     // r_DrawCMeshData per frame, in order
+    std::vector<int> drawnHandles;  // r_DrawCMeshData per frame, in order
     std::vector<Matrix44> drawnMatrices;
     Matrix44 camera = MatIdentity();
     int addTextureCalls[3] = {0, 0, 0};

@@ -20,8 +20,8 @@ LaunchAction Parse(std::vector<const char*> args, LaunchOptions& options, char* 
 
 TEST(LaunchOptions, EveryOptionFillsTheRunOptions) {
     LaunchOptions o;
-    ASSERT_EQ(Parse({"--data", "d", "--headless", "--window", "--fixed-fps", "24", "--capture", "c", "--frames",
-                     "100", "--script", "s", "--audio-out", "a.wav", "--shot-format", "png"},
+    ASSERT_EQ(Parse({"--data", "d", "--headless", "--window", "--fixed-fps", "24", "--capture", "c", "--frames", "100",
+                     "--script", "s", "--audio-out", "a.wav", "--shot-format", "png"},
                     o),
               LaunchAction::Run);
     EXPECT_STREQ(o.dataDir, "d");
@@ -108,8 +108,8 @@ TEST(LaunchOptions, ModeAndThreads) {
     EXPECT_EQ(o.platform.modeWidth, 0);
     EXPECT_EQ(o.platform.threads, 0);
 
-    for (const char* bad : {"319x200", "320x199", "3841x2160", "640x2161", "640x480x24", "640x480x", "640",
-                            "640x", "x480", "640x480x16x", "640*480", "", "desktop2"}) {
+    for (const char* bad : {"319x200", "320x199", "3841x2160", "640x2161", "640x480x24", "640x480x", "640", "640x",
+                            "x480", "640x480x16x", "640*480", "", "desktop2"}) {
         EXPECT_EQ(Parse({"--mode", bad}, o, error), LaunchAction::Error) << bad;
         EXPECT_NE(std::strstr(error, "--mode wants"), nullptr) << bad;
     }

@@ -61,8 +61,8 @@ protected:
     // The whole demo is some 5200 frames; the default limit only guards
     // against a run that never ends.
     int Run(int frames = 8000, const std::string& script = "") {
-        std::vector<std::string> args = {"tessaly",      "--data", dataDir_, "--headless", "--fixed-fps", "24",
-                                         "--frames",     std::to_string(frames)};
+        std::vector<std::string> args = {"tessaly",     "--data", dataDir_,   "--headless",
+                                         "--fixed-fps", "24",     "--frames", std::to_string(frames)};
         if (!script.empty()) {
             demo::WriteText(TempName("script.txt"), script);
             args.insert(args.end(), {"--script", TempName("script.txt")});
@@ -103,15 +103,21 @@ std::string MusicCalls::dataDir_;
 TEST_F(MusicCalls, DemoStartsTheFirstModuleAndSwitchesWhenLeavingTheMainScene) {
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(g_app.slotIndex, 3);
-    const std::vector<std::string> expected = {
-        "MIDASstartup", "MIDASsetOption 3 150", "MIDASsetOption 4 4", "MIDASinit", "MIDASstartBackgroundPlay 100",
-        "MIDASloadModule " + Music("vdm.it") + " -> m1", "MIDASloadModule " + Music("vdm2.it") + " -> m2",
-        "MIDASplayModule m1 0 -> p1",
-        "lights",  // slot 1
-        "lights",  // slot 2
-        "MIDASstopModule p1", "MIDASplayModule m2 0 -> p2",
-        "lights",  // slot 3
-        "MIDASstopBackgroundPlay", "MIDASclose"};
+    const std::vector<std::string> expected = {"MIDASstartup",
+                                               "MIDASsetOption 3 150",
+                                               "MIDASsetOption 4 4",
+                                               "MIDASinit",
+                                               "MIDASstartBackgroundPlay 100",
+                                               "MIDASloadModule " + Music("vdm.it") + " -> m1",
+                                               "MIDASloadModule " + Music("vdm2.it") + " -> m2",
+                                               "MIDASplayModule m1 0 -> p1",
+                                               "lights",  // slot 1
+                                               "lights",  // slot 2
+                                               "MIDASstopModule p1",
+                                               "MIDASplayModule m2 0 -> p2",
+                                               "lights",  // slot 3
+                                               "MIDASstopBackgroundPlay",
+                                               "MIDASclose"};
     EXPECT_EQ(MusicLog(), expected);
     EXPECT_EQ(out_.find("MIDAS"), std::string::npos) << out_;
 
@@ -136,10 +142,14 @@ TEST_F(MusicCalls, F4BackToTheDemoRestartsTheFirstModuleLooped) {
     ASSERT_EQ(Run(8000, script), 0);
     const std::vector<std::string> calls = MusicLog();
     const std::vector<std::string> after(calls.begin() + 8, calls.end());
-    const std::vector<std::string> expected = {
-        "lights", "MIDASstopModule p1", "MIDASplayModule m1 1 -> p2",  // frame 20
-        "lights", "MIDASstopModule p2", "MIDASplayModule m1 1 -> p3",  // frame 40
-        "MIDASstopBackgroundPlay", "MIDASclose"};
+    const std::vector<std::string> expected = {"lights",
+                                               "MIDASstopModule p1",
+                                               "MIDASplayModule m1 1 -> p2",  // frame 20
+                                               "lights",
+                                               "MIDASstopModule p2",
+                                               "MIDASplayModule m1 1 -> p3",  // frame 40
+                                               "MIDASstopBackgroundPlay",
+                                               "MIDASclose"};
     EXPECT_EQ(after, expected) << testing::PrintToString(calls);
 }
 
@@ -149,11 +159,20 @@ TEST_F(MusicCalls, MissingSecondModuleIsReportedAndTheSwitchOnlyStops) {
     fs::remove(Music("vdm2.it"));
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(g_app.slotIndex, 3);
-    const std::vector<std::string> expected = {
-        "MIDASstartup", "MIDASsetOption 3 150", "MIDASsetOption 4 4", "MIDASinit", "MIDASstartBackgroundPlay 100",
-        "MIDASloadModule " + Music("vdm.it") + " -> m1", "MIDASloadModule " + Music("vdm2.it") + " -> null",
-        "MIDASplayModule m1 0 -> p1", "lights", "lights", "MIDASstopModule p1", "lights",
-        "MIDASstopBackgroundPlay", "MIDASclose"};
+    const std::vector<std::string> expected = {"MIDASstartup",
+                                               "MIDASsetOption 3 150",
+                                               "MIDASsetOption 4 4",
+                                               "MIDASinit",
+                                               "MIDASstartBackgroundPlay 100",
+                                               "MIDASloadModule " + Music("vdm.it") + " -> m1",
+                                               "MIDASloadModule " + Music("vdm2.it") + " -> null",
+                                               "MIDASplayModule m1 0 -> p1",
+                                               "lights",
+                                               "lights",
+                                               "MIDASstopModule p1",
+                                               "lights",
+                                               "MIDASstopBackgroundPlay",
+                                               "MIDASclose"};
     EXPECT_EQ(MusicLog(), expected);
     EXPECT_NE(out_.find("\nMIDAS error: no such module file\n"), std::string::npos) << out_;
     EXPECT_EQ(Count(out_, "MIDAS"), 1) << out_;
@@ -165,11 +184,19 @@ TEST_F(MusicCalls, MissingSecondModuleIsReportedAndTheSwitchOnlyStops) {
 TEST_F(MusicCalls, MissingFirstModuleLeavesTheSecondToPlayAtItsTime) {
     fs::remove(Music("vdm.it"));
     ASSERT_EQ(Run(), 0);
-    const std::vector<std::string> expected = {
-        "MIDASstartup", "MIDASsetOption 3 150", "MIDASsetOption 4 4", "MIDASinit", "MIDASstartBackgroundPlay 100",
-        "MIDASloadModule " + Music("vdm.it") + " -> null", "MIDASloadModule " + Music("vdm2.it") + " -> m1",
-        "lights", "lights", "MIDASplayModule m1 0 -> p1", "lights",
-        "MIDASstopBackgroundPlay", "MIDASclose"};
+    const std::vector<std::string> expected = {"MIDASstartup",
+                                               "MIDASsetOption 3 150",
+                                               "MIDASsetOption 4 4",
+                                               "MIDASinit",
+                                               "MIDASstartBackgroundPlay 100",
+                                               "MIDASloadModule " + Music("vdm.it") + " -> null",
+                                               "MIDASloadModule " + Music("vdm2.it") + " -> m1",
+                                               "lights",
+                                               "lights",
+                                               "MIDASplayModule m1 0 -> p1",
+                                               "lights",
+                                               "MIDASstopBackgroundPlay",
+                                               "MIDASclose"};
     EXPECT_EQ(MusicLog(), expected);
     EXPECT_EQ(Count(out_, "MIDAS error"), 1) << out_;
 }

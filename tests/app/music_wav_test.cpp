@@ -121,9 +121,9 @@ protected:
     // Runs headless at fps fixed frames a second for the given frames, the
     // music going to music.wav; returns the exit code, standard output in output_.
     int Run(int fps, int frames, const std::string& script = "") {
-        std::vector<std::string> args = {"--data",   root_ + "data",         "--headless",
-                                         "--fixed-fps", std::to_string(fps), "--frames",
-                                         std::to_string(frames), "--audio-out", Wav()};
+        std::vector<std::string> args = {
+            "--data",   root_ + "data",         "--headless",  "--fixed-fps", std::to_string(fps),
+            "--frames", std::to_string(frames), "--audio-out", Wav()};
         if (!script.empty()) {
             demo::WriteText(root_ + "script.txt", script);
             args.insert(args.end(), {"--script", root_ + "script.txt"});
@@ -168,9 +168,10 @@ TEST_F(MusicWav, FirstModuleOnceThenTheSecondFromTheChangeToSlot2) {
     EXPECT_LE(changeSeconds, start + 399.0 / 60 + 3699.0 / 24 + 2.0);
     const double second = Rms(samples, changeSeconds + 0.1, changeSeconds + 5);
     EXPECT_GT(second, 2.5 * first) << "second " << second << ", first " << first;
-    std::printf("[ figures  ] music from %.3f s, first module RMS %.0f; change to slot 2 at frame %zu of the "
-                "file (%.3f s), second module RMS %.0f\n",
-                start, first, change, changeSeconds, second);
+    std::printf(
+        "[ figures  ] music from %.3f s, first module RMS %.0f; change to slot 2 at frame %zu of the "
+        "file (%.3f s), second module RMS %.0f\n",
+        start, first, change, changeSeconds, second);
 }
 
 // F4 to walk mode and F4 back restart the first module from its beginning,
@@ -210,8 +211,8 @@ TEST_F(MusicWav, MissingSecondModuleIsReportedOnceAndTheProgramGoesOn) {
     fs::remove(second);
     EXPECT_EQ(Run(10, 40), 0) << output_;
     demo::WriteText(second, kept);
-    const std::string report = "\nMIDAS error: Could not read module file: " + root_ +
-                               "data/music/vdm2.it: No such file or directory\n";
+    const std::string report =
+        "\nMIDAS error: Could not read module file: " + root_ + "data/music/vdm2.it: No such file or directory\n";
     const size_t at = output_.find(report);
     EXPECT_NE(at, std::string::npos) << output_;
     EXPECT_EQ(output_.find("MIDAS", at + 2), std::string::npos) << output_;
@@ -260,12 +261,13 @@ TEST_F(MusicWav, DamagedModuleLeavesTheOtherOnePlaying) {
 // seconds of sound) is reported with the system's reason, the program ends
 // with 1, and the file keeps a header that describes what it holds.
 TEST_F(MusicWav, FullDiskIsReportedAndTheFileStaysReadable) {
-    const std::vector<std::string> args = {"--data", root_ + "data", "--headless", "--fixed-fps", "10",
-                                           "--frames", "100", "--audio-out", Wav()};
+    const std::vector<std::string> args = {"--data",   root_ + "data", "--headless",  "--fixed-fps", "10",
+                                           "--frames", "100",          "--audio-out", Wav()};
     EXPECT_EQ(Wait(Start(args, root_ + "output.txt", 1 << 20)), 1);
     output_ = ReadAll(root_ + "output.txt");
     EXPECT_NE(output_.find("\nMIDAS error: Could not write WAV file: " + Wav() + ": File too large\n"),
-              std::string::npos) << output_;
+              std::string::npos)
+        << output_;
     const std::vector<int16_t> samples = ReadWav(Wav());
     EXPECT_GT(samples.size() / 2, 5 * kRate);
     EXPECT_LE(samples.size() * 2 + 44, size_t{1} << 20);
@@ -275,12 +277,11 @@ TEST_F(MusicWav, FullDiskIsReportedAndTheFileStaysReadable) {
 // file up to the last second or so.
 TEST_F(MusicWav, KilledRecordingKeepsAReadableHeader) {
     // At 100 frames a second the demo lasts some 22,000 frames, far longer than the test waits.
-    const pid_t pid = Start({"--data", root_ + "data", "--headless", "--fixed-fps", "100", "--frames", "1800000",
-                             "--audio-out", Wav()},
-                            root_ + "output.txt");
+    const pid_t pid = Start(
+        {"--data", root_ + "data", "--headless", "--fixed-fps", "100", "--frames", "1800000", "--audio-out", Wav()},
+        root_ + "output.txt");
     const uintmax_t wanted = 20 * kRate * 4;  // twenty seconds of sound
-    for (int i = 0; i < 1200 && !(fs::exists(Wav()) && fs::file_size(Wav()) > wanted); ++i)
-        usleep(50 * 1000);
+    for (int i = 0; i < 1200 && !(fs::exists(Wav()) && fs::file_size(Wav()) > wanted); ++i) usleep(50 * 1000);
     kill(pid, SIGKILL);
     EXPECT_EQ(Wait(pid), 128 + SIGKILL);
     const std::string bytes = ReadAll(Wav());

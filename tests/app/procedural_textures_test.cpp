@@ -13,7 +13,7 @@ TEST(Fire, PaletteRunsFromBlackToPaleYellow) {
     const struct {
         int heat;
         uint8_t r, g, b;
-    } cases[] = {{0, 0, 0, 0},        {63, 252, 0, 31},     {64, 255, 0, 32},    {127, 255, 126, 32},
+    } cases[] = {{0, 0, 0, 0},        {63, 252, 0, 31},    {64, 255, 0, 32},    {127, 255, 126, 32},
                  {128, 255, 128, 32}, {191, 255, 254, 95}, {192, 255, 255, 96}, {255, 255, 255, 222}};
     for (const auto& c : cases) {
         uint8_t rgb[3];
@@ -81,7 +81,7 @@ TEST_F(WaterTexture, RowsShiftBySineWavesAndBytesAreReversed) {
     // Byte order reversed: red (the column) first, then green (the row).
     EXPECT_EQ(pixel(4, row0)[0], 4);
     EXPECT_EQ(pixel(4, row0)[1], 0);
-    EXPECT_EQ(pixel(4, row16)[0], 0);   // source column 0 moved right by 4
+    EXPECT_EQ(pixel(4, row16)[0], 0);  // source column 0 moved right by 4
     EXPECT_EQ(pixel(4, row16)[1], 16);
 }
 

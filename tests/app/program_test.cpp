@@ -97,18 +97,44 @@ std::string Program::dataDir_;
 TEST_F(Program, StartsUpAndShutsDownInOrder) {
     EXPECT_EQ(Run({"--frames", "12"}), 0);
     const std::string maps = dataDir_ + "/maps/";
-    ExpectInOrder({"r_LinkRaster t7dxraster.dll", "r_GetSysInfo", "r_SeekMode 0 640 480 16 1",
-                   "r_InitEngine 0 3 1 1 window", "r_AllocMaxModels 400", "r_AllocMaxVtcs 20000",
-                   "r_AllocMaxTextures 100", "r_AllocMaxImages 40", "r_AllocMaxAlphaMeshes 100",
-                   "r_AllocMaxLights 60 10000 silent", "r_SetViewportArea 0 0 1 1", "r_SetFrustum 1 1 0.5 1000",
-                   "r_ClearScreen 0xa07000", "r_ClearZBuffer 1", "r_GetVideoModeData 0 3", "r_ConsoleInit 256 25 256",
-                   "r_ClearScreen 0", "r_SysPrint Initializing, Please Wait...|5 5 0xff00", "r_SwapBuffers",
-                   "r_LoadTexture 0 fx_flare.tga " + maps + " 0x8000", "r_LoadTexture 1 fx_Phire.tga",
-                   "r_LoadTexture 2 terrain_lake.tga", "r_LoadImage 0 credits.tga " + dataDir_ + "/images/",
-                   "r_LockTexturePointer 2", "r_LoadModel GLOW.LWO", "r_LoadModel ENDTITLE.LWO",
-                   "r_SetAmbient 0.2 0.2 0.2", "r_SetRenderState 32 1", "r_ClearScreen 0", "r_SwapBuffers",
-                   "r_ClearScreen 0", "r_SwapBuffers", "r_DeinitEngine", "r_FreeAllocatedImages",
-                   "r_FreeAllocatedTextures", "r_FreeAllocatedAlphaMeshes", "r_FreeRaster", "r_FreeAllocatedModels",
+    ExpectInOrder({"r_LinkRaster t7dxraster.dll",
+                   "r_GetSysInfo",
+                   "r_SeekMode 0 640 480 16 1",
+                   "r_InitEngine 0 3 1 1 window",
+                   "r_AllocMaxModels 400",
+                   "r_AllocMaxVtcs 20000",
+                   "r_AllocMaxTextures 100",
+                   "r_AllocMaxImages 40",
+                   "r_AllocMaxAlphaMeshes 100",
+                   "r_AllocMaxLights 60 10000 silent",
+                   "r_SetViewportArea 0 0 1 1",
+                   "r_SetFrustum 1 1 0.5 1000",
+                   "r_ClearScreen 0xa07000",
+                   "r_ClearZBuffer 1",
+                   "r_GetVideoModeData 0 3",
+                   "r_ConsoleInit 256 25 256",
+                   "r_ClearScreen 0",
+                   "r_SysPrint Initializing, Please Wait...|5 5 0xff00",
+                   "r_SwapBuffers",
+                   "r_LoadTexture 0 fx_flare.tga " + maps + " 0x8000",
+                   "r_LoadTexture 1 fx_Phire.tga",
+                   "r_LoadTexture 2 terrain_lake.tga",
+                   "r_LoadImage 0 credits.tga " + dataDir_ + "/images/",
+                   "r_LockTexturePointer 2",
+                   "r_LoadModel GLOW.LWO",
+                   "r_LoadModel ENDTITLE.LWO",
+                   "r_SetAmbient 0.2 0.2 0.2",
+                   "r_SetRenderState 32 1",
+                   "r_ClearScreen 0",
+                   "r_SwapBuffers",
+                   "r_ClearScreen 0",
+                   "r_SwapBuffers",
+                   "r_DeinitEngine",
+                   "r_FreeAllocatedImages",
+                   "r_FreeAllocatedTextures",
+                   "r_FreeAllocatedAlphaMeshes",
+                   "r_FreeRaster",
+                   "r_FreeAllocatedModels",
                    "r_FreeAllocatedLights"});
     // A 480-line frame: 31 rows, a console showing 30 lines of the 256 it keeps.
     EXPECT_EQ(g_app.consoleRows, 31);
@@ -255,7 +281,7 @@ TEST_F(Program, DemoPlaysEverySlotThenTheCreditsAndEnds) {
     EXPECT_EQ(glow->coloursB[3], 0xFFFFFFFFu);
     EXPECT_EQ(Mesh("HALFMASK1.LWO", 0)->coloursA[2], 0xA0FFFFFFu);
     EXPECT_EQ(Mesh("ENDTITLE.LWO", 0)->coloursA[0] >> 24, 0x01u);  // faded
-    EXPECT_GT(Mesh("SKY.LWO", 1)->texCoords[0][0].u, 1000.0f);  // drifted 0.25 a frame
+    EXPECT_GT(Mesh("SKY.LWO", 1)->texCoords[0][0].u, 1000.0f);     // drifted 0.25 a frame
     EXPECT_EQ(Mesh("SKY.LWO", 0)->texCoords[0][0].u, 0.0f);
 }
 

@@ -157,8 +157,7 @@ TEST_F(Viewer, ZoomFactorScalesThePicture) {
 
 TEST_F(Viewer, MissingObjectIsReportedOnceAndTheRestShows) {
     const std::string scene = root_ + "project/Scenes/missing.lws";
-    demo::WriteText(scene, MovingBoxScene("Objects\\Box.lwo", 3.2f,
-                                          "LoadObject Work:Objects/Nowhere.lwo\n"));
+    demo::WriteText(scene, MovingBoxScene("Objects\\Box.lwo", 3.2f, "LoadObject Work:Objects/Nowhere.lwo\n"));
     const std::string frames = root_ + "missing";
     ASSERT_EQ(Run(scene, {"--frames", "2", "--capture", frames}), 0) << output_;
     const std::string written = "Work:Objects/Nowhere.lwo";
@@ -311,11 +310,11 @@ TEST_F(ViewerKeys, SpacePausesArrowsStepHomeRestartsF4WalksFromTheCamera) {
         "20 key F4 down\n21 key F4 up\n";
     ASSERT_EQ(RunScript(scene, script, 24, dir), 0) << output_;
     // Input pressed at frame n acts in the frame drawn after it.
-    EXPECT_EQ(Bytes(dir, 6), Bytes(dir, 7));                      // paused
-    EXPECT_NE(Bytes(dir, 7), Bytes(dir, 9));                      // one step on
+    EXPECT_EQ(Bytes(dir, 6), Bytes(dir, 7));  // paused
+    EXPECT_NE(Bytes(dir, 7), Bytes(dir, 9));  // one step on
     EXPECT_EQ(Bytes(dir, 9), Bytes(dir, 10));
-    EXPECT_EQ(Bytes(dir, 12), Bytes(dir, 0));                     // back to the first frame, still paused
-    EXPECT_NE(Bytes(dir, 16), Bytes(dir, 17));                    // playing again
+    EXPECT_EQ(Bytes(dir, 12), Bytes(dir, 0));   // back to the first frame, still paused
+    EXPECT_NE(Bytes(dir, 16), Bytes(dir, 17));  // playing again
     // Walk mode starts where the camera was: the box is where it was drawn
     // last, and stays as the animation moves on only if the view is the same.
     const Silhouette before = FindSilhouette(demo::ReadTga(Frame(dir, 20)));
@@ -330,8 +329,7 @@ TEST_F(ViewerKeys, WalkModeStartsFromTheTurnedCamerasView) {
     const std::string scene = root_ + "project/Scenes/turned.lws";
     demo::WriteText(scene, MovingBoxScene("Objects/Box.lwo", 3.2f, "", "8 5 0"));  // heading 8, pitch 5 degrees
     const std::string dir = root_ + "turned";
-    ASSERT_EQ(RunScript(scene, "2 key SPACE down\n3 key SPACE up\n5 key F4 down\n6 key F4 up\n", 9, dir), 0)
-        << output_;
+    ASSERT_EQ(RunScript(scene, "2 key SPACE down\n3 key SPACE up\n5 key F4 down\n6 key F4 up\n", 9, dir), 0) << output_;
     const Silhouette camera = FindSilhouette(demo::ReadTga(Frame(dir, 4)));
     const Silhouette walk = FindSilhouette(demo::ReadTga(Frame(dir, 7)));
     ASSERT_FALSE(camera.Empty());
@@ -361,9 +359,8 @@ TEST_F(ViewerKeys, DragTurnsTheObjectWheelZoomsRResets) {
 
 TEST_F(ViewerKeys, OverlayShowsWithI) {
     const std::string dir = root_ + "overlay";
-    ASSERT_EQ(RunScript(root_ + "project/Objects/Box.lwo", "2 key I down\n3 key I up\n5 key I down\n6 key I up\n", 8,
-                        dir),
-              0)
+    ASSERT_EQ(
+        RunScript(root_ + "project/Objects/Box.lwo", "2 key I down\n3 key I up\n5 key I down\n6 key I up\n", 8, dir), 0)
         << output_;
     // Headless runs start without it; I shows it over the top left, I again hides it.
     const demo::Picture plain = demo::ReadTga(Frame(dir, 1));
@@ -391,10 +388,10 @@ TEST_F(ViewerKeys, ConsoleLoadOpensAnySceneAndNamesWhatFailed) {
     demo::WriteText(scene, MovingBoxScene("Objects\\Box.lwo", 3.2f, "LoadObject Objects\\Lost.lwo\n"));
     const std::string command = "LOAD " + scene;
     const int typed = 4 + 2 * static_cast<int>(command.size()) + 4;
-    const std::string script = "2 key GRAVE down\n3 key GRAVE up\n4 type " + command + "\n" +
-                               std::to_string(typed) + " key RETURN down\n" + std::to_string(typed + 1) +
-                               " key RETURN up\n" + std::to_string(typed + 3) + " key GRAVE down\n" +
-                               std::to_string(typed + 4) + " key GRAVE up\n";
+    const std::string script = "2 key GRAVE down\n3 key GRAVE up\n4 type " + command + "\n" + std::to_string(typed) +
+                               " key RETURN down\n" + std::to_string(typed + 1) + " key RETURN up\n" +
+                               std::to_string(typed + 3) + " key GRAVE down\n" + std::to_string(typed + 4) +
+                               " key GRAVE up\n";
     const std::string dir = root_ + "console";
     ASSERT_EQ(RunScript(root_ + "project/Objects/Box.lwo", script, typed + 8, dir), 0) << output_;
     EXPECT_NE(output_.find("tessaly: object Objects\\Lost.lwo not found (tried "), std::string::npos) << output_;
@@ -425,8 +422,12 @@ TEST_F(Viewer, SceneLightsLightTheObjectsInTheirColours) {
                "AmbientColor 255 255 255\nAmbIntensity 0\n"
                "AddLight\nLightMotion (unnamed)\n  9\n  1\n  0 0 -10 0 0 0 1 1 1\n  0 0 0 0 0\n"
                "LightColor 255 0 0\nLgtIntensity 1\nLightType 0\n"
-               "AddLight\nLightMotion (unnamed)\n  9\n  1\n  0 0 -5 " + spotHeading + " 0 0 1 1 1\n  0 0 0 0 0\n"
-               "LightColor 0 255 0\nLgtIntensity 1\nLightType 2\nLightConeAngle " + cone + "\nLightEdgeAngle 2\n"
+               "AddLight\nLightMotion (unnamed)\n  9\n  1\n  0 0 -5 " +
+               spotHeading +
+               " 0 0 1 1 1\n  0 0 0 0 0\n"
+               "LightColor 0 255 0\nLgtIntensity 1\nLightType 2\nLightConeAngle " +
+               cone +
+               "\nLightEdgeAngle 2\n"
                "ShowCamera 1 0\nCameraMotion (unnamed)\n  9\n  1\n  0 0 -10 0 0 0 1 1 1\n  0 0 0 0 0\n"
                "ZoomFactor 3.2\n";
     };
@@ -470,9 +471,8 @@ TEST_F(Viewer, DissolveAndShowObjectDecideWhatIsDrawn) {
         return std::string(text);
     };
     const std::string scene = root_ + "project/dissolve.lws";
-    demo::WriteText(scene, "LWSC\n1\nFirstFrame 0\nLastFrame 1\n" + box(-1.5f, "") +
-                               box(0.0f, "ObjectDissolve 0.5\n") + box(1.5f, "ObjectDissolve 1\n") +
-                               box(3.0f, "ShowObject 0 7\n") +
+    demo::WriteText(scene, "LWSC\n1\nFirstFrame 0\nLastFrame 1\n" + box(-1.5f, "") + box(0.0f, "ObjectDissolve 0.5\n") +
+                               box(1.5f, "ObjectDissolve 1\n") + box(3.0f, "ShowObject 0 7\n") +
                                "AmbientColor 255 255 255\nAmbIntensity 1\n"
                                "ShowCamera 1 0\nCameraMotion (unnamed)\n  9\n  1\n  0 0 -10 0 0 0 1 1 1\n"
                                "  0 0 0 0 0\nZoomFactor 3.2\n");
@@ -547,10 +547,12 @@ TEST_F(Viewer, CameraAimedAtAnObjectKeepsItInView) {
     const std::string scene = root_ + "project/aim.lws";
     const std::string dir = root_ + "aim";
     auto centreX = [&](const std::string& target) {
-        demo::WriteText(scene, "LWSC\n1\nFirstFrame 0\nLastFrame 1\nLoadObject Objects/Box.lwo\n"
-                               "ObjectMotion (unnamed)\n  9\n  1\n  0 1 0 0 0 0 1 1 1\n  0 0 0 0 0\n"
-                               "ShowCamera 1 0\nCameraMotion (unnamed)\n  9\n  1\n  3 0 -10 0 0 0 1 1 1\n"
-                               "  0 0 0 0 0\n" + target + "ZoomFactor 3.2\n");
+        demo::WriteText(scene,
+                        "LWSC\n1\nFirstFrame 0\nLastFrame 1\nLoadObject Objects/Box.lwo\n"
+                        "ObjectMotion (unnamed)\n  9\n  1\n  0 1 0 0 0 0 1 1 1\n  0 0 0 0 0\n"
+                        "ShowCamera 1 0\nCameraMotion (unnamed)\n  9\n  1\n  3 0 -10 0 0 0 1 1 1\n"
+                        "  0 0 0 0 0\n" +
+                            target + "ZoomFactor 3.2\n");
         EXPECT_EQ(Run(scene, {"--frames", "1", "--capture", dir}), 0) << output_;
         const Silhouette s = FindSilhouette(demo::ReadTga(Frame(dir, 0)));
         fs::remove_all(dir);

@@ -14,8 +14,8 @@
 
 #include "audio/device_output.h"
 #include "audio/mixer.h"
-#include "audio/music_errors.h"
 #include "audio/module_store.h"
+#include "audio/music_errors.h"
 #include "test_module.h"
 
 namespace {
@@ -66,8 +66,10 @@ TEST(MusicDevice, PlaysAndStopsFromTheMainThreadWhileTheAudioThreadMixes) {
         const uintptr_t b = music::MixerPlay(music::FindModule(second), true);
         std::this_thread::sleep_for(std::chrono::microseconds(500));
         EXPECT_TRUE(music::MixerStop(a));
-        if (i % 3 == 0) music::MixerStopAll();
-        else EXPECT_TRUE(music::MixerStop(b));
+        if (i % 3 == 0)
+            music::MixerStopAll();
+        else
+            EXPECT_TRUE(music::MixerStop(b));
     }
     music::MixerPlay(module, true);
     std::this_thread::sleep_for(std::chrono::milliseconds(300));

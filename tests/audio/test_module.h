@@ -19,13 +19,13 @@ inline void WriteTestModule(const std::filesystem::path& path) {
     sample1[25] = 64;                                 // full volume
     sample1[26] = 0, sample1[27] = 0;                 // loop from the start ...
     sample1[28] = 0, sample1[29] = kSampleBytes / 2;  // ... over the whole sample
-    mod[950] = 1;    // song length: one order
-    mod[951] = 127;  // restart byte
-    mod[952] = 0;    // order 0: pattern 0
+    mod[950] = 1;                                     // song length: one order
+    mod[951] = 127;                                   // restart byte
+    mod[952] = 0;                                     // order 0: pattern 0
     mod[1080] = 'M', mod[1081] = '.', mod[1082] = 'K', mod[1083] = '.';
     const uint8_t note[4] = {0x01, 0xAC, 0x10, 0x00};  // sample 1, period 428, no effect
-    std::copy(note, note + 4, &mod[kPatternAt]);        // row 0, channel 0
-    mod[kPatternAt + (3 * 4 + 1) * 4 + 2] = 0x0D;       // row 3, channel 1: pattern break
+    std::copy(note, note + 4, &mod[kPatternAt]);       // row 0, channel 0
+    mod[kPatternAt + (3 * 4 + 1) * 4 + 2] = 0x0D;      // row 3, channel 1: pattern break
     for (size_t i = 0; i < kSampleBytes; ++i)
         mod[kPatternAt + 1024 + i] = (i / 32) % 2 ? static_cast<uint8_t>(-100) : 100;
     std::filesystem::create_directories(path.parent_path());

@@ -12,39 +12,43 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct IntCase { const char* text; int value; int consumed; };
-struct FloatCase { const char* text; double value; int consumed; };
+struct IntCase {
+    const char* text;
+    int value;
+    int consumed;
+};
+struct FloatCase {
+    const char* text;
+    double value;
+    int consumed;
+};
 
 struct TempDir {
-    fs::path path = [] { char pattern[] = "/tmp/tessaly_fb_XXXXXX"; return fs::path(mkdtemp(pattern)); }();
+    fs::path path = [] {
+        char pattern[] = "/tmp/tessaly_fb_XXXXXX";
+        return fs::path(mkdtemp(pattern));
+    }();
     ~TempDir() { fs::remove_all(path); }
     fs::path operator/(const char* name) const { return path / name; }
 };
 
-void WriteFile(const fs::path& path, const std::string& bytes)
-{
+void WriteFile(const fs::path& path, const std::string& bytes) {
     fs::create_directories(path.parent_path());
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
 }  // namespace
 
-TEST(ParseInt, ValuesAndConsumedLengths)
-{
+TEST(ParseInt, ValuesAndConsumedLengths) {
     const IntCase cases[] = {
-        {"  -12,", -12, 5},     // sign counts, the comma does not
-        {"  ]", 0, 2},          // end of a bracketed list
-        {"a7b", 7, 2},
-        {"12e3 ", 12000, 4},    // the 'e' belongs to the number
-        {"1500e-3", 1, 7},      // negative exponents divide in integers
-        {"7e,5", 7, 1},         // no exponent digits: the 'e' is text
-        {"1e2e3", 100, 3},      // an exponent carries no exponent of its own
-        {"", 0, 0},
-        {"no digits", 0, 9},    // stops at the terminating zero
-        {"--5", 0, 1},
-        {"99999999999", INT_MAX, 11},
-        {"-99999999999", INT_MIN, 12},
-        {"3e99", INT_MAX, 4},
+        {"  -12,", -12, 5},                       // sign counts, the comma does not
+        {"  ]", 0, 2},                            // end of a bracketed list
+        {"a7b", 7, 2},      {"12e3 ", 12000, 4},  // the 'e' belongs to the number
+        {"1500e-3", 1, 7},                        // negative exponents divide in integers
+        {"7e,5", 7, 1},                           // no exponent digits: the 'e' is text
+        {"1e2e3", 100, 3},                        // an exponent carries no exponent of its own
+        {"", 0, 0},         {"no digits", 0, 9},  // stops at the terminating zero
+        {"--5", 0, 1},      {"99999999999", INT_MAX, 11}, {"-99999999999", INT_MIN, 12}, {"3e99", INT_MAX, 4},
         {"5e-99", 0, 5},
     };
     for (const IntCase& c : cases) {
@@ -54,18 +58,17 @@ TEST(ParseInt, ValuesAndConsumedLengths)
     }
 }
 
-TEST(ParseFloat, ValuesAndConsumedLengths)
-{
+TEST(ParseFloat, ValuesAndConsumedLengths) {
     const FloatCase cases[] = {
         {"x=3.25", 3.25, 6},
         {"0.5e1", 5.0, 5},
         {"1.05", 1.05, 4},
         {"0.000000000000000000001", 1e-21, 23},  // long fractions do not overflow
         {"-2.5e-1,", -0.25, 7},
-        {" 0.2 0.2", 0.2, 5},   // the separating space is consumed with the number
+        {" 0.2 0.2", 0.2, 5},  // the separating space is consumed with the number
         {".5", 0.5, 2},
-        {"2.5e", 2.5, 4},       // a bare 'e' at the end is not an exponent
-        {"]7", 7.0, 2},         // ']' does not stop this scan
+        {"2.5e", 2.5, 4},  // a bare 'e' at the end is not an exponent
+        {"]7", 7.0, 2},    // ']' does not stop this scan
         {"-", 0.0, 1},
         {"none", 0.0, 4},
         {"12345678901234", 12345678901234.0, 14},
@@ -78,8 +81,7 @@ TEST(ParseFloat, ValuesAndConsumedLengths)
     }
 }
 
-TEST(ParseFloat, ReadsSeveralNumbersInTurn)
-{
+TEST(ParseFloat, ReadsSeveralNumbersInTurn) {
     FileBuffer buffer;
     const char* line = "SETAMBIENT 0.2 0.5 1";
     const char* at = line + 10;
@@ -100,8 +102,7 @@ TEST(ParseFloat, ReadsSeveralNumbersInTurn)
     EXPECT_EQ(*p, ']');
 }
 
-TEST(PatternSearch, FindTextFindInBlockAndChunkIds)
-{
+TEST(PatternSearch, FindTextFindInBlockAndChunkIds) {
     EXPECT_EQ(FindText("longer than", "short", 1), -1);
     EXPECT_EQ(FindText("ab", "xxabyyab", 1), 2);
     EXPECT_EQ(FindText("b", "aab", 1), 2);
@@ -120,8 +121,7 @@ TEST(PatternSearch, FindTextFindInBlockAndChunkIds)
     EXPECT_EQ(ToUpperAscii('{'), '{');
 }
 
-TEST(FileBufferLoad, EmptyMissingAndDirectory)
-{
+TEST(FileBufferLoad, EmptyMissingAndDirectory) {
     TempDir dir;
     WriteFile(dir / "empty.bin", "");
     WriteFile(dir / "four.bin", "ABCD");
@@ -152,8 +152,7 @@ TEST(FileBufferLoad, EmptyMissingAndDirectory)
     EXPECT_EQ(other.size, 4);
 }
 
-TEST(FileBufferLoad, RealObjectFile)
-{
+TEST(FileBufferLoad, RealObjectFile) {
     const fs::path path = fs::path(TESSALY_CORPUS_DIR) / "lwob" / "bluewithcylindrictexz.lwo";
     FileBuffer buffer;
     ASSERT_EQ(buffer.Load(path.c_str()), 0);

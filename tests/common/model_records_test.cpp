@@ -8,8 +8,7 @@ namespace {
 
 // A mesh of three triangles (nine corners) welded down to five vertices, with
 // every array filled with recognisable values.
-void FillMesh(CMesh& mesh)
-{
+void FillMesh(CMesh& mesh) {
     ASSERT_TRUE(mesh.Allocate(9));
     ASSERT_TRUE(mesh.AllocateTexCoords(2, 9));
     std::snprintf(mesh.name, sizeof mesh.name, "%s", "HULL");
@@ -27,16 +26,14 @@ void FillMesh(CMesh& mesh)
         mesh.texCoords[2][i] = {float(i) / 8, 1};
         mesh.workA[i * 16] = static_cast<uint8_t>(i + 1);
     }
-    for (int i = 0; i < 3; ++i)
-        mesh.faceNormals[i] = {0, 1, float(i)};
+    for (int i = 0; i < 3; ++i) mesh.faceNormals[i] = {0, 1, float(i)};
     mesh.vertexCount = 5;
     mesh.vertexCountCopy = 5;
 }
 
 }  // namespace
 
-TEST(MeshRecord, ConstructionAllocationAndReset)
-{
+TEST(MeshRecord, ConstructionAllocationAndReset) {
     CMesh mesh;
     EXPECT_EQ(mesh.colourAlpha, 1.0f);
     EXPECT_EQ(mesh.blendMode, 0);
@@ -68,8 +65,7 @@ TEST(MeshRecord, ConstructionAllocationAndReset)
     EXPECT_EQ(mesh.blendMode, 8);
 }
 
-TEST(MeshRecord, DeepCopyDuplicatesPresentArrays)
-{
+TEST(MeshRecord, DeepCopyDuplicatesPresentArrays) {
     CMesh src;
     FillMesh(src);
     CMesh copy;
@@ -112,8 +108,7 @@ TEST(MeshRecord, DeepCopyDuplicatesPresentArrays)
     EXPECT_EQ(copy.positions[8].x, 8.0f);
 }
 
-TEST(ModelRecord, MeshArrayLifecycle)
-{
+TEST(ModelRecord, MeshArrayLifecycle) {
     CModel model;
     ASSERT_TRUE(model.AllocateMeshes(3));
     EXPECT_EQ(model.meshCount, 3);

@@ -13,7 +13,7 @@ using Bytes = std::vector<uint8_t>;
 
 // A 2 x 2 picture, 4 bytes a pixel (B,G,R,A), pitch 12 (4 bytes of padding a row).
 const uint8_t kPixels[] = {
-    1, 2, 3, 4, 5, 6, 7, 8, 0xEE, 0xEE, 0xEE, 0xEE,   // top row
+    1, 2,  3,  4,  5,  6,  7,  8,  0xEE, 0xEE, 0xEE, 0xEE,  // top row
     9, 10, 11, 12, 13, 14, 15, 16, 0xEE, 0xEE, 0xEE, 0xEE,  // bottom row
 };
 

@@ -12,21 +12,17 @@ namespace {
 
 constexpr float kPi = 3.14159265358979f;
 
-void ExpectNear(const Vector3& v, float x, float y, float z, float eps = 1e-5f)
-{
+void ExpectNear(const Vector3& v, float x, float y, float z, float eps = 1e-5f) {
     EXPECT_NEAR(v.x, x, eps);
     EXPECT_NEAR(v.y, y, eps);
     EXPECT_NEAR(v.z, z, eps);
 }
 
-void ExpectMatrixNear(const Matrix44& a, const Matrix44& b, float eps)
-{
-    for (int i = 0; i < 16; ++i)
-        EXPECT_NEAR(a.m[i], b.m[i], eps) << "element " << i;
+void ExpectMatrixNear(const Matrix44& a, const Matrix44& b, float eps) {
+    for (int i = 0; i < 16; ++i) EXPECT_NEAR(a.m[i], b.m[i], eps) << "element " << i;
 }
 
-Matrix44 RandomRigid(std::mt19937& rng)
-{
+Matrix44 RandomRigid(std::mt19937& rng) {
     std::uniform_real_distribution<float> angle(-kPi, kPi), offset(-100.0f, 100.0f);
     Matrix44 m = MatIdentity();
     MatFromEuler(angle(rng), angle(rng), angle(rng), m);
@@ -36,16 +32,14 @@ Matrix44 RandomRigid(std::mt19937& rng)
     return m;
 }
 
-Vector3 Turned(const Matrix44& m, Vector3 v)
-{
+Vector3 Turned(const Matrix44& m, Vector3 v) {
     VecRotate(v, m);
     return v;
 }
 
 }  // namespace
 
-TEST(VectorOps, DistancesAndNormalising)
-{
+TEST(VectorOps, DistancesAndNormalising) {
     Vector3 zero{0, 0, 0};
     VecNormalize(zero);
     ExpectNear(zero, 0, 0, 0, 0.0f);
@@ -54,8 +48,7 @@ TEST(VectorOps, DistancesAndNormalising)
     EXPECT_NEAR(PointLineDistance(1, 5, 9, 1, 0, 0, 0, 7, 0), 9.0f, 1e-5f);
 }
 
-TEST(MatrixOps, InverseAndProduct)
-{
+TEST(MatrixOps, InverseAndProduct) {
     std::mt19937 rng(1234);
     Matrix44 inverse, product;
     for (int i = 0; i < 20; ++i) {
@@ -76,8 +69,7 @@ TEST(MatrixOps, InverseAndProduct)
     EXPECT_EQ(ab.m[15], 1.0f);
 }
 
-TEST(MatrixOps, RotateEulerSkipsTinyAnglesAndKeepsTranslation)
-{
+TEST(MatrixOps, RotateEulerSkipsTinyAnglesAndKeepsTranslation) {
     Matrix44 m = MatIdentity();
     m.m[12] = 7.25f;
     m.m[14] = 1e6f;
@@ -96,8 +88,7 @@ TEST(MatrixOps, RotateEulerSkipsTinyAnglesAndKeepsTranslation)
     }
 }
 
-TEST(MatrixOps, OwnAxesTurnBeforeWorldAxesTurnAfter)
-{
+TEST(MatrixOps, OwnAxesTurnBeforeWorldAxesTurnAfter) {
     // A quarter turn about Z takes the x axis to -y ...
     Matrix44 base = MatIdentity();
     MatRotateEuler(base, {0, 0, kPi / 2}, false);
@@ -116,11 +107,9 @@ TEST(MatrixOps, OwnAxesTurnBeforeWorldAxesTurnAfter)
     ExpectNear({own.m[12], own.m[13], own.m[14]}, 2, -2, 0);
 }
 
-TEST(MatrixOps, EulerQuaternionAndSwappedAxes)
-{
+TEST(MatrixOps, EulerQuaternionAndSwappedAxes) {
     Matrix44 e;
-    for (float& v : e.m)
-        v = 9.0f;
+    for (float& v : e.m) v = 9.0f;
     MatFromEuler(0.7f, 0.0f, -1.1f, e);
     Matrix44 expected = MatIdentity();
     MatRotateEuler(expected, {0.7f, 0, 0}, false);
@@ -145,8 +134,7 @@ TEST(MatrixOps, EulerQuaternionAndSwappedAxes)
     ExpectNear(swapped, p.x, p.z, p.y, 1e-3f);
 }
 
-TEST(MatrixOps, ScreenToWorldUndoesTheCamera)
-{
+TEST(MatrixOps, ScreenToWorldUndoesTheCamera) {
     Vector3 out{};
     ScreenToWorld(out, 0.5f, 0.5f, 10.0f, nullptr, kPi / 2, 0.75f);
     ExpectNear(out, 5.0f, -3.75f, 10.0f, 1e-4f);
@@ -158,8 +146,7 @@ TEST(MatrixOps, ScreenToWorldUndoesTheCamera)
     ExpectNear(out, -1.0f, -2.0f, 1.0f);
 }
 
-TEST(KeySorts, OrderKeysAndKeepTies)
-{
+TEST(KeySorts, OrderKeysAndKeepTies) {
     int order[4];
     float keys[4] = {3, 5, 5, 1};
     SortKeysDescending(order, keys, 4);
@@ -172,8 +159,7 @@ TEST(KeySorts, OrderKeysAndKeepTies)
     EXPECT_EQ((std::vector<int>(up, up + 6)), (std::vector<int>{1, 4, 3, 0, 2, 5}));
 }
 
-TEST(ObjectFrameBox, BoundsAndBoxMesh)
-{
+TEST(ObjectFrameBox, BoundsAndBoxMesh) {
     ObjectFrame frame;
     frame.GrowMaximum({1, -2, 3});
     frame.GrowMinimum({1, -2, 3});

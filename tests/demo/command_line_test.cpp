@@ -26,7 +26,8 @@ struct RunResult {
 // Runs the program in the folder dir through the shell, as a user would type it.
 RunResult RunIn(const std::string& dir, const std::string& arguments) {
     RunResult run;
-    const std::string command = "cd '" + dir + "' && " + std::string(TESSALY_BIN_DIR) + "/tessaly " + arguments + " 2>&1";
+    const std::string command =
+        "cd '" + dir + "' && " + std::string(TESSALY_BIN_DIR) + "/tessaly " + arguments + " 2>&1";
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return run;
     char buffer[512];
@@ -79,8 +80,9 @@ TEST_F(CommandLine, RelativePathsAndTheReadmeScriptBelongToTheStartFolder) {
     ASSERT_NE(script.find("key F3 down"), std::string::npos) << script;
     std::ofstream(home_ / "wire.txt") << script;
 
-    const RunResult run = RunIn(home_.string(), "--data demo --headless --fixed-fps 24 --frames 100 --script wire.txt "
-                                          "--capture frames --audio-out music.wav");
+    const RunResult run = RunIn(home_.string(),
+                                "--data demo --headless --fixed-fps 24 --frames 100 --script wire.txt "
+                                "--capture frames --audio-out music.wav");
     ASSERT_EQ(run.code, 0) << run.output;
     EXPECT_EQ(run.output.find("Cannot read"), std::string::npos) << run.output;
     // Capture and sound landed beside the script, not in the data folder.
@@ -94,7 +96,8 @@ TEST_F(CommandLine, RelativePathsAndTheReadmeScriptBelongToTheStartFolder) {
     EXPECT_FALSE(fs::exists(home_ / "demo" / "shots" / "ts001.tga"));
 
     // A relative script that is not there is reported with the name as given.
-    const RunResult missing = RunIn(home_.string(), "--data demo --headless --fixed-fps 24 --frames 5 --script none.txt");
+    const RunResult missing =
+        RunIn(home_.string(), "--data demo --headless --fixed-fps 24 --frames 5 --script none.txt");
     EXPECT_NE(missing.code, 0);
     EXPECT_NE(missing.output.find("none.txt"), std::string::npos) << missing.output;
 }

@@ -19,9 +19,9 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string TempDir(const char* name)
-{
-    const fs::path dir = fs::temp_directory_path() / ("tessaly_run_report_" + std::string(name) + "_" + std::to_string(getpid()));
+std::string TempDir(const char* name) {
+    const fs::path dir =
+        fs::temp_directory_path() / ("tessaly_run_report_" + std::string(name) + "_" + std::to_string(getpid()));
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir.string();
@@ -32,39 +32,32 @@ struct ProgramRun {
     std::string output;
 };
 
-ProgramRun RunProgram(const std::string& arguments)
-{
+ProgramRun RunProgram(const std::string& arguments) {
     ProgramRun run;
     const std::string command = std::string(TESSALY_BIN_DIR) + "/tessaly " + arguments + " 2>/dev/null";
     FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
+    if (!pipe) return run;
     char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe))
-        run.output += buffer;
+    while (fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
     const int status = pclose(pipe);
     run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     return run;
 }
 
-bool HasLine(const std::string& output, const std::string& line)
-{
+bool HasLine(const std::string& output, const std::string& line) {
     return ("\n" + output).find("\n" + line + "\n") != std::string::npos;
 }
 
 // Width and height from a TGA header, 0 x 0 when the file is missing or short.
-std::pair<int, int> TgaSize(const std::string& path)
-{
+std::pair<int, int> TgaSize(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     unsigned char header[18] = {};
-    if (!in.read(reinterpret_cast<char*>(header), sizeof header))
-        return {0, 0};
+    if (!in.read(reinterpret_cast<char*>(header), sizeof header)) return {0, 0};
     return {header[12] | header[13] << 8, header[14] | header[15] << 8};
 }
 
 // Pixels of a 24-bit TGA that are not black (0 when it cannot be read).
-long LitPixels(const std::string& path)
-{
+long LitPixels(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     long lit = 0;
@@ -76,8 +69,7 @@ long LitPixels(const std::string& path)
     return lit;
 }
 
-TEST(RunReport, SummaryLine)
-{
+TEST(RunReport, SummaryLine) {
     char line[160];
     FormatRunSummary(2631, 184.5, line, sizeof line);
     EXPECT_STREQ(line, "summary: 2631 frames in 184.5 s, 14.3 fps average");
@@ -89,8 +81,7 @@ TEST(RunReport, SummaryLine)
     EXPECT_STREQ(line, "summary: 26");
 }
 
-TEST(RunReport, ShotNamesSkipTakenNumbersWhateverTheirCase)
-{
+TEST(RunReport, ShotNamesSkipTakenNumbersWhateverTheirCase) {
     const std::string dir = TempDir("names") + "/";
     char name[1024];
     ASSERT_TRUE(NextShotName(dir.c_str(), "end_", name, sizeof name));
@@ -103,8 +94,7 @@ TEST(RunReport, ShotNamesSkipTakenNumbersWhateverTheirCase)
     fs::remove_all(dir);
 }
 
-TEST(RunReport, ProgramReportsOnlyWhenAsked)
-{
+TEST(RunReport, ProgramReportsOnlyWhenAsked) {
     const std::string dir = TempDir("program");
     ASSERT_TRUE(demo::WriteDemoSet(dir).ok);
     const std::string shots = dir + "/shots/";

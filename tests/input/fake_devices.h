@@ -18,7 +18,7 @@ struct FakeDevice {
     std::vector<uint8_t> state;          // what a successful read delivers (cut or zero-padded)
     int acquireCalls = 0;
     int readCalls = 0;
-    bool exclusive = false;              // the cooperative level that was set last
+    bool exclusive = false;  // the cooperative level that was set last
 };
 
 struct FakeInput {

@@ -168,14 +168,16 @@ TEST(ScanCodes, EveryPcKeyMapsOnce) {
     EXPECT_EQ(dikOf(SDL_SCANCODE_KP_PERIOD), DIK_DECIMAL);
 
     // Every key the input script can name is one the keyboard can deliver.
-    const char* names[] = {"ESCAPE", "1", "0", "MINUS", "EQUALS", "BACK", "TAB", "Q", "P", "LBRACKET",
-                           "RBRACKET", "RETURN", "LCONTROL", "A", "L", "SEMICOLON", "APOSTROPHE", "GRAVE",
-                           "LSHIFT", "BACKSLASH", "Z", "M", "COMMA", "PERIOD", "SLASH", "RSHIFT", "MULTIPLY",
-                           "LMENU", "SPACE", "CAPITAL", "F1", "F10", "F11", "F12", "NUMLOCK", "SCROLL",
-                           "NUMPAD0", "NUMPAD1", "NUMPAD2", "NUMPAD3", "NUMPAD4", "NUMPAD5", "NUMPAD6",
-                           "NUMPAD7", "NUMPAD8", "NUMPAD9", "SUBTRACT", "ADD", "DECIMAL", "NUMPADENTER",
-                           "RCONTROL", "DIVIDE", "SYSRQ", "RMENU", "PAUSE", "HOME", "UP", "PRIOR", "LEFT",
-                           "RIGHT", "END", "DOWN", "NEXT", "INSERT", "DELETE", "LWIN", "RWIN", "APPS"};
+    const char* names[] = {"ESCAPE",      "1",         "0",          "MINUS",    "EQUALS",   "BACK",      "TAB",
+                           "Q",           "P",         "LBRACKET",   "RBRACKET", "RETURN",   "LCONTROL",  "A",
+                           "L",           "SEMICOLON", "APOSTROPHE", "GRAVE",    "LSHIFT",   "BACKSLASH", "Z",
+                           "M",           "COMMA",     "PERIOD",     "SLASH",    "RSHIFT",   "MULTIPLY",  "LMENU",
+                           "SPACE",       "CAPITAL",   "F1",         "F10",      "F11",      "F12",       "NUMLOCK",
+                           "SCROLL",      "NUMPAD0",   "NUMPAD1",    "NUMPAD2",  "NUMPAD3",  "NUMPAD4",   "NUMPAD5",
+                           "NUMPAD6",     "NUMPAD7",   "NUMPAD8",    "NUMPAD9",  "SUBTRACT", "ADD",       "DECIMAL",
+                           "NUMPADENTER", "RCONTROL",  "DIVIDE",     "SYSRQ",    "RMENU",    "PAUSE",     "HOME",
+                           "UP",          "PRIOR",     "LEFT",       "RIGHT",    "END",      "DOWN",      "NEXT",
+                           "INSERT",      "DELETE",    "LWIN",       "RWIN",     "APPS"};
     for (const char* name : names) {
         const int code = plat_KeyCodeFromName(name);
         ASSERT_GT(code, 0) << name;

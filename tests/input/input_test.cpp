@@ -38,11 +38,12 @@ protected:
 };
 
 TEST_F(ScriptedInput, KeyIsPressedHeldAndReleased) {
-    Start("1 key F4 down\n"
-          "3 key F4 up\n"
-          "1 mouse 5 -3\n"
-          "1 button 1 down\n"
-          "2 button 1 up\n");
+    Start(
+        "1 key F4 down\n"
+        "3 key F4 up\n"
+        "1 mouse 5 -3\n"
+        "1 button 1 down\n"
+        "2 button 1 up\n");
     T7I_UpdateInput();  // frame 0
     EXPECT_EQ(T7I_CheckKey(DIK_F4), 0);
     plat_FramePresented(nullptr, 0, 0, 0);
@@ -69,11 +70,12 @@ TEST_F(ScriptedInput, KeyIsPressedHeldAndReleased) {
 }
 
 TEST_F(ScriptedInput, KeyDownAndUpBetweenUpdatesIsNeverSeen) {
-    Start("1 key GRAVE down\n"
-          "2 key GRAVE up\n"
-          "3 key A down\n");
-    Frame();                                   // frame 0
-    plat_FramePresented(nullptr, 0, 0, 0);     // frame 1 passes without an update
+    Start(
+        "1 key GRAVE down\n"
+        "2 key GRAVE up\n"
+        "3 key A down\n");
+    Frame();                                // frame 0
+    plat_FramePresented(nullptr, 0, 0, 0);  // frame 1 passes without an update
     for (int frame = 2; frame < 5; ++frame) {
         T7I_UpdateInput();
         EXPECT_EQ(T7I_CheckKey(DIK_GRAVE), 0) << frame;

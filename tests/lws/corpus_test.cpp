@@ -18,13 +18,11 @@ protected:
     void Load(const char* name) { ASSERT_EQ(r_LoadAnim(CorpusScene(name).c_str(), 0), 0) << name; }
 };
 
-TEST_F(Corpus, EveryFileHasOneCubeOneLightOneCamera)
-{
+TEST_F(Corpus, EveryFileHasOneCubeOneLightOneCamera) {
     for (const char* name :
-         {"move_x.lws", "move_x_oldformat_56.lws", "move_x_oldformat_6.lws",
-          "move_x_post_constant.lws", "move_x_post_linear.lws", "move_x_post_offset_repeat.lws",
-          "move_x_post_repeat.lws", "move_x_post_reset.lws", "move_xz_bezier.lws",
-          "move_xz_hermite.lws", "move_xz_linear.lws", "move_xz_spline.lws",
+         {"move_x.lws", "move_x_oldformat_56.lws", "move_x_oldformat_6.lws", "move_x_post_constant.lws",
+          "move_x_post_linear.lws", "move_x_post_offset_repeat.lws", "move_x_post_repeat.lws", "move_x_post_reset.lws",
+          "move_xz_bezier.lws", "move_xz_hermite.lws", "move_xz_linear.lws", "move_xz_spline.lws",
           "move_xz_stepped.lws", "move_y_pre_ofrep_post_osc.lws"}) {
         SCOPED_TRACE(name);
         Load(name);
@@ -41,8 +39,7 @@ TEST_F(Corpus, EveryFileHasOneCubeOneLightOneCamera)
 
 // The same scene saved as versions 5, 3 and 2 (angles in degrees): x keys at
 // 0, 2/3 and 4/3 s, every other channel one key at 0.
-TEST_F(Corpus, MoveXIsTheSameInAllThreeLayouts)
-{
+TEST_F(Corpus, MoveXIsTheSameInAllThreeLayouts) {
     for (const char* name : {"move_x.lws", "move_x_oldformat_6.lws", "move_x_oldformat_56.lws"}) {
         SCOPED_TRACE(name);
         Load(name);
@@ -71,25 +68,21 @@ TEST_F(Corpus, MoveXIsTheSameInAllThreeLayouts)
 
 // The five post behaviours of one x curve: the behaviour shapes the curve
 // after its last key, and the keys stay the three the file lists.
-TEST_F(Corpus, PostBehavioursKeepTheListedKeys)
-{
-    for (const char* name : {"move_x_post_constant.lws", "move_x_post_linear.lws",
-                             "move_x_post_offset_repeat.lws", "move_x_post_repeat.lws",
-                             "move_x_post_reset.lws"}) {
+TEST_F(Corpus, PostBehavioursKeepTheListedKeys) {
+    for (const char* name : {"move_x_post_constant.lws", "move_x_post_linear.lws", "move_x_post_offset_repeat.lws",
+                             "move_x_post_repeat.lws", "move_x_post_reset.lws"}) {
         SCOPED_TRACE(name);
         Load(name);
         const auto keys = Keys(Track::Object, 0);
         ASSERT_EQ(Frames(keys), (std::vector<int>{0, 20, 39}));
         const float x[] = {0.0f, 2.1381860f, -1.6381832f};
-        for (int k = 0; k < 3; ++k)
-            EXPECT_NEAR(keys[k].position[0], x[k], kTol) << k;
+        for (int k = 0; k < 3; ++k) EXPECT_NEAR(keys[k].position[0], x[k], kTol) << k;
     }
 }
 
 // x has keys at frames 0, 20 and 60, z at 0, 40 and 89. Each channel follows
 // its own curve between its keys and holds its last value after them.
-TEST_F(Corpus, MergedKeysFollowEachChannelsCurve)
-{
+TEST_F(Corpus, MergedKeysFollowEachChannelsCurve) {
     struct Case {
         const char* file;
         float x1, x40, z20, z60, z2;

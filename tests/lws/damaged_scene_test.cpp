@@ -20,29 +20,25 @@ protected:
 };
 
 // Every track: frames strictly ascending, values finite; parents in range.
-void ExpectSaneScene()
-{
+void ExpectSaneScene() {
     const int counts[] = {r_GetObjectsInAnim(), r_GetAnimLightsNum(), r_GetAnimCamerasNum()};
     for (int t = 0; t < 3; ++t) {
         for (int i = 0; i < counts[t]; ++i) {
             const auto keys = Keys(static_cast<Track>(t), i);
             for (size_t k = 0; k < keys.size(); ++k) {
                 EXPECT_TRUE(k == 0 || keys[k - 1].frame < keys[k].frame);
-                for (float v : keys[k].position)
-                    EXPECT_TRUE(std::isfinite(v));
+                for (float v : keys[k].position) EXPECT_TRUE(std::isfinite(v));
             }
         }
     }
-    for (int i = 0; i < counts[0]; ++i)
-        EXPECT_TRUE(r_GetAnimParent(i) >= -1 && r_GetAnimParent(i) < counts[0]);
+    for (int i = 0; i < counts[0]; ++i) EXPECT_TRUE(r_GetAnimParent(i) >= -1 && r_GetAnimParent(i) < counts[0]);
 }
 
 // Cut after every line and three bytes before it: a scene as soon as the two
 // header lines are in, never more keys than the whole file.
-TEST_F(Damaged, TruncatedAtEveryLine)
-{
-    for (const char* name : {"move_x_oldformat_56.lws", "move_x_oldformat_6.lws",
-                             "move_xz_bezier.lws", "move_y_pre_ofrep_post_osc.lws"}) {
+TEST_F(Damaged, TruncatedAtEveryLine) {
+    for (const char* name :
+         {"move_x_oldformat_56.lws", "move_x_oldformat_6.lws", "move_xz_bezier.lws", "move_y_pre_ofrep_post_osc.lws"}) {
         const std::string whole = ReadFile(CorpusScene(name));
         ASSERT_EQ(r_LoadAnim(CorpusScene(name).c_str(), 0), 0);
         const int fullKeys = r_GetKeysNum(0);
@@ -57,8 +53,7 @@ TEST_F(Damaged, TruncatedAtEveryLine)
     }
 }
 
-TEST_F(Damaged, CountsThatLie)
-{
+TEST_F(Damaged, CountsThatLie) {
     // Version 1: 99999999999 keys announced, two present.
     ASSERT_EQ(LoadText("LWSC\n1\nLoadObject a\nObjectMotion\n 9\n 99999999999\n 1\n 0\n 2\n 10\n"
                        "EndBehavior 1\nAddLight\n"),
@@ -92,8 +87,7 @@ TEST_F(Damaged, CountsThatLie)
     EXPECT_EQ(r_GetAnimLightsNum(), 1);
 }
 
-TEST_F(Damaged, NumbersThatAreNotNumbersOrHuge)
-{
+TEST_F(Damaged, NumbersThatAreNotNumbersOrHuge) {
     ASSERT_EQ(LoadText("LWSC\n3\nFramesPerSecond nan\nLoadObjectLayer 1 a.lwo\nObjectMotion\n"
                        "Channel 0\n{ Envelope\n 5\n Key nan 0 0\n Key 1 inf 0\n Key 1e999 1 0\n"
                        " Key 3e38 1e300 5\n Key -3e38 2 2 1e30 -1e30 0 1e300 -1e300 0\n}\n"
@@ -119,11 +113,10 @@ TEST_F(Damaged, NumbersThatAreNotNumbersOrHuge)
     EXPECT_EQ(Frames(Keys(Track::Object, 0)), (std::vector<int>{-1000000000, 1000000000}));
 }
 
-TEST_F(Damaged, AbsurdlyLongLines)
-{
+TEST_F(Damaged, AbsurdlyLongLines) {
     ASSERT_EQ(LoadText("LWSC\n2\nLoadObject " + std::string(3 << 20, 'x') + "\nObjectMotion\n " +
-                       std::string(1 << 20, '9') + "\n 1\n" + std::string(1 << 20, ' ') +
-                       "0 0 0 0 0 0\nParentObject " + std::string(1 << 20, '1') + "\n"),
+                       std::string(1 << 20, '9') + "\n 1\n" + std::string(1 << 20, ' ') + "0 0 0 0 0 0\nParentObject " +
+                       std::string(1 << 20, '1') + "\n"),
               0);
     EXPECT_EQ(std::strlen(r_GetAnimObjectName(0)), 255u);
     EXPECT_EQ(r_GetKeysNum(0), 1);
@@ -131,15 +124,13 @@ TEST_F(Damaged, AbsurdlyLongLines)
 }
 
 // Random bytes after a valid header, and spliced into a real scene.
-TEST_F(Damaged, Garbage)
-{
+TEST_F(Damaged, Garbage) {
     std::mt19937 random(1234);
     const std::string words = "0123456789 .-+eE\n\r\t{}KeyChannelLoadObjectMotionParent";
     const std::string real = ReadFile(CorpusScene("move_xz_bezier.lws"));
     for (int round = 0; round < 200; ++round) {
         std::string noise(64 + random() % 2048, ' ');
-        for (char& c : noise)
-            c = round % 4 < 2 ? words[random() % words.size()] : static_cast<char>(random());
+        for (char& c : noise) c = round % 4 < 2 ? words[random() % words.size()] : static_cast<char>(random());
         std::string text = real;
         if (round % 2 == 0)
             text = "LWSC\n" + std::to_string(1 + round % 5) + "\n" + noise;
@@ -157,15 +148,15 @@ namespace {
 
 // What the library says about a file read only in part: nothing for a whole
 // file (every corpus scene, in all three layouts), the damaged part otherwise.
-TEST(SceneDamage, WholeFilesSayNothingAndCutOnesNameTheItemAndLine)
-{
+TEST(SceneDamage, WholeFilesSayNothingAndCutOnesNameTheItemAndLine) {
     for (const char* name : {"move_x.lws", "move_x_oldformat_56.lws", "move_x_oldformat_6.lws", "move_xz_bezier.lws",
                              "move_xz_stepped.lws", "move_y_pre_ofrep_post_osc.lws", "move_x_post_repeat.lws"}) {
         ASSERT_EQ(r_LoadAnim(CorpusScene(name).c_str(), 0), 0) << name;
         EXPECT_STREQ(r_GetAnimDamage(), "") << name;
     }
-    const std::string whole = "LWSC\n1\nLoadObject a.lwo\nObjectMotion\n 9\n 2\n 0 0 0 0 0 0 1 1 1\n 0 0 0 0 0\n"
-                              " 1 0 0 0 0 0 1 1 1\n 10 0 0 0 0\nEndBehavior 1\n";
+    const std::string whole =
+        "LWSC\n1\nLoadObject a.lwo\nObjectMotion\n 9\n 2\n 0 0 0 0 0 0 1 1 1\n 0 0 0 0 0\n"
+        " 1 0 0 0 0 0 1 1 1\n 10 0 0 0 0\nEndBehavior 1\n";
     ASSERT_EQ(LoadText(whole), 0);
     EXPECT_STREQ(r_GetAnimDamage(), "");
 
@@ -182,9 +173,10 @@ TEST(SceneDamage, WholeFilesSayNothingAndCutOnesNameTheItemAndLine)
               " (and 1 more damaged part)");
 
     // Version 3 and later: an envelope whose end is missing, or whose count lies.
-    const std::string envelope = "LWSC\n3\nLoadObjectLayer 1 a.lwo\nObjectMotion\nNumChannels 1\nChannel 0\n"
-                                 "{ Envelope\n  2\n  Key 0 0 0 0 0 0 0 0 0\n  Key 1 1 0 0 0 0 0 0 0\n"
-                                 "  Behaviors 1 1\n}\n";
+    const std::string envelope =
+        "LWSC\n3\nLoadObjectLayer 1 a.lwo\nObjectMotion\nNumChannels 1\nChannel 0\n"
+        "{ Envelope\n  2\n  Key 0 0 0 0 0 0 0 0 0\n  Key 1 1 0 0 0 0 0 0 0\n"
+        "  Behaviors 1 1\n}\n";
     ASSERT_EQ(LoadText(envelope), 0);
     EXPECT_STREQ(r_GetAnimDamage(), "");
     ASSERT_EQ(LoadText(envelope.substr(0, envelope.find("  Behaviors"))), 0);

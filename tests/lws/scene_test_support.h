@@ -14,13 +14,9 @@
 
 namespace lws_test {
 
-inline std::string CorpusScene(const std::string& name)
-{
-    return std::string(TESSALY_CORPUS_DIR) + "/lws/" + name;
-}
+inline std::string CorpusScene(const std::string& name) { return std::string(TESSALY_CORPUS_DIR) + "/lws/" + name; }
 
-inline std::string ReadFile(const std::string& path)
-{
+inline std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
@@ -28,11 +24,9 @@ inline std::string ReadFile(const std::string& path)
 // Writes text to a scene file in the temporary folder and loads it. A new file
 // rather than a truncated one: file systems flush a file that is truncated
 // and rewritten, which makes the many-file tests crawl.
-inline int LoadText(const std::string& text)
-{
+inline int LoadText(const std::string& text) {
     // One file per test process: ctest runs the tests of this program side by side.
-    static const std::string path =
-        testing::TempDir() + "lws_test_" + std::to_string(::getpid()) + ".lws";
+    static const std::string path = testing::TempDir() + "lws_test_" + std::to_string(::getpid()) + ".lws";
     std::remove(path.c_str());
     std::ofstream(path, std::ios::binary) << text;
     return r_LoadAnim(path.c_str(), 0);
@@ -40,24 +34,20 @@ inline int LoadText(const std::string& text)
 
 enum class Track { Object, Light, Camera };
 
-inline std::vector<KeyFrameRecord> Keys(Track track, int index)
-{
+inline std::vector<KeyFrameRecord> Keys(Track track, int index) {
     using Count = int (*)(int);
     using Get = int (*)(int, int, KeyFrameRecord*);
     const Count count[] = {r_GetKeysNum, r_GetLightKeysNum, r_GetCamKeysNum};
     const Get get[] = {r_GetKeyFrame, r_GetLightKeyFrame, r_GetCamKeyFrame};
     const int t = static_cast<int>(track);
     std::vector<KeyFrameRecord> keys(count[t](index));
-    for (size_t k = 0; k < keys.size(); ++k)
-        EXPECT_EQ(get[t](index, static_cast<int>(k), &keys[k]), 0);
+    for (size_t k = 0; k < keys.size(); ++k) EXPECT_EQ(get[t](index, static_cast<int>(k), &keys[k]), 0);
     return keys;
 }
 
-inline std::vector<int> Frames(const std::vector<KeyFrameRecord>& keys)
-{
+inline std::vector<int> Frames(const std::vector<KeyFrameRecord>& keys) {
     std::vector<int> frames;
-    for (const KeyFrameRecord& key : keys)
-        frames.push_back(key.frame);
+    for (const KeyFrameRecord& key : keys) frames.push_back(key.frame);
     return frames;
 }
 

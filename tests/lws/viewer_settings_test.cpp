@@ -20,8 +20,7 @@ protected:
     void TearDown() override { r_ResetAnim(); }
 };
 
-TEST_F(ViewerSettings, CorpusSceneOfVersion5)
-{
+TEST_F(ViewerSettings, CorpusSceneOfVersion5) {
     ASSERT_EQ(r_LoadAnim(CorpusScene("move_xz_bezier.lws").c_str(), 0), 0);
     EXPECT_EQ(r_GetAnimFirstFrame(), 1);
     EXPECT_EQ(r_GetAnimLastFrame(), 120);
@@ -66,8 +65,7 @@ TEST_F(ViewerSettings, CorpusSceneOfVersion5)
     EXPECT_EQ(pose.scale[2], 1.0f);
 }
 
-TEST_F(ViewerSettings, Version2ColoursCountTo255)
-{
+TEST_F(ViewerSettings, Version2ColoursCountTo255) {
     ASSERT_EQ(r_LoadAnim(CorpusScene("move_x_oldformat_56.lws").c_str(), 0), 0);
     float rgb[3] = {};
     ASSERT_EQ(r_GetAnimAmbient(rgb), 0);
@@ -92,8 +90,7 @@ const char kVersion1[] =
     "ShowCamera 1 0\nCameraMotion (unnamed)\n  9\n  2\n  0 0 -10 0 0 0 1 1 1\n  0 0 0 0 0\n"
     "  10 0 -10 0 0 0 1 1 1\n  48 0 0 0 0\nZoomFactor 6.4\n";
 
-TEST_F(ViewerSettings, Version1ItemsAndSettings)
-{
+TEST_F(ViewerSettings, Version1ItemsAndSettings) {
     ASSERT_EQ(LoadText(kVersion1), 0);
     EXPECT_EQ(r_GetAnimFirstFrame(), 0);
     EXPECT_EQ(r_GetAnimLastFrame(), 48);
@@ -140,8 +137,7 @@ TEST_F(ViewerSettings, Version1ItemsAndSettings)
 }
 
 // Version 3+: radians for light angles, envelopes in braces, falloff switched off.
-TEST_F(ViewerSettings, Version3EnvelopesAndRadians)
-{
+TEST_F(ViewerSettings, Version3EnvelopesAndRadians) {
     const char text[] =
         "LWSC\n3\nLoadObjectLayer 1 Objects/box.lwo\nObjectDissolve (envelope)\n{ Envelope\n  2\n"
         "  Key 0 0 3 0 0 0 0 0 0\n  Key 1 2 3 0 0 0 0 0 0\n  Behaviors 1 1\n}\n"
@@ -162,8 +158,7 @@ TEST_F(ViewerSettings, Version3EnvelopesAndRadians)
     EXPECT_NEAR(r_GetCamZoomFactor(0, 60), 4.0f, kTol);
 }
 
-TEST_F(ViewerSettings, NoSceneAndBadIndices)
-{
+TEST_F(ViewerSettings, NoSceneAndBadIndices) {
     EXPECT_EQ(r_GetAnimFirstFrame(), 0);
     EXPECT_EQ(r_GetAnimFramesPerSecond(), 0.0f);
     float rgb[3];
@@ -191,8 +186,7 @@ TEST_F(ViewerSettings, NoSceneAndBadIndices)
 
 namespace {
 
-double XAt(float frame, int channel = 0)
-{
+double XAt(float frame, int channel = 0) {
     KeyFrameRecord pose{};
     EXPECT_EQ(r_GetAnimPose(SCENE_ITEM_OBJECT, 0, frame, &pose), 0);
     return pose.position[channel];
@@ -200,8 +194,7 @@ double XAt(float frame, int channel = 0)
 
 // The corpus's post behaviours: x keyed over frames 0 to 39, then each file's
 // own behaviour; the key records themselves stay as listed.
-TEST_F(ViewerSettings, PosesFollowPreAndPostBehaviours)
-{
+TEST_F(ViewerSettings, PosesFollowPreAndPostBehaviours) {
     const float last = 39.0f;  // 1.3 s at 30 per second
     ASSERT_EQ(r_LoadAnim(CorpusScene("move_x_post_constant.lws").c_str(), 0), 0);
     const double end = XAt(last), start = XAt(0), early = XAt(11);
@@ -237,8 +230,7 @@ TEST_F(ViewerSettings, PosesFollowPreAndPostBehaviours)
 
 namespace {
 
-TEST_F(ViewerSettings, TargetsNameObjects)
-{
+TEST_F(ViewerSettings, TargetsNameObjects) {
     ASSERT_EQ(LoadText("LWSC\n1\nLoadObject a.lwo\nAddNullObject Aim\nAddLight\nTargetObject 2\n"
                        "ShowCamera 1 0\nTargetObject 1\n"),
               0);

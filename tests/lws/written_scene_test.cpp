@@ -33,8 +33,7 @@ const char kVersion1[] =
     "ShowCamera 1 0\r\nCameraMotion (unnamed)\r\n  9\r\n  1\r\n  0 0 -10\r\n  0 0 0 0 0\r\n"
     "PivotPoint 0 1 0\r\n";
 
-TEST_F(Written, Version1Scene)
-{
+TEST_F(Written, Version1Scene) {
     ASSERT_EQ(LoadText(kVersion1), 0);
     ASSERT_EQ(r_GetObjectsInAnim(), 3);
     EXPECT_EQ(r_GetAnimLightsNum(), 1);
@@ -71,12 +70,12 @@ TEST_F(Written, Version1Scene)
     EXPECT_EQ(cam[0].position[0], 8.0f);
 }
 
-TEST_F(Written, ObjectNamesLoseTheirDirectories)
-{
+TEST_F(Written, ObjectNamesLoseTheirDirectories) {
     const std::string longName(400, 'n');
     ASSERT_EQ(LoadText("LWSC\n5\nLoadObjectLayer 1 10000000 Objects/sub dir/My Ship.lwo\n"
                        "LoadObjectLayer 2 10000001 Work:Sky.lwo\nLoadObject D:\\Demo\\GLOW.LWO\n"
-                       "AddNullObject 10000003 Null (1)\nLoadObject /x/" + longName + "\n"),
+                       "AddNullObject 10000003 Null (1)\nLoadObject /x/" +
+                       longName + "\n"),
               0);
     ASSERT_EQ(r_GetObjectsInAnim(), 5);
     EXPECT_STREQ(r_GetAnimObjectName(0), "My Ship.lwo");
@@ -91,8 +90,7 @@ TEST_F(Written, ObjectNamesLoseTheirDirectories)
 
 // Item ids: 1 object, 2 light, 3 camera, 4 bone; only objects are parents,
 // and a chain of parents that leads back to itself is cut.
-TEST_F(Written, ParentsAreObjectsAndChainsEnd)
-{
+TEST_F(Written, ParentsAreObjectsAndChainsEnd) {
     ASSERT_EQ(LoadText("LWSC\n5\nLoadObjectLayer 1 10000000 a.lwo\nParentItem 10000009\n"
                        "LoadObjectLayer 1 10000001 b.lwo\nParentItem 10000000\n"
                        "LoadObjectLayer 1 10000002 c.lwo\nParentItem 20000000\n"
@@ -113,8 +111,7 @@ TEST_F(Written, ParentsAreObjectsAndChainsEnd)
               0);
     for (int i = 0; i < 5; ++i) {
         int steps = 0;
-        for (int p = r_GetAnimParent(i); p != -1 && steps <= 5; p = r_GetAnimParent(p))
-            ++steps;
+        for (int p = r_GetAnimParent(i); p != -1 && steps <= 5; p = r_GetAnimParent(p)) ++steps;
         EXPECT_LE(steps, 4) << "object " << i;
     }
     EXPECT_EQ(r_GetAnimParent(3), -1);  // its own parent
@@ -125,14 +122,14 @@ TEST_F(Written, ParentsAreObjectsAndChainsEnd)
 // parameter at 0.5; y adds a key at 0.5 s. At 24 frames per second: Hermite at
 // u = 0.5 with outgoing tangent 10 and incoming 0 (tension), 5 (bias), -5
 // (continuity).
-TEST_F(Written, TcbTensionContinuityAndBias)
-{
+TEST_F(Written, TcbTensionContinuityAndBias) {
     auto channel = [](int index, const char* middle) {
-        return "Channel " + std::to_string(index) + "\n{ Envelope\n 3\n Key 0 0 0 0 0 0 0 0 0\n" +
-               " Key 10 1 0 " + middle + " 0 0 0\n Key 0 2 0 0 0 0 0 0 0\n Behaviors 1 1\n}\n";
+        return "Channel " + std::to_string(index) + "\n{ Envelope\n 3\n Key 0 0 0 0 0 0 0 0 0\n" + " Key 10 1 0 " +
+               middle + " 0 0 0\n Key 0 2 0 0 0 0 0 0 0\n Behaviors 1 1\n}\n";
     };
     ASSERT_EQ(LoadText("LWSC\n3\nFramesPerSecond 24\nLoadObjectLayer 1 a.lwo\nObjectMotion\n"
-                       "NumChannels 9\n" + channel(0, "0.5 0 0") +
+                       "NumChannels 9\n" +
+                       channel(0, "0.5 0 0") +
                        "Channel 1\n{ Envelope\n 2\n Key 0 0 3 0 0 0 0 0 0\n Key 1 0.5 3 0 0 0 0 0 0\n}\n" +
                        channel(2, "0 0 0.5") + channel(3, "0 0.5 0")),
               0);
@@ -146,8 +143,7 @@ TEST_F(Written, TcbTensionContinuityAndBias)
     EXPECT_EQ(keys[1].scale[0], 1.0f);             // nor has the scale
 }
 
-TEST_F(Written, BadIndicesAnswerNeutrally)
-{
+TEST_F(Written, BadIndicesAnswerNeutrally) {
     ASSERT_EQ(LoadText(kVersion1), 0);
     KeyFrameRecord record;
     for (auto [object, key] : {std::pair{-1, 0}, {3, 0}, {1 << 30, 0}, {0, 3}, {0, -1}}) {
@@ -165,8 +161,7 @@ TEST_F(Written, BadIndicesAnswerNeutrally)
     EXPECT_EQ(r_GetKeyFrame(0, 0, nullptr), -1);
 }
 
-TEST_F(Written, LoadReplacesResetReleasesFailureLeavesNothing)
-{
+TEST_F(Written, LoadReplacesResetReleasesFailureLeavesNothing) {
     ASSERT_EQ(LoadText(kVersion1), 0);
     ASSERT_EQ(LoadText("LWSC\n1\nLoadObject one.lwo\n"), 0);
     EXPECT_EQ(r_GetObjectsInAnim(), 1);
@@ -178,8 +173,8 @@ TEST_F(Written, LoadReplacesResetReleasesFailureLeavesNothing)
     EXPECT_EQ(r_LoadAnim((testing::TempDir() + "missing.lws").c_str(), 0), -1);
     EXPECT_EQ(r_GetObjectsInAnim() + r_GetAnimCamerasNum(), 0);
     EXPECT_EQ(r_LoadAnim(nullptr, 0), -1);
-    for (const char* text : {"", "LWSC", "LWSC\n0\n", "LWSC\n6\n", "LWSC\n-1\n", "LWSC\nthree\n",
-                             "LWOB\n1\n", "lwsc\n1\n"})
+    for (const char* text :
+         {"", "LWSC", "LWSC\n0\n", "LWSC\n6\n", "LWSC\n-1\n", "LWSC\nthree\n", "LWOB\n1\n", "lwsc\n1\n"})
         EXPECT_EQ(LoadText(text), -1) << text;
     EXPECT_EQ(LoadText("\xEF\xBB\xBFLWSC\n4\n"), 0);
 }

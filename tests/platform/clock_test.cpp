@@ -1,12 +1,12 @@
 // The fixed-step clock, real-time waits, the frame limit and frame capture.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <algorithm>
 #include <cstdio>
 #include <fstream>
-#include <utility>
 #include <iterator>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -120,7 +120,7 @@ TEST_F(Clock, WaitsRepeatTheLastFrameSoSlotsFollowTheClock) {
     present(20);            // slot 5, at 1.25 s
     present(30);            // slot 6
     plat_WaitSeconds(0.5);
-    plat_FinishCapture();   // slots 7 and 8 show frame 30
+    plat_FinishCapture();  // slots 7 and 8 show frame 30
     EXPECT_EQ(plat_CaptureSlots(), 9);
     EXPECT_EQ(plat_Milliseconds(), 2250u);  // 9 slots of a quarter second
     const std::vector<std::pair<uint8_t, long>> expected = {{10, 1}, {10, 4}, {20, 1}, {30, 1}, {30, 2}};

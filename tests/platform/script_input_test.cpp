@@ -44,8 +44,8 @@ TEST_F(ScriptInput, KeysGoDownAndUpAtTheirFrames) {
 TEST_F(ScriptInput, TypedTextIsSeenOnceForEachCharacter) {
     ASSERT_EQ(ConfigureWithScript("10 type lL a-B:.\n"), 0);
     // Keys newly down at frames 10, 11, 12, ...: one character every second frame.
-    const std::vector<std::vector<int>> expected = {
-        {kL}, {}, {kL, kShift}, {}, {0x39}, {}, {kA}, {}, {0x4A}, {}, {kShift, kB}, {}, {0x27, kShift}, {}, {0x34}, {}};
+    const std::vector<std::vector<int>> expected = {{kL},   {}, {kL, kShift}, {}, {0x39},         {}, {kA},   {},
+                                                    {0x4A}, {}, {kShift, kB}, {}, {0x27, kShift}, {}, {0x34}, {}};
     auto before = KeysAt(9);
     for (size_t i = 0; i < expected.size(); ++i) {
         const auto now = KeysAt(10 + static_cast<long>(i));
@@ -113,10 +113,11 @@ TEST_F(ScriptInput, WithoutAReadableScriptEverythingStaysUp) {
 
 TEST(KeyNames, MapToDirectInputScanCodesWithoutRegardToCase) {
     const std::pair<const char*, int> cases[] = {
-        {"ESCAPE", 0x01}, {"0", 0x0B}, {"back", 0x0E}, {"Return", 0x1C}, {"GRAVE", 0x29}, {"M", 0x32},
-        {"MULTIPLY", 0x37}, {"F4", 0x3E}, {"f10", 0x44}, {"F11", 0x57}, {"NUMPAD0", 0x52}, {"NUMPADENTER", 0x9C},
-        {"DIVIDE", 0xB5}, {"RMENU", 0xB8}, {"PAUSE", 0xC5}, {"UP", 0xC8}, {"PRIOR", 0xC9}, {"NEXT", 0xD1},
-        {"Delete", 0xD3}, {"APPS", 0xDD}, {"DIK_F3", 0x3D}, {"F13", -1}, {"", -1}, {"DIK_", -1}};
+        {"ESCAPE", 0x01},  {"0", 0x0B},           {"back", 0x0E},   {"Return", 0x1C}, {"GRAVE", 0x29},
+        {"M", 0x32},       {"MULTIPLY", 0x37},    {"F4", 0x3E},     {"f10", 0x44},    {"F11", 0x57},
+        {"NUMPAD0", 0x52}, {"NUMPADENTER", 0x9C}, {"DIVIDE", 0xB5}, {"RMENU", 0xB8},  {"PAUSE", 0xC5},
+        {"UP", 0xC8},      {"PRIOR", 0xC9},       {"NEXT", 0xD1},   {"Delete", 0xD3}, {"APPS", 0xDD},
+        {"DIK_F3", 0x3D},  {"F13", -1},           {"", -1},         {"DIK_", -1}};
     for (const auto& [name, code] : cases) EXPECT_EQ(plat_KeyCodeFromName(name), code) << name;
     EXPECT_EQ(plat_KeyCodeFromName(nullptr), -1);
 }

@@ -123,8 +123,8 @@ struct Soak {
     soak::Plan plan;
     Phase phase = Phase::Demo;
     int pass = 1;
-    int deepestSlot = 0;    // furthest slot the current pass reached
-    long walkFrames = 0;    // walk frames after the last pass
+    int deepestSlot = 0;  // furthest slot the current pass reached
+    long walkFrames = 0;  // walk frames after the last pass
     long phaseStartFrame = 0;
     double phaseStartCpu = 0.0;
     double phaseStartWall = 0.0;
@@ -167,8 +167,8 @@ struct Soak {
                 }
                 // F4 ended the pass: it must have reached the end title.
                 if (deepestSlot != 3 || g_app.slotIndex != 3)
-                    Fail("pass " + std::to_string(pass) + " left demo mode in slot " +
-                         std::to_string(g_app.slotIndex) + " instead of the end title");
+                    Fail("pass " + std::to_string(pass) + " left demo mode in slot " + std::to_string(g_app.slotIndex) +
+                         " instead of the end title");
                 EndSpan("pass " + std::to_string(pass));
                 Record("after pass " + std::to_string(pass));
                 phase = pass < settings.passes ? Phase::Reload : Phase::Walk;

@@ -12,10 +12,10 @@
 namespace soak {
 
 struct PlanSettings {
-    int fps = 4;             // the fixed rate; divides 1000 so every frame is a whole number of milliseconds
-    int passes = 3;          // demo passes
-    long walkFrames = 20000; // walk-mode frames after the last pass
-    int startupFrames = 3;   // frames the program presents before its main loop
+    int fps = 4;              // the fixed rate; divides 1000 so every frame is a whole number of milliseconds
+    int passes = 3;           // demo passes
+    long walkFrames = 20000;  // walk-mode frames after the last pass
+    int startupFrames = 3;    // frames the program presents before its main loop
     std::vector<std::string> reloads = {"main", "inner", "endtitle", "intromask"};  // LOAD between passes
 };
 

@@ -12,8 +12,7 @@ namespace {
 
 using namespace demo;
 
-TEST(ChordNames, RootsAndQualities)
-{
+TEST(ChordNames, RootsAndQualities) {
     int root = -1;
     bool minor = false;
     ASSERT_TRUE(ParseChord("Am", root, minor));
@@ -25,26 +24,22 @@ TEST(ChordNames, RootsAndQualities)
     ASSERT_TRUE(ParseChord("C#m", root, minor));
     EXPECT_EQ(root, 1);
     EXPECT_TRUE(minor);
-    for (const char* bad : {"", "H", "am", "Amaj", "C##"})
-        EXPECT_FALSE(ParseChord(bad, root, minor)) << bad;
+    for (const char* bad : {"", "H", "am", "Amaj", "C##"}) EXPECT_FALSE(ParseChord(bad, root, minor)) << bad;
 }
 
-TEST(Motifs, StepsRestsAndErrors)
-{
+TEST(Motifs, StepsRestsAndErrors) {
     const std::vector<MotifNote> notes = ParseMotif("0:4 -2:6 r:2 7:1");
     ASSERT_EQ(notes.size(), 4u);
     EXPECT_EQ(notes[1].step, -2);
     EXPECT_EQ(notes[1].rows, 6);
     EXPECT_TRUE(notes[2].isRest);
     EXPECT_EQ(notes[3].step, 7);
-    for (const char* bad : {"4", "x:2", "1:0", ":3", "2:"})
-        EXPECT_TRUE(ParseMotif(bad).empty()) << bad;
+    for (const char* bad : {"4", "x:2", "1:0", ":3", "2:"}) EXPECT_TRUE(ParseMotif(bad).empty()) << bad;
 }
 
 // The program turns a view by heading about Y, then pitch about its own X,
 // and looks along the placement's z axis (Part of the track pose).
-Vector3 ProgramLookDirection(const SceneKey& key)
-{
+Vector3 ProgramLookDirection(const SceneKey& key) {
     constexpr float kRadians = 3.14159265f / 180;
     Matrix44 m = MatIdentity();
     MatRotateEuler(m, {0, key.heading * kRadians, 0}, true);
@@ -52,8 +47,7 @@ Vector3 ProgramLookDirection(const SceneKey& key)
     return {m.m[8], m.m[9], m.m[10]};
 }
 
-TEST(ViewKeys, LookAtTheirTargetTheWayTheProgramTurnsThem)
-{
+TEST(ViewKeys, LookAtTheirTargetTheWayTheProgramTurnsThem) {
     const Vec3 from{3, 4, -5};
     for (Vec3 to : {Vec3{3, 4, 20}, Vec3{-30, 10, -5}, Vec3{40, -20, 7}, Vec3{3, -4, -50}, Vec3{10, 60, 0}}) {
         const SceneKey key = LookKey(0, from, to);
@@ -67,8 +61,7 @@ TEST(ViewKeys, LookAtTheirTargetTheWayTheProgramTurnsThem)
     }
 }
 
-TEST(ViewKeys, FlightsEndOnTheirLastFrameAndNeverTurnTheLongWayRound)
-{
+TEST(ViewKeys, FlightsEndOnTheirLastFrameAndNeverTurnTheLongWayRound) {
     // A full circle round a point: headings must keep going, not jump back by 360.
     const std::vector<SceneKey> keys = Flight(10, 250, Orbit({0, 0, 0}, 10, 2, 0, 720), Still({0, 0, 0}), 12);
     ASSERT_GE(keys.size(), 2u);

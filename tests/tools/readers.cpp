@@ -21,22 +21,19 @@ namespace {
 
 int Silent(const char*) { return 0; }
 
-void* Library(const char* file)
-{
+void* Library(const char* file) {
     void* library = dlopen((std::string(TESSALY_BIN_DIR) + "/" + file).c_str(), RTLD_NOW | RTLD_LOCAL);
     return library;
 }
 
 template <typename Fn>
-Fn Bind(void* library, const char* name)
-{
+Fn Bind(void* library, const char* name) {
     return library ? reinterpret_cast<Fn>(dlsym(library, name)) : nullptr;
 }
 
 }  // namespace
 
-ObjectInfo ReadObject(const std::string& path)
-{
+ObjectInfo ReadObject(const std::string& path) {
     static void* library = Library("lwo.so");
     static const ModelPluginTable p{
         Bind<ModelFn_Load3D>(library, "r_Load3D"),
@@ -49,19 +46,15 @@ ObjectInfo ReadObject(const std::string& path)
         Bind<ModelFn_HasTexture>(library, "r_HasTexture"),
     };
     ObjectInfo info;
-    if (!p.Load3D || !p.ExportMD || !p.HasTexture || p.Load3D(path.c_str(), Silent) != 0)
-        return info;
+    if (!p.Load3D || !p.ExportMD || !p.HasTexture || p.Load3D(path.c_str(), Silent) != 0) return info;
     auto model = std::make_unique<CModel>();
-    if (!model->AllocateMeshes(p.GetSurfacesNum()))
-        return info;
+    if (!model->AllocateMeshes(p.GetSurfacesNum())) return info;
     std::vector<int> triangles;
     for (int i = 0; i < model->meshCount; ++i) {
         triangles.push_back(p.GetSurfacePolys(i));
-        if (!model->meshes[i].Allocate(triangles.back() * 3))
-            return info;
+        if (!model->meshes[i].Allocate(triangles.back() * 3)) return info;
         for (int j = 0; j < p.GetMaxTexturesNum(); ++j)
-            if (p.HasTexture(i, j) && !model->meshes[i].AllocateTexCoords(j, triangles.back() * 3))
-                return info;
+            if (p.HasTexture(i, j) && !model->meshes[i].AllocateTexCoords(j, triangles.back() * 3)) return info;
     }
     p.ExportMD(model.get(), 0);
     info.loaded = true;
@@ -90,33 +83,27 @@ ObjectInfo ReadObject(const std::string& path)
     return info;
 }
 
-PictureInfo ReadPicture(const std::string& path)
-{
+PictureInfo ReadPicture(const std::string& path) {
     static void* library = Library("tga.so");
     static const auto load = Bind<ImageFn_Load2D>(library, "r_Load2D");
     static const auto data = Bind<ImageFn_GetImageData>(library, "r_GetImageData");
     static const auto pixels = Bind<ImageFn_GetImagePointer>(library, "r_GetImagePointer");
     PictureInfo info;
-    if (!load || !data || !pixels)
-        return info;
+    if (!load || !data || !pixels) return info;
     load(path.c_str(), Silent);
     data(&info.width, &info.height, &info.bits, Silent);
     const uint8_t* p = pixels(Silent);
-    if (p && info.width > 0)
-        info.pixels.assign(p, p + size_t(info.width) * info.height * (info.bits / 8));
+    if (p && info.width > 0) info.pixels.assign(p, p + size_t(info.width) * info.height * (info.bits / 8));
     return info;
 }
 
-SceneInfo ReadScene(const std::string& path)
-{
+SceneInfo ReadScene(const std::string& path) {
     SceneInfo info;
-    if (r_LoadAnim(path.c_str(), 0) != 0)
-        return info;
+    if (r_LoadAnim(path.c_str(), 0) != 0) return info;
     info.loaded = true;
     const auto keys = [](int count, auto get, int index) {
         std::vector<KeyFrameRecord> records(static_cast<size_t>(std::max(count, 0)));
-        for (int k = 0; k < count; ++k)
-            get(index, k, &records[k]);
+        for (int k = 0; k < count; ++k) get(index, k, &records[k]);
         return records;
     };
     for (int i = 0; i < r_GetObjectsInAnim(); ++i) {
@@ -131,13 +118,11 @@ SceneInfo ReadScene(const std::string& path)
     return info;
 }
 
-ModuleInfo ReadModule(const std::vector<uint8_t>& bytes, double renderSeconds)
-{
+ModuleInfo ReadModule(const std::vector<uint8_t>& bytes, double renderSeconds) {
     ModuleInfo info;
     openmpt_module* mod = openmpt_module_create_from_memory2(bytes.data(), bytes.size(), nullptr, nullptr, nullptr,
                                                              nullptr, nullptr, nullptr, nullptr);
-    if (mod == nullptr)
-        return info;
+    if (mod == nullptr) return info;
     info.loaded = true;
     info.durationSeconds = openmpt_module_get_duration_seconds(mod);
     info.channels = openmpt_module_get_num_channels(mod);
@@ -148,24 +133,20 @@ ModuleInfo ReadModule(const std::vector<uint8_t>& bytes, double renderSeconds)
     std::vector<float> buffer(4096);
     for (double done = 0; done < renderSeconds;) {
         const size_t frames = openmpt_module_read_float_mono(mod, kRate, buffer.size(), buffer.data());
-        if (frames == 0)
-            break;
-        for (size_t i = 0; i < frames; ++i)
-            info.peak = std::max(info.peak, static_cast<double>(std::fabs(buffer[i])));
+        if (frames == 0) break;
+        for (size_t i = 0; i < frames; ++i) info.peak = std::max(info.peak, static_cast<double>(std::fabs(buffer[i])));
         done += static_cast<double>(frames) / kRate;
     }
     openmpt_module_destroy(mod);
     return info;
 }
 
-std::vector<uint8_t> FileBytes(const std::string& path)
-{
+std::vector<uint8_t> FileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-std::string TempDir(const std::string& name)
-{
+std::string TempDir(const std::string& name) {
     const auto dir = std::filesystem::temp_directory_path() / ("tessaly_" + name + "_" + std::to_string(getpid()));
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);

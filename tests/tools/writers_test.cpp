@@ -17,23 +17,20 @@ namespace {
 using namespace demo;
 using namespace toolstest;
 
-std::string Write(const std::string& dir, const std::string& name, const std::vector<uint8_t>& bytes)
-{
+std::string Write(const std::string& dir, const std::string& name, const std::vector<uint8_t>& bytes) {
     const std::string path = dir + "/" + name;
     EXPECT_TRUE(WriteFileBytes(path, bytes));
     return path;
 }
 
-LwobSurface Surface(const std::string& name, uint16_t flags = 0)
-{
+LwobSurface Surface(const std::string& name, uint16_t flags = 0) {
     LwobSurface s;
     s.name = name;
     s.flags = flags;
     return s;
 }
 
-LwobTexture Texture(TextureChannel channel, TextureMap map, const std::string& image)
-{
+LwobTexture Texture(TextureChannel channel, TextureMap map, const std::string& image) {
     LwobTexture t;
     t.channel = channel;
     t.map = map;
@@ -41,8 +38,7 @@ LwobTexture Texture(TextureChannel channel, TextureMap map, const std::string& i
     return t;
 }
 
-LwobObject ThreeSurfaceObject()
-{
+LwobObject ThreeSurfaceObject() {
     LwobObject o;
     const int a = o.AddPoint({-1, -1, -1}), b = o.AddPoint({1, -1, -1}), c = o.AddPoint({1, 1, -1}),
               d = o.AddPoint({-1, 1, -1}), e = o.AddPoint({0, 2, -1});
@@ -66,8 +62,7 @@ LwobObject ThreeSurfaceObject()
     return o;
 }
 
-TEST(LwobWriter, SurfacesLevelsFlagsAndTexturesReadBack)
-{
+TEST(LwobWriter, SurfacesLevelsFlagsAndTexturesReadBack) {
     const LwobObject object = ThreeSurfaceObject();
     ASSERT_EQ(object.Problem(), "");
     EXPECT_EQ(object.TriangleCount(), 6);
@@ -102,8 +97,7 @@ TEST(LwobWriter, SurfacesLevelsFlagsAndTexturesReadBack)
     EXPECT_EQ(info.meshes[2].blendMode, 16);
 }
 
-TEST(LwobWriter, MergeRenumbersPointsAndSharesSurfacesByName)
-{
+TEST(LwobWriter, MergeRenumbersPointsAndSharesSurfacesByName) {
     LwobObject object = ThreeSurfaceObject();
     object.Merge(ThreeSurfaceObject());
     EXPECT_EQ(object.PointCount(), 10);
@@ -114,8 +108,7 @@ TEST(LwobWriter, MergeRenumbersPointsAndSharesSurfacesByName)
     EXPECT_EQ(info.meshes[2].triangles, 6);
 }
 
-TEST(LwobWriter, ObjectsBeyondTheFormatAreRefused)
-{
+TEST(LwobWriter, ObjectsBeyondTheFormatAreRefused) {
     LwobObject twoCorners;
     twoCorners.AddPoint({});
     twoCorners.AddPoint({1, 0, 0});
@@ -131,13 +124,11 @@ TEST(LwobWriter, ObjectsBeyondTheFormatAreRefused)
     EXPECT_NE(badSurface.Problem(), "");
 
     LwobObject tooManyPoints;
-    for (int i = 0; i < 32768; ++i)
-        tooManyPoints.AddPoint({float(i), 0, 0});
+    for (int i = 0; i < 32768; ++i) tooManyPoints.AddPoint({float(i), 0, 0});
     EXPECT_NE(tooManyPoints.Problem(), "");
 }
 
-TEST(SceneWriter, ObjectsLightsCameraAndParentsReadBack)
-{
+TEST(SceneWriter, ObjectsLightsCameraAndParentsReadBack) {
     Scene scene;
     scene.framesPerSecond = 24;
     scene.lastFrame = 100;
@@ -161,8 +152,8 @@ TEST(SceneWriter, ObjectsLightsCameraAndParentsReadBack)
     EXPECT_EQ(last.frame, 100);
     EXPECT_FLOAT_EQ(last.position[0], -4);
     EXPECT_FLOAT_EQ(last.position[1], 5.5f);
-    EXPECT_NEAR(last.rotation[1], std::numbers::pi, 1e-5);           // heading about Y
-    EXPECT_NEAR(last.rotation[2], 10 * std::numbers::pi / 180, 1e-5);  // bank about Z
+    EXPECT_NEAR(last.rotation[1], std::numbers::pi, 1e-5);                         // heading about Y
+    EXPECT_NEAR(last.rotation[2], 10 * std::numbers::pi / 180, 1e-5);              // bank about Z
     EXPECT_NEAR(info.objects[0].keys[0].rotation[0], std::numbers::pi / 4, 1e-5);  // pitch about X
     EXPECT_EQ(info.objects[1].keys.size(), 1u);  // a rest key for an item without keys
 
@@ -175,8 +166,7 @@ TEST(SceneWriter, ObjectsLightsCameraAndParentsReadBack)
     EXPECT_FLOAT_EQ(info.cameras[0].keys[0].position[2], -5);
 }
 
-TEST(TgaWriter, PixelsReadBackInOrderAt24And32Bits)
-{
+TEST(TgaWriter, PixelsReadBackInOrderAt24And32Bits) {
     Picture picture(5, 3);
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x)
@@ -202,21 +192,18 @@ TEST(TgaWriter, PixelsReadBackInOrderAt24And32Bits)
 }
 
 // A looped tone sample: whole cycles of a square wave.
-ItSample Tone(bool sixteenBit)
-{
+ItSample Tone(bool sixteenBit) {
     ItSample s;
     s.name = "tone";
     s.sixteenBit = sixteenBit;
     s.c5Speed = 16744;
     s.loop = true;
-    for (int i = 0; i < 256; ++i)
-        s.pcm.push_back((i / 32) % 2 ? 12000 : -12000);
+    for (int i = 0; i < 256; ++i) s.pcm.push_back((i / 32) % 2 ? 12000 : -12000);
     s.loopEnd = 256;
     return s;
 }
 
-ItModule TwoPatternModule(bool instruments)
-{
+ItModule TwoPatternModule(bool instruments) {
     ItModule m;
     m.name = "test";
     m.speed = 6;
@@ -244,8 +231,7 @@ ItModule TwoPatternModule(bool instruments)
     return m;
 }
 
-TEST(ItWriter, ModulesLoadWithTheirLengthAndSound)
-{
+TEST(ItWriter, ModulesLoadWithTheirLengthAndSound) {
     for (bool instruments : {true, false}) {
         SCOPED_TRACE(instruments ? "instruments" : "samples only");
         const ItModule m = TwoPatternModule(instruments);
@@ -262,8 +248,7 @@ TEST(ItWriter, ModulesLoadWithTheirLengthAndSound)
     }
 }
 
-TEST(ItWriter, ModulesBeyondTheFormatAreRefused)
-{
+TEST(ItWriter, ModulesBeyondTheFormatAreRefused) {
     ItModule m = TwoPatternModule(true);
     m.orders.push_back(7);  // no such pattern
     EXPECT_NE(ItProblem(m), "");

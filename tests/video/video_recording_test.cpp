@@ -81,9 +81,9 @@ Recording Read(const std::string& path) {
     auto drain = [&](int which) {
         while (avcodec_receive_frame(decoders[which], frame) == 0) {
             if (which == 0) {
-                scaler = sws_getCachedContext(scaler, frame->width, frame->height, AVPixelFormat(frame->format),
-                                              kSmallWidth, kSmallHeight, AV_PIX_FMT_GRAY8, SWS_AREA, nullptr,
-                                              nullptr, nullptr);
+                scaler =
+                    sws_getCachedContext(scaler, frame->width, frame->height, AVPixelFormat(frame->format), kSmallWidth,
+                                         kSmallHeight, AV_PIX_FMT_GRAY8, SWS_AREA, nullptr, nullptr, nullptr);
                 std::vector<uint8_t> grey(kSmallWidth * kSmallHeight);
                 uint8_t* planes[1] = {grey.data()};
                 const int strides[1] = {kSmallWidth};
@@ -131,7 +131,7 @@ protected:
     static void TearDownTestSuite() { fs::remove_all(root_); }
 
     static std::vector<std::string> Args(int fps, const std::string& video, std::vector<std::string> extra = {}) {
-        std::vector<std::string> args = {"--data", root_ + "demo", "--headless", "--fixed-fps", std::to_string(fps),
+        std::vector<std::string> args = {"--data",  root_ + "demo", "--headless", "--fixed-fps", std::to_string(fps),
                                          "--video", root_ + video};
         args.insert(args.end(), extra.begin(), extra.end());
         return args;
@@ -193,9 +193,10 @@ TEST_F(VideoRecording, PictureAndSoundLineUpAtTheCutToTheInnerScene) {
     EXPECT_GT(largest, 2.0 * total / double(to - from)) << "no clear cut in the picture";
     EXPECT_LE(std::fabs(pictureCut - soundCut), 1.0 / kFps)
         << "picture cut at frame " << cut << " (" << pictureCut << " s), sound at " << soundCut << " s";
-    std::printf("[ figures  ] cut to the inner scene: picture frame %zu (%.3f s), second module from %.3f s; "
-                "video %.3f s, sound %.3f s\n",
-                cut, pictureCut, soundCut, r.VideoSeconds(), r.SoundSeconds());
+    std::printf(
+        "[ figures  ] cut to the inner scene: picture frame %zu (%.3f s), second module from %.3f s; "
+        "video %.3f s, sound %.3f s\n",
+        cut, pictureCut, soundCut, r.VideoSeconds(), r.SoundSeconds());
 }
 
 // SIGTERM ends the run through the shutdown: the MP4 file is finished and
@@ -204,8 +205,8 @@ TEST_F(VideoRecording, RecordingStoppedBySigtermIsReadable) {
     const pid_t pid = Start(Args(12, "stopped.mp4", {"--progress"}), root_ + "stopped.txt");
     // Wait until the recorder has written a few seconds of video.
     for (int i = 0; i < 600; ++i) {
-        if (ReadAll(root_ + "stopped.txt").find("video: ") != std::string::npos &&
-            fs::exists(root_ + "stopped.mp4") && fs::file_size(root_ + "stopped.mp4") > 100000)
+        if (ReadAll(root_ + "stopped.txt").find("video: ") != std::string::npos && fs::exists(root_ + "stopped.mp4") &&
+            fs::file_size(root_ + "stopped.mp4") > 100000)
             break;
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }

@@ -17,19 +17,15 @@ class SetWriter {
 public:
     explicit SetWriter(const std::string& folder) : folder_(folder) {}
 
-    void File(const std::string& relative, const std::vector<uint8_t>& bytes)
-    {
-        if (!report_.ok)
-            return;
+    void File(const std::string& relative, const std::vector<uint8_t>& bytes) {
+        if (!report_.ok) return;
         if (bytes.empty() || !WriteFileBytes(folder_ + "/" + relative, bytes))
             Fail("could not write " + relative);
         else
             report_.files.push_back(relative);
     }
-    void Fail(const std::string& problem)
-    {
-        if (report_.ok)
-            report_.problem = problem;
+    void Fail(const std::string& problem) {
+        if (report_.ok) report_.problem = problem;
         report_.ok = false;
     }
     DemoSetReport Report() const { return report_; }
@@ -41,16 +37,13 @@ private:
 
 }  // namespace
 
-DemoSetReport WriteDemoSet(const std::string& folder)
-{
+DemoSetReport WriteDemoSet(const std::string& folder) {
     SetWriter out(folder);
     std::error_code error;
     std::filesystem::create_directories(folder + "/shots", error);
-    if (error)
-        out.Fail("could not create " + folder + "/shots");
+    if (error) out.Fail("could not create " + folder + "/shots");
 
-    for (const NamedPicture& p : DemoPictures())
-        out.File(p.path, TgaBytes(p.picture, p.bits));
+    for (const NamedPicture& p : DemoPictures()) out.File(p.path, TgaBytes(p.picture, p.bits));
 
     ObjectLibrary objects;
     for (const DemoScene& scene : {IntroScene(objects), MainScene(objects), InnerScene(objects), EndScene(objects)}) {
@@ -59,16 +52,15 @@ DemoSetReport WriteDemoSet(const std::string& folder)
     }
     for (const auto& [name, object] : objects) {
         const std::string problem = object.Problem();
-        if (!problem.empty())
-            out.Fail(name + ": " + problem);
+        if (!problem.empty()) out.Fail(name + ": " + problem);
         out.File("meshes/" + name, object.Bytes());
     }
 
-    const std::pair<const char*, ItModule> modules[] = {{"music/vdm.it", FirstModule()}, {"music/vdm2.it", SecondModule()}};
+    const std::pair<const char*, ItModule> modules[] = {{"music/vdm.it", FirstModule()},
+                                                        {"music/vdm2.it", SecondModule()}};
     for (const auto& [path, module] : modules) {
         const std::string problem = ItProblem(module);
-        if (!problem.empty())
-            out.Fail(std::string(path) + ": " + problem);
+        if (!problem.empty()) out.Fail(std::string(path) + ": " + problem);
         out.File(path, ItBytes(module));
     }
     return out.Report();

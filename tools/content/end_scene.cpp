@@ -11,8 +11,7 @@ namespace demo {
 namespace {
 
 // Each set pixel of the 5 x 7 font becomes a block; the text is centred on the origin.
-LwobObject TitleLetters(const std::string& text, float pixel, float depth)
-{
+LwobObject TitleLetters(const std::string& text, float pixel, float depth) {
     LwobObject o;
     LwobSurface s = Textured("ENDSURF", "gold.tga", TextureMap::Planar, kAxisZ, {pixel * 8, pixel * 8, pixel * 8});
     s.luminosity = 0.6f;
@@ -31,8 +30,7 @@ LwobObject TitleLetters(const std::string& text, float pixel, float depth)
 
 }  // namespace
 
-DemoScene EndScene(ObjectLibrary& library)
-{
+DemoScene EndScene(ObjectLibrary& library) {
     library["ENDTITLE.LWO"] = TitleLetters("TESSALY", 2, 3);
     library["SUN.LWO"] = SunObject();
 
@@ -42,7 +40,8 @@ DemoScene EndScene(ObjectLibrary& library)
     s.lastFrame = 120;
     s.objects.push_back(Placed("ENDTITLE.LWO", {0, 0, 0}));
     s.objects.push_back(Placed("SUN.LWO", {0, 0, 0}));
-    s.lights.push_back(ViewTrack("TitleView", {LookKey(0, {0, 6, -95}, {0, 0, 0}), LookKey(120, {0, 2, -80}, {0, 0, 0})}));
+    s.lights.push_back(
+        ViewTrack("TitleView", {LookKey(0, {0, 6, -95}, {0, 0, 0}), LookKey(120, {0, 2, -80}, {0, 0, 0})}));
     s.cameraKeys = {LookKey(0, {0, 6, -95}, {0, 0, 0})};
     return d;
 }

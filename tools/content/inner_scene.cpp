@@ -11,8 +11,7 @@ const Vec3 kAltar{0, 0, 62};
 
 }  // namespace
 
-DemoScene InnerScene(ObjectLibrary& library)
-{
+DemoScene InnerScene(ObjectLibrary& library) {
     library["HALL.LWO"] = HallObject();
     library["ALTAR.LWO"] = AltarObject();
     library["BRAZIER.LWO"] = BrazierObject();
@@ -43,14 +42,15 @@ DemoScene InnerScene(ObjectLibrary& library)
 
     const Vec3 altarTop = kAltar + Vec3{0, 7, 0};
     s.lights.push_back(ViewTrack("Entrance", Flight(0, 326, Spline({{0, 6, -76}, {0, 8, -40}, {0, 9, -8}}),
-                                                   Spline({{0, 7, -20}, {0, 8, 20}, altarTop}))));
+                                                    Spline({{0, 7, -20}, {0, 8, 20}, altarTop}))));
     s.lights.push_back(ViewTrack("AltarOrbit", Flight(325, 793, Orbit(kAltar, 18, 9, 200, 340), Still(altarTop))));
     s.lights.push_back(ViewTrack("Columns", Flight(792, 951, Spline({{-8, 4, 40}, {-8, 5, 0}, {-8, 6, -40}}),
-                                                  Spline({{-16, 8, 30}, {-16, 8, -10}, {-16, 10, -50}}))));
+                                                   Spline({{-16, 8, 30}, {-16, 8, -10}, {-16, 10, -50}}))));
     s.lights.push_back(ViewTrack("Ceiling", Flight(950, 1101, Spline({{10, 3, -30}, {0, 4, -38}, {-10, 3, -46}}),
-                                                  Spline({{0, 22, -20}, {0, 24, -40}, {0, 22, -60}}))));
-    s.lights.push_back(ViewTrack("Leaving", Flight(1100, 1275, Spline({altarTop + Vec3{0, 2, -14}, {0, 12, 0}, {0, 20, -70}}),
-                                                  Still(altarTop))));
+                                                   Spline({{0, 22, -20}, {0, 24, -40}, {0, 22, -60}}))));
+    s.lights.push_back(
+        ViewTrack("Leaving",
+                  Flight(1100, 1275, Spline({altarTop + Vec3{0, 2, -14}, {0, 12, 0}, {0, 20, -70}}), Still(altarTop))));
     s.cameraKeys = {LookKey(0, {0, 6, -76}, altarTop)};
     return d;
 }

@@ -17,11 +17,10 @@ constexpr float kPi = std::numbers::pi_v<float>;
 
 // One half of the face: the front (-z) quarter of an ellipsoid between the
 // azimuths from and to, with a ridge for the nose and hollows for the eyes.
-LwobObject MaskHalf(const std::string& surfaceName, float from, float to)
-{
+LwobObject MaskHalf(const std::string& surfaceName, float from, float to) {
     LwobObject o;
-    LwobSurface s = Textured(surfaceName, "mask.tga", TextureMap::Planar, kAxisZ, {14, 18, 14},
-                             {}, kSurfaceDoubleSided | kSurfaceSmoothing);
+    LwobSurface s = Textured(surfaceName, "mask.tga", TextureMap::Planar, kAxisZ, {14, 18, 14}, {},
+                             kSurfaceDoubleSided | kSurfaceSmoothing);
     s.smoothingAngle = 1.2f;
     s.transparency = 0.1f;
     s.luminosity = 0.5f;
@@ -48,16 +47,15 @@ LwobObject MaskHalf(const std::string& surfaceName, float from, float to)
     };
     for (int ring = 0; ring < kRings; ++ring)
         for (int seg = 0; seg < kSegments; ++seg) {
-            if (open(ring, seg))
-                continue;
-            const Vec3 a = point(ring, seg), b = point(ring, seg + 1), c = point(ring + 1, seg + 1), d = point(ring + 1, seg);
+            if (open(ring, seg)) continue;
+            const Vec3 a = point(ring, seg), b = point(ring, seg + 1), c = point(ring + 1, seg + 1),
+                       d = point(ring + 1, seg);
             AddFacing(o, {a, b, c, d}, surface, {0, 0, -1});
         }
     return o;
 }
 
-LwobObject Glow()
-{
+LwobObject Glow() {
     LwobObject o;
     LwobSurface s = Textured("GLOW", "fx_flare.tga", TextureMap::Planar, kAxisZ, {30, 30, 30}, {},
                              kSurfaceAdditive | kSurfaceDoubleSided);
@@ -68,8 +66,7 @@ LwobObject Glow()
 
 }  // namespace
 
-DemoScene IntroScene(ObjectLibrary& library)
-{
+DemoScene IntroScene(ObjectLibrary& library) {
     library["HALFMASK1.LWO"] = MaskHalf("MASK", kPi, 1.5f * kPi);
     library["HALFMASK2.LWO"] = MaskHalf("MASK2", 1.5f * kPi, 2 * kPi);
     library["GLOW.LWO"] = Glow();
@@ -79,25 +76,29 @@ DemoScene IntroScene(ObjectLibrary& library)
     s.framesPerSecond = 60;
     s.lastFrame = 399;
     // The halves come in from the sides and meet at frame 220; the glow stays behind them.
-    s.objects.push_back({"HALFMASK1.LWO", {{0, {-30, 4, 0}, -40, 0, 0}, {220, {0, 0, 0}, 0, 0, 0}, {399, {0, 0, 0}, 0, 0, 0}}, -1});
-    s.objects.push_back({"HALFMASK2.LWO", {{0, {30, -4, 0}, 40, 0, 0}, {220, {0, 0, 0}, 0, 0, 0}, {399, {0, 0, 0}, 0, 0, 0}}, -1});
+    s.objects.push_back(
+        {"HALFMASK1.LWO", {{0, {-30, 4, 0}, -40, 0, 0}, {220, {0, 0, 0}, 0, 0, 0}, {399, {0, 0, 0}, 0, 0, 0}}, -1});
+    s.objects.push_back(
+        {"HALFMASK2.LWO", {{0, {30, -4, 0}, 40, 0, 0}, {220, {0, 0, 0}, 0, 0, 0}, {399, {0, 0, 0}, 0, 0, 0}}, -1});
     s.objects.push_back(Placed("GLOW.LWO", {0, 0, 4}));
-    s.lights.push_back(ViewTrack("MaskView", Flight(0, 400, [](float t) { return Vec3{0, 1 - t, -42 + 14 * t}; },
-                                                    Still({0, 0, 0}), 40)));
+    s.lights.push_back(ViewTrack("MaskView", Flight(
+                                                 0, 400,
+                                                 [](float t) {
+                                                     return Vec3{0, 1 - t, -42 + 14 * t};
+                                                 },
+                                                 Still({0, 0, 0}), 40)));
     s.cameraKeys = {LookKey(0, {0, 0, -40}, {0, 0, 0})};
     return d;
 }
 
-SceneObject Placed(const std::string& file, Vec3 position, float heading)
-{
+SceneObject Placed(const std::string& file, Vec3 position, float heading) {
     SceneKey key;
     key.position = position;
     key.heading = heading;
     return {file, {key}, -1};
 }
 
-SceneLight ViewTrack(const std::string& name, std::vector<SceneKey> keys)
-{
+SceneLight ViewTrack(const std::string& name, std::vector<SceneKey> keys) {
     SceneLight light;
     light.name = name;
     light.keys = std::move(keys);

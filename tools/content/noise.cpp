@@ -4,8 +4,7 @@
 
 namespace demo {
 
-uint32_t Random::Next()
-{
+uint32_t Random::Next() {
     // SplitMix64: small, fast and the same on every platform.
     uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
@@ -15,8 +14,7 @@ uint32_t Random::Next()
 
 namespace {
 
-float Lattice(int x, int y, uint32_t seed)
-{
+float Lattice(int x, int y, uint32_t seed) {
     uint32_t h = static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u + seed * 2246822519u;
     h = (h ^ (h >> 13)) * 1274126177u;
     h ^= h >> 16;
@@ -29,8 +27,7 @@ int Wrap(int i, int period) { return period > 0 ? ((i % period) + period) % peri
 
 }  // namespace
 
-float ValueNoise(float x, float y, uint32_t seed, int period)
-{
+float ValueNoise(float x, float y, uint32_t seed, int period) {
     const float fx = std::floor(x), fy = std::floor(y);
     const int ix = static_cast<int>(fx), iy = static_cast<int>(fy);
     const float tx = Smooth(x - fx), ty = Smooth(y - fy);
@@ -41,15 +38,13 @@ float ValueNoise(float x, float y, uint32_t seed, int period)
     return top + (bottom - top) * ty;
 }
 
-float Fractal(float x, float y, int octaves, uint32_t seed, int period)
-{
+float Fractal(float x, float y, int octaves, uint32_t seed, int period) {
     float sum = 0, weight = 1, total = 0;
     for (int o = 0; o < octaves; ++o) {
         sum += ValueNoise(x, y, seed + static_cast<uint32_t>(o) * 101u, period) * weight;
         total += weight;
         x *= 2, y *= 2, weight *= 0.5f;
-        if (period > 0)
-            period *= 2;
+        if (period > 0) period *= 2;
     }
     return sum / total;
 }

@@ -17,8 +17,7 @@ void AddFacing(LwobObject& o, const std::vector<Vec3>& p, int surface, Vec3 outw
 void AddBox(LwobObject& o, Vec3 low, Vec3 high, int surface, bool inward = false);
 
 // Upright cylinder standing on base, with optional caps (capSurface 0: none).
-void AddCylinder(LwobObject& o, Vec3 base, float radius, float height, int segments, int surface,
-                 int capSurface = 0);
+void AddCylinder(LwobObject& o, Vec3 base, float radius, float height, int segments, int surface, int capSurface = 0);
 
 // Upright cone (or a frustum when topRadius > 0) standing on base, bottom closed.
 void AddCone(LwobObject& o, Vec3 base, float radius, float topRadius, float height, int segments, int surface);

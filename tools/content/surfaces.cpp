@@ -8,8 +8,7 @@ constexpr float kRangePerRadian = 56.3f;  // a light's range is its smoothing an
 
 }  // namespace
 
-LwobSurface Plain(const std::string& name, uint8_t r, uint8_t g, uint8_t b, uint16_t flags)
-{
+LwobSurface Plain(const std::string& name, uint8_t r, uint8_t g, uint8_t b, uint16_t flags) {
     LwobSurface s;
     s.name = name;
     s.red = r, s.green = g, s.blue = b;
@@ -18,8 +17,7 @@ LwobSurface Plain(const std::string& name, uint8_t r, uint8_t g, uint8_t b, uint
 }
 
 LwobSurface Textured(const std::string& name, const std::string& image, TextureMap map, uint16_t axis, Vec3 size,
-                     Vec3 centre, uint16_t flags)
-{
+                     Vec3 centre, uint16_t flags) {
     LwobSurface s = Plain(name, 255, 255, 255, flags);
     LwobTexture t;
     t.map = map;
@@ -31,16 +29,14 @@ LwobSurface Textured(const std::string& name, const std::string& image, TextureM
     return s;
 }
 
-LwobSurface LightSurface(const std::string& name, uint8_t r, uint8_t g, uint8_t b, float range)
-{
+LwobSurface LightSurface(const std::string& name, uint8_t r, uint8_t g, uint8_t b, float range) {
     LwobSurface s = Plain(name, r, g, b, kSurfaceAdditive | kSurfaceDoubleSided);
     s.luminosity = 1.0f;
     s.smoothingAngle = range / kRangePerRadian;
     return s;
 }
 
-LwobSurface HiddenLightSurface(const std::string& name, uint8_t r, uint8_t g, uint8_t b, float range)
-{
+LwobSurface HiddenLightSurface(const std::string& name, uint8_t r, uint8_t g, uint8_t b, float range) {
     LwobSurface s = Plain(name, r, g, b);
     s.transparency = 1.0f;
     s.smoothingAngle = range / kRangePerRadian;

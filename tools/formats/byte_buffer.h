@@ -16,8 +16,7 @@ public:
     const std::vector<uint8_t>& Bytes() const { return bytes_; }
     size_t Size() const { return bytes_.size(); }
 
-    ByteBuffer& U8(uint32_t v)
-    {
+    ByteBuffer& U8(uint32_t v) {
         bytes_.push_back(static_cast<uint8_t>(v));
         return *this;
     }
@@ -28,37 +27,29 @@ public:
     ByteBuffer& U32LE(uint32_t v) { return U16LE(v).U16LE(v >> 16); }
 
     // The characters of text, without a terminator.
-    ByteBuffer& Chars(std::string_view text)
-    {
+    ByteBuffer& Chars(std::string_view text) {
         bytes_.insert(bytes_.end(), text.begin(), text.end());
         return *this;
     }
     // Exactly size bytes: text cut or filled with zero bytes.
-    ByteBuffer& FixedText(std::string_view text, size_t size)
-    {
-        for (size_t i = 0; i < size; ++i)
-            U8(i < text.size() ? static_cast<uint8_t>(text[i]) : 0);
+    ByteBuffer& FixedText(std::string_view text, size_t size) {
+        for (size_t i = 0; i < size; ++i) U8(i < text.size() ? static_cast<uint8_t>(text[i]) : 0);
         return *this;
     }
-    ByteBuffer& Zeros(size_t count)
-    {
+    ByteBuffer& Zeros(size_t count) {
         bytes_.insert(bytes_.end(), count, 0);
         return *this;
     }
     ByteBuffer& Append(const ByteBuffer& more) { return Append(more.bytes_); }
-    ByteBuffer& Append(const std::vector<uint8_t>& more)
-    {
+    ByteBuffer& Append(const std::vector<uint8_t>& more) {
         bytes_.insert(bytes_.end(), more.begin(), more.end());
         return *this;
     }
     // Overwrites four bytes already written (offsets filled in afterwards).
-    void PatchU32LE(size_t at, uint32_t v)
-    {
-        for (int i = 0; i < 4; ++i)
-            bytes_.at(at + i) = static_cast<uint8_t>(v >> (8 * i));
+    void PatchU32LE(size_t at, uint32_t v) {
+        for (int i = 0; i < 4; ++i) bytes_.at(at + i) = static_cast<uint8_t>(v >> (8 * i));
     }
-    void PatchU16LE(size_t at, uint32_t v)
-    {
+    void PatchU16LE(size_t at, uint32_t v) {
         bytes_.at(at) = static_cast<uint8_t>(v);
         bytes_.at(at + 1) = static_cast<uint8_t>(v >> 8);
     }

@@ -7,15 +7,13 @@ namespace demo {
 namespace {
 
 // Shortest exact-enough decimal form; the C locale keeps '.' as the point.
-std::string Number(double v)
-{
+std::string Number(double v) {
     char text[32];
     std::snprintf(text, sizeof text, "%.6g", v);
     return text;
 }
 
-void Motion(std::string& out, const char* keyword, const std::vector<SceneKey>& given)
-{
+void Motion(std::string& out, const char* keyword, const std::vector<SceneKey>& given) {
     const std::vector<SceneKey> keys = given.empty() ? std::vector<SceneKey>{SceneKey{}} : given;
     out += keyword;
     out += " (unnamed)\n  9\n  " + std::to_string(keys.size()) + "\n";
@@ -27,16 +25,13 @@ void Motion(std::string& out, const char* keyword, const std::vector<SceneKey>& 
     out += "EndBehavior 1\n";
 }
 
-void Parent(std::string& out, int parent)
-{
-    if (parent >= 0)
-        out += "ParentObject " + std::to_string(parent + 1) + "\n";
+void Parent(std::string& out, int parent) {
+    if (parent >= 0) out += "ParentObject " + std::to_string(parent + 1) + "\n";
 }
 
 }  // namespace
 
-std::string SceneText(const Scene& scene)
-{
+std::string SceneText(const Scene& scene) {
     std::string out = "LWSC\n1\n\n";
     out += "FirstFrame 1\nLastFrame " + std::to_string(scene.lastFrame) + "\nFrameStep 1\n";
     out += "FramesPerSecond " + std::to_string(scene.framesPerSecond) + "\n\n";
@@ -53,9 +48,8 @@ std::string SceneText(const Scene& scene)
         out += "AddLight\nLightName " + l.name + "\nShowLight 0 7\n";
         Motion(out, "LightMotion", l.keys);
         Parent(out, l.parent);
-        out += "LightColor " + std::to_string(l.red) + " " + std::to_string(l.green) + " " +
-               std::to_string(l.blue) + "\nLgtIntensity 1\nLightType " +
-               std::to_string(static_cast<int>(l.kind)) + "\n\n";
+        out += "LightColor " + std::to_string(l.red) + " " + std::to_string(l.green) + " " + std::to_string(l.blue) +
+               "\nLgtIntensity 1\nLightType " + std::to_string(static_cast<int>(l.kind)) + "\n\n";
     }
 
     out += "ShowCamera 1 7\n";

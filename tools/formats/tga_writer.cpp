@@ -4,8 +4,7 @@
 
 namespace demo {
 
-std::vector<uint8_t> TgaBytes(const Picture& picture, int bitsPerPixel)
-{
+std::vector<uint8_t> TgaBytes(const Picture& picture, int bitsPerPixel) {
     // The encoder takes blue, green, red, alpha rows.
     std::vector<uint8_t> bgra(size_t(picture.Width()) * picture.Height() * 4);
     uint8_t* out = bgra.data();

@@ -13,7 +13,8 @@ struct Rgba {
 
 class Picture {
 public:
-    Picture(int width, int height, Rgba fill = {}) : width_(width), height_(height), pixels_(size_t(width) * height, fill) {}
+    Picture(int width, int height, Rgba fill = {})
+        : width_(width), height_(height), pixels_(size_t(width) * height, fill) {}
 
     int Width() const { return width_; }
     int Height() const { return height_; }
@@ -22,8 +23,7 @@ public:
     Rgba At(int x, int y) const { return pixels_[Index(x, y)]; }
 
 private:
-    size_t Index(int x, int y) const
-    {
+    size_t Index(int x, int y) const {
         const int wx = ((x % width_) + width_) % width_;
         const int wy = ((y % height_) + height_) % height_;
         return size_t(wy) * width_ + wx;

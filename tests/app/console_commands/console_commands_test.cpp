@@ -37,7 +37,8 @@ protected:
         ASSERT_EQ(r_ConsoleInit(200, 25, 256), 0);
         fs::remove_all(root_);
         fs::create_directories(root_ / "dir" / "sub");
-        for (const char* name : {"b.lws", "a.lws"}) std::ofstream(root_ / "dir" / name) << "LWSC\n1\nLoadObject rock.lwo\n";
+        for (const char* name : {"b.lws", "a.lws"})
+            std::ofstream(root_ / "dir" / name) << "LWSC\n1\nLoadObject rock.lwo\n";
     }
     void TearDown() override {
         r_ConsoleDeInit();
@@ -133,10 +134,11 @@ TEST_F(ConsoleCommands, PathsAndListings) {
     // of DIRSCENES but not of DIR.
     const std::string shown = Upper(dir_);
     EXPECT_EQ(Run("DIRSCENES"), (Lines{shown + " Scenes List_____________________________", "a.lws", "b.lws"}));
-    EXPECT_EQ(Run("DIR"), (Lines{shown + " Object List___________________________", ".", "..", "a.lws", "b.lws", "sub"}));
+    EXPECT_EQ(Run("DIR"),
+              (Lines{shown + " Object List___________________________", ".", "..", "a.lws", "b.lws", "sub"}));
     std::snprintf(g_app.mapsPath, sizeof g_app.mapsPath, "%snone/", dir_.c_str());
-    EXPECT_EQ(Run("DIRMAPS"), (Lines{std::string(g_app.mapsPath) + " Maps List_____________________________",
-                                     "No Maps Found."}));
+    EXPECT_EQ(Run("DIRMAPS"),
+              (Lines{std::string(g_app.mapsPath) + " Maps List_____________________________", "No Maps Found."}));
 }
 
 TEST_F(ConsoleCommands, LoadReadsASceneIntoSlotZeroOrReportsItsAbsence) {
@@ -161,12 +163,14 @@ TEST_F(ConsoleCommands, LoadReadsASceneIntoSlotZeroOrReportsItsAbsence) {
 
 TEST_F(ConsoleCommands, LoadOfADamagedSceneSaysWhatWasWrong) {
     std::snprintf(g_app.scenesPath, sizeof g_app.scenesPath, "%s", dir_.c_str());
-    std::ofstream(root_ / "dir" / "cut.lws", std::ios::binary) << "LWSC\n1\nLoadObject rock.lwo\nObjectMotion\n 9\n 4\n";
+    std::ofstream(root_ / "dir" / "cut.lws", std::ios::binary)
+        << "LWSC\n1\nLoadObject rock.lwo\nObjectMotion\n 9\n 4\n";
     const Lines loaded = Run("load cut");
     ASSERT_EQ(loaded.size(), 4u) << testing::PrintToString(loaded);
     EXPECT_EQ(loaded[1].rfind("Loaded : CUT (", 0), 0u) << loaded[1];
-    EXPECT_EQ(loaded[2], "Damaged scene : the motion of object 1 (rock.lwo) from line 4 is cut short or its key counts "
-                         "are wrong");
+    EXPECT_EQ(loaded[2],
+              "Damaged scene : the motion of object 1 (rock.lwo) from line 4 is cut short or its key counts "
+              "are wrong");
     EXPECT_EQ(loaded[3].rfind("Object not loaded : ROCK.LWO (", 0), 0u) << loaded[3];
 }
 
@@ -187,8 +191,8 @@ TEST_F(ConsoleCommands, LoadOfAFileThatIsNotASceneKeepsTheSlot) {
 TEST_F(ConsoleCommands, NumbersThatMakeNoSenseAreRefusedAndChangeNothing) {
     EXPECT_EQ(Run("SETANIMFPS 30"), Lines{"Anim FPS set to 30.000000"});
     EXPECT_EQ(Run("STEP 2"), Lines{"Step set to 2.000"});
-    for (const char* line : {"SETANIMFPS 0", "SETANIMFPS -1e30", "SETANIMFPS 1e999", "SETANIMFPS -5", "SETANIMFPS inf",
-                             "SETANIMFPS 1e30"})
+    for (const char* line :
+         {"SETANIMFPS 0", "SETANIMFPS -1e30", "SETANIMFPS 1e999", "SETANIMFPS -5", "SETANIMFPS inf", "SETANIMFPS 1e30"})
         EXPECT_EQ(Run(line), Lines{"Usage : SETANIMFPS n"}) << line;
     for (const char* line : {"STEP 1e999", "STEP -1e999", "STEP -1", "STEP 1e30", "STEP inf"})
         EXPECT_EQ(Run(line), Lines{"Usage : STEP n"}) << line;

@@ -69,8 +69,9 @@ TEST_F(ScreenShot, FailuresSaveNothing) {
     EXPECT_TRUE(g_messages.empty());
     // The raster back-end is a library without the picture entries.
     EXPECT_EQ(Shoot("t7dxraster", dir_), 7);
-    EXPECT_EQ(g_messages, (std::vector<std::string>{"Link2DFunctions : Error, Unable to load r_Load2D from t7dxraster.dll\n",
-                                                   "r_ScreenShot : Error, Could not properly link t7dxraster.dll\n"}));
+    EXPECT_EQ(g_messages,
+              (std::vector<std::string>{"Link2DFunctions : Error, Unable to load r_Load2D from t7dxraster.dll\n",
+                                        "r_ScreenShot : Error, Could not properly link t7dxraster.dll\n"}));
     EXPECT_TRUE(fs::is_empty(shots_));
     // A file that cannot be written is no success.
     EXPECT_EQ(Shoot("tga", dir_ + "missing/"), -1);
@@ -82,7 +83,8 @@ TEST_F(ScreenShot, FailuresSaveNothing) {
         Touch(name);
     }
     EXPECT_EQ(Shoot("tga", dir_), 7);
-    EXPECT_EQ(g_messages, std::vector<std::string>{"r_ScreenShot : Error, No Free File Names (" + dir_ + "tsxxx.tga)\n"});
+    EXPECT_EQ(g_messages,
+              std::vector<std::string>{"r_ScreenShot : Error, No Free File Names (" + dir_ + "tsxxx.tga)\n"});
 }
 
 }  // namespace

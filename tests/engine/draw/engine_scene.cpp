@@ -106,8 +106,9 @@ public:
         PlatOptions options{};
         options.headless = 1;
         ASSERT_EQ(plat_Configure(&options), 0);
-        g_dataDir = (std::filesystem::temp_directory_path() / ("tessaly_engine_draw_" + std::to_string(getpid())))
-                       .string() + "/";
+        g_dataDir =
+            (std::filesystem::temp_directory_path() / ("tessaly_engine_draw_" + std::to_string(getpid()))).string() +
+            "/";
         std::filesystem::create_directories(g_dataDir);
 
         ASSERT_EQ(r_LinkRaster("t7dxraster.dll", nullptr), 0);
@@ -139,8 +140,8 @@ public:
 
         g_backend = plat_LoadLibrary("t7dxraster.dll");
         ASSERT_NE(g_backend, nullptr);
-        g_lockBack = reinterpret_cast<RasterFn_LockBackBufferPointer>(
-            plat_GetProcAddress(g_backend, "r_LockBackBufferPointer"));
+        g_lockBack =
+            reinterpret_cast<RasterFn_LockBackBufferPointer>(plat_GetProcAddress(g_backend, "r_LockBackBufferPointer"));
         g_releaseBack = reinterpret_cast<RasterFn_ReleaseBackBufferPointer>(
             plat_GetProcAddress(g_backend, "r_ReleaseBackBufferPointer"));
         ASSERT_NE(g_lockBack, nullptr);

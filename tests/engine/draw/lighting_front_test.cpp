@@ -48,8 +48,8 @@ TEST_F(LightingFront, LightSurfacesBecomeLightsPlacedByTheModelMatrix) {
     omniP.blue = 0;
     omniP.smoothing = 0.5f;
     Surface spot("LSPOTB");
-    const int h = LoadObject("lamps.lwo", {omniP, spot},
-                             {Rectangle(1, 1, 3, 3, 5, 0), Rectangle(-3, -3, -1, -1, 5, 1)});
+    const int h =
+        LoadObject("lamps.lwo", {omniP, spot}, {Rectangle(1, 1, 3, 3, 5, 0), Rectangle(-3, -3, -1, -1, 5, 1)});
     ASSERT_GE(h, 0);
     const Vector3 centre = Mesh(h, 0)->centre;
     Matrix44 model = MatIdentity();

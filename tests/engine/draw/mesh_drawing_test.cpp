@@ -24,8 +24,8 @@ protected:
 TEST_F(MeshDrawing, FullyTransparentMeshesAreSkippedAndAdditiveOnesWaitForTheFlush) {
     Surface ghost("GHOST", 1.0f);
     Surface glow("GLOW", 0.0f, 0x300);  // additive, opaque
-    const int h = LoadObject("skip.lwo", {ghost, glow},
-                             {Rectangle(-3, -1, -1, 1, 10, 0), Rectangle(1, -1, 3, 1, 10, 1)});
+    const int h =
+        LoadObject("skip.lwo", {ghost, glow}, {Rectangle(-3, -1, -1, 1, 10, 0), Rectangle(1, -1, 3, 1, 10, 1)});
     ASSERT_GE(h, 0);
     ASSERT_EQ(Mesh(h, 0)->transparency, 1.0f);
     ASSERT_EQ(Mesh(h, 1)->blendMode, 4);
@@ -72,11 +72,10 @@ TEST_F(MeshDrawing, AlphaFlushDrawsFarToNearAndTiesInSubmissionOrder) {
 }
 
 TEST_F(MeshDrawing, AFullAlphaListDrawsAtOnceAndReallocationDropsItsEntries) {
-    Surface a("A", 0.25f), b("B", 0.25f),
-        c("C", 0.25f);
-    const int h = LoadObject("three.lwo", {a, b, c},
-                             {Rectangle(-5, -1, -3, 1, 10, 0), Rectangle(-1, -1, 1, 1, 10, 1),
-                              Rectangle(3, -1, 5, 1, 10, 2)});
+    Surface a("A", 0.25f), b("B", 0.25f), c("C", 0.25f);
+    const int h =
+        LoadObject("three.lwo", {a, b, c},
+                   {Rectangle(-5, -1, -3, 1, 10, 0), Rectangle(-1, -1, 1, 1, 10, 1), Rectangle(3, -1, 5, 1, 10, 2)});
     ASSERT_GE(h, 0);
     for (int i = 0; i < 3; ++i) Paint(Mesh(h, i), 0x00FFFFFF);
     const int y = ScreenY(0, 10);

@@ -102,15 +102,48 @@ TEST_F(RasterLink, NullCallbacksAreSilent) {
 
 // The name each entry is reported under when the back-end lacks it.
 const char* const kShownNames[42] = {
-    "r_GetSysInfo", "r_InitEngine", "r_DeinitEngine", "r_SetViewportArea", "r_ClearScreen",
-    "r_SwapBuffers", "r_SetFrustum", "r_ClearZBuffer", "r_SimpleTLRender", "r_TransformIntoCamSpace",
-    "r_AllocMaxVtcs", "r_FreeAllocatedVtcs", "r_RenderSBM", "r_AllocMaxTextures", "r_AllocMaxImages",
-    "r_FreeAllocatedTextures", "r_FreeAllocatedImages", "r_SetCamMatrix", "r_SetModelMatrix", "r_3DStart",
-    "r_3DEnd", "r_SetRenerState", "r_DrawBitmap", "r_AddImage", "r_AddTexture",
-    "r_SetTexture", "r_SysPrint", "r_SeekMode", "r_LockZBufferPointer", "r_ReleaseZBufferPointer",
-    "r_LockBackBufferPointer", "r_ReleaseBackBufferPointer", "r_GetCardsNum", "r_GetVideoModesNum",
-    "r_GetVideoModeData", "r_GetVideoModeDataStr", "r_ZTest", "r_FullVertexCamWork",
-    "r_SimpleIndexedTLRender", "r_TransformInto2DSpace", "r_LockTexturePointer", "r_ReleaseTexturePointer",
+    "r_GetSysInfo",
+    "r_InitEngine",
+    "r_DeinitEngine",
+    "r_SetViewportArea",
+    "r_ClearScreen",
+    "r_SwapBuffers",
+    "r_SetFrustum",
+    "r_ClearZBuffer",
+    "r_SimpleTLRender",
+    "r_TransformIntoCamSpace",
+    "r_AllocMaxVtcs",
+    "r_FreeAllocatedVtcs",
+    "r_RenderSBM",
+    "r_AllocMaxTextures",
+    "r_AllocMaxImages",
+    "r_FreeAllocatedTextures",
+    "r_FreeAllocatedImages",
+    "r_SetCamMatrix",
+    "r_SetModelMatrix",
+    "r_3DStart",
+    "r_3DEnd",
+    "r_SetRenerState",
+    "r_DrawBitmap",
+    "r_AddImage",
+    "r_AddTexture",
+    "r_SetTexture",
+    "r_SysPrint",
+    "r_SeekMode",
+    "r_LockZBufferPointer",
+    "r_ReleaseZBufferPointer",
+    "r_LockBackBufferPointer",
+    "r_ReleaseBackBufferPointer",
+    "r_GetCardsNum",
+    "r_GetVideoModesNum",
+    "r_GetVideoModeData",
+    "r_GetVideoModeDataStr",
+    "r_ZTest",
+    "r_FullVertexCamWork",
+    "r_SimpleIndexedTLRender",
+    "r_TransformInto2DSpace",
+    "r_LockTexturePointer",
+    "r_ReleaseTexturePointer",
 };
 
 class MissingEntry : public RasterLink, public ::testing::WithParamInterface<int> {};
@@ -129,8 +162,8 @@ TEST_P(MissingEntry, ReportsTheEntryAndStaysLoaded) {
     r_FreeRaster(Collect);
 
     ASSERT_EQ(g_messages.size(), 3u);
-    EXPECT_EQ(g_messages[0], std::string("r_LinkRaster : Error, Unable to load ") + kShownNames[entry - 1] +
-                                " from " + name + "\n");
+    EXPECT_EQ(g_messages[0],
+              std::string("r_LinkRaster : Error, Unable to load ") + kShownNames[entry - 1] + " from " + name + "\n");
     EXPECT_EQ(g_messages[1], "r_LinkRaster : testraster_full.dll Already Linked , use r_FreeRaster first\n");
     EXPECT_EQ(g_messages[2], "r_FreeRaster : testraster_full.dll Released\n");
 }
@@ -195,8 +228,8 @@ TEST_F(RasterLink, PassThroughsHandArgumentsOnAndReturnTheResult) {
     EXPECT_EQ(r_GetVideoModesNum(2), 134);
     EXPECT_EQ(rec.Last(), "r_GetVideoModesNum 2");
     EXPECT_EQ(r_GetVideoModeData(1, 12, &a, &b, &c, reserved), 135);
-    EXPECT_EQ(rec.Last(), "r_GetVideoModeData 1 12 " + Pointer(&a) + " " + Pointer(&b) + " " + Pointer(&c) +
-                              " " + Pointer(reserved));
+    EXPECT_EQ(rec.Last(), "r_GetVideoModeData 1 12 " + Pointer(&a) + " " + Pointer(&b) + " " + Pointer(&c) + " " +
+                              Pointer(reserved));
     EXPECT_STREQ(r_GetVideoModeDataStr(0, 3), "test mode text");
     EXPECT_EQ(rec.Last(), "r_GetVideoModeDataStr 0 3");
 

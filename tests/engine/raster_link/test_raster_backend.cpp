@@ -32,9 +32,15 @@ TESSALY_EXPORT const char* testraster_LastCall(void) { return g_lastCall; }
 TESSALY_EXPORT int testraster_CallCount(void) { return g_callCount; }
 
 #if KEEP(1)
-TESSALY_EXPORT int GetSysInfo(void) { Record("GetSysInfo"); return 101; }
+TESSALY_EXPORT int GetSysInfo(void) {
+    Record("GetSysInfo");
+    return 101;
+}
 #else
-TESSALY_EXPORT int r_GetSysInfo(void) { Record("r_GetSysInfo"); return 101; }
+TESSALY_EXPORT int r_GetSysInfo(void) {
+    Record("r_GetSysInfo");
+    return 101;
+}
 #endif
 #if KEEP(2)
 TESSALY_EXPORT int r_InitEngine(int card, int mode, int device, PlatWindow** window, int flags, r_MsgCallback cb) {
@@ -43,7 +49,10 @@ TESSALY_EXPORT int r_InitEngine(int card, int mode, int device, PlatWindow** win
 }
 #endif
 #if KEEP(3)
-TESSALY_EXPORT int r_DeInitEngine(void) { Record("r_DeInitEngine"); return 103; }
+TESSALY_EXPORT int r_DeInitEngine(void) {
+    Record("r_DeInitEngine");
+    return 103;
+}
 #endif
 #if KEEP(4)
 TESSALY_EXPORT int r_SetViewportArea(float l, float t, float r, float b, r_MsgCallback cb) {
@@ -58,7 +67,10 @@ TESSALY_EXPORT int r_ClearScreen(uint32_t colour, r_MsgCallback cb) {
 }
 #endif
 #if KEEP(6)
-TESSALY_EXPORT int r_SwapBuffers(int reserved) { Record("r_SwapBuffers %d", reserved); return 106; }
+TESSALY_EXPORT int r_SwapBuffers(int reserved) {
+    Record("r_SwapBuffers %d", reserved);
+    return 106;
+}
 #endif
 #if KEEP(7)
 TESSALY_EXPORT int r_SetFrustum(float fov, float aspect, float n, float f, r_MsgCallback cb) {
@@ -80,9 +92,9 @@ TESSALY_EXPORT int r_SimpleTLRender(const TLVertex* v, int count, int clip, int 
 #endif
 #if KEEP(10)
 TESSALY_EXPORT int r_TransformIntoCamSpace(const Vector3* in, Vector3* out, int count, Matrix44 m, int reserved) {
-    Record("r_TransformIntoCamSpace %p %p %d [%g %g %g %g %g %g %g %g %g %g %g %g %g %g %g %g] %d",
-           (const void*)in, (void*)out, count, m.m[0], m.m[1], m.m[2], m.m[3], m.m[4], m.m[5], m.m[6], m.m[7],
-           m.m[8], m.m[9], m.m[10], m.m[11], m.m[12], m.m[13], m.m[14], m.m[15], reserved);
+    Record("r_TransformIntoCamSpace %p %p %d [%g %g %g %g %g %g %g %g %g %g %g %g %g %g %g %g] %d", (const void*)in,
+           (void*)out, count, m.m[0], m.m[1], m.m[2], m.m[3], m.m[4], m.m[5], m.m[6], m.m[7], m.m[8], m.m[9], m.m[10],
+           m.m[11], m.m[12], m.m[13], m.m[14], m.m[15], reserved);
     return 110;
 }
 #endif
@@ -93,7 +105,10 @@ TESSALY_EXPORT int r_AllocMaxVtcs(int count, r_MsgCallback cb) {
 }
 #endif
 #if KEEP(12)
-TESSALY_EXPORT int r_FreeAllocatedVtcs(r_MsgCallback cb) { Record("r_FreeAllocatedVtcs %p", (void*)cb); return 112; }
+TESSALY_EXPORT int r_FreeAllocatedVtcs(r_MsgCallback cb) {
+    Record("r_FreeAllocatedVtcs %p", (void*)cb);
+    return 112;
+}
 #endif
 #if KEEP(13)
 TESSALY_EXPORT int r_RenderSBM(CMesh* mesh, const uint32_t* colours, int a, int b) {
@@ -114,25 +129,46 @@ TESSALY_EXPORT int r_AllocMaxImages(int count, r_MsgCallback cb) {
 }
 #endif
 #if KEEP(16)
-TESSALY_EXPORT int r_FreeAllocatedTextures(r_MsgCallback cb) { Record("r_FreeAllocatedTextures %p", (void*)cb); return 116; }
+TESSALY_EXPORT int r_FreeAllocatedTextures(r_MsgCallback cb) {
+    Record("r_FreeAllocatedTextures %p", (void*)cb);
+    return 116;
+}
 #endif
 #if KEEP(17)
-TESSALY_EXPORT int r_FreeAllocatedImages(r_MsgCallback cb) { Record("r_FreeAllocatedImages %p", (void*)cb); return 117; }
+TESSALY_EXPORT int r_FreeAllocatedImages(r_MsgCallback cb) {
+    Record("r_FreeAllocatedImages %p", (void*)cb);
+    return 117;
+}
 #endif
 #if KEEP(18)
-TESSALY_EXPORT int r_SetCamMatrix(const Matrix44* m) { Record("r_SetCamMatrix %p", (const void*)m); return 118; }
+TESSALY_EXPORT int r_SetCamMatrix(const Matrix44* m) {
+    Record("r_SetCamMatrix %p", (const void*)m);
+    return 118;
+}
 #endif
 #if KEEP(19)
-TESSALY_EXPORT int r_SetModelMatrix(const Matrix44* m) { Record("r_SetModelMatrix %p", (const void*)m); return 119; }
+TESSALY_EXPORT int r_SetModelMatrix(const Matrix44* m) {
+    Record("r_SetModelMatrix %p", (const void*)m);
+    return 119;
+}
 #endif
 #if KEEP(20)
-TESSALY_EXPORT int r_3DStart(void) { Record("r_3DStart"); return 120; }
+TESSALY_EXPORT int r_3DStart(void) {
+    Record("r_3DStart");
+    return 120;
+}
 #endif
 #if KEEP(21)
-TESSALY_EXPORT int r_3DEnd(void) { Record("r_3DEnd"); return 121; }
+TESSALY_EXPORT int r_3DEnd(void) {
+    Record("r_3DEnd");
+    return 121;
+}
 #endif
 #if KEEP(22)
-TESSALY_EXPORT int r_SetRenderState(int code, int value) { Record("r_SetRenderState %d %d", code, value); return 122; }
+TESSALY_EXPORT int r_SetRenderState(int code, int value) {
+    Record("r_SetRenderState %d %d", code, value);
+    return 122;
+}
 #endif
 #if KEEP(23)
 TESSALY_EXPORT int r_DrawBitmap(int handle, int x, int y, int w, int h, unsigned flags, r_MsgCallback cb) {
@@ -155,7 +191,10 @@ TESSALY_EXPORT int r_AddTexture(int handle, unsigned w, unsigned h, int bpp, con
 }
 #endif
 #if KEEP(26)
-TESSALY_EXPORT int r_SetTexture(int stage, int handle) { Record("r_SetTexture %d %d", stage, handle); return 126; }
+TESSALY_EXPORT int r_SetTexture(int stage, int handle) {
+    Record("r_SetTexture %d %d", stage, handle);
+    return 126;
+}
 #endif
 #if KEEP(27)
 TESSALY_EXPORT int r_SysPrint(const char* text, int x, int y, uint32_t colour) {
@@ -176,7 +215,10 @@ TESSALY_EXPORT void* r_LockZBufferPointer(int* pitch, int* bits) {
 }
 #endif
 #if KEEP(30)
-TESSALY_EXPORT int r_ReleaseZBufferPointer(void) { Record("r_ReleaseZBufferPointer"); return 130; }
+TESSALY_EXPORT int r_ReleaseZBufferPointer(void) {
+    Record("r_ReleaseZBufferPointer");
+    return 130;
+}
 #endif
 #if KEEP(31)
 TESSALY_EXPORT uint8_t* r_LockBackBufferPointer(int* pitch, int* bpp) {
@@ -185,13 +227,22 @@ TESSALY_EXPORT uint8_t* r_LockBackBufferPointer(int* pitch, int* bpp) {
 }
 #endif
 #if KEEP(32)
-TESSALY_EXPORT int r_ReleaseBackBufferPointer(void) { Record("r_ReleaseBackBufferPointer"); return 132; }
+TESSALY_EXPORT int r_ReleaseBackBufferPointer(void) {
+    Record("r_ReleaseBackBufferPointer");
+    return 132;
+}
 #endif
 #if KEEP(33)
-TESSALY_EXPORT int r_GetCardsNum(void) { Record("r_GetCardsNum"); return 133; }
+TESSALY_EXPORT int r_GetCardsNum(void) {
+    Record("r_GetCardsNum");
+    return 133;
+}
 #endif
 #if KEEP(34)
-TESSALY_EXPORT int r_GetVideoModesNum(int card) { Record("r_GetVideoModesNum %d", card); return 134; }
+TESSALY_EXPORT int r_GetVideoModesNum(int card) {
+    Record("r_GetVideoModesNum %d", card);
+    return 134;
+}
 #endif
 #if KEEP(35)
 TESSALY_EXPORT int r_GetVideoModeData(int card, int mode, int* w, int* h, int* bpp, char* reserved) {

@@ -46,7 +46,8 @@ TEST_F(PictureFormats, CorpusJpegAndPngPicturesLoadAsTextures) {
     Messages().clear();
     EXPECT_EQ(LoadTexture("cut.png", Dir(), Collect), -1);
     ASSERT_EQ(Messages().size(), 2u);
-    EXPECT_EQ(Messages()[0], "png.dll r_Load2D : Error, " + Dir() + "CUT.PNG is not a readable PNG file: file ends early\n");
+    EXPECT_EQ(Messages()[0],
+              "png.dll r_Load2D : Error, " + Dir() + "CUT.PNG is not a readable PNG file: file ends early\n");
     EXPECT_EQ(Messages()[1], "r_LoadTexture : Error, Could not open file " + Dir() + "CUT.PNG\n");
 }
 
@@ -98,7 +99,7 @@ TEST_F(PictureFormats, CorpusLwo2ObjectsGetEveryTexture) {
         }
     }
     EXPECT_EQ(objects, 22);
-    EXPECT_EQ(textured, 18);  // the 16 earth spheres, boxuv and uvtest
+    EXPECT_EQ(textured, 18);           // the 16 earth spheres, boxuv and uvtest
     EXPECT_EQ(r_GetTexturesNum(), 4);  // two earth JPEGs and two PNGs, shared by name
 }
 

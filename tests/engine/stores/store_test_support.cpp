@@ -66,8 +66,23 @@ void WriteBytes(const std::string& path, const std::vector<uint8_t>& bytes) {
 
 void WriteTga(const std::string& path, int width, int height, int bits) {
     // Uncompressed true colour, top row first, 8 alpha bits at 32 bits.
-    std::vector<uint8_t> file = {0, 0, 2, 0, 0, 0, 0, 0, 0, 0, 0, 0, uint8_t(width), uint8_t(width >> 8),
-                                 uint8_t(height), uint8_t(height >> 8), uint8_t(bits),
+    std::vector<uint8_t> file = {0,
+                                 0,
+                                 2,
+                                 0,
+                                 0,
+                                 0,
+                                 0,
+                                 0,
+                                 0,
+                                 0,
+                                 0,
+                                 0,
+                                 uint8_t(width),
+                                 uint8_t(width >> 8),
+                                 uint8_t(height),
+                                 uint8_t(height >> 8),
+                                 uint8_t(bits),
                                  uint8_t(bits == 32 ? 0x28 : 0x20)};
     file.resize(file.size() + size_t(width) * height * (bits / 8), 0x5A);
     WriteBytes(path, file);

@@ -19,8 +19,7 @@ namespace {
 // meshes/rock.lwo, meshes/B.LWO, meshes/c.txt, meshes/sub/.
 class DataTree : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         char pattern[] = "/tmp/tessaly_files_XXXXXX";
         root_ = mkdtemp(pattern);
         fs::create_directories(root_ / "meshes" / "sub");
@@ -30,31 +29,25 @@ protected:
         oldCwd_ = fs::current_path();
         fs::current_path(root_);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         fs::current_path(oldCwd_);
         fs::remove_all(root_);
     }
 
-    static std::string Resolve(const std::string& path, int* exists = nullptr)
-    {
+    static std::string Resolve(const std::string& path, int* exists = nullptr) {
         char out[1024];
         const int found = plat_ResolvePath(path.c_str(), out, sizeof out);
-        if (exists)
-            *exists = found;
+        if (exists) *exists = found;
         return out;
     }
 
     // Every entry a search yields, in order, as (name, attrib).
-    static std::vector<std::pair<std::string, unsigned>> List(const std::string& pattern)
-    {
+    static std::vector<std::pair<std::string, unsigned>> List(const std::string& pattern) {
         std::vector<std::pair<std::string, unsigned>> found;
         PlatFindData data{};
         const intptr_t handle = plat_FindFirst(pattern.c_str(), &data);
-        if (handle < 0)
-            return found;
-        do
-            found.emplace_back(data.name, data.attrib);
+        if (handle < 0) return found;
+        do found.emplace_back(data.name, data.attrib);
         while (plat_FindNext(handle, &data) == 0);
         EXPECT_EQ(plat_FindClose(handle), 0);
         EXPECT_EQ(plat_FindClose(handle), -1);
@@ -67,8 +60,7 @@ protected:
 
 }  // namespace
 
-TEST_F(DataTree, ResolvesComponentsWithoutRegardToCase)
-{
+TEST_F(DataTree, ResolvesComponentsWithoutRegardToCase) {
     int exists = 0;
     EXPECT_EQ(Resolve("MESHES/ROCK.LWO", &exists), "meshes/rock.lwo");
     EXPECT_EQ(exists, 1);
@@ -96,11 +88,11 @@ TEST_F(DataTree, ResolvesComponentsWithoutRegardToCase)
     EXPECT_EQ(plat_GetCurrentDirectory(cut, sizeof cut), 3);
 }
 
-TEST_F(DataTree, SearchListsEntriesWithAttributes)
-{
+TEST_F(DataTree, SearchListsEntriesWithAttributes) {
     using Entries = std::vector<std::pair<std::string, unsigned>>;
-    const Entries all = {{".", PLAT_ATTRIB_DIRECTORY}, {"..", PLAT_ATTRIB_DIRECTORY}, {"B.LWO", 0},
-                         {"c.txt", 0}, {"rock.lwo", 0}, {"sub", PLAT_ATTRIB_DIRECTORY}};
+    const Entries all = {
+        {".", PLAT_ATTRIB_DIRECTORY},  {"..", PLAT_ATTRIB_DIRECTORY}, {"B.LWO", 0}, {"c.txt", 0}, {"rock.lwo", 0},
+        {"sub", PLAT_ATTRIB_DIRECTORY}};
     EXPECT_EQ(List("MESHES/*.*"), all);  // the directory part resolves too
     EXPECT_EQ(List("meshes/*.lwo"), (Entries{{"B.LWO", 0}, {"rock.lwo", 0}}));
     EXPECT_EQ(List("meshes/?.TXT"), (Entries{{"c.txt", 0}}));
@@ -113,10 +105,8 @@ TEST_F(DataTree, SearchListsEntriesWithAttributes)
     EXPECT_EQ(plat_FindNext(12345, &data), -1);
     // The table of open searches is bounded and its slots come back when closed.
     std::vector<intptr_t> handles;
-    for (intptr_t h; handles.size() < 100 && (h = plat_FindFirst("meshes/*.*", &data)) >= 0;)
-        handles.push_back(h);
+    for (intptr_t h; handles.size() < 100 && (h = plat_FindFirst("meshes/*.*", &data)) >= 0;) handles.push_back(h);
     EXPECT_LT(handles.size(), 100u);
-    for (intptr_t handle : handles)
-        EXPECT_EQ(plat_FindClose(handle), 0);
+    for (intptr_t handle : handles) EXPECT_EQ(plat_FindClose(handle), 0);
     EXPECT_EQ(List("meshes/*.*"), all);
 }

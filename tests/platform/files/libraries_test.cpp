@@ -12,8 +12,7 @@ namespace {
 
 using ProbeFn = int (*)(void);
 
-int CallProbe(void* library)
-{
+int CallProbe(void* library) {
     auto fn = reinterpret_cast<ProbeFn>(plat_GetProcAddress(library, "tessaly_probe_answer"));
     return fn != nullptr ? fn() : -1;  // a null library gives a null symbol
 }
@@ -22,8 +21,7 @@ int CallProbe(void* library)
 
 // The probe module is built into bin as tessaly_probe_module.so, beside this
 // test program.
-TEST(LibraryLookup, DllNameFindsTheSharedObjectWithoutRegardToCase)
-{
+TEST(LibraryLookup, DllNameFindsTheSharedObjectWithoutRegardToCase) {
     for (const char* name : {"TESSALY_PROBE_MODULE.dll", "tessaly_probe_module.DLL", "Tessaly_Probe_Module"}) {
         void* library = plat_LoadLibrary(name);
         ASSERT_NE(library, nullptr) << name;
@@ -33,8 +31,7 @@ TEST(LibraryLookup, DllNameFindsTheSharedObjectWithoutRegardToCase)
     }
 }
 
-TEST(LibraryLookup, ExplicitDirectoriesMissingAndUnloadableLibraries)
-{
+TEST(LibraryLookup, ExplicitDirectoriesMissingAndUnloadableLibraries) {
     const std::string dir = TESSALY_BIN_DIR;
     for (const std::string name : {"/TESSALY_PROBE_MODULE.dll", "/tessaly_probe_module.so"}) {
         void* library = plat_LoadLibrary((dir + name).c_str());
@@ -59,8 +56,7 @@ TEST(LibraryLookup, ExplicitDirectoriesMissingAndUnloadableLibraries)
 
 // Why a load failed, for the message that names the module: the file sought,
 // every place searched, and the loader's own reason for a file it refused.
-TEST(LibraryLookup, FailuresSayWhereTheLibraryWasSoughtAndWhy)
-{
+TEST(LibraryLookup, FailuresSayWhereTheLibraryWasSoughtAndWhy) {
     EXPECT_EQ(plat_LoadLibrary("no_such_module.dll"), nullptr);
     const std::string bin = std::string(TESSALY_BIN_DIR) + "/";
     EXPECT_EQ(std::string(plat_LibraryError()),

@@ -32,27 +32,22 @@ struct Plugin {
 
 class ImagePlugins : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         dir = fs::temp_directory_path() / ("tessaly_images_" + std::to_string(getpid()));
         fs::create_directories(dir);
     }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         fs::remove_all(dir);
-        for (auto& [name, p] : plugins)
-            dlclose(p.library);
+        for (auto& [name, p] : plugins) dlclose(p.library);
         plugins.clear();
     }
 
-    static const ImagePluginTable& Fns(const std::string& extension)
-    {
+    static const ImagePluginTable& Fns(const std::string& extension) {
         Plugin& p = plugins[extension];
         if (!p.library) {
             p.library = dlopen((std::string(TESSALY_BIN_DIR "/") + extension + ".so").c_str(), RTLD_NOW | RTLD_LOCAL);
             EXPECT_NE(p.library, nullptr) << dlerror();
-            if (!p.library)
-                std::abort();
+            if (!p.library) std::abort();
 #define BIND(field, type, exportName) p.fns.field = reinterpret_cast<type>(dlsym(p.library, #exportName));
             TESSALY_IMAGE_PLUGIN_ENTRIES(BIND)
 #undef BIND
@@ -62,18 +57,15 @@ protected:
     }
 
     // Writes bytes as dir/name and reads it through the plug-in of name's extension.
-    static Rgb Load(const Bytes& bytes, const std::string& name)
-    {
+    static Rgb Load(const Bytes& bytes, const std::string& name) {
         const std::string path = (dir / name).string();
         if (std::FILE* f = std::fopen(path.c_str(), "wb")) {
-            if (!bytes.empty())
-                std::fwrite(bytes.data(), 1, bytes.size(), f);
+            if (!bytes.empty()) std::fwrite(bytes.data(), 1, bytes.size(), f);
             std::fclose(f);
         }
         return LoadFile(path);
     }
-    static Rgb LoadFile(const std::string& path)
-    {
+    static Rgb LoadFile(const std::string& path) {
         const ImagePluginTable& fns = Fns(fs::path(path).extension().string().substr(1));
         g_messages.clear();
         fns.Load2D(path.c_str(), Collect);
@@ -84,15 +76,13 @@ protected:
         const uint8_t* p = fns.GetImagePointer(Collect);
         EXPECT_EQ(p, fns.GetImagePointer(Collect));
         EXPECT_EQ(p != nullptr, r.width > 0);
-        if (p)
-            r.pixels.assign(p, p + size_t(r.width) * r.height * r.channels);
+        if (p) r.pixels.assign(p, p + size_t(r.width) * r.height * r.channels);
         return r;
     }
 
     // A file that must not load: nothing read, one message line naming the file
     // and, when given, containing `about`.
-    static void ExpectRefused(const Bytes& bytes, const std::string& name, const std::string& about = "")
-    {
+    static void ExpectRefused(const Bytes& bytes, const std::string& name, const std::string& about = "") {
         SCOPED_TRACE(name);
         const Rgb r = Load(bytes, name);
         EXPECT_EQ(r.width + r.height + r.channels, 0);
@@ -109,35 +99,28 @@ protected:
 };
 
 // Largest difference of any channel (the pictures must have the same shape).
-int MaxDifference(const Rgb& a, const Rgb& b)
-{
+int MaxDifference(const Rgb& a, const Rgb& b) {
     EXPECT_EQ(a.width, b.width);
     EXPECT_EQ(a.height, b.height);
     EXPECT_EQ(a.channels, b.channels);
-    if (a.pixels.size() != b.pixels.size())
-        return 256;
+    if (a.pixels.size() != b.pixels.size()) return 256;
     int most = 0;
-    for (size_t i = 0; i < a.pixels.size(); ++i)
-        most = std::max(most, std::abs(int(a.pixels[i]) - int(b.pixels[i])));
+    for (size_t i = 0; i < a.pixels.size(); ++i) most = std::max(most, std::abs(int(a.pixels[i]) - int(b.pixels[i])));
     return most;
 }
 
-Rgb Expected(int width, int height, int channels, const std::function<void(int x, int y, uint8_t* out)>& pixel)
-{
+Rgb Expected(int width, int height, int channels, const std::function<void(int x, int y, uint8_t* out)>& pixel) {
     Rgb p{width, height, channels, Bytes(size_t(width) * height * channels)};
     for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            pixel(x, y, p.pixels.data() + (size_t(y) * width + x) * channels);
+        for (int x = 0; x < width; ++x) pixel(x, y, p.pixels.data() + (size_t(y) * width + x) * channels);
     return p;
 }
 
-TEST_F(ImagePlugins, PngEveryColourTypeAndDepthDecodesExactly)
-{
+TEST_F(ImagePlugins, PngEveryColourTypeAndDepthDecodesExactly) {
     const int w = 13, h = 7;  // odd sizes: rows of bit-packed samples end mid-byte
     auto samples = [&](int channels, int most) {
         std::vector<int> s(size_t(w) * h * channels);
-        for (size_t i = 0; i < s.size(); ++i)
-            s[i] = int(i * 7919 % (most + 1));
+        for (size_t i = 0; i < s.size(); ++i) s[i] = int(i * 7919 % (most + 1));
         return s;
     };
     // Grey at 1, 2, 4 and 8 bits, scaled to 8-bit values.
@@ -146,9 +129,12 @@ TEST_F(ImagePlugins, PngEveryColourTypeAndDepthDecodesExactly)
         for (bool interlaced : {false, true}) {
             SCOPED_TRACE(depth * 10 + interlaced);
             const Rgb r = Load(WritePng({w, h, 0, depth, interlaced, s}), "grey.png");
-            EXPECT_EQ(MaxDifference(r, Expected(w, h, 3, [&](int x, int y, uint8_t* o) {
-                          o[0] = o[1] = o[2] = uint8_t(s[y * w + x] * 255 / ((1 << depth) - 1));
-                      })), 0);
+            EXPECT_EQ(MaxDifference(r, Expected(w, h, 3,
+                                                [&](int x, int y, uint8_t* o) {
+                                                    o[0] = o[1] = o[2] =
+                                                        uint8_t(s[y * w + x] * 255 / ((1 << depth) - 1));
+                                                })),
+                      0);
         }
     }
     // Grey with alpha, RGB, RGBA at 8 and 16 bits (16-bit values rounded to 8).
@@ -161,36 +147,34 @@ TEST_F(ImagePlugins, PngEveryColourTypeAndDepthDecodesExactly)
                 const std::vector<int> s = samples(channels, most);
                 const Rgb r = Load(WritePng({w, h, type, depth, interlaced, s}), "colour.png");
                 auto to8 = [&](int v) { return uint8_t((v * 255 + most / 2) / most); };
-                EXPECT_EQ(MaxDifference(r, Expected(w, h, type == 2 ? 3 : 4, [&](int x, int y, uint8_t* o) {
-                              const int* in = s.data() + (size_t(y) * w + x) * channels;
-                              for (int k = 0; k < 3; ++k)
-                                  o[k] = to8(in[type == 4 ? 0 : k]);
-                              if (type != 2)
-                                  o[3] = to8(in[channels - 1]);
-                          })), 0);
+                EXPECT_EQ(MaxDifference(r, Expected(w, h, type == 2 ? 3 : 4,
+                                                    [&](int x, int y, uint8_t* o) {
+                                                        const int* in = s.data() + (size_t(y) * w + x) * channels;
+                                                        for (int k = 0; k < 3; ++k) o[k] = to8(in[type == 4 ? 0 : k]);
+                                                        if (type != 2) o[3] = to8(in[channels - 1]);
+                                                    })),
+                          0);
             }
     // Palette at 4 and 8 bits, without and with transparency (tRNS shorter than the palette).
     Bytes palette;
-    for (int i = 0; i < 16 * 3; ++i)
-        palette.push_back(uint8_t(i * 53));
+    for (int i = 0; i < 16 * 3; ++i) palette.push_back(uint8_t(i * 53));
     const Bytes trns = {0, 128, 255, 7};
     for (int depth : {4, 8})
         for (bool transparent : {false, true}) {
             SCOPED_TRACE(depth * 10 + transparent);
             const std::vector<int> s = samples(1, 15);
             const Rgb r = Load(WritePng({w, h, 3, depth, false, s, palette, transparent ? trns : Bytes{}}), "pal.png");
-            EXPECT_EQ(MaxDifference(r, Expected(w, h, transparent ? 4 : 3, [&](int x, int y, uint8_t* o) {
-                          const int i = s[y * w + x];
-                          for (int k = 0; k < 3; ++k)
-                              o[k] = palette[i * 3 + k];
-                          if (transparent)
-                              o[3] = i < 4 ? trns[i] : 255;
-                      })), 0);
+            EXPECT_EQ(MaxDifference(r, Expected(w, h, transparent ? 4 : 3,
+                                                [&](int x, int y, uint8_t* o) {
+                                                    const int i = s[y * w + x];
+                                                    for (int k = 0; k < 3; ++k) o[k] = palette[i * 3 + k];
+                                                    if (transparent) o[3] = i < 4 ? trns[i] : 255;
+                                                })),
+                      0);
         }
 }
 
-TEST_F(ImagePlugins, JpegBaselineProgressiveGreyAndCmykDecodeClose)
-{
+TEST_F(ImagePlugins, JpegBaselineProgressiveGreyAndCmykDecodeClose) {
     const Rgb source = Gradient(40, 24, 3);
     for (JpegKind kind : {JpegKind::Baseline, JpegKind::Progressive, JpegKind::Grey, JpegKind::Cmyk}) {
         SCOPED_TRACE(int(kind));
@@ -205,44 +189,38 @@ TEST_F(ImagePlugins, JpegBaselineProgressiveGreyAndCmykDecodeClose)
     EXPECT_LE(MaxDifference(Load(WriteJpeg(source, JpegKind::Baseline), "picture.jpeg"), source), 8);
 }
 
-TEST_F(ImagePlugins, BmpDepthsAndRowOrdersDecodeExactly)
-{
+TEST_F(ImagePlugins, BmpDepthsAndRowOrdersDecodeExactly) {
     const Rgb rgb = Gradient(13, 5, 3), rgba = Gradient(13, 5, 4);
     for (bool topDown : {false, true}) {
         SCOPED_TRACE(topDown);
         EXPECT_EQ(MaxDifference(Load(WriteBmp(rgb, 24, topDown), "p.bmp"), rgb), 0);
         EXPECT_EQ(MaxDifference(Load(WriteBmp(rgba, 32, topDown), "p.bmp"), rgba), 0);
         Bytes indices(13 * 5), palette;
-        for (size_t i = 0; i < indices.size(); ++i)
-            indices[i] = uint8_t(i % 6);
-        for (int i = 0; i < 6 * 3; ++i)
-            palette.push_back(uint8_t(40 * i + 3));
+        for (size_t i = 0; i < indices.size(); ++i) indices[i] = uint8_t(i % 6);
+        for (int i = 0; i < 6 * 3; ++i) palette.push_back(uint8_t(40 * i + 3));
         EXPECT_EQ(MaxDifference(Load(WriteBmp({13, 5}, 8, topDown, indices, palette), "p.bmp"),
-                                Expected(13, 5, 3, [&](int x, int y, uint8_t* o) {
-                                    for (int k = 0; k < 3; ++k)
-                                        o[k] = palette[indices[y * 13 + x] * 3 + k];
-                                })),
+                                Expected(13, 5, 3,
+                                         [&](int x, int y, uint8_t* o) {
+                                             for (int k = 0; k < 3; ++k) o[k] = palette[indices[y * 13 + x] * 3 + k];
+                                         })),
                   0);
     }
 }
 
-TEST_F(ImagePlugins, IlbmPlanesHalfBrightAndDeepPicturesDecodeExactly)
-{
+TEST_F(ImagePlugins, IlbmPlanesHalfBrightAndDeepPicturesDecodeExactly) {
     const int w = 21, h = 5;  // not a multiple of 16: the rows are padded in the file
     Bytes cmap;
     for (int i = 0; i < 256 * 3; ++i)
         cmap.push_back(uint8_t(i * 37 % 256 & 0xF0));  // colour maps often keep 4 bits per gun
     auto values = [&](uint32_t most) {
         std::vector<uint32_t> v(size_t(w) * h);
-        for (size_t i = 0; i < v.size(); ++i)
-            v[i] = uint32_t(i * 2654435761u % (most + 1));
+        for (size_t i = 0; i < v.size(); ++i) v[i] = uint32_t(i * 2654435761u % (most + 1));
         return v;
     };
     auto mapped = [&](const std::vector<uint32_t>& v, bool halfBright) {
         return Expected(w, h, 3, [&](int x, int y, uint8_t* o) {
             const uint32_t i = v[size_t(y) * w + x];
-            for (int k = 0; k < 3; ++k)
-                o[k] = halfBright && i >= 32 ? cmap[(i - 32) * 3 + k] / 2 : cmap[i * 3 + k];
+            for (int k = 0; k < 3; ++k) o[k] = halfBright && i >= 32 ? cmap[(i - 32) * 3 + k] / 2 : cmap[i * 3 + k];
         });
     };
     for (int planes : {1, 4, 5, 8})
@@ -258,11 +236,12 @@ TEST_F(ImagePlugins, IlbmPlanesHalfBrightAndDeepPicturesDecodeExactly)
     file[8 + 4 + 8 + 9] = 2;
     file[8 + 4 + 8 + 13] = 5;
     const Rgb opaque = mapped(keyed, false);
-    EXPECT_EQ(MaxDifference(Load(file, "keyed.iff"), Expected(w, h, 4, [&](int x, int y, uint8_t* o) {
-                                const size_t i = size_t(y) * w + x;
-                                std::copy_n(opaque.pixels.data() + i * 3, 3, o);
-                                o[3] = keyed[i] == 5 ? 0 : 255;
-                            })),
+    EXPECT_EQ(MaxDifference(Load(file, "keyed.iff"), Expected(w, h, 4,
+                                                              [&](int x, int y, uint8_t* o) {
+                                                                  const size_t i = size_t(y) * w + x;
+                                                                  std::copy_n(opaque.pixels.data() + i * 3, 3, o);
+                                                                  o[3] = keyed[i] == 5 ? 0 : 255;
+                                                              })),
               0);
     const std::vector<uint32_t> ehb = values(63);
     EXPECT_EQ(MaxDifference(Load(WriteIlbm(w, h, 6, ehb, Bytes(cmap.begin(), cmap.begin() + 96), true, 0x80), "p.lbm"),
@@ -272,20 +251,20 @@ TEST_F(ImagePlugins, IlbmPlanesHalfBrightAndDeepPicturesDecodeExactly)
     // library would crash on.
     const std::vector<uint32_t> deep = values(0xFFFFFF);
     for (bool compressed : {false, true})
-        EXPECT_EQ(MaxDifference(Load(WriteIlbm(w, h, 24, deep, compressed ? Bytes(cmap.begin(), cmap.begin() + 96)
-                                                                        : Bytes{},
-                                               compressed),
-                                     "deep.iff"),
-                                Expected(w, h, 3, [&](int x, int y, uint8_t* o) {
-                                    const uint32_t c = deep[size_t(y) * w + x];
-                                    o[0] = uint8_t(c), o[1] = uint8_t(c >> 8), o[2] = uint8_t(c >> 16);
-                                })),
-                  0)
+        EXPECT_EQ(
+            MaxDifference(Load(WriteIlbm(w, h, 24, deep, compressed ? Bytes(cmap.begin(), cmap.begin() + 96) : Bytes{},
+                                         compressed),
+                               "deep.iff"),
+                          Expected(w, h, 3,
+                                   [&](int x, int y, uint8_t* o) {
+                                       const uint32_t c = deep[size_t(y) * w + x];
+                                       o[0] = uint8_t(c), o[1] = uint8_t(c >> 8), o[2] = uint8_t(c >> 16);
+                                   })),
+            0)
             << compressed;
 }
 
-TEST_F(ImagePlugins, DamagedLyingAndUnreadFilesGiveWidthZeroAndOneLine)
-{
+TEST_F(ImagePlugins, DamagedLyingAndUnreadFilesGiveWidthZeroAndOneLine) {
     // A PNG header claiming 100,000 x 100,000 pixels (valid CRC), and one
     // inside the sides but above the pixel cap.
     Bytes huge = WritePng({100000, 100000, 0, 1, false, {}});
@@ -335,21 +314,21 @@ TEST_F(ImagePlugins, DamagedLyingAndUnreadFilesGiveWidthZeroAndOneLine)
                                  " (cannot be opened)\n");
 }
 
-TEST_F(ImagePlugins, PngScreenshotsReadBackAndOtherFormatsRefuseToWrite)
-{
+TEST_F(ImagePlugins, PngScreenshotsReadBackAndOtherFormatsRefuseToWrite) {
     Bytes bgr(3 * 40 * 3);  // 40x3 in rows of 3*40+... bytes: B,G,R as the back buffer holds them
-    for (size_t i = 0; i < bgr.size(); ++i)
-        bgr[i] = uint8_t(i * 13);
+    for (size_t i = 0; i < bgr.size(); ++i) bgr[i] = uint8_t(i * 13);
     const std::string path = (dir / "ts000.png").string();
     const ImagePluginTable& png = Fns("png");
     for (int bits : {24, 32}) {
         SCOPED_TRACE(bits);
         const int width = 120 / (bits / 8) - 1, pitch = 120;  // rows 120 bytes apart, one pixel unused
         ASSERT_EQ(png.Save2D(path.c_str(), bgr.data(), bits, 3, width, pitch, 0, Collect), 0);
-        EXPECT_EQ(MaxDifference(LoadFile(path), Expected(width, 3, 3, [&](int x, int y, uint8_t* o) {
-                                    const uint8_t* in = bgr.data() + y * pitch + x * (bits / 8);
-                                    o[0] = in[2], o[1] = in[1], o[2] = in[0];
-                                })),
+        EXPECT_EQ(MaxDifference(LoadFile(path), Expected(width, 3, 3,
+                                                         [&](int x, int y, uint8_t* o) {
+                                                             const uint8_t* in =
+                                                                 bgr.data() + y * pitch + x * (bits / 8);
+                                                             o[0] = in[2], o[1] = in[1], o[2] = in[0];
+                                                         })),
                   0);
     }
     g_messages.clear();

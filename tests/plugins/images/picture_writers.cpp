@@ -15,23 +15,19 @@ void Put32(Bytes& b, uint32_t v) { Put16(b, v & 0xFFFF), Put16(b, v >> 16); }
 void Big16(Bytes& b, uint32_t v) { b.insert(b.end(), {uint8_t(v >> 8), uint8_t(v)}); }
 void Big32(Bytes& b, uint32_t v) { Big16(b, v >> 16), Big16(b, v & 0xFFFF); }
 
-void Chunk(Bytes& out, const char* id, const Bytes& data)
-{
+void Chunk(Bytes& out, const char* id, const Bytes& data) {
     out.insert(out.end(), id, id + 4);
     Big32(out, uint32_t(data.size()));
     out.insert(out.end(), data.begin(), data.end());
-    if (data.size() & 1)
-        out.push_back(0);
+    if (data.size() & 1) out.push_back(0);
 }
 
 // ByteRun1: runs of three or more equal bytes as repeats, the rest literal.
-Bytes ByteRun1(const Bytes& row)
-{
+Bytes ByteRun1(const Bytes& row) {
     Bytes out;
     for (size_t i = 0; i < row.size();) {
         size_t run = 1;
-        while (i + run < row.size() && row[i + run] == row[i] && run < 128)
-            ++run;
+        while (i + run < row.size() && row[i + run] == row[i] && run < 128) ++run;
         if (run >= 3) {
             out.insert(out.end(), {uint8_t(257 - run), row[i]});
             i += run;
@@ -40,10 +36,8 @@ Bytes ByteRun1(const Bytes& row)
         size_t n = 0;
         while (i + n < row.size() && n < 128) {
             size_t ahead = 1;
-            while (i + n + ahead < row.size() && row[i + n + ahead] == row[i + n] && ahead < 3)
-                ++ahead;
-            if (ahead >= 3)
-                break;
+            while (i + n + ahead < row.size() && row[i + n + ahead] == row[i + n] && ahead < 3) ++ahead;
+            if (ahead >= 3) break;
             ++n;
         }
         out.push_back(uint8_t(n - 1));
@@ -55,8 +49,7 @@ Bytes ByteRun1(const Bytes& row)
 
 }  // namespace
 
-Bytes WritePng(const PngSpec& s)
-{
+Bytes WritePng(const PngSpec& s) {
     char* data = nullptr;
     size_t size = 0;
     std::FILE* f = open_memstream(&data, &size);
@@ -95,8 +88,7 @@ Bytes WritePng(const PngSpec& s)
             }
         }
     std::vector<png_bytep> pointers;
-    for (Bytes& r : rows)
-        pointers.push_back(r.data());
+    for (Bytes& r : rows) pointers.push_back(r.data());
     png_write_image(png, pointers.data());
     png_write_end(png, nullptr);
     png_destroy_write_struct(&png, &info);
@@ -106,8 +98,7 @@ Bytes WritePng(const PngSpec& s)
     return out;
 }
 
-Bytes WriteJpeg(const Rgb& p, JpegKind kind)
-{
+Bytes WriteJpeg(const Rgb& p, JpegKind kind) {
     jpeg_compress_struct c{};
     jpeg_error_mgr errors{};
     c.err = jpeg_std_error(&errors);
@@ -121,8 +112,7 @@ Bytes WriteJpeg(const Rgb& p, JpegKind kind)
     c.in_color_space = kind == JpegKind::Grey ? JCS_GRAYSCALE : kind == JpegKind::Cmyk ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&c);
     jpeg_set_quality(&c, 95, TRUE);
-    if (kind == JpegKind::Progressive)
-        jpeg_simple_progression(&c);
+    if (kind == JpegKind::Progressive) jpeg_simple_progression(&c);
     jpeg_start_compress(&c, TRUE);
     Bytes row(size_t(p.width) * 4);
     while (c.next_scanline < c.image_height) {
@@ -133,12 +123,10 @@ Bytes WriteJpeg(const Rgb& p, JpegKind kind)
                 row[x] = s[0];
             } else if (kind == JpegKind::Cmyk) {
                 // libjpeg writes CMYK with an Adobe marker, which means inverted inks.
-                for (int k = 0; k < 3; ++k)
-                    row[4 * x + k] = s[k];
+                for (int k = 0; k < 3; ++k) row[4 * x + k] = s[k];
                 row[4 * x + 3] = 255;
             } else {
-                for (int k = 0; k < 3; ++k)
-                    row[3 * x + k] = s[k];
+                for (int k = 0; k < 3; ++k) row[3 * x + k] = s[k];
             }
         }
         JSAMPROW r = row.data();
@@ -151,8 +139,7 @@ Bytes WriteJpeg(const Rgb& p, JpegKind kind)
     return out;
 }
 
-Bytes WriteBmp(const Rgb& p, int bits, bool topDown, const Bytes& indices, const Bytes& palette)
-{
+Bytes WriteBmp(const Rgb& p, int bits, bool topDown, const Bytes& indices, const Bytes& palette) {
     const size_t rowBytes = (size_t(p.width) * bits / 8 + 3) / 4 * 4;
     const uint32_t infoSize = bits == 32 ? 108 : 40;  // the V4 header carries the alpha mask
     const uint32_t paletteBytes = bits == 8 ? uint32_t(palette.size() / 3 * 4) : 0;
@@ -188,8 +175,7 @@ Bytes WriteBmp(const Rgb& p, int bits, bool topDown, const Bytes& indices, const
             const uint8_t* s = p.pixels.data() + (size_t(y) * p.width + x) * p.channels;
             uint8_t* d = line.data() + x * (bits / 8);
             d[0] = s[2], d[1] = s[1], d[2] = s[0];
-            if (bits == 32)
-                d[3] = p.channels == 4 ? s[3] : 255;
+            if (bits == 32) d[3] = p.channels == 4 ? s[3] : 255;
         }
         b.insert(b.end(), line.begin(), line.end());
     }
@@ -197,18 +183,15 @@ Bytes WriteBmp(const Rgb& p, int bits, bool topDown, const Bytes& indices, const
 }
 
 Bytes WriteIlbm(int width, int height, int planes, const std::vector<uint32_t>& values, const Bytes& cmap,
-                bool compressed, uint32_t camg, size_t bodyCut)
-{
+                bool compressed, uint32_t camg, size_t bodyCut) {
     const size_t rowBytes = size_t(width + 15) / 16 * 2;
     Bytes body;
     for (int y = 0; y < height; ++y)
         for (int plane = 0; plane < planes; ++plane) {
             Bytes row(rowBytes);
             for (int x = 0; x < width; ++x)
-                if ((values[size_t(y) * width + x] >> plane) & 1)
-                    row[x / 8] |= uint8_t(0x80 >> (x % 8));
-            if (compressed)
-                row = ByteRun1(row);
+                if ((values[size_t(y) * width + x] >> plane) & 1) row[x / 8] |= uint8_t(0x80 >> (x % 8));
+            if (compressed) row = ByteRun1(row);
             body.insert(body.end(), row.begin(), row.end());
         }
     body.resize(body.size() - bodyCut);
@@ -218,8 +201,7 @@ Bytes WriteIlbm(int width, int height, int planes, const std::vector<uint32_t>& 
     Big16(bmhd, width), Big16(bmhd, height);
     Bytes form = {'I', 'L', 'B', 'M'};
     Chunk(form, "BMHD", bmhd);
-    if (!cmap.empty())
-        Chunk(form, "CMAP", cmap);
+    if (!cmap.empty()) Chunk(form, "CMAP", cmap);
     if (camg) {
         Bytes c;
         Big32(c, camg);
@@ -231,8 +213,7 @@ Bytes WriteIlbm(int width, int height, int planes, const std::vector<uint32_t>& 
     return out;
 }
 
-Rgb Gradient(int width, int height, int channels)
-{
+Rgb Gradient(int width, int height, int channels) {
     Rgb p{width, height, channels, Bytes(size_t(width) * height * channels)};
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
@@ -240,8 +221,7 @@ Rgb Gradient(int width, int height, int channels)
             d[0] = uint8_t(x * 255 / (width - 1));
             d[1] = uint8_t(y * 255 / (height - 1));
             d[2] = uint8_t(128 + (x - y) / 2);
-            if (channels == 4)
-                d[3] = uint8_t((x * 37 + y * 11) & 255);
+            if (channels == 4) d[3] = uint8_t((x * 37 + y * 11) & 255);
         }
     return p;
 }

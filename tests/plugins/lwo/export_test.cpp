@@ -14,8 +14,7 @@ using namespace lwotest;
 
 namespace {
 
-void ExpectVec(const Vector3& v, float x, float y, float z)
-{
+void ExpectVec(const Vector3& v, float x, float y, float z) {
     EXPECT_NEAR(v.x, x, 1e-6f);
     EXPECT_NEAR(v.y, y, 1e-6f);
     EXPECT_NEAR(v.z, z, 1e-6f);
@@ -23,26 +22,35 @@ void ExpectVec(const Vector3& v, float x, float y, float z)
 
 // One triangle per surface named, then the SURF chunks.
 Bytes Triangles(const std::vector<std::string>& names, const Bytes& surfs,
-                const std::vector<Vector3>& points = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}})
-{
+                const std::vector<Vector3>& points = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}) {
     std::vector<Polygon> polygons;
-    for (size_t i = 0; i < names.size(); ++i)
-        polygons.push_back({{0, 1, 2}, int16_t(i + 1)});
-    return Lwob(Bytes().Chunk("SRFS", Names(names)).Chunk("PNTS", Points(points)).Chunk("POLS", Polygons(polygons)).Add(surfs));
+    for (size_t i = 0; i < names.size(); ++i) polygons.push_back({{0, 1, 2}, int16_t(i + 1)});
+    return Lwob(
+        Bytes().Chunk("SRFS", Names(names)).Chunk("PNTS", Points(points)).Chunk("POLS", Polygons(polygons)).Add(surfs));
 }
 
-Bytes Cube(const Bytes& surf = Bytes().Text("Cube"))
-{
-    return Lwob(Bytes().Chunk("SRFS", Names({"Cube"})).Chunk("PNTS", Points(CubePoints())).Chunk("POLS", Polygons(CubeQuads())).Chunk("SURF", surf));
+Bytes Cube(const Bytes& surf = Bytes().Text("Cube")) {
+    return Lwob(Bytes()
+                    .Chunk("SRFS", Names({"Cube"}))
+                    .Chunk("PNTS", Points(CubePoints()))
+                    .Chunk("POLS", Polygons(CubeQuads()))
+                    .Chunk("SURF", surf));
 }
 
 }  // namespace
 
-TEST(LwoSurface, DefaultsLevelsColourAndFlags)
-{
-    Bytes surfs = Bytes().Chunk("SURF", Bytes().Text("A").Sub("COLR", Bytes{255, 0, 128, 0}).Sub("LUMI", U16(256)).Sub("TRAN", U16(128))
-                                            .Sub("DIFF", U16(17)).Sub("REFL", U16(64)).Sub("FLAG", U16(0x104)).Sub("SMAN", F32(0.75f)));
-    surfs.Chunk("SURF", Bytes().Text("B").Sub("FLAG", U16(0x80))).Chunk("SURF", Bytes().Text("C").Sub("FLAG", U16(0x280)));
+TEST(LwoSurface, DefaultsLevelsColourAndFlags) {
+    Bytes surfs = Bytes().Chunk("SURF", Bytes()
+                                            .Text("A")
+                                            .Sub("COLR", Bytes{255, 0, 128, 0})
+                                            .Sub("LUMI", U16(256))
+                                            .Sub("TRAN", U16(128))
+                                            .Sub("DIFF", U16(17))
+                                            .Sub("REFL", U16(64))
+                                            .Sub("FLAG", U16(0x104))
+                                            .Sub("SMAN", F32(0.75f)));
+    surfs.Chunk("SURF", Bytes().Text("B").Sub("FLAG", U16(0x80)))
+        .Chunk("SURF", Bytes().Text("C").Sub("FLAG", U16(0x280)));
     surfs.Chunk("SURF", Bytes().Text("Z").Sub("LUMI", U16(128)));  // no such surface
     surfs.Chunk("SURF", Bytes().Text("d").Sub("LUMI", U16(128)));  // names are case-sensitive
     auto model = LoadModel(Triangles({"A", "B", "C", "D"}, surfs));
@@ -56,20 +64,19 @@ TEST(LwoSurface, DefaultsLevelsColourAndFlags)
               (std::vector<int>{1, 8, 16, 4}));
     const CMesh& d = model->meshes[3];  // never described: the defaults
     EXPECT_STREQ(d.name, "");
-    EXPECT_EQ((std::vector<float>{d.colour[0], d.colour[2], d.luminosity, d.diffuse, d.transparency, d.smoothingAngle, d.layerAlpha}),
+    EXPECT_EQ((std::vector<float>{d.colour[0], d.colour[2], d.luminosity, d.diffuse, d.transparency, d.smoothingAngle,
+                                  d.layerAlpha}),
               (std::vector<float>{0.784f, 0.784f, 0, 0, 0, 0, 1}));
     EXPECT_EQ(d.textureCount, 0);
     EXPECT_EQ(d.textureKinds[0], -1);
     EXPECT_FALSE(Plugin().HasTexture(3, 0));
 }
 
-TEST(LwoSurface, TextureSlotsNamesAndKinds)
-{
+TEST(LwoSurface, TextureSlotsNamesAndKinds) {
     Bytes s = Bytes().Text("S");
     const char* paths[] = {"C:\\images\\wood.iff", "maps/brick", "stone", "maps\\textures/", "a/b\\c.tga"};
     const char* ids[] = {"CTEX", "CTEX", "DTEX", "CTEX", "BTEX"};
-    for (int i = 0; i < 5; ++i)
-        s.Sub(ids[i], Text("Planar Image Map")).Sub("TIMG", Text(paths[i]));
+    for (int i = 0; i < 5; ++i) s.Sub(ids[i], Text("Planar Image Map")).Sub("TIMG", Text(paths[i]));
     s.Sub("CTEX", Text("Fractal Noise")).Sub("TFLG", U16(2)).Sub("TVEL", Vec(1, 1, 1));  // no image
     s.Sub("STEX", Text("Planar Image Map")).Sub("TIMG", Text("moving")).Sub("TVEL", Vec(0.25f, -0.5f, 3));
     s.Sub("TTEX", Text("Planar Image Map")).Sub("TIMG", Text("eighth"));
@@ -88,18 +95,17 @@ TEST(LwoSurface, TextureSlotsNamesAndKinds)
         EXPECT_EQ(m.textureKinds[j], kinds[j]);
         EXPECT_EQ(m.texCoords[j] != nullptr, names[j][0] != 0);
     }
-    EXPECT_EQ((std::vector<float>{m.textureVelocity[6][0], m.textureVelocity[6][1], m.textureVelocity[5][0], m.luminosity}),
-              (std::vector<float>{0.25f, -0.5f, 0, 0.5f}));
+    EXPECT_EQ(
+        (std::vector<float>{m.textureVelocity[6][0], m.textureVelocity[6][1], m.textureVelocity[5][0], m.luminosity}),
+        (std::vector<float>{0.25f, -0.5f, 0, 0.5f}));
 }
 
-TEST(LwoExport, CubeExpandsWeldsAndSmooths)
-{
+TEST(LwoExport, CubeExpandsWeldsAndSmooths) {
     auto corners = LoadModel(Cube(), 0x4);
     ASSERT_TRUE(corners);
     const CMesh& c = corners->meshes[0];
     EXPECT_EQ(c.vertexCount, 36);
-    for (int k = 0; k < 36; ++k)
-        EXPECT_EQ(c.indices[k], uint32_t(k));
+    for (int k = 0; k < 36; ++k) EXPECT_EQ(c.indices[k], uint32_t(k));
     // First triangle (points 0, 3, 2 of the z = -1 face): edges and planes.
     ExpectVec(c.faceNormals[0], 0, 0, -1);
     ExpectVec(c.edgeDirections[0], 0, 1, 0);
@@ -139,8 +145,7 @@ TEST(LwoExport, CubeExpandsWeldsAndSmooths)
     EXPECT_EQ(off->meshes[0].vertexCount, 24);
 }
 
-TEST(LwoExport, CornersPiledOnOnePointExportPromptly)
-{
+TEST(LwoExport, CornersPiledOnOnePointExportPromptly) {
     // A smoothed cube beside one polygon of 65,535 corners that all name point
     // 8: 65,533 degenerate triangles with every corner at one place. Comparing
     // each of those 196,599 corners with every other took most of a minute.
@@ -154,7 +159,8 @@ TEST(LwoExport, CornersPiledOnOnePointExportPromptly)
                                     .Chunk("PNTS", Points(points))
                                     .Chunk("POLS", Polygons(polygons))
                                     .Chunk("SURF", Bytes().Text("Pile").Sub("FLAG", U16(4)).Sub("SMAN", F32(1.0f)))));
-    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 30.0);  // 44 s of CPU before, under 0.1 s after
+    EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+              30.0);  // 44 s of CPU before, under 0.1 s after
     ASSERT_TRUE(model);
     const CMesh& m = model->meshes[0];
     EXPECT_EQ(m.indexCount, 3 * (12 + 65533));
@@ -170,8 +176,7 @@ TEST(LwoExport, CornersPiledOnOnePointExportPromptly)
     EXPECT_EQ(m.indices[36], m.indices[3 * (12 + 65533) - 1]);
 }
 
-TEST(LwoExport, PlanarAndCubicMaps)
-{
+TEST(LwoExport, PlanarAndCubicMaps) {
     Bytes s = Bytes().Text("P");
     auto planar = [&](const char* image, uint16_t axes, Vector3 size, Vector3 centre) {
         s.Sub("CTEX", Text("Planar Image Map")).Sub("TIMG", Text(image)).Sub("TFLG", U16(axes));
@@ -184,46 +189,55 @@ TEST(LwoExport, PlanarAndCubicMaps)
     planar("none", 0, {1, 1, 1}, {0, 0, 0});
     s.Sub("CTEX", Text("Cubic Image Map")).Sub("TIMG", Text("c")).Sub("TSIZ", Vec(2, 2, 2));
     // Triangle 0 faces +x; triangle 1 faces (1, 0, 1): a tie the z formula wins.
-    auto model = LoadModel(Lwob(Bytes()
-                                    .Chunk("SRFS", Names({"P"}))
-                                    .Chunk("PNTS", Points({{0, 1, 1}, {2, 0, 0}, {0, 0, 3}, {1, 1, 0}, {1, 0, 1}, {0, 0, 1}, {1, 0, 0}}))
-                                    .Chunk("POLS", Polygons({{{0, 1, 2}, 1}, {{6, 3, 4}, 1}, {{5, 6, 3}, 1}}))
-                                    .Chunk("SURF", s)),
-                           0x4);
+    auto model = LoadModel(
+        Lwob(Bytes()
+                 .Chunk("SRFS", Names({"P"}))
+                 .Chunk("PNTS", Points({{0, 1, 1}, {2, 0, 0}, {0, 0, 3}, {1, 1, 0}, {1, 0, 1}, {0, 0, 1}, {1, 0, 0}}))
+                 .Chunk("POLS", Polygons({{{0, 1, 2}, 1}, {{6, 3, 4}, 1}, {{5, 6, 3}, 1}}))
+                 .Chunk("SURF", s)),
+        0x4);
     ASSERT_TRUE(model);
     const CMesh& m = model->meshes[0];
     auto uv = [&](int slot, int k) { return std::make_pair(m.texCoords[slot][k].u, m.texCoords[slot][k].v); };
-    EXPECT_EQ(uv(0, 0), std::make_pair(0.0f, 0.0f));      // (0, 1, 1) on x, size 2
-    EXPECT_EQ(uv(0, 2).first, 1.0f);                      // z = 3: 3 / 2 - 0.5
-    EXPECT_EQ(uv(1, 1), std::make_pair(0.0f, 0.625f));    // d = (1, -1, -1)
+    EXPECT_EQ(uv(0, 0), std::make_pair(0.0f, 0.0f));    // (0, 1, 1) on x, size 2
+    EXPECT_EQ(uv(0, 2).first, 1.0f);                    // z = 3: 3 / 2 - 0.5
+    EXPECT_EQ(uv(1, 1), std::make_pair(0.0f, 0.625f));  // d = (1, -1, -1)
     EXPECT_EQ(uv(2, 1), std::make_pair(0.0f, 0.5f));
     EXPECT_EQ(uv(3, 1), std::make_pair(0.0f, 0.5f));
-    EXPECT_EQ(uv(4, 2), std::make_pair(0.0f, 0.0f));      // no axis: nothing computed
+    EXPECT_EQ(uv(4, 2), std::make_pair(0.0f, 0.0f));  // no axis: nothing computed
     ExpectVec(m.faceNormals[1], 1, 0, 0);
     ASSERT_EQ(m.faceNormals[2].x, m.faceNormals[2].z);
-    EXPECT_EQ(uv(5, 5), std::make_pair(0.0f, 0.5f));      // (1, 0, 1) on x: z / 2 - 0.5, 0.5 - y / 2
-    EXPECT_EQ(uv(5, 4), std::make_pair(-0.5f, 0.0f));     // (1, 1, 0) on x
-    EXPECT_EQ(uv(5, 6), std::make_pair(-0.5f, 0.5f));     // (0, 0, 1) on z: x / 2 - 0.5, 0.5 - y / 2
-    EXPECT_EQ(uv(5, 8), std::make_pair(0.0f, 0.0f));      // (1, 1, 0) on z (x would give -0.5)
+    EXPECT_EQ(uv(5, 5), std::make_pair(0.0f, 0.5f));   // (1, 0, 1) on x: z / 2 - 0.5, 0.5 - y / 2
+    EXPECT_EQ(uv(5, 4), std::make_pair(-0.5f, 0.0f));  // (1, 1, 0) on x
+    EXPECT_EQ(uv(5, 6), std::make_pair(-0.5f, 0.5f));  // (0, 0, 1) on z: x / 2 - 0.5, 0.5 - y / 2
+    EXPECT_EQ(uv(5, 8), std::make_pair(0.0f, 0.0f));   // (1, 1, 0) on z (x would give -0.5)
 }
 
-TEST(LwoExport, CylindricalMapsAndSeamRepair)
-{
+TEST(LwoExport, CylindricalMapsAndSeamRepair) {
     // y axis, corners at 0.95, 0.05 and 0.10 of a turn: the low ones move one
     // wrap up; with wrap 2 the fractions double first.
     const float turn = 6.2831852f;
-    auto at = [&](float f, float y) { return Vector3{std::cos(f * turn), y, f > 0.5f ? -std::sin((1 - f) * turn) : std::sin(f * turn)}; };
+    auto at = [&](float f, float y) {
+        return Vector3{std::cos(f * turn), y, f > 0.5f ? -std::sin((1 - f) * turn) : std::sin(f * turn)};
+    };
     Bytes s = Bytes().Text("Y");
     s.Sub("CTEX", Text("Cylindrical Image Map")).Sub("TIMG", Text("a")).Sub("TFLG", U16(2)).Sub("TSIZ", Vec(1, 4, 1));
-    s.Sub("CTEX", Text("Cylindrical Image Map")).Sub("TIMG", Text("b")).Sub("TFLG", U16(2)).Sub("TSIZ", Vec(1, 4, 1)).Sub("TFP0", F32(2));
+    s.Sub("CTEX", Text("Cylindrical Image Map"))
+        .Sub("TIMG", Text("b"))
+        .Sub("TFLG", U16(2))
+        .Sub("TSIZ", Vec(1, 4, 1))
+        .Sub("TFP0", F32(2));
     s.Sub("CTEX", Text("Cylindrical Image Map")).Sub("TIMG", Text("x")).Sub("TFLG", U16(1)).Sub("TSIZ", Vec(2, 1, 1));
     s.Sub("CTEX", Text("Cylindrical Image Map")).Sub("TIMG", Text("z")).Sub("TFLG", U16(4)).Sub("TSIZ", Vec(1, 1, 2));
-    auto model = LoadModel(Lwob(Bytes()
-                                    .Chunk("SRFS", Names({"Y"}))
-                                    .Chunk("PNTS", Points({at(0.95f, 0), at(0.05f, 1), at(0.10f, 2), at(0.25f, -2), {1, 0, 1}, {1, 1, 0}, {0, 1, 1}}))
-                                    .Chunk("POLS", Polygons({{{0, 1, 2}, 1}, {{1, 2, 3}, 1}, {{4, 5, 6}, 1}}))
-                                    .Chunk("SURF", s)),
-                           0x4);
+    auto model = LoadModel(
+        Lwob(Bytes()
+                 .Chunk("SRFS", Names({"Y"}))
+                 .Chunk(
+                     "PNTS",
+                     Points({at(0.95f, 0), at(0.05f, 1), at(0.10f, 2), at(0.25f, -2), {1, 0, 1}, {1, 1, 0}, {0, 1, 1}}))
+                 .Chunk("POLS", Polygons({{{0, 1, 2}, 1}, {{1, 2, 3}, 1}, {{4, 5, 6}, 1}}))
+                 .Chunk("SURF", s)),
+        0x4);
     ASSERT_TRUE(model);
     const CMesh& m = model->meshes[0];
     const float a[] = {0.95f, 1.05f, 1.10f, 0.05f, 0.10f, 0.25f};
@@ -235,26 +249,26 @@ TEST(LwoExport, CylindricalMapsAndSeamRepair)
     EXPECT_FLOAT_EQ(m.texCoords[0][5].v, 2.0f);
     // x axis: a = y / L, b = z / L; z axis: a = x / L, b = y / L. Triangle
     // (1, 0, 1), (1, 1, 0), (0, 1, 1) straddles the seam on both.
-    EXPECT_NEAR(m.texCoords[2][6].u, 1.0f, 1e-6);    // a = 0: (2 pi - acos 1) / 2 pi
-    EXPECT_NEAR(m.texCoords[2][7].u, 1.25f, 1e-6);   // 0.25, moved up
+    EXPECT_NEAR(m.texCoords[2][6].u, 1.0f, 1e-6);   // a = 0: (2 pi - acos 1) / 2 pi
+    EXPECT_NEAR(m.texCoords[2][7].u, 1.25f, 1e-6);  // 0.25, moved up
     EXPECT_FLOAT_EQ(m.texCoords[2][6].v, 1.0f);
-    EXPECT_NEAR(m.texCoords[3][6].u, 1.25f, 1e-6);   // 0.25, moved up
+    EXPECT_NEAR(m.texCoords[3][6].u, 1.25f, 1e-6);  // 0.25, moved up
     EXPECT_NEAR(m.texCoords[3][8].u, 1.0f, 1e-6);
 }
 
-TEST(LwoExport, SpheresAndEmptySurfaces)
-{
+TEST(LwoExport, SpheresAndEmptySurfaces) {
     // A big cube, an empty surface and a small cube at x = 10.
     std::vector<Vector3> points = CubePoints(1);
-    for (Vector3 p : CubePoints(0.5f))
-        points.push_back({p.x + 10, p.y, p.z});
+    for (Vector3 p : CubePoints(0.5f)) points.push_back({p.x + 10, p.y, p.z});
     std::vector<Polygon> polygons = CubeQuads(1);
     for (Polygon p : CubeQuads(3)) {
-        for (uint32_t& c : p.corners)
-            c += 8;
+        for (uint32_t& c : p.corners) c += 8;
         polygons.push_back(p);
     }
-    const Bytes file = Lwob(Bytes().Chunk("SRFS", Names({"Big", "Empty", "Small"})).Chunk("PNTS", Points(points)).Chunk("POLS", Polygons(polygons)));
+    const Bytes file = Lwob(Bytes()
+                                .Chunk("SRFS", Names({"Big", "Empty", "Small"}))
+                                .Chunk("PNTS", Points(points))
+                                .Chunk("POLS", Polygons(polygons)));
     auto model = LoadModel(file);
     ASSERT_TRUE(model);
     EXPECT_EQ(model->meshes[1].vertexCount, 0);
@@ -268,8 +282,7 @@ TEST(LwoExport, SpheresAndEmptySurfaces)
     // is only ever raised.
     CModel again;
     ASSERT_TRUE(again.AllocateMeshes(3));
-    for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(again.meshes[i].Allocate(Plugin().GetSurfacePolys(i) * 3));
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(again.meshes[i].Allocate(Plugin().GetSurfacePolys(i) * 3));
     again.radius = 100.0f;
     Plugin().ExportMD(&again, 0);
     EXPECT_EQ(again.radius, 100.0f);
@@ -277,8 +290,7 @@ TEST(LwoExport, SpheresAndEmptySurfaces)
     EXPECT_EQ(std::memcmp(again.meshes[2].normals, model->meshes[2].normals, sizeof(Vector3) * 24), 0);
 }
 
-TEST(LwoFlatExport, OneNormalPerTriangleAndFreshSpheres)
-{
+TEST(LwoFlatExport, OneNormalPerTriangleAndFreshSpheres) {
     auto source = LoadModel(Lwob(Bytes()
                                      .Chunk("SRFS", Names({"Empty", "Cube"}))
                                      .Chunk("PNTS", Points(CubePoints(2)))

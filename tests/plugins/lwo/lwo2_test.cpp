@@ -18,29 +18,24 @@ struct Face {
     std::vector<uint32_t> corners;
 };
 
-Bytes Pols(const std::vector<Face>& faces, const char* kind = "FACE")
-{
+Bytes Pols(const std::vector<Face>& faces, const char* kind = "FACE") {
     Bytes b;
     b.Id(kind);
     for (const Face& f : faces) {
         b.U16(uint32_t(f.corners.size()));
-        for (uint32_t c : f.corners)
-            b.VX(c);
+        for (uint32_t c : f.corners) b.VX(c);
     }
     return b;
 }
 
-Bytes SurfaceTags(const std::vector<uint16_t>& tagOfPolygon)
-{
+Bytes SurfaceTags(const std::vector<uint16_t>& tagOfPolygon) {
     Bytes b;
     b.Id("SURF");
-    for (size_t i = 0; i < tagOfPolygon.size(); ++i)
-        b.VX(uint32_t(i)).U16(tagOfPolygon[i]);
+    for (size_t i = 0; i < tagOfPolygon.size(); ++i) b.VX(uint32_t(i)).U16(tagOfPolygon[i]);
     return b;
 }
 
-Bytes Layer(uint16_t number, Vector3 pivot, const std::string& name)
-{
+Bytes Layer(uint16_t number, Vector3 pivot, const std::string& name) {
     return Bytes().U16(number).U16(0).Add(Vec(pivot.x, pivot.y, pivot.z)).Text(name);
 }
 
@@ -50,24 +45,18 @@ struct MapEntry {
     int32_t polygon = -1;  // VMAD entries only
 };
 
-Bytes VertexMap(const char* type, const std::string& name, const std::vector<MapEntry>& entries)
-{
+Bytes VertexMap(const char* type, const std::string& name, const std::vector<MapEntry>& entries) {
     Bytes b;
     b.Id(type).U16(uint32_t(entries.empty() ? 2 : entries[0].values.size())).Text(name);
     for (const MapEntry& e : entries) {
         b.VX(e.point);
-        if (e.polygon >= 0)
-            b.VX(uint32_t(e.polygon));
-        for (float v : e.values)
-            b.F32(v);
+        if (e.polygon >= 0) b.VX(uint32_t(e.polygon));
+        for (float v : e.values) b.F32(v);
     }
     return b;
 }
 
-Bytes Clip(uint32_t index, const std::string& still)
-{
-    return Bytes().U32(index).Sub("STIL", Text(still));
-}
+Bytes Clip(uint32_t index, const std::string& still) { return Bytes().U32(index).Sub("STIL", Text(still)); }
 
 struct Image {
     std::string ordinal = "\x80";
@@ -83,11 +72,9 @@ struct Image {
     uint16_t edges = 1;  // WRAP: 1 repeats the image
 };
 
-Bytes Block(const Image& image)
-{
+Bytes Block(const Image& image) {
     Bytes header = Bytes().Text(image.ordinal).Sub("CHAN", Bytes().Id(image.channel)).Sub("ENAB", U16(1));
-    if (image.opacity != 1.0f)
-        header.Sub("OPAC", U16(0).F32(image.opacity).U16(0));
+    if (image.opacity != 1.0f) header.Sub("OPAC", U16(0).F32(image.opacity).U16(0));
     const Bytes tmap = Bytes()
                            .Sub("CNTR", Vec(image.centre.x, image.centre.y, image.centre.z).U16(0))
                            .Sub("SIZE", Vec(image.size.x, image.size.y, image.size.z).U16(0));
@@ -98,24 +85,17 @@ Bytes Block(const Image& image)
                   .Sub("AXIS", U16(image.axis))
                   .Sub("IMAG", Bytes().VX(image.clip))
                   .Sub("WRPW", F32(image.wrap).U16(0));
-    if (!image.uvMap.empty())
-        b.Sub("VMAP", Text(image.uvMap));
-    if (image.edges != 1)
-        b.Sub("WRAP", U16(image.edges).U16(image.edges));
+    if (!image.uvMap.empty()) b.Sub("VMAP", Text(image.uvMap));
+    if (image.edges != 1) b.Sub("WRAP", U16(image.edges).U16(image.edges));
     return b;
 }
 
-Bytes Surf(const std::string& name, const Bytes& subchunks)
-{
-    return Bytes().Text(name).Text("").Add(subchunks);
-}
+Bytes Surf(const std::string& name, const Bytes& subchunks) { return Bytes().Text(name).Text("").Add(subchunks); }
 
 // A cube of 8 points and 6 quads on one layer, surface tag 0.
-Bytes CubeChunks(const Bytes& surface, const Bytes& more = {})
-{
+Bytes CubeChunks(const Bytes& surface, const Bytes& more = {}) {
     std::vector<Face> faces;
-    for (const Polygon& q : CubeQuads())
-        faces.push_back({q.corners});
+    for (const Polygon& q : CubeQuads()) faces.push_back({q.corners});
     return Bytes()
         .Chunk("TAGS", Names({"Cube"}))
         .Chunk("LAYR", Layer(0, {0, 0, 0}, ""))
@@ -128,22 +108,19 @@ Bytes CubeChunks(const Bytes& surface, const Bytes& more = {})
 
 std::string Corpus(const std::string& name) { return std::string(TESSALY_CORPUS_DIR) + "/" + name; }
 
-int LoadPath(const std::string& path)
-{
+int LoadPath(const std::string& path) {
     Messages().clear();
     return Plugin().Load3D(path.c_str(), Capture);
 }
 
 // Texture coordinates of slot 0 at every corner of an unwelded mesh.
-std::vector<TexCoord> CornerCoordinates(const CMesh& m)
-{
+std::vector<TexCoord> CornerCoordinates(const CMesh& m) {
     return std::vector<TexCoord>(m.texCoords[0], m.texCoords[0] + m.vertexCount);
 }
 
 }  // namespace
 
-TEST(Lwo2Corpus, EveryObjectLoadsWithItsSurfacesTrianglesAndTextures)
-{
+TEST(Lwo2Corpus, EveryObjectLoadsWithItsSurfacesTrianglesAndTextures) {
     // Surfaces, triangles (faces of n corners counted as n - 2 from the
     // files' POLS chunks) and the texture name of the first surface.
     struct Expected {
@@ -183,16 +160,14 @@ TEST(Lwo2Corpus, EveryObjectLoadsWithItsSurfacesTrianglesAndTextures)
         EXPECT_EQ(Messages(), std::vector<std::string>{"Lwo.dll Load3D : Loaded " + Corpus(e.file) + "\n"});
         ASSERT_EQ(Plugin().GetSurfacesNum(), e.surfaces);
         int triangles = 0;
-        for (int s = 0; s < e.surfaces; ++s)
-            triangles += Plugin().GetSurfacePolys(s);
+        for (int s = 0; s < e.surfaces; ++s) triangles += Plugin().GetSurfacePolys(s);
         EXPECT_EQ(triangles, e.triangles);
         EXPECT_STREQ(Plugin().GetSurfaceTextureName(0, 0), e.texture);
         EXPECT_EQ(Plugin().HasTexture(0, 0), e.texture[0] != 0);
         EXPECT_FALSE(Plugin().HasTexture(0, 1));
         auto model = ExportModel();
         ASSERT_TRUE(model);
-        for (int s = 0; s < e.surfaces; ++s)
-            EXPECT_LE(model->meshes[s].vertexCount, 3 * Plugin().GetSurfacePolys(s));
+        for (int s = 0; s < e.surfaces; ++s) EXPECT_LE(model->meshes[s].vertexCount, 3 * Plugin().GetSurfacePolys(s));
     }
 
     // The layered object: surfaces in SURF order, each with the triangles of
@@ -208,15 +183,15 @@ TEST(Lwo2Corpus, EveryObjectLoadsWithItsSurfacesTrianglesAndTextures)
     EXPECT_NEAR(model->meshes[2].smoothingAngle, 1.5621f, 1e-3);
 }
 
-TEST(Lwo2Projection, MappingModesPutTheSamePixelWhereTheirLwobFormDoes)
-{
+TEST(Lwo2Projection, MappingModesPutTheSamePixelWhereTheirLwobFormDoes) {
     // Each sphere's projection, rebuilt as an LWOB texture block with the
     // same centre, size, axis and wrap over the same triangles, must give the
     // same coordinates at every corner.
-    const char* const planarAndCylindrical[] = {
-        "earth_planar_x.lwo", "earth_planar_y.lwo", "earth_planar_z.lwo", "earth_planar_z_scale_111.lwo",
-        "earth_cylindrical_x.lwo", "earth_cylindrical_x_scale_222_wrap_21.lwo", "earth_cylindrical_y.lwo",
-        "earth_cylindrical_y_scale_111_wrap_21.lwo", "earth_cylindrical_z.lwo"};
+    const char* const planarAndCylindrical[] = {"earth_planar_x.lwo",      "earth_planar_y.lwo",
+                                                "earth_planar_z.lwo",      "earth_planar_z_scale_111.lwo",
+                                                "earth_cylindrical_x.lwo", "earth_cylindrical_x_scale_222_wrap_21.lwo",
+                                                "earth_cylindrical_y.lwo", "earth_cylindrical_y_scale_111_wrap_21.lwo",
+                                                "earth_cylindrical_z.lwo"};
     for (const char* name : planarAndCylindrical) {
         SCOPED_TRACE(name);
         const std::string path = Corpus(std::string("lwo2/MappingModes/") + name);
@@ -236,8 +211,7 @@ TEST(Lwo2Projection, MappingModesPutTheSamePixelWhereTheirLwobFormDoes)
         const CMesh& m = lwo2->meshes[0];
         std::vector<Vector3> points(m.positions, m.positions + m.vertexCount);
         std::vector<Polygon> triangles;
-        for (uint32_t k = 0; k < uint32_t(m.vertexCount); k += 3)
-            triangles.push_back({{k, k + 1, k + 2}, 1});
+        for (uint32_t k = 0; k < uint32_t(m.vertexCount); k += 3) triangles.push_back({{k, k + 1, k + 2}, 1});
         const bool planar = slot.projection == lwo::kPlanar;
         const Bytes surface = Bytes()
                                   .Text("Default")
@@ -275,8 +249,7 @@ TEST(Lwo2Projection, MappingModesPutTheSamePixelWhereTheirLwobFormDoes)
         const float r = VecLength(p.x, p.y, p.z);
         EXPECT_NEAR(s.texCoords[0][k].v, 0.5f - std::asin(p.y / r) / 3.14159265f, 1e-4) << k;
         // Longitude: a turn from +x towards +z, the seam at +x.
-        if (VecLength(p.x, 0.0f, p.z) < 1e-3f)
-            continue;
+        if (VecLength(p.x, 0.0f, p.z) < 1e-3f) continue;
         const double turn = std::atan2(double(p.z), double(p.x)) / (2 * 3.14159265358979);
         const double off = std::fmod(double(s.texCoords[0][k].u) - turn + 8.0, 1.0);
         EXPECT_NEAR(std::fmin(off, 1.0 - off), 0.0, 1e-4) << k;
@@ -285,14 +258,12 @@ TEST(Lwo2Projection, MappingModesPutTheSamePixelWhereTheirLwobFormDoes)
     EXPECT_GT(checked, 200);
 }
 
-TEST(Lwo2Maps, UvCubeCornersTakeTheVmapValuesAndAVmadCornerItsOwn)
-{
+TEST(Lwo2Maps, UvCubeCornersTakeTheVmapValuesAndAVmadCornerItsOwn) {
     // Point i has (i / 10, i / 20); point 0 of polygon 2 has (0.9, 0.8) of its
     // own. Smoothing makes the cube weld to its 8 points, and the seam keeps
     // that one corner apart: 9 vertices.
     std::vector<MapEntry> uv;
-    for (uint32_t i = 0; i < 8; ++i)
-        uv.push_back({i, {i / 10.0f, i / 20.0f}});
+    for (uint32_t i = 0; i < 8; ++i) uv.push_back({i, {i / 10.0f, i / 20.0f}});
     Image image;
     image.projection = 5;
     image.uvMap = "UVs";
@@ -321,8 +292,7 @@ TEST(Lwo2Maps, UvCubeCornersTakeTheVmapValuesAndAVmadCornerItsOwn)
     EXPECT_EQ(welded->meshes[0].vertexCount, 9);
 }
 
-TEST(Lwo2Maps, SurfaceValuesSlotsInOrdinalOrderAndVertexColours)
-{
+TEST(Lwo2Maps, SurfaceValuesSlotsInOrdinalOrderAndVertexColours) {
     // Two image layers written out of order, a reflection image, both sides,
     // levels, and an RGB map whose mean colours the surface.
     Image second;
@@ -342,8 +312,7 @@ TEST(Lwo2Maps, SurfaceValuesSlotsInOrdinalOrderAndVertexColours)
                               .Sub("BLOK", Block(second))
                               .Sub("BLOK", Block(first));
     std::vector<MapEntry> paint;
-    for (uint32_t i = 0; i < 8; ++i)
-        paint.push_back({i, {0.5f, 0.5f, 0.5f}});
+    for (uint32_t i = 0; i < 8; ++i) paint.push_back({i, {0.5f, 0.5f, 0.5f}});
     const Bytes more = Bytes()
                            .Chunk("VMAP", VertexMap("RGB ", "Paint", paint))
                            .Chunk("CLIP", Clip(1, "a.tga"))
@@ -368,8 +337,7 @@ TEST(Lwo2Maps, SurfaceValuesSlotsInOrdinalOrderAndVertexColours)
     EXPECT_EQ(m.vertexCount, 24);  // flat: each face keeps its own four corners
 }
 
-TEST(Lwo2Layers, TwoLayersWithAPivotKeepTheirPointsAndTheirOwnIndices)
-{
+TEST(Lwo2Layers, TwoLayersWithAPivotKeepTheirPointsAndTheirOwnIndices) {
     // Points are written where they are in the object; the pivot is the
     // layer's turning point in an animation and moves nothing at rest. Each
     // layer's polygons index its own points; an empty layer draws nothing and
@@ -402,8 +370,7 @@ TEST(Lwo2Layers, TwoLayersWithAPivotKeepTheirPointsAndTheirOwnIndices)
     EXPECT_EQ(model->meshes[0].positions[1].x, 1.0f);
 }
 
-TEST(Lwo2Images, ClipNamesResolveFromTheContentDirectoryThenBesideTheObject)
-{
+TEST(Lwo2Images, ClipNamesResolveFromTheContentDirectoryThenBesideTheObject) {
     namespace fs = std::filesystem;
     const fs::path content = TempPath("content");
     fs::create_directories(content / "Objects");
@@ -434,8 +401,7 @@ TEST(Lwo2Images, ClipNamesResolveFromTheContentDirectoryThenBesideTheObject)
     EXPECT_TRUE(fs::exists(content / "Images" / "../Images/hull.png"));
 }
 
-TEST(Lwo2Skipped, WhatCannotBeShownIsNamedOnceAndTheRestDrawn)
-{
+TEST(Lwo2Skipped, WhatCannotBeShownIsNamedOnceAndTheRestDrawn) {
     Image bump;
     bump.channel = "BUMP";
     Image invisible;
@@ -466,8 +432,7 @@ TEST(Lwo2Skipped, WhatCannotBeShownIsNamedOnceAndTheRestDrawn)
     EXPECT_FALSE(Plugin().HasTexture(0, 1));
 }
 
-TEST(Lwo2Damaged, BadIndicesCountsAndTagsDropOnlyWhatTheyTouch)
-{
+TEST(Lwo2Damaged, BadIndicesCountsAndTagsDropOnlyWhatTheyTouch) {
     // A point index past the layer's points (in the 4-byte form), a polygon
     // whose count says 0 (the rest of its chunk is not read), a tag past the
     // TAGS list, a map value for a point that does not exist, a surface
@@ -479,12 +444,28 @@ TEST(Lwo2Damaged, BadIndicesCountsAndTagsDropOnlyWhatTheyTouch)
                                 .Chunk("PNTS", Points({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}}))
                                 .Chunk("POLS", Bytes()
                                                    .Id("FACE")
-                                                   .U16(3).VX(0).VX(1).VX(2)
-                                                   .U16(3).VX(0).VX(2).VX(0x12345)
-                                                   .U16(4).VX(0).VX(1).VX(2).VX(3)
-                                                   .U16(3).VX(1).VX(2).VX(3)
+                                                   .U16(3)
+                                                   .VX(0)
+                                                   .VX(1)
+                                                   .VX(2)
+                                                   .U16(3)
+                                                   .VX(0)
+                                                   .VX(2)
+                                                   .VX(0x12345)
+                                                   .U16(4)
+                                                   .VX(0)
+                                                   .VX(1)
+                                                   .VX(2)
+                                                   .VX(3)
+                                                   .U16(3)
+                                                   .VX(1)
+                                                   .VX(2)
+                                                   .VX(3)
                                                    .U16(0)
-                                                   .U16(3).VX(0).VX(1).VX(3))
+                                                   .U16(3)
+                                                   .VX(0)
+                                                   .VX(1)
+                                                   .VX(3))
                                 .Chunk("PTAG", Bytes().Id("SURF").VX(0).U16(0).VX(2).U16(1).VX(3).U16(9).VX(40).U16(0))
                                 .Chunk("VMAP", VertexMap("TXUV", "UV", {{0, {0.5f, 0.5f}}, {77, {1, 1}}}))
                                 .Chunk("SURF", Surf("Known", Bytes().Sub("BLOK", Block(image)))));
@@ -507,16 +488,14 @@ TEST(Lwo2Damaged, BadIndicesCountsAndTagsDropOnlyWhatTheyTouch)
     EXPECT_STREQ(model->meshes[2].name, "Default");
 }
 
-TEST(Lwo2Damaged, TruncatedAndLyingFilesNeverReadPastTheirData)
-{
+TEST(Lwo2Damaged, TruncatedAndLyingFilesNeverReadPastTheirData) {
     // A textured, UV-mapped cube with a corner override, cut at every byte,
     // then with every length field (chunks and sub-chunks) made to lie.
     Image image;
     image.projection = 5;
     image.uvMap = "UV";
     std::vector<MapEntry> uv;
-    for (uint32_t i = 0; i < 8; ++i)
-        uv.push_back({i, {0.1f * i, 0.2f}});
+    for (uint32_t i = 0; i < 8; ++i) uv.push_back({i, {0.1f * i, 0.2f}});
     const Bytes whole = Lwo2(CubeChunks(Bytes().Sub("SMAN", F32(1.0f)).Sub("BLOK", Block(image)),
                                         Bytes()
                                             .Chunk("VMAP", VertexMap("TXUV", "UV", uv))
@@ -545,8 +524,7 @@ TEST(Lwo2Damaged, TruncatedAndLyingFilesNeverReadPastTheirData)
     }
 }
 
-TEST(Lwo2Maps, ManyMapsOfFewValuesStayWithinFewTimesTheFileSize)
-{
+TEST(Lwo2Maps, ManyMapsOfFewValuesStayWithinFewTimesTheFileSize) {
     // 1,000 points and 80 maps of one value each: a table by point number for
     // every map would hold 240,000 floats for a file of about 14 KB. Past the
     // budget the values are kept one by one and still found.

@@ -27,8 +27,7 @@ std::vector<Tri> Triangles(const CMesh& m)  // source points of a mesh exported 
 
 }  // namespace
 
-TEST(LwoReader, MessagesAndFilesThatAreNoLwob)
-{
+TEST(LwoReader, MessagesAndFilesThatAreNoLwob) {
     const std::string missing = TempPath("missing.lwo");
     Messages().clear();
     EXPECT_EQ(Plugin().Load3D(missing.c_str(), Capture), -1);
@@ -50,16 +49,16 @@ TEST(LwoReader, MessagesAndFilesThatAreNoLwob)
     EXPECT_EQ(LoadBytes(Bytes{}), -1);  // an empty file holds no data
 }
 
-TEST(LwoReader, PolygonsFanInFileOrderOntoTheirSurfaces)
-{
+TEST(LwoReader, PolygonsFanInFileOrderOntoTheirSurfaces) {
     // POLS before PNTS, an odd unknown chunk with its pad, a second PNTS that
     // replaces the first; surface number 0 lands in no mesh.
-    const Bytes file = Lwob(Bytes()
-                                .Chunk("SRFS", Names({"A", "B"}))
-                                .Chunk("CRAP", Bytes{1, 2, 3})
-                                .Chunk("POLS", Polygons({{{0, 1, 2, 3}, 1}, {{0, 1, 2, 3, 4}, 2}, {{4, 2, 0}, 1}, {{1, 2, 3}, 0}}))
-                                .Chunk("PNTS", Points({{9, 9, 9}}))
-                                .Chunk("PNTS", Points({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0.5f, 2, 0}, {0, 1, 0}})));
+    const Bytes file =
+        Lwob(Bytes()
+                 .Chunk("SRFS", Names({"A", "B"}))
+                 .Chunk("CRAP", Bytes{1, 2, 3})
+                 .Chunk("POLS", Polygons({{{0, 1, 2, 3}, 1}, {{0, 1, 2, 3, 4}, 2}, {{4, 2, 0}, 1}, {{1, 2, 3}, 0}}))
+                 .Chunk("PNTS", Points({{9, 9, 9}}))
+                 .Chunk("PNTS", Points({{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0.5f, 2, 0}, {0, 1, 0}})));
     auto model = LoadModel(file, 0x4);
     ASSERT_TRUE(model);
     EXPECT_EQ(Messages().size(), 1u);
@@ -69,14 +68,12 @@ TEST(LwoReader, PolygonsFanInFileOrderOntoTheirSurfaces)
     EXPECT_EQ(Triangles(model->meshes[0]), (std::vector<Tri>{{0, 1, 2}, {0, 2, 3}, {4, 2, 0}}));
     EXPECT_EQ(Triangles(model->meshes[1]), (std::vector<Tri>{{0, 1, 2}, {0, 2, 3}, {0, 3, 4}}));
     const CMesh& m = model->meshes[0];
-    for (int k = 0; k < 9; ++k)
-        EXPECT_EQ(m.indices[k], uint32_t(k));
+    for (int k = 0; k < 9; ++k) EXPECT_EQ(m.indices[k], uint32_t(k));
     EXPECT_EQ(m.faceNormals[0].z, 1.0f);  // (P[a] - P[c]) x (P[b] - P[a]), from the final points
     EXPECT_EQ(m.normals[8].z, -1.0f);
 }
 
-TEST(LwoReader, PointsLinesBadIndicesAndDetailPolygons)
-{
+TEST(LwoReader, PointsLinesBadIndicesAndDetailPolygons) {
     // Polygons of 0, 1 and 2 points are skipped and one with a point beyond
     // the table is dropped; reading goes on. A negative surface number s puts
     // the polygon on surface -s and is followed by a count of detail polygons,
@@ -86,7 +83,8 @@ TEST(LwoReader, PointsLinesBadIndicesAndDetailPolygons)
                            .U16(2)
                            .Add(Polygons({{{1, 2, 3}, 1}, {{0, 2, 3}, 2}}));
     const std::vector<Vector3> square = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0}};
-    auto model = LoadModel(Lwob(Bytes().Chunk("SRFS", Names({"A", "B"})).Chunk("PNTS", Points(square)).Chunk("POLS", body)), 4);
+    auto model =
+        LoadModel(Lwob(Bytes().Chunk("SRFS", Names({"A", "B"})).Chunk("PNTS", Points(square)).Chunk("POLS", body)), 4);
     ASSERT_TRUE(model);
     EXPECT_EQ(Triangles(model->meshes[0]), (std::vector<Tri>{{0, 1, 2}, {1, 2, 3}}));
     EXPECT_EQ(Triangles(model->meshes[1]), (std::vector<Tri>{{0, 1, 2}, {0, 2, 3}, {0, 2, 3}}));
@@ -94,8 +92,7 @@ TEST(LwoReader, PointsLinesBadIndicesAndDetailPolygons)
     EXPECT_NE(Messages()[0].find("damaged"), std::string::npos);
 }
 
-TEST(LwoReader, LargeObjectsAndLongNames)
-{
+TEST(LwoReader, LargeObjectsAndLongNames) {
     // 260 x 130 quads: 67,600 triangles on 34,191 points. A name of 600
     // characters is cut to 255 and still finds its SURF chunk.
     const int columns = 261, rows = 131;
@@ -105,8 +102,7 @@ TEST(LwoReader, LargeObjectsAndLongNames)
         for (int c = 0; c < columns; ++c) {
             points.push_back({float(c), float(r), 0.0f});
             const uint32_t p = r * columns + c;
-            if (r + 1 < rows && c + 1 < columns)
-                quads.push_back({{p, p + 1, p + 1 + columns, p + columns}, 1});
+            if (r + 1 < rows && c + 1 < columns) quads.push_back({{p, p + 1, p + 1 + columns, p + columns}, 1});
         }
     const std::string name(600, 'n');
     auto model = LoadModel(Lwob(Bytes()
@@ -128,14 +124,20 @@ TEST(LwoReader, LargeObjectsAndLongNames)
 
 namespace {
 
-Bytes SmallObject()
-{
+Bytes SmallObject() {
     std::vector<Polygon> polygons = CubeQuads(1);
     polygons[2].surface = 2;
     polygons.push_back({{0, 1, 2, 3, 4}, -2});
-    Bytes wood = Bytes().Text("Wood").Sub("COLR", Bytes{200, 100, 50, 0}).Sub("FLAG", U16(0x104)).Sub("SMAN", F32(1.2f));
-    wood.Sub("CTEX", Text("Planar Image Map")).Sub("TFLG", U16(4)).Sub("TSIZ", Vec(2, 2, 2)).Sub("TIMG", Text("C:\\maps\\wood.iff"));
-    wood.Sub("BTEX", Text("Cylindrical Image Map")).Sub("TFLG", U16(2)).Sub("TFP0", F32(2)).Sub("TIMG", Text("maps/bump.tga"));
+    Bytes wood =
+        Bytes().Text("Wood").Sub("COLR", Bytes{200, 100, 50, 0}).Sub("FLAG", U16(0x104)).Sub("SMAN", F32(1.2f));
+    wood.Sub("CTEX", Text("Planar Image Map"))
+        .Sub("TFLG", U16(4))
+        .Sub("TSIZ", Vec(2, 2, 2))
+        .Sub("TIMG", Text("C:\\maps\\wood.iff"));
+    wood.Sub("BTEX", Text("Cylindrical Image Map"))
+        .Sub("TFLG", U16(2))
+        .Sub("TFP0", F32(2))
+        .Sub("TIMG", Text("maps/bump.tga"));
     wood.Sub("DTEX", Text("Cubic Image Map")).Sub("TIMG", Text("cube.iff"));
     return Lwob(Bytes()
                     .Chunk("SRFS", Names({"Wood", "Stone"}))
@@ -146,8 +148,7 @@ Bytes SmallObject()
 }
 
 // Loads and exports both ways; every index must stay inside its mesh.
-void LoadAndCheck(const Bytes& bytes)
-{
+void LoadAndCheck(const Bytes& bytes) {
     ASSERT_EQ(LoadBytes(bytes, "damaged.lwo"), bytes.empty() ? -1 : 0);
     for (int flags = 0; flags <= 4 && !bytes.empty(); flags += 4) {
         auto model = ExportModel(flags);
@@ -161,16 +162,13 @@ void LoadAndCheck(const Bytes& bytes)
     }
 }
 
-void SetU32(Bytes& b, size_t at, uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        b[at + i] = uint8_t(v >> (24 - 8 * i));
+void SetU32(Bytes& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) b[at + i] = uint8_t(v >> (24 - 8 * i));
 }
 
 }  // namespace
 
-TEST(LwoDamaged, TruncatedAtEveryByteWithEitherFormLength)
-{
+TEST(LwoDamaged, TruncatedAtEveryByteWithEitherFormLength) {
     const Bytes whole = SmallObject();
     auto model = LoadModel(whole);
     ASSERT_TRUE(model);
@@ -188,8 +186,7 @@ TEST(LwoDamaged, TruncatedAtEveryByteWithEitherFormLength)
     }
 }
 
-TEST(LwoDamaged, LengthsThatLieAndCorruptedBytes)
-{
+TEST(LwoDamaged, LengthsThatLieAndCorruptedBytes) {
     const Bytes whole = SmallObject();
     std::vector<size_t> chunks = {0};  // the FORM header, then every chunk (all shorter than 64 KiB)
     for (size_t q = 12; q + 8 <= whole.size(); q += 8 + ((whole[q + 6] << 8 | whole[q + 7]) + 1) / 2 * 2)
@@ -204,14 +201,12 @@ TEST(LwoDamaged, LengthsThatLieAndCorruptedBytes)
     auto next = [&] { return (state = state * 1664525u + 1013904223u) >> 8; };
     for (int round = 0; round < 800; ++round) {
         Bytes b = whole;
-        for (int c = 1 + next() % 6; c > 0; --c)
-            b[next() % b.size()] = (next() & 1) ? uint8_t(next()) : 0xFF;
+        for (int c = 1 + next() % 6; c > 0; --c) b[next() % b.size()] = (next() & 1) ? uint8_t(next()) : 0xFF;
         LoadAndCheck(b);
     }
 }
 
-TEST(LwoDamaged, ValuesAndPolygonsCutByTheChunkEndAreNotRead)
-{
+TEST(LwoDamaged, ValuesAndPolygonsCutByTheChunkEndAreNotRead) {
     // SMAN and TSIZ announce more bytes than their SURF chunk holds: the next
     // chunk's bytes must not become their values. A polygon announces 65,535
     // corners with four bytes left.
@@ -230,8 +225,7 @@ TEST(LwoDamaged, ValuesAndPolygonsCutByTheChunkEndAreNotRead)
     EXPECT_FALSE(std::isfinite(model->meshes[1].texCoords[0][0].u));  // the size stayed 0
 }
 
-TEST(LwoDamaged, SelfCrossingPolygonsAreSplitInBoundedTime)
-{
+TEST(LwoDamaged, SelfCrossingPolygonsAreSplitInBoundedTime) {
     // Found by fuzzing: a 772-corner polygon whose corners jump about a
     // sphere's points took seconds, as ear clipping found no ear in round
     // after round. Here sixteen polygons of 4,096 corners (the most that are
@@ -240,18 +234,13 @@ TEST(LwoDamaged, SelfCrossingPolygonsAreSplitInBoundedTime)
     std::vector<Vector3> points;
     uint32_t state = 77;
     auto next = [&] { return (state = state * 1664525u + 1013904223u) >> 8; };
-    for (int i = 0; i < 600; ++i)
-        points.push_back({float(next() % 1000), float(next() % 1000), float(next() % 3)});
+    for (int i = 0; i < 600; ++i) points.push_back({float(next() % 1000), float(next() % 1000), float(next() % 3)});
     std::vector<Polygon> polygons(16);
     for (Polygon& polygon : polygons)
-        for (int i = 0; i < 4096; ++i)
-            polygon.corners.push_back(next() % 600);
+        for (int i = 0; i < 4096; ++i) polygon.corners.push_back(next() % 600);
     const auto start = std::chrono::steady_clock::now();
-    auto model = LoadModel(Lwob(Bytes()
-                                    .Chunk("SRFS", Names({"S"}))
-                                    .Chunk("PNTS", Points(points))
-                                    .Chunk("POLS", Polygons(polygons))),
-                           0x4);
+    auto model = LoadModel(
+        Lwob(Bytes().Chunk("SRFS", Names({"S"})).Chunk("PNTS", Points(points)).Chunk("POLS", Polygons(polygons))), 0x4);
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     ASSERT_TRUE(model);
     EXPECT_LT(seconds, 20.0);  // a minute and more before the ear tests were bounded
@@ -259,11 +248,9 @@ TEST(LwoDamaged, SelfCrossingPolygonsAreSplitInBoundedTime)
     ASSERT_EQ(triangles.size(), 16u * 4094u);
     for (size_t k = 0; k < polygons.size(); ++k) {
         std::vector<bool> own(points.size());
-        for (uint32_t c : polygons[k].corners)
-            own[c] = true;
+        for (uint32_t c : polygons[k].corners) own[c] = true;
         for (size_t t = k * 4094; t < (k + 1) * 4094; ++t)
-            for (uint32_t p : triangles[t])
-                ASSERT_TRUE(own[p]) << "triangle " << t;
+            for (uint32_t p : triangles[t]) ASSERT_TRUE(own[p]) << "triangle " << t;
     }
 }
 
@@ -273,8 +260,7 @@ TEST(LwoDamaged, SelfCrossingPolygonsAreSplitInBoundedTime)
 
 namespace {
 
-std::unique_ptr<CModel> LoadCorpus(const char* name, int triangles, int flags = 0)
-{
+std::unique_ptr<CModel> LoadCorpus(const char* name, int triangles, int flags = 0) {
     const std::string path = std::string(TESSALY_CORPUS_DIR) + "/lwob/" + name;
     Messages().clear();
     EXPECT_EQ(Plugin().Load3D(path.c_str(), Capture), 0);
@@ -286,8 +272,7 @@ std::unique_ptr<CModel> LoadCorpus(const char* name, int triangles, int flags = 
 
 }  // namespace
 
-TEST(LwoCorpus, SmoothedSpheresWeldToOneVertexPerPoint)
-{
+TEST(LwoCorpus, SmoothedSpheresWeldToOneVertexPerPoint) {
     // 48 triangles and 240 quads on 266 points, smoothed within 89.5 degrees.
     for (const char* name : {"sphere_with_mat_gloss_10pc.lwo", "sphere_with_mat_gloss_50pc.lwo"}) {
         auto model = LoadCorpus(name, 528);
@@ -302,8 +287,7 @@ TEST(LwoCorpus, SmoothedSpheresWeldToOneVertexPerPoint)
     }
 }
 
-TEST(LwoCorpus, CubeWithCylindricalTexture)
-{
+TEST(LwoCorpus, CubeWithCylindricalTexture) {
     auto model = LoadCorpus("bluewithcylindrictexz.lwo", 12);
     ASSERT_TRUE(model);
     const CMesh& m = model->meshes[0];
@@ -315,13 +299,11 @@ TEST(LwoCorpus, CubeWithCylindricalTexture)
     // of a turn round z and becomes 1.07514 on the faces across the seam.
     EXPECT_EQ(m.vertexCount, 24);
     int wrapped = 0;
-    for (int k = 0; k < m.vertexCount; ++k)
-        wrapped += std::fabs(m.texCoords[0][k].u - 1.07514f) < 1e-4f;
+    for (int k = 0; k < m.vertexCount; ++k) wrapped += std::fabs(m.texCoords[0][k].u - 1.07514f) < 1e-4f;
     EXPECT_EQ(wrapped, 4);
 }
 
-TEST(LwoCorpus, ConcavePolygonIsClippedNotFanned)
-{
+TEST(LwoCorpus, ConcavePolygonIsClippedNotFanned) {
     // One polygon of 66 corners on 64 points. Every triangle must turn the
     // polygon's way; a fan would fold some back over the outside.
     auto model = LoadCorpus("ConcavePolygon.lwo", 64, 4);
@@ -333,11 +315,9 @@ TEST(LwoCorpus, ConcavePolygonIsClippedNotFanned)
         const double u[3] = {double(p[k + 1].x) - p[k].x, double(p[k + 1].y) - p[k].y, double(p[k + 1].z) - p[k].z};
         const double v[3] = {double(p[k + 2].x) - p[k].x, double(p[k + 2].y) - p[k].y, double(p[k + 2].z) - p[k].z};
         crosses.push_back({u[1] * v[2] - u[2] * v[1], u[2] * v[0] - u[0] * v[2], u[0] * v[1] - u[1] * v[0]});
-        for (int i = 0; i < 3; ++i)
-            total[i] += crosses.back()[i];
+        for (int i = 0; i < 3; ++i) total[i] += crosses.back()[i];
     }
-    for (const auto& c : crosses)
-        EXPECT_GE(c[0] * total[0] + c[1] * total[1] + c[2] * total[2], -1e-9);
+    for (const auto& c : crosses) EXPECT_GE(c[0] * total[0] + c[1] * total[1] + c[2] * total[2], -1e-9);
     auto welded = ExportModel(0);
     ASSERT_TRUE(welded);
     EXPECT_EQ(welded->meshes[0].vertexCount, 64);  // flat and smoothed: one vertex per point
@@ -348,21 +328,18 @@ TEST(LwoCorpus, ConcavePolygonIsClippedNotFanned)
 namespace {
 
 // The warning r_Load3D gives for damaged.lwo, without its fixed start and end.
-std::string DamageText(const Bytes& bytes)
-{
+std::string DamageText(const Bytes& bytes) {
     if (LoadBytes(bytes, "damaged.lwo") != 0 || Messages().size() != 2)
         return "(" + std::to_string(Messages().size()) + " messages)";
     const std::string start = "Lwo.dll Load3D : Warning, " + TempPath("damaged.lwo") + " is damaged: ";
     const std::string& m = Messages()[0];
-    if (m.compare(0, start.size(), start) != 0 || m.back() != '\n')
-        return "(unexpected) " + m;
+    if (m.compare(0, start.size(), start) != 0 || m.back() != '\n') return "(unexpected) " + m;
     return m.substr(start.size(), m.size() - start.size() - 1);
 }
 
 }  // namespace
 
-TEST(LwoDamaged, WarningNamesTheChunkAndItsByteOffset)
-{
+TEST(LwoDamaged, WarningNamesTheChunkAndItsByteOffset) {
     // SRFS at byte 12 (8 bytes of body), PNTS at 28 (96), POLS at 132 (72).
     const Bytes srfs = Bytes().Chunk("SRFS", Names({"A", "B", "C", "D"}));
     const Bytes pnts = Bytes().Chunk("PNTS", Points(CubePoints()));
@@ -403,7 +380,8 @@ TEST(LwoDamaged, WarningNamesTheChunkAndItsByteOffset)
               "POLS chunk at byte 132: polygon 2 uses point 9, but the object has 8 points (and 2 more problems)");
     bad = good;
     bad[5].surface = 5;
-    EXPECT_EQ(DamageText(file(bad)), "POLS chunk at byte 132: polygon 6 names surface 5, but the object has 4 surfaces");
+    EXPECT_EQ(DamageText(file(bad)),
+              "POLS chunk at byte 132: polygon 6 names surface 5, but the object has 4 surfaces");
     bad[5].surface = 0;  // surface 0 names no surface on purpose: no warning
     ASSERT_EQ(LoadBytes(file(bad)), 0);
     EXPECT_EQ(Messages().size(), 1u);
@@ -423,8 +401,7 @@ TEST(LwoDamaged, WarningNamesTheChunkAndItsByteOffset)
 
 namespace {
 
-long PeakKilobytes()
-{
+long PeakKilobytes() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
@@ -432,15 +409,13 @@ long PeakKilobytes()
 
 }  // namespace
 
-TEST(LwoLimits, ObjectsPastTheLoadLimitAreRefusedBeforeTheyAreBuilt)
-{
+TEST(LwoLimits, ObjectsPastTheLoadLimitAreRefusedBeforeTheyAreBuilt) {
     // 150 polygons of 65,535 corners (19.7 MB) would make 9.8 million
     // triangles: 3.5 GB in the reader and the engine's meshes.
     Bytes pols;
     for (int p = 0; p < 150; ++p) {
         pols.U16(65535);
-        for (uint32_t c = 0; c < 65535; ++c)
-            pols.U16(c % 3);
+        for (uint32_t c = 0; c < 65535; ++c) pols.U16(c % 3);
         pols.U16(1);
     }
     const Bytes big = Lwob(Bytes()
@@ -453,16 +428,15 @@ TEST(LwoLimits, ObjectsPastTheLoadLimitAreRefusedBeforeTheyAreBuilt)
     ASSERT_EQ(Messages().size(), 1u);
     const std::string start = "Lwo.dll Load3D : Error, " + TempPath("big.lwo") + " is too large: it would take ";
     EXPECT_EQ(Messages()[0].substr(0, start.size()), start);
-    EXPECT_NE(Messages()[0].find(" MB, more than the 1024 MB allowed for an object of " +
-                                 std::to_string(big.size()) + " bytes\n"),
+    EXPECT_NE(Messages()[0].find(" MB, more than the 1024 MB allowed for an object of " + std::to_string(big.size()) +
+                                 " bytes\n"),
               std::string::npos);
     EXPECT_EQ(Plugin().GetSurfacesNum(), 0);  // nothing of it is kept
 
     // Relative to the file: 20,000 two-byte surface names (40 KB) would take
     // about 150 MB of surface and mesh records; 5,000 are within the allowance.
     std::vector<std::string> names;
-    for (int i = 0; i < 20000; ++i)
-        names.push_back(std::string(1, char('A' + i % 26)));
+    for (int i = 0; i < 20000; ++i) names.push_back(std::string(1, char('A' + i % 26)));
     EXPECT_EQ(LoadBytes(Lwob(Bytes().Chunk("SRFS", Names(names)))), -1);
     EXPECT_NE(Messages()[0].find("is too large"), std::string::npos);
     names.resize(5000);
@@ -475,7 +449,8 @@ TEST(LwoLimits, ObjectsPastTheLoadLimitAreRefusedBeforeTheyAreBuilt)
     std::filesystem::resize_file(huge, (uintmax_t{1} << 30) + 1);
     Messages().clear();
     EXPECT_EQ(Plugin().Load3D(huge.c_str(), Capture), -1);
-    EXPECT_EQ(Messages(), std::vector<std::string>{"Lwo.dll Load3D : Error, " + huge +
-                                                   " is too large: 1024 MB, more than the 1024 MB an object may take\n"});
+    EXPECT_EQ(Messages(),
+              std::vector<std::string>{"Lwo.dll Load3D : Error, " + huge +
+                                       " is too large: 1024 MB, more than the 1024 MB an object may take\n"});
     std::filesystem::remove(huge);
 }

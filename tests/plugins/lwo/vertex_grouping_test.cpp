@@ -13,13 +13,11 @@ namespace {
 bool Same(const Vector3& a, const Vector3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
 
 // Every vertex against every other, exactly as the passes are defined.
-void ReferenceSmooth(const Vector3* positions, Vector3* normals, int count, float limit)
-{
+void ReferenceSmooth(const Vector3* positions, Vector3* normals, int count, float limit) {
     std::vector<char> pending(count, 1);
     std::vector<int> group;
     for (int v = 0; v < count; ++v) {
-        if (!pending[v])
-            continue;
+        if (!pending[v]) continue;
         const Vector3 n = normals[v];
         Vector3 sum{0, 0, 0};
         group.clear();
@@ -30,13 +28,11 @@ void ReferenceSmooth(const Vector3* positions, Vector3* normals, int count, floa
                 pending[w] = 0;
             }
         VecNormalize(sum);
-        for (int w : group)
-            normals[w] = sum;
+        for (int w : group) normals[w] = sum;
     }
 }
 
-int ReferenceWeld(Vector3* positions, Vector3* normals, TexCoord* const* sets, int setCount, uint32_t* map, int count)
-{
+int ReferenceWeld(Vector3* positions, Vector3* normals, TexCoord* const* sets, int setCount, uint32_t* map, int count) {
     std::vector<int> unique;  // the first vertex of each unique one
     for (int i = 0; i < count; ++i) {
         map[i] = uint32_t(unique.size());
@@ -50,15 +46,13 @@ int ReferenceWeld(Vector3* positions, Vector3* normals, TexCoord* const* sets, i
                 break;
             }
         }
-        if (map[i] == unique.size())
-            unique.push_back(i);
+        if (map[i] == unique.size()) unique.push_back(i);
     }
     for (size_t u = 0; u < unique.size(); ++u) {  // ascending, so sources are never overwritten first
         positions[u] = positions[unique[u]];
         normals[u] = normals[unique[u]];
         for (int j = 0; j < setCount; ++j)
-            if (sets[j])
-                sets[j][u] = sets[j][unique[u]];
+            if (sets[j]) sets[j][u] = sets[j][unique[u]];
     }
     return int(unique.size());
 }
@@ -71,14 +65,14 @@ struct Object {
 // Vertices from small pools, so points are shared many times over: creases
 // (normals far apart at one point), fans of normals a few degrees apart,
 // seams (one point and normal, two coordinates), 0.0 against -0.0, NaN, zero normals.
-Object MakeObject(uint32_t seed, int count)
-{
+Object MakeObject(uint32_t seed, int count) {
     auto next = [&] { return (seed = seed * 1664525u + 1013904223u) >> 8; };
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    const Vector3 points[] = {{0, 0, 0}, {-0.0f, 0, 0}, {0, -0.0f, -0.0f}, {1, 0, 0}, {1, 1, 0},
+    const Vector3 points[] = {{0, 0, 0}, {-0.0f, 0, 0}, {0, -0.0f, -0.0f}, {1, 0, 0},   {1, 1, 0},
                               {0, 1, 1}, {2, 2, 2},     {nan, 0, 0},       {1, 0, nan}, {0.5f, 0.5f, 0.5f}};
-    std::vector<Vector3> directions = {{0, 0, 1}, {0, 0, -1}, {1, 0, 0}, {0, 1, 0}, {0.6f, 0, 0.8f},
-                                       {0, 0.8f, 0.6f}, {0, 0, 0}, {0.7071068f, 0.7071068f, 0}, {nan, 0, 1}};
+    std::vector<Vector3> directions = {{0, 0, 1},       {0, 0, -1},      {1, 0, 0}, {0, 1, 0},
+                                       {0.6f, 0, 0.8f}, {0, 0.8f, 0.6f}, {0, 0, 0}, {0.7071068f, 0.7071068f, 0},
+                                       {nan, 0, 1}};
     for (int i = 0; i < 6; ++i) {
         directions.push_back({0.1f * i, 0.05f * (i % 3), 1.0f});
         VecNormalize(directions.back());
@@ -94,15 +88,13 @@ Object MakeObject(uint32_t seed, int count)
 }
 
 template <typename T>
-bool SameBits(const std::vector<T>& a, const std::vector<T>& b, int count)
-{
+bool SameBits(const std::vector<T>& a, const std::vector<T>& b, int count) {
     return std::memcmp(a.data(), b.data(), sizeof(T) * count) == 0;
 }
 
 }  // namespace
 
-TEST(LwoVertexGrouping, SmoothingMatchesAllPairs)
-{
+TEST(LwoVertexGrouping, SmoothingMatchesAllPairs) {
     lwo::GroupingScratch scratch;
     std::vector<int32_t> group;
     for (uint32_t seed = 1; seed <= 12; ++seed)
@@ -124,8 +116,7 @@ TEST(LwoVertexGrouping, SmoothingMatchesAllPairs)
     EXPECT_NEAR(normals[0].x, 0.7231f, 1e-3f);
 }
 
-TEST(LwoVertexGrouping, WeldingMatchesAllPairs)
-{
+TEST(LwoVertexGrouping, WeldingMatchesAllPairs) {
     lwo::GroupingScratch scratch;
     for (uint32_t seed = 1; seed <= 20; ++seed)
         for (int sets = 0; sets <= 3; ++sets) {
@@ -136,15 +127,15 @@ TEST(LwoVertexGrouping, WeldingMatchesAllPairs)
             TexCoord* setsB[3] = {b.uv0.data(), sets >= 2 ? nullptr : b.uv1.data(), b.uv1.data()};
             std::vector<uint32_t> mapA(n), mapB(n);
             const int kept = ReferenceWeld(a.positions.data(), a.normals.data(), setsA, sets, mapA.data(), n);
-            ASSERT_EQ(lwo::WeldVertices(b.positions.data(), b.normals.data(), setsB, sets, mapB.data(), n, scratch), kept);
+            ASSERT_EQ(lwo::WeldVertices(b.positions.data(), b.normals.data(), setsB, sets, mapB.data(), n, scratch),
+                      kept);
             ASSERT_EQ(mapA, mapB) << "seed " << seed << " sets " << sets;
             ASSERT_TRUE(SameBits(a.positions, b.positions, kept) && SameBits(a.normals, b.normals, kept));
             ASSERT_TRUE(SameBits(a.uv0, b.uv0, kept) && SameBits(a.uv1, b.uv1, kept));
         }
 }
 
-TEST(LwoVertexGrouping, CrowdedPositionsSmoothInBoundedWork)
-{
+TEST(LwoVertexGrouping, CrowdedPositionsSmoothInBoundedWork) {
     lwo::GroupingScratch scratch;
     std::vector<int32_t> group;
     const float limit = std::cos(1.0f);
@@ -154,8 +145,7 @@ TEST(LwoVertexGrouping, CrowdedPositionsSmoothInBoundedWork)
     {
         const Vector3 dirs[] = {{0, 0, 1}, {0, 0.6f, 0.8f}, {1, 0, 0}};
         std::vector<Vector3> positions(1000, Vector3{1, 1, 1}), normals;
-        for (int i = 0; i < 1000; ++i)
-            normals.push_back(dirs[(i * 7) % 3]);
+        for (int i = 0; i < 1000; ++i) normals.push_back(dirs[(i * 7) % 3]);
         std::vector<Vector3> expected = normals;
         ReferenceSmooth(positions.data(), expected.data(), 1000, limit);
         lwo::SmoothNormals(positions.data(), normals.data(), 1000, limit, group, scratch);
@@ -174,8 +164,7 @@ TEST(LwoVertexGrouping, CrowdedPositionsSmoothInBoundedWork)
         const auto start = std::chrono::steady_clock::now();
         lwo::SmoothNormals(positions.data(), normals.data(), crowd + 2, limit, group, scratch);
         EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 30.0);
-        for (int i = 0; i < crowd; ++i)
-            ASSERT_TRUE(Same(normals[i], n)) << i;
+        for (int i = 0; i < crowd; ++i) ASSERT_TRUE(Same(normals[i], n)) << i;
         EXPECT_NEAR(normals[crowd].y, 0.3162278f, 1e-6f);
         EXPECT_TRUE(Same(normals[crowd], normals[crowd + 1]));
     }
@@ -201,8 +190,7 @@ TEST(LwoVertexGrouping, CrowdedPositionsSmoothInBoundedWork)
                 continue;
             }
             ASSERT_NEAR(VecLength(normals[i].x, normals[i].y, normals[i].z), 1.0f, 1e-5f);
-            if (std::fabs(normals[i].x - before[i].x) < 1e-6f && std::fabs(normals[i].z - before[i].z) < 1e-6f)
-                ++own;
+            if (std::fabs(normals[i].x - before[i].x) < 1e-6f && std::fabs(normals[i].z - before[i].z) < 1e-6f) ++own;
         }
         EXPECT_GT(own, corners / 2);  // most corners past the work keep their own direction
     }

@@ -23,7 +23,7 @@ struct Backend {
     TESSALY_RASTER_SURVEY_EXPORTS(MEMBER)
 #undef MEMBER
     void BindAll() {
-#define BIND(field, type, exportName, ...)                              \
+#define BIND(field, type, exportName, ...)                       \
     field = reinterpret_cast<type>(dlsym(library, #exportName)); \
     ASSERT_NE(field, nullptr) << #exportName;
         TESSALY_RASTER_ENTRIES(BIND)
@@ -143,8 +143,8 @@ TEST_F(RasterDevice, FreshBackEndHasNoCardsAndAnEmptyClearArea) {
     EXPECT_EQ(fresh.SeekMode(0, 640, 480, 16, 0), -1);
     PlatWindow* window = nullptr;
     EXPECT_EQ(fresh.InitEngine(0, 0, 0, &window, EXCLUSIVEFULLSCREEN, Collect), -1);
-    std::vector<std::string> expected = {
-        "r_InitEngine : Begin\n", "r_InitEngine : Error, DirectDraw Object Index out of range (0, 0 - -1)\n"};
+    std::vector<std::string> expected = {"r_InitEngine : Begin\n",
+                                         "r_InitEngine : Error, DirectDraw Object Index out of range (0, 0 - -1)\n"};
     EXPECT_EQ(g_messages, expected);
 
     ASSERT_EQ(fresh.GetSysInfo(), 1);
@@ -165,9 +165,9 @@ TEST_F(RasterDevice, FreshBackEndHasNoCardsAndAnEmptyClearArea) {
 TEST_F(RasterDevice, FullScreenInitSendsFiveMessages) {
     PlatWindow* window = nullptr;
     ASSERT_EQ(b.InitEngine(0, b.SeekMode(0, 640, 480, 16, 0), 0, &window, EXCLUSIVEFULLSCREEN, Collect), 0);
-    std::vector<std::string> expected = {
-        "r_InitEngine : Begin\n", "r_InitEngine : 640x480 screen size\n", "r_InitEngine : r_InitFullScreenEngine Ok\n",
-        "r_InitEngine : Initialization Successful\n", "r_InitEngine : End\n"};
+    std::vector<std::string> expected = {"r_InitEngine : Begin\n", "r_InitEngine : 640x480 screen size\n",
+                                         "r_InitEngine : r_InitFullScreenEngine Ok\n",
+                                         "r_InitEngine : Initialization Successful\n", "r_InitEngine : End\n"};
     EXPECT_EQ(g_messages, expected);
 
     // The software device takes the last depth format, 32 bits.
@@ -249,7 +249,8 @@ TEST_F(RasterDevice, TextureAndImageStoresFillReplaceAndRefuse) {
 
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(b.AddTexture(-1, 4, 2, 24, texels, "WALL.TGA", 0, Collect), i);
-        EXPECT_EQ(g_messages.back(), "t7dxraster.dll r_AddTexture : Loaded WALL.TGA (" + std::to_string(i) + " : 4x2x24)\n");
+        EXPECT_EQ(g_messages.back(),
+                  "t7dxraster.dll r_AddTexture : Loaded WALL.TGA (" + std::to_string(i) + " : 4x2x24)\n");
     }
     EXPECT_EQ(b.AddTexture(-1, 4, 4, 24, texels, "T", 0, Collect), -1);
     EXPECT_EQ(g_messages.back(), "t7dxraster.dll r_AddTexture : Error, Not Enough Allocated Textures\n");
@@ -258,8 +259,8 @@ TEST_F(RasterDevice, TextureAndImageStoresFillReplaceAndRefuse) {
     EXPECT_EQ(g_messages, std::vector<std::string>{"t7dxraster.dll r_AddTexture : Loaded NEW (2 : 4x4x32)\n"});
     for (int bad : {4, -2}) {
         EXPECT_EQ(b.AddTexture(bad, 4, 4, 24, texels, "T", 0, Collect), -1);
-        EXPECT_EQ(g_messages.back(), "t7dxraster.dll r_AddTexture : Error, Handle Out Of Range (" +
-                                         std::to_string(bad) + " , 0 - 3)\n");
+        EXPECT_EQ(g_messages.back(),
+                  "t7dxraster.dll r_AddTexture : Error, Handle Out Of Range (" + std::to_string(bad) + " , 0 - 3)\n");
     }
     // An empty size or missing pixels are refused instead of making an unusable texture.
     EXPECT_EQ(b.AddTexture(1, 0, 4, 24, texels, "FLAT", 0, Collect), -1);
@@ -303,7 +304,8 @@ TEST_F(RasterDevice, TextureLockCopiesLevelZeroAndWritesBack) {
     EXPECT_EQ(bits, 24);
     ASSERT_GE(pitch, 9);
     for (int i = 0; i < 6; ++i)
-        EXPECT_EQ(Rgb(copy, pitch, i % 3, i / 3), uint32_t(texels[3 * i]) << 16 | texels[3 * i + 1] << 8 | texels[3 * i + 2]);
+        EXPECT_EQ(Rgb(copy, pitch, i % 3, i / 3),
+                  uint32_t(texels[3 * i]) << 16 | texels[3 * i + 1] << 8 | texels[3 * i + 2]);
     copy[pitch + 3] = 0xAB;                           // blue of pixel (1, 1)
     EXPECT_EQ(b.ReleaseTexturePointer(1, 0x100), 0);  // low byte 0: no write-back
     copy = b.LockTexturePointer(1, &w, &h, &pitch, &bits);
@@ -344,7 +346,8 @@ TEST_F(RasterDevice, DrawBitmapScalesAndClipsToTheFrame) {
     ASSERT_EQ(b.AllocMaxImages(1, nullptr), 0);
     ASSERT_EQ(b.AllocMaxTextures(1, nullptr), 0);
     uint8_t rgb[2 * 2 * 3];  // pixel (x, y): red 100 + x, green 100 + y, blue 7
-    for (int i = 0; i < 4; ++i) rgb[3 * i] = uint8_t(100 + i % 2), rgb[3 * i + 1] = uint8_t(100 + i / 2), rgb[3 * i + 2] = 7;
+    for (int i = 0; i < 4; ++i)
+        rgb[3 * i] = uint8_t(100 + i % 2), rgb[3 * i + 1] = uint8_t(100 + i / 2), rgb[3 * i + 2] = 7;
     auto expected = [](int sx, int sy) { return uint32_t(100 + sx) << 16 | uint32_t(100 + sy) << 8 | 7; };
     ASSERT_EQ(b.AddImage(0, 2, 2, 24, rgb, "I", nullptr), 0);
     ASSERT_EQ(b.AddTexture(0, 2, 2, 24, rgb, "T", 0, nullptr), 0);

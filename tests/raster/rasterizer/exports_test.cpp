@@ -18,18 +18,36 @@ TEST(RasterizerExports, MeshDrawnThroughTheLoadedBackEnd) {
     void* lib = plat_LoadLibrary("t7dxraster.dll");
     ASSERT_NE(lib, nullptr);
     RasterEntryTable r{};
-#define BIND(field, name) r.field = reinterpret_cast<decltype(r.field)>(plat_GetProcAddress(lib, name)); ASSERT_NE(r.field, nullptr) << name
-    BIND(GetSysInfo, "GetSysInfo"); BIND(SeekMode, "r_SeekMode"); BIND(InitEngine, "r_InitEngine");
-    BIND(DeInitEngine, "r_DeInitEngine"); BIND(SetViewportArea, "r_SetViewportArea"); BIND(ClearZBuffer, "r_ClearZBuffer");
-    BIND(SetFrustum, "r_SetFrustum"); BIND(SetCamMatrix, "r_SetCamMatrix"); BIND(SetModelMatrix, "r_SetModelMatrix");
-    BIND(AllocMaxVtcs, "r_AllocMaxVtcs"); BIND(FreeAllocatedVtcs, "r_FreeAllocatedVtcs");
-    BIND(AllocMaxTextures, "r_AllocMaxTextures"); BIND(FreeAllocatedTextures, "r_FreeAllocatedTextures");
-    BIND(AddTexture, "r_AddTexture"); BIND(Start3D, "r_3DStart"); BIND(End3D, "r_3DEnd"); BIND(RenderSBM, "r_RenderSBM");
-    BIND(ZTest, "r_ZTest"); BIND(LockBackBufferPointer, "r_LockBackBufferPointer");
-    BIND(ReleaseBackBufferPointer, "r_ReleaseBackBufferPointer"); BIND(SetRenderState, "r_SetRenderState");
-    BIND(SetTexture, "r_SetTexture"); BIND(SimpleTLRender, "r_SimpleTLRender");
-    BIND(SimpleIndexedTLRender, "r_SimpleIndexedTLRender"); BIND(TransformIntoCamSpace, "r_TransformIntoCamSpace");
-    BIND(FullVertexCamWork, "r_FullVertexCamWork"); BIND(TransformInto2DSpace, "r_TransformInto2DSpace");
+#define BIND(field, name)                                                          \
+    r.field = reinterpret_cast<decltype(r.field)>(plat_GetProcAddress(lib, name)); \
+    ASSERT_NE(r.field, nullptr) << name
+    BIND(GetSysInfo, "GetSysInfo");
+    BIND(SeekMode, "r_SeekMode");
+    BIND(InitEngine, "r_InitEngine");
+    BIND(DeInitEngine, "r_DeInitEngine");
+    BIND(SetViewportArea, "r_SetViewportArea");
+    BIND(ClearZBuffer, "r_ClearZBuffer");
+    BIND(SetFrustum, "r_SetFrustum");
+    BIND(SetCamMatrix, "r_SetCamMatrix");
+    BIND(SetModelMatrix, "r_SetModelMatrix");
+    BIND(AllocMaxVtcs, "r_AllocMaxVtcs");
+    BIND(FreeAllocatedVtcs, "r_FreeAllocatedVtcs");
+    BIND(AllocMaxTextures, "r_AllocMaxTextures");
+    BIND(FreeAllocatedTextures, "r_FreeAllocatedTextures");
+    BIND(AddTexture, "r_AddTexture");
+    BIND(Start3D, "r_3DStart");
+    BIND(End3D, "r_3DEnd");
+    BIND(RenderSBM, "r_RenderSBM");
+    BIND(ZTest, "r_ZTest");
+    BIND(LockBackBufferPointer, "r_LockBackBufferPointer");
+    BIND(ReleaseBackBufferPointer, "r_ReleaseBackBufferPointer");
+    BIND(SetRenderState, "r_SetRenderState");
+    BIND(SetTexture, "r_SetTexture");
+    BIND(SimpleTLRender, "r_SimpleTLRender");
+    BIND(SimpleIndexedTLRender, "r_SimpleIndexedTLRender");
+    BIND(TransformIntoCamSpace, "r_TransformIntoCamSpace");
+    BIND(FullVertexCamWork, "r_FullVertexCamWork");
+    BIND(TransformInto2DSpace, "r_TransformInto2DSpace");
 #undef BIND
     EXPECT_EQ(plat_GetProcAddress(lib, "_ZN6raster13DrawTrianglesERNS_6DeviceERKNS_13TriangleBatchE"), nullptr);
 

@@ -54,8 +54,8 @@ std::vector<uint8_t> RandomScene(unsigned seed, raster::RasterPath path, raster:
         for (TLVertex& t : v) {
             const float w = 0.2f + 5.0f * unit(rng);
             const float rhw = rng() % 12 == 0 ? -1.0f / w : 1.0f / w;  // now and then behind the camera
-            t = V(pos(rng), pos(rng), unit(rng) * 1.1f - 0.05f, static_cast<uint32_t>(rng()),
-                  unit(rng) * 6 - 3, unit(rng) * 6 - 3, rhw);
+            t = V(pos(rng), pos(rng), unit(rng) * 1.1f - 0.05f, static_cast<uint32_t>(rng()), unit(rng) * 6 - 3,
+                  unit(rng) * 6 - 3, rhw);
         }
         r_SimpleTLRender(v, 3, 1, 0);
     }
@@ -138,8 +138,8 @@ TEST(RasterPaths, BothBlockShadersGiveTheReferenceFrame) {
             for (bool wide : {false, true}) {
                 raster::UseAvx2Blocks(wide);
                 const std::vector<uint8_t> fast = WideSpans(raster::RasterPath::Fast, fmt, target == 1, combo);
-                EXPECT_EQ(CountDifferences(fast, ref), 0u) << "combo " << combo << " target " << target
-                                                           << (wide ? " AVX2" : " SSE2");
+                EXPECT_EQ(CountDifferences(fast, ref), 0u)
+                    << "combo " << combo << " target " << target << (wide ? " AVX2" : " SSE2");
             }
         }
     }

@@ -33,13 +33,14 @@ std::vector<uint8_t> EncodePng(int width, int height, const std::vector<uint8_t>
     std::vector<uint8_t> raw;
     for (int y = 0; y < height; ++y) {
         raw.push_back(0);  // filter: none
-        raw.insert(raw.end(), rgb.begin() + static_cast<long>(y) * width * 3, rgb.begin() + static_cast<long>(y + 1) * width * 3);
+        raw.insert(raw.end(), rgb.begin() + static_cast<long>(y) * width * 3,
+                   rgb.begin() + static_cast<long>(y + 1) * width * 3);
     }
     std::vector<uint8_t> z = {0x78, 0x01};  // zlib stream of stored deflate blocks
     for (size_t pos = 0; pos < raw.size();) {
         const size_t n = std::min<size_t>(65535, raw.size() - pos);
-        z.insert(z.end(), {static_cast<uint8_t>(pos + n == raw.size()), static_cast<uint8_t>(n), static_cast<uint8_t>(n >> 8),
-                           static_cast<uint8_t>(~n), static_cast<uint8_t>(~n >> 8)});
+        z.insert(z.end(), {static_cast<uint8_t>(pos + n == raw.size()), static_cast<uint8_t>(n),
+                           static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(~n), static_cast<uint8_t>(~n >> 8)});
         z.insert(z.end(), raw.begin() + static_cast<long>(pos), raw.begin() + static_cast<long>(pos + n));
         pos += n;
     }

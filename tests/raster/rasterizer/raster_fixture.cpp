@@ -9,7 +9,8 @@ void MakeDevice(int w, int h, raster::PixelFormat format, int depthBits) {
     dev.back = {w, h, w * bpp, format, std::vector<uint8_t>(static_cast<size_t>(w * bpp) * h, 0)};
     dev.depth = {};
     if (depthBits > 0) {
-        dev.depth = {w, h, depthBits, w * depthBits / 8, std::vector<uint8_t>(static_cast<size_t>(w * depthBits / 8) * h)};
+        dev.depth = {w, h, depthBits, w * depthBits / 8,
+                     std::vector<uint8_t>(static_cast<size_t>(w * depthBits / 8) * h)};
         FillDepth(depthBits == 32 ? 0xFFFFFFFFu : 0xFFFFu);
     }
     dev.textures.assign(8, raster::Texture{});
@@ -70,7 +71,8 @@ void FillColour(uint32_t rgb) {
     raster::FrameSurface& b = raster::GetDevice().back;
     const uint32_t p = raster::PackPixel(b.format, rgb >> 16, (rgb >> 8) & 255, rgb & 255);
     for (int y = 0; y < b.height; ++y)
-        for (int x = 0; x < b.width; ++x) raster::WritePixel(b.pixels.data() + static_cast<size_t>(y) * b.pitch, b.format, x, p);
+        for (int x = 0; x < b.width; ++x)
+            raster::WritePixel(b.pixels.data() + static_cast<size_t>(y) * b.pitch, b.format, x, p);
 }
 
 void FillDepth(uint32_t value) {
@@ -78,8 +80,10 @@ void FillDepth(uint32_t value) {
     for (int y = 0; y < d.height; ++y) {
         uint8_t* row = d.samples.data() + static_cast<size_t>(y) * d.pitch;
         for (int x = 0; x < d.width; ++x) {
-            if (d.bits == 32) reinterpret_cast<uint32_t*>(row)[x] = value;
-            else reinterpret_cast<uint16_t*>(row)[x] = static_cast<uint16_t>(value);
+            if (d.bits == 32)
+                reinterpret_cast<uint32_t*>(row)[x] = value;
+            else
+                reinterpret_cast<uint16_t*>(row)[x] = static_cast<uint16_t>(value);
         }
     }
 }
@@ -102,7 +106,8 @@ void AddTexture(int handle, int w, int h, const std::vector<uint32_t>& texels, b
             for (int x = 0; x < d.width; ++x)
                 for (int sh = 0; sh < 32; sh += 8) {
                     uint32_t sum = 0;
-                    for (int k = 0; k < 4; ++k) sum += (s.texels[(2 * y + k / 2) * s.width + 2 * x + k % 2] >> sh) & 255;
+                    for (int k = 0; k < 4; ++k)
+                        sum += (s.texels[(2 * y + k / 2) * s.width + 2 * x + k % 2] >> sh) & 255;
                     d.texels[y * d.width + x] |= (sum / 4) << sh;
                 }
         t.levels.push_back(std::move(d));
@@ -113,7 +118,8 @@ void AddLevelColouredTexture(int handle, int size, const std::vector<uint32_t>& 
     raster::Texture& t = raster::GetDevice().textures[static_cast<size_t>(handle)];
     t.levels.clear();
     for (size_t k = 0; k < colours.size() && (size >> k) > 0; ++k)
-        t.levels.push_back({size >> k, size >> k, std::vector<uint32_t>(static_cast<size_t>(size >> k) * (size >> k), colours[k])});
+        t.levels.push_back(
+            {size >> k, size >> k, std::vector<uint32_t>(static_cast<size_t>(size >> k) * (size >> k), colours[k])});
 }
 
 std::vector<uint32_t> Checker(int size, int cell, uint32_t a, uint32_t b) {

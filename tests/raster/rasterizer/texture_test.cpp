@@ -70,8 +70,9 @@ TEST_F(Textures, PerspectiveCorrectionAndFallbacks) {
     // rhw 1 on the left, 0.25 on the right: u = 0.5 at x = 64 x 0.8 = 51.2.
     rt::AddTexture(0, 2, 1, {0xFF000000, 0xFFFFFFFF}, false);
     r_SetTexture(0, 0);
-    const TLVertex v[6] = {V(0, 0, .5f, ~0u, 0, 0, 1),   V(64, 0, .5f, ~0u, 1, 0, .25f), V(0, 64, .5f, ~0u, 0, 1, 1),
-                           V(64, 0, .5f, ~0u, 1, 0, .25f), V(64, 64, .5f, ~0u, 1, 1, .25f), V(0, 64, .5f, ~0u, 0, 1, 1)};
+    const TLVertex v[6] = {V(0, 0, .5f, ~0u, 0, 0, 1),      V(64, 0, .5f, ~0u, 1, 0, .25f),
+                           V(0, 64, .5f, ~0u, 0, 1, 1),     V(64, 0, .5f, ~0u, 1, 0, .25f),
+                           V(64, 64, .5f, ~0u, 1, 1, .25f), V(0, 64, .5f, ~0u, 0, 1, 1)};
     r_SimpleTLRender(v, 6, 1, 0);
     EXPECT_EQ(rt::Pixel(50, 32), 0x000000u);
     EXPECT_EQ(rt::Pixel(53, 32), 0xFFFFFFu);

@@ -53,13 +53,13 @@ TEST_F(Transforms, SphereClassification) {
         Vector3 centre;
         int expected;
     } cases[] = {
-        {{0, 0, -5}, 64},                                                // behind the near plane
-        {{0, 0, 2000}, 64},                                              // beyond the far plane
-        {{-100, 0, 10}, 64},                                             // beyond the left plane
-        {{0, 0, 10}, 0},                                                 // wholly inside
-        {{-10 * std::sin(0.5f), 0, 10 * std::cos(0.5f)}, 16},            // centred on the left plane
-        {{0, 0, 0.8f}, 1 | 4 | 8 | 16 | 32},                             // near plane and all sides
-        {{0, 0, 999.5f}, 2},                                             // far plane only
+        {{0, 0, -5}, 64},                                      // behind the near plane
+        {{0, 0, 2000}, 64},                                    // beyond the far plane
+        {{-100, 0, 10}, 64},                                   // beyond the left plane
+        {{0, 0, 10}, 0},                                       // wholly inside
+        {{-10 * std::sin(0.5f), 0, 10 * std::cos(0.5f)}, 16},  // centred on the left plane
+        {{0, 0, 0.8f}, 1 | 4 | 8 | 16 | 32},                   // near plane and all sides
+        {{0, 0, 999.5f}, 2},                                   // far plane only
     };
     for (const auto& k : cases) {
         mesh.centre = k.centre;

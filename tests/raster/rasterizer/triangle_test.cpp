@@ -22,7 +22,8 @@ TEST_F(Triangles, FillRuleCoversSharedEdgesOnce) {
     const uint32_t c = 0xFF010101;
     const float ring[][2] = {{10, 10}, {50, 10}, {55.5f, 33.25f}, {50, 50}, {10.5f, 50}, {4, 30}};
     for (int i = 0; i < 6; ++i)
-        Draw({V(30, 31, .5f, c), V(ring[i][0], ring[i][1], .5f, c), V(ring[(i + 1) % 6][0], ring[(i + 1) % 6][1], .5f, c)});
+        Draw({V(30, 31, .5f, c), V(ring[i][0], ring[i][1], .5f, c),
+              V(ring[(i + 1) % 6][0], ring[(i + 1) % 6][1], .5f, c)});
     EXPECT_EQ(rt::CountPixels(0) + rt::CountPixels(0x010101), 64 * 64);
     EXPECT_GT(rt::CountPixels(0x010101), 1200);
     // Corners on pixel centres: (2,2)-(6,5) covers x 2..5 and y 2..4 (top-left rule).
@@ -30,7 +31,8 @@ TEST_F(Triangles, FillRuleCoversSharedEdgesOnce) {
     r_SetRenderState(RS_ALPHABLEND, 0);
     rt::Quad(2, 2, 6, 5);
     for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 8; ++x) EXPECT_EQ(rt::Pixel(x, y) != 0, x >= 2 && x < 6 && y >= 2 && y < 5) << x << "," << y;
+        for (int x = 0; x < 8; ++x)
+            EXPECT_EQ(rt::Pixel(x, y) != 0, x >= 2 && x < 6 && y >= 2 && y < 5) << x << "," << y;
 }
 
 TEST_F(Triangles, CounterClockwiseIsCulledUnlessDoubleSided) {
@@ -58,7 +60,7 @@ TEST_F(Triangles, DepthFunctionsTestAndWrite) {
     }
     r_SetRenderState(RS_ZWRITE, 0);
     rt::Quad(0, 0, 64, 64, 0xFF00FF00, 1, 1, 0.9f);
-    EXPECT_EQ(rt::Depth(5, 5), 49151u);  // greater-equal passed, depth kept
+    EXPECT_EQ(rt::Depth(5, 5), 49151u);          // greater-equal passed, depth kept
     r_SetRenderState(RS_ZCHECK | RS_ZWRITE, 0);  // test off: drawn, nothing written
     rt::FillDepth(0);
     rt::Quad(0, 0, 64, 64, 0xFF0000FF, 1, 1, 0.9f);
@@ -82,7 +84,7 @@ TEST_F(Triangles, BlendModesOnKnownColours) {
     EXPECT_EQ(over(BLEND_TRANSLUCENT, 0x000000, 0x80FF00FF), 0x7E007Eu);
     EXPECT_EQ(over(BLEND_TRANSLUCENT, 0xFFFFFF, 0x80000000), 0x808080u);
     EXPECT_EQ(over(BLEND_ADDITIVE, 0x204060, 0x00C08040), 0xE0C0A0u);
-    EXPECT_EQ(over(BLEND_ADDITIVE, 0xF0F0F0, 0x00202020), 0xFFFFFFu);  // saturates
+    EXPECT_EQ(over(BLEND_ADDITIVE, 0xF0F0F0, 0x00202020), 0xFFFFFFu);       // saturates
     EXPECT_EQ(over(BLEND_SOURCE_COLOUR, 0xFFFFFF, 0x00FF8000), 0xFF4000u);  // destination discarded
 }
 
