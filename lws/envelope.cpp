@@ -175,10 +175,11 @@ double Envelope::Evaluate(double time, double empty) const
 
 namespace lws {
 
-void Envelope::SetBehaviours(int pre, int post)
+void Envelope::SetBehaviours(double pre, double post)
 {
-    const auto known = [](int code) {
-        return code >= kBehaviourReset && code <= kBehaviourLinear ? code : kBehaviourConstant;
+    // Compared as doubles first, so a huge or non-finite code is never converted to int.
+    const auto known = [](double code) {
+        return code >= kBehaviourReset && code <= kBehaviourLinear ? static_cast<int>(code) : kBehaviourConstant;
     };
     pre_ = known(pre);
     post_ = known(post);
