@@ -47,7 +47,8 @@ public:
     // The same, with the pre and post behaviours applied outside the keys.
     double EvaluateWithBehaviours(double time, double empty) const;
     // Behaviour codes as read; unknown codes read as constant.
-    void SetBehaviours(int pre, int post);
+    // Codes as read from a scene file; an unknown or non-finite code reads as constant.
+    void SetBehaviours(double pre, double post);
 
 private:
     double Outgoing(size_t k0, size_t k1) const;

@@ -167,8 +167,7 @@ bool ReadEnvelope(LineReader& reader, Envelope* envelope) {
         if (word.empty()) continue;
         if (word == "Behaviors") {
             double codes[2] = {kBehaviourConstant, kBehaviourConstant};
-            if (envelope != nullptr && ReadNumbers(rest, codes, 2) == 2)
-                envelope->SetBehaviours(static_cast<int>(codes[0]), static_cast<int>(codes[1]));
+            if (envelope != nullptr && ReadNumbers(rest, codes, 2) == 2) envelope->SetBehaviours(codes[0], codes[1]);
             continue;
         }
         if (word != "Key") {

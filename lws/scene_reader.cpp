@@ -126,8 +126,7 @@ bool SceneParser::ItemKeyword(std::string_view word, std::string_view rest) {
         const int read = ReadNumbers(rest, codes, 2 * kMotionChannels);
         if (item != nullptr)
             for (int c = 0; c < kMotionChannels && 2 * c + 1 < read; ++c)
-                item->motion.channels[c].SetBehaviours(static_cast<int>(codes[2 * c]),
-                                                       static_cast<int>(codes[2 * c + 1]));
+                item->motion.channels[c].SetBehaviours(codes[2 * c], codes[2 * c + 1]);
     } else if (word == "ShowObject") {
         if (object && ReadNumbers(rest, &value, 1) == 1) item->visible = value > 0.0 ? 1 : 0;
     } else if (word == "ObjectDissolve") {

@@ -189,4 +189,20 @@ TEST(SceneDamage, WholeFilesSayNothingAndCutOnesNameTheItemAndLine) {
     EXPECT_STREQ(r_GetAnimDamage(), "");
 }
 
+// Behaviour codes far outside any integer (found by fuzzing) read as constant:
+// the keys still load and the scene stays sane.
+TEST_F(Damaged, HugeBehaviourCodesReadAsConstant) {
+    ASSERT_EQ(LoadText("LWSC\n3\nLoadObjectLayer 1 a.lwo\nObjectMotion\nNumChannels 1\nChannel 0\n"
+                       "{ Envelope\n  2\n  Key 0 0 0 0 0 0 0 0 0\n  Key 1 1 0 0 0 0 0 0 0\n"
+                       "  Behaviors 7.24014e+09 -1e300\n}\n"),
+              0);
+    EXPECT_EQ(r_GetKeysNum(0), 2);
+    ExpectSaneScene();
+    ASSERT_EQ(LoadText("LWSC\n2\nLoadObject a.lwo\nObjectMotion\n 9\n 1\n 0 0 0 0 0 0 1 1 1\n 0 0 0 0 0\n"
+                       "Pre/PostBehavior 1e300 -7e9 inf nan\n"),
+              0);
+    EXPECT_EQ(r_GetKeysNum(0), 1);
+    ExpectSaneScene();
+}
+
 }  // namespace
