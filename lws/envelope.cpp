@@ -160,16 +160,10 @@ double Envelope::Evaluate(double time, double empty) const {
 
 namespace lws {
 
-<<<<<<< HEAD
-void Envelope::SetBehaviours(int pre, int post) {
-    const auto known = [](int code) {
-        return code >= kBehaviourReset && code <= kBehaviourLinear ? code : kBehaviourConstant;
-=======
 void Envelope::SetBehaviours(double pre, double post) {
     // Compared as doubles first, so a huge or non-finite code is never converted to int.
     const auto known = [](double code) {
         return code >= kBehaviourReset && code <= kBehaviourLinear ? static_cast<int>(code) : kBehaviourConstant;
->>>>>>> main
     };
     pre_ = known(pre);
     post_ = known(post);
