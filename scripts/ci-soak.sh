@@ -11,9 +11,9 @@
 #    frame a second, 200 walk frames) under AddressSanitizer and
 #    UndefinedBehaviorSanitizer, for use after free in the reload paths and
 #    leaks. Its heap count moves between passes (379 B over the whole short
-#    run with one drawing thread, 5.6 kB since the rasterizer draws on a pool
-#    of threads), where the optimised build's count is exact and the leak
-#    check finds nothing; not explained yet, so it is allowed 8 kB.
+#    run once, 5.6 kB after the viewer, threaded drawing and video work
+#    landed), where the optimised build's count is exact and the leak check
+#    finds nothing; not explained yet, so it is allowed 8 kB.
 #
 # Times on a 2-core machine: about 4 minutes of CPU for the first, a little
 # over 3 for the second.
