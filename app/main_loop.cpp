@@ -89,7 +89,9 @@ void MeasureFrameRate() {
     }
 }
 
-int RunMainLoop() {
+int RunMainLoop() { return RunLoop(RunFramePass); }
+
+int RunLoop(void (*framePass)()) {
     ReportRunStart();
     for (;;) {
         if (T7I_CheckKey(DIK_F10) || g_app.quit) break;
@@ -104,22 +106,21 @@ int RunMainLoop() {
             if (message.kind == PLAT_MSG_CLOSE) break;
             continue;
         }
-        RunFramePass();
+        framePass();
         ReportRunFrame();
     }
     ReportRunEnd();
     return 0;
 }
 
-void RunFramePass() {
+void RunFramePass() { FramePass(g_app.demoMode ? DemoFrame : WalkFrame); }
+
+void FramePass(void (*sceneFrame)()) {
     if (T7I_CheckKey(DIK_GRAVE) == 1 && T7I_CheckKey(DIK_RMENU) == 0) g_app.consoleVisible = !g_app.consoleVisible;
     if (g_app.consoleVisible) {
         ConsoleFrame();
     } else {
-        if (g_app.demoMode)
-            DemoFrame();
-        else
-            WalkFrame();
+        sceneFrame();
         MeasureFrameRate();
     }
     T7I_UpdateInput();

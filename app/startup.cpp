@@ -204,11 +204,11 @@ bool SetUpEngine() {
     return true;
 }
 
-int StartUp(const std::string& dataFolder) {
+bool StartEngine() {
     g_app.view = MatIdentity();
     // The back-end is linked before the window opens: without it the program
     // ends at once, and no window flashes up for nothing.
-    if (!LinkBackEnd()) return 1;
+    if (!LinkBackEnd()) return false;
     g_app.window = CreateProgramWindow();
     plat_ShowCursor(0);
     r_GetSysInfo();
@@ -217,7 +217,7 @@ int StartUp(const std::string& dataFolder) {
         plat_DestroyWindow(g_app.window);
         g_app.window = nullptr;
         plat_ShowCursor(1);
-        return 1;
+        return false;
     }
 
     int bits = 0;
@@ -228,6 +228,11 @@ int StartUp(const std::string& dataFolder) {
     // through them.
     r_ConsoleInit(std::max(g_app.consoleRows - 1, kConsoleScrollBack), 25, 256);
     SetConsoleReports(true);
+    return true;
+}
+
+int StartUp(const std::string& dataFolder) {
+    if (!StartEngine()) return 1;
     ShowWaitText();
 
     const char* base = dataFolder.c_str();

@@ -23,6 +23,10 @@ bool DemoFolderReady(const std::string& dataFolder);
 // program then ends with exit code 1 before any window opens).
 bool LinkBackEnd();
 
+// The engine up without any data: the back-end linked, the window, the card
+// and mode, the stores, the frame size and the console with its reports. On
+// failure everything set up is released again and the result is false.
+bool StartEngine();
 // Start-up in its fixed order up to the main loop, with the demo's folders
 // (maps/, meshes/, shots/, images/, music/, scenes/) below dataFolder
 // (absolute, ending in '/'). 0 when the program can run, otherwise the exit

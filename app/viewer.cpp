@@ -627,57 +627,9 @@ void ViewerFrame() {
     if (g_viewer.scene) AdvancePlayback(g_viewer.playback, FramesSinceLast());
 }
 
-void ViewerFramePass() {
-    if (T7I_CheckKey(DIK_GRAVE) == 1 && T7I_CheckKey(DIK_RMENU) == 0) g_app.consoleVisible = !g_app.consoleVisible;
-    if (g_app.consoleVisible) {
-        ConsoleFrame();
-    } else {
-        ViewerFrame();
-        MeasureFrameRate();
-    }
-    T7I_UpdateInput();
-}
-
-int ViewerLoop() {
-    ReportRunStart();
-    for (;;) {
-        if (T7I_CheckKey(DIK_F10) || g_app.quit) break;
-        PlatMessage message;
-        if (plat_PeekMessage(&message)) {
-            if (message.kind == PLAT_MSG_QUIT) {
-                ReportRunEnd();
-                return message.code;
-            }
-            if (message.kind == PLAT_MSG_CLOSE) break;
-            continue;
-        }
-        ViewerFramePass();
-        ReportRunFrame();
-    }
-    ReportRunEnd();
-    return 0;
-}
-
-// The engine up without the demo's data: window, back-end, mode, stores, console.
-bool StartEngine() {
-    g_app.view = MatIdentity();
-    if (!LinkBackEnd()) return false;
-    g_app.window = CreateProgramWindow();
-    plat_ShowCursor(0);
-    r_GetSysInfo();
-    if (!SetUpEngine()) {
-        r_FreeRaster(nullptr);
-        plat_DestroyWindow(g_app.window);
-        g_app.window = nullptr;
-        plat_ShowCursor(1);
-        return false;
-    }
-    int bits = 0;
-    char flags = 0;
-    r_GetVideoModeData(g_app.card, g_app.mode, &g_app.frameWidth, &g_app.frameHeight, &bits, &flags);
-    g_app.consoleRows = g_app.frameHeight / 15 - 1;
-    r_ConsoleInit(std::max(g_app.consoleRows - 1, kConsoleScrollBack), 25, 256);
-    SetConsoleReports(true);
+// The engine up without the demo's data, with the viewer's folders and settings.
+bool StartViewerEngine() {
+    if (!StartEngine()) return false;
     char base[kPathSize] = {};
     plat_GetCurrentDirectory(base, sizeof base - 1);
     std::snprintf(g_app.shotsPath, sizeof g_app.shotsPath, "%s", base);
@@ -730,7 +682,7 @@ bool ViewerLoadFromConsole(const char* given) {
 int RunViewer(const char* file, InputFileKind kind) {
     g_viewer = ViewerState{};
     g_app.musicOn = false;
-    if (!StartEngine()) return 1;
+    if (!StartViewerEngine()) return 1;
     g_viewer.active = true;
     int code = 0;
     if (!LoadFile(file, kind)) {
@@ -738,7 +690,7 @@ int RunViewer(const char* file, InputFileKind kind) {
     } else {
         // With a display the overlay greets the file; headless frames are pictures of the content alone.
         g_viewer.overlay = !plat_IsHeadless();
-        code = ViewerLoop();
+        code = RunLoop([] { FramePass(ViewerFrame); });
     }
     ReleaseContent();
     g_viewer.active = false;
