@@ -18,7 +18,7 @@ benches=()
 for dir in bench/*/; do
   benches+=("$(basename "$dir")_bench")
 done
-cmake --build "$build_dir" -j"$(nproc)" --target tessaly tessaly-make-demo t7dxraster lwo tga "${benches[@]}"
+cmake --build "$build_dir" -j"$(nproc)" --target tessaly tessaly-make-demo "${benches[@]}"
 
 echo "== machine"
 lscpu | sed -n 's/^Model name: *//p' | head -1

@@ -24,7 +24,7 @@ cleanup() {
 trap cleanup EXIT
 
 # The package is made in a folder of its own so no earlier package is picked up.
-cmake --build "$build_dir" --target tessaly tessaly-make-demo t7dxraster lwo tga png jpg jpeg bmp iff lbm >/dev/null
+cmake --build "$build_dir" --target tessaly tessaly-make-demo >/dev/null
 (cd "$work" && cpack --config "$build_dir/CPackConfig.cmake" -G DEB -B "$work/package" >/dev/null)
 deb=$(ls "$work"/package/tessaly_*.deb)
 echo "package: $(basename "$deb"), $(du -k "$deb" | cut -f1) KiB"

@@ -35,8 +35,8 @@ set -- ${args[@]+"${args[@]}"}
 bash scripts/install-deps.sh
 
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
-# The program, the libraries it loads at run time and the generator; the tests are not needed to play.
-cmake --build build -j"$(nproc)" --target tessaly t7dxraster lwo tga tessaly-make-demo
+# The program (which brings the modules it loads at run time) and the generator; the tests are not needed to play.
+cmake --build build -j"$(nproc)" --target tessaly tessaly-make-demo
 
 if [ ! -e demo/.complete ]; then
   rm -rf demo
