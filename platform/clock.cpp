@@ -4,7 +4,6 @@
 // Fixed rate (fixedFps = N > 0): the clock is frames * 1000 / N plus whatever
 // the program waited, computed from the counts each time so that no rounding
 // builds up over a long run.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <strings.h>
@@ -15,6 +14,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <thread>
 #include <vector>
 
@@ -98,10 +98,14 @@ void WriteCaptureFile(long index, const uint8_t* bgr, int width, int height, int
     if (g_captureFailed) return;
     const char* dir = plat_GetOptions()->captureDir;
     if (!g_captureDirReady) {
-        const int error = mkdir(dir, 0777) == 0 ? 0 : errno;
-        struct stat info {};
-        if (error == EEXIST ? stat(dir, &info) != 0 || !S_ISDIR(info.st_mode) : error != 0) {
-            CaptureFailed("cannot create directory", dir, error == EEXIST ? ENOTDIR : error);
+        // The folder and any missing parents, as "mkdir -p" makes them.
+        std::error_code made;
+        std::filesystem::create_directories(dir, made);
+        int error = made ? made.value() : 0;
+        std::error_code checked;
+        if (error == EEXIST || (error == 0 && !std::filesystem::is_directory(dir, checked))) error = ENOTDIR;
+        if (error != 0) {
+            CaptureFailed("cannot create directory", dir, error);
             return;
         }
         g_captureDirReady = true;

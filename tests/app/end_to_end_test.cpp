@@ -432,4 +432,11 @@ TEST_F(EndToEnd, CaptureFailuresStopTheRunWithTheReason) {
     fs::remove_all(root_ + "full");
 }
 
+// A capture folder whose parents do not exist yet is made with them.
+TEST_F(EndToEnd, CaptureMakesMissingParentFolders) {
+    EXPECT_EQ(Run("data", 6, {"--frames", "3", "--capture", root_ + "new/deeper/frames"}), 0) << output_;
+    EXPECT_GE(Frames("new/deeper/frames"), 3u) << output_;
+    fs::remove_all(root_ + "new");
+}
+
 }  // namespace
