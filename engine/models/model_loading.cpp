@@ -140,8 +140,8 @@ TESSALY_EXPORT int r_LoadModel(int handle, char* name, const char* modelDir, con
 
     ClearModelSlot(handle);
     char pluginFile[272];
-    PluginFileName(name, pluginFile, sizeof pluginFile);
-    PluginLibrary library(pluginFile);
+    const bool namesFormat = PluginFileName(name, pluginFile, sizeof pluginFile);
+    PluginLibrary library(pluginFile, namesFormat);
     if (!library.Loaded()) {
         EngineMessage(cb, "r_LoadModel : Error, Unknown Format (%s)\n", name);
         return -1;

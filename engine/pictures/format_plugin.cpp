@@ -10,12 +10,12 @@
 #include "engine/messages/messages.h"
 #include "platform/platform.h"
 
-void PluginFileName(const char* name, char* out, size_t outSize) {
-    if (outSize == 0) return;
+bool PluginFileName(const char* name, char* out, size_t outSize) {
     if (!name) name = "";
     const char* dot = std::strrchr(name, '.');
     const char* extension = dot ? dot + 1 : name;
-    std::snprintf(out, outSize, "%s.dll", extension);
+    if (outSize > 0) std::snprintf(out, outSize, "%s.dll", extension);
+    return dot != nullptr && dot[1] != '\0';
 }
 
 void ReportUnusablePlugin(const char* pluginFile, const char* problem) {
@@ -26,8 +26,8 @@ void ReportUnusablePlugin(const char* pluginFile, const char* problem) {
     EngineReport("Plug-in %s %s", pluginFile ? pluginFile : "", problem);
 }
 
-PluginLibrary::PluginLibrary(const char* fileName) : handle_(plat_LoadLibrary(fileName)) {
-    if (handle_) return;
+PluginLibrary::PluginLibrary(const char* fileName, bool report) : handle_(plat_LoadLibrary(fileName)) {
+    if (handle_ || !report) return;
     char problem[2200];
     std::snprintf(problem, sizeof problem, "cannot be loaded: %s", plat_LibraryError());
     ReportUnusablePlugin(fileName, problem);

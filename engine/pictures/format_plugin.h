@@ -9,8 +9,9 @@
 
 // The library file name of the plug-in for a file name: the characters after
 // the last '.' of name (the whole name when it has no '.') followed by ".dll".
-// Written into out, cut to outSize.
-void PluginFileName(const char* name, char* out, size_t outSize);
+// Written into out, cut to outSize. True when name has an extension, that is
+// when it names a format at all.
+bool PluginFileName(const char* name, char* out, size_t outSize);
 
 // Reports through the engine's report callback that the plug-in pluginFile
 // cannot be used (problem: what went wrong, with the platform's reason), once
@@ -23,8 +24,10 @@ void ReportUnusablePlugin(const char* pluginFile, const char* problem);
 class PluginLibrary {
 public:
     // Loads the library through the platform's lookup; Loaded() tells the
-    // outcome. A library that cannot be loaded is reported (ReportUnusablePlugin).
-    explicit PluginLibrary(const char* fileName);
+    // outcome. A library that cannot be loaded is reported (ReportUnusablePlugin)
+    // when report is set: a file name without an extension names no plug-in
+    // worth reporting, only an unknown format.
+    explicit PluginLibrary(const char* fileName, bool report = true);
     ~PluginLibrary();
     PluginLibrary(const PluginLibrary&) = delete;
     PluginLibrary& operator=(const PluginLibrary&) = delete;

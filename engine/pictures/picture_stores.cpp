@@ -72,8 +72,8 @@ public:
     // operation names the export for the messages. False after reporting.
     bool Read(const char* operation, const char* name, const char* dir, r_MsgCallback cb) {
         char pluginFile[272];
-        PluginFileName(name, pluginFile, sizeof pluginFile);
-        library_ = std::make_unique<PluginLibrary>(pluginFile);
+        const bool namesFormat = PluginFileName(name, pluginFile, sizeof pluginFile);
+        library_ = std::make_unique<PluginLibrary>(pluginFile, namesFormat);
         if (!library_->Loaded()) {
             EngineMessage(cb, "%s : Error, Unknown Format (%s)\n", operation, name);
             return false;

@@ -131,6 +131,19 @@ TEST_F(ModelStore, FailedLoadsLeaveTheSlotFreeAndNameless) {
     EXPECT_EQ(Load(8, "box.lwo", Collect), -1);
     EXPECT_EQ(Messages().back(), "r_LoadModel : Error, Handle Out Of Range (8 , 0 - 7)\n");
     Messages().clear();
+    // A name with an extension and no plug-in for it names the missing plug-in
+    // once; a name without one is only an unknown format.
+    static std::vector<std::string> reports;
+    r_SetReportCallback([](const char* text) {
+        reports.emplace_back(text);
+        return 0;
+    });
+    EXPECT_EQ(Load(-1, "box.nosuchformat", Collect), -1);
+    EXPECT_EQ(Load(-1, "nodotatall", Collect), -1);
+    r_SetReportCallback(nullptr);
+    ASSERT_EQ(reports.size(), 1u);
+    EXPECT_EQ(reports[0].rfind("Plug-in NOSUCHFORMAT.dll cannot be loaded", 0), 0u) << reports[0];
+    Messages().clear();
     EXPECT_EQ(Load(-1, "box.halfplugin", Collect), -1);
     const std::vector<std::string> linkFailure = {
         "Link3DFunctions : Error, Unable to load r_ExportMD from HALFPLUGIN.dll\n",
