@@ -67,10 +67,7 @@ demo::Surface BrightSurface() {
 class Viewer : public testing::Test {
 protected:
     static void SetUpTestSuite() {
-        // The program reports resolved paths in canonical form ("a/../b" as
-        // "b"), so the messages are compared with a canonical folder.
-        root_ =
-            (fs::weakly_canonical(testing::TempDir()) / ("tessaly_viewer_" + std::to_string(getpid()))).string() + "/";
+        root_ = testing::TempDir() + "tessaly_viewer_" + std::to_string(getpid()) + "/";
         fs::remove_all(root_);
         fs::create_directories(root_ + "project/Objects");
         fs::create_directories(root_ + "project/Scenes");
