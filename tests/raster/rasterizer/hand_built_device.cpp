@@ -1,4 +1,4 @@
-#include "raster_fixture.h"
+#include "hand_built_device.h"
 
 namespace rt {
 
