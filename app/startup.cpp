@@ -149,28 +149,30 @@ PlatWindow* CreateProgramWindow() {
     return plat_CreateResizableWindow("Tessaly", frame.width, frame.height);
 }
 
+namespace {
+
+// Starts the engine full screen on card in the frame's mode, on the hardware
+// device (hardware 1) or any (0); false, with nothing started, when the card
+// has no such mode.
+bool StartFullScreen(int card, const FrameMode& frame, int hardware) {
+    const int mode = r_SeekMode(card, frame.width, frame.height, frame.bits, hardware);
+    if (mode == -1) return false;
+    r_InitEngine(card, mode, hardware, &g_app.window, EXCLUSIVEFULLSCREEN, nullptr);
+    g_app.card = card;
+    g_app.mode = mode;
+    return true;
+}
+
+}  // namespace
+
 bool SetUpEngine() {
     bool found = false;
     const FrameMode frame = ChosenMode();
     if (!plat_GetOptions()->windowed) {
         // Hardware full screen: the highest-numbered card with the mode wins.
-        for (int card = r_GetCardsNum() - 1; card >= 0 && !found; --card) {
-            const int mode = r_SeekMode(card, frame.width, frame.height, frame.bits, 1);
-            if (mode == -1) continue;
-            r_InitEngine(card, mode, 1, &g_app.window, EXCLUSIVEFULLSCREEN, nullptr);
-            g_app.card = card;
-            g_app.mode = mode;
-            found = true;
-        }
+        for (int card = r_GetCardsNum() - 1; card >= 0 && !found; --card) found = StartFullScreen(card, frame, 1);
         // Any full-screen device: the lowest-numbered card with the mode wins.
-        for (int card = 0; card < r_GetCardsNum() && !found; ++card) {
-            const int mode = r_SeekMode(card, frame.width, frame.height, frame.bits, 0);
-            if (mode == -1) continue;
-            r_InitEngine(card, mode, 0, &g_app.window, EXCLUSIVEFULLSCREEN, nullptr);
-            g_app.card = card;
-            g_app.mode = mode;
-            found = true;
-        }
+        for (int card = 0; card < r_GetCardsNum() && !found; ++card) found = StartFullScreen(card, frame, 0);
     }
     if (!found) {
         // A window asked for (--window) shows the chosen mode; the fallback
