@@ -8,6 +8,7 @@
 #include "common/vecmath.h"
 #include "platform/platform.h"
 #include "tessaly/raster_interface.h"
+#include "test_meshes.h"
 
 namespace {
 
@@ -63,15 +64,7 @@ TEST(RasterizerExports, MeshDrawnThroughTheLoadedBackEnd) {
     ASSERT_EQ(r.AddTexture(-1, 8, 8, 24, white.data(), "WHITE", 0, nullptr), 0);
 
     CMesh mesh;
-    ASSERT_TRUE(mesh.Allocate(6) && mesh.AllocateTexCoords(0, 6));
-    const Vector3 p[4] = {{-1, -1, 4}, {1, -1, 4}, {1, 1, 4}, {-1, 1, 4}};
-    const uint32_t idx[6] = {0, 2, 1, 0, 3, 2};
-    std::copy(p, p + 4, mesh.positions);
-    std::copy(idx, idx + 6, mesh.indices);
-    mesh.vertexCount = 4;
-    mesh.indexCount = 6;
-    mesh.centre = {0, 0, 4};
-    mesh.radius = 1.5f;
+    ASSERT_TRUE(rt::FacingSquare(mesh) && mesh.AllocateTexCoords(0, 6));
     mesh.textureCount = 1;
     mesh.textureHandles[0] = 0;
     const uint32_t colours[4] = {0xFF00FF00, 0xFF00FF00, 0xFF00FF00, 0xFF00FF00};

@@ -43,6 +43,10 @@ TLVertex V(float x, float y, float z = 0.5f, uint32_t colour = 0xFFFFFFFF, float
 void Quad(float x0, float y0, float x1, float y1, uint32_t colour = 0xFFFFFFFF, float us = 1, float vs = 1,
           float z = 0.5f);
 
+// The world-space quad p through r_FullVertexCamWork, white, with texel points
+// (0, 0), (us, 0), (us, vs), (0, vs), drawn with culling off.
+void DrawWorldQuad(const Vector3 (&p)[4], float us, float vs);
+
 uint32_t Pixel(int x, int y);  // 0x00RRGGBB (RGB565 widened)
 uint32_t Depth(int x, int y);
 void FillColour(uint32_t rgb);
