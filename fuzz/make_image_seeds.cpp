@@ -72,5 +72,10 @@ int main(int argc, char** argv) {
     Write("ilbm", "ehb.iff", WriteIlbm(w, h, 6, masked(63), Bytes(cmap.begin(), cmap.begin() + 96), true, 0x80));
     Write("ilbm", "ham6.iff", WriteIlbm(w, h, 6, masked(63), Bytes(cmap.begin(), cmap.begin() + 48), false, 0x800));
     Write("ilbm", "deep24rle.iff", WriteIlbm(w, h, 24, masked(0xFFFFFF), {}, true));
+    Write("ilbm", "deep32.iff", WriteIlbm(w, h, 32, values, {}, false));
+    Bytes maskPlane = WriteIlbm(w, h, 5, masked(31), Bytes(cmap.begin(), cmap.begin() + 48), true);
+    maskPlane[8 + 4 + 8 + 8] = 4, maskPlane[8 + 4 + 8 + 9] = 1;  // four planes and a mask plane
+    Write("ilbm", "maskplane.iff", maskPlane);
+    Write("ilbm", "chunky.lbm", WritePbm(w, h, masked(255), cmap, true));
     return 0;
 }

@@ -3,7 +3,7 @@
 # packages named as arguments (scripts that need more pass theirs).
 set -euo pipefail
 packages=(build-essential cmake pkg-config libsdl2-dev libopenmpt-dev
-          libpng-dev libjpeg62-turbo-dev libsdl2-image-dev  # the picture plug-ins' decoders
+          libpng-dev libjpeg62-turbo-dev  # the picture plug-ins' decoders
           libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev   # --video
           libgtest-dev libgmock-dev libbenchmark-dev
           file   # file: CPack reads the binaries with it for the package dependencies

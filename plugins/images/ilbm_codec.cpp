@@ -1,21 +1,23 @@
-// IFF ILBM (and PBM) reading through SDL2_image: 1 to 8 bit planes through a
-// colour map, extra half-bright and hold-and-modify pictures, 24-bit deep
-// pictures, PBM pictures whose width is a multiple of 16, uncompressed or
-// ByteRun1; a transparent colour becomes alpha. Pictures with a mask plane
-// are refused: the library misreads them. The chunks are walked here first: every
-// chunk length is checked against the file, the header's size against the
-// limits, the plane count against what the library reads, and an
-// uncompressed BODY against the bytes its header asks for. The library pads
-// rows to 16 pixels; the picture is cut back to the header's width.
+// IFF ILBM and PBM pictures, read here rather than through a library: the
+// format is small, and the one library that reads it crashed on damaged files
+// and misread mask planes and odd PBM widths.
+//
+// Read: ILBM with 1 to 8 bit planes through the CMAP colour map (a map shorter
+// than the planes need repeats, none gives a grey ramp), extra half-bright
+// (CAMG 0x80) and hold-and-modify (CAMG 0x800, 6 or 8 planes) pictures,
+// 24-bit deep (R, G, B planes, 8 each) and 32-bit deep (plus alpha) pictures;
+// PBM (one byte per pixel through the map, rows padded to an even width);
+// uncompressed or ByteRun1 bodies. A mask plane (BMHD masking 1) and a
+// transparent colour (masking 2) become alpha. Colour map values are used as
+// stored. Every chunk length is checked against the file, the size against the
+// limits, and the body is read row by row with its length checked, so a cut or
+// lying file is refused with the row it ends at.
 
+#include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <vector>
 
-#include <SDL2/SDL_image.h>
-
 #include "plugins/images/picture.h"
-#include "plugins/images/sdl_surface.h"
 
 namespace images {
 namespace {
@@ -23,13 +25,27 @@ namespace {
 uint32_t Read16(const uint8_t* p) { return (uint32_t(p[0]) << 8) | p[1]; }
 uint32_t Read32(const uint8_t* p) { return (Read16(p) << 16) | Read16(p + 2); }
 
+constexpr uint32_t Id(const char (&s)[5]) {
+    return (uint32_t(uint8_t(s[0])) << 24) | (uint32_t(uint8_t(s[1])) << 16) | (uint32_t(uint8_t(s[2])) << 8) |
+           uint8_t(s[3]);
+}
+
+constexpr uint32_t kHalfBright = 0x80;    // CAMG: colours 32 to 63 are 0 to 31 at half brightness
+constexpr uint32_t kHoldAndModify = 0x800;  // CAMG: the top two bits of a pixel modify the last colour
+
+enum Masking { kNoMask = 0, kMaskPlane = 1, kTransparentColour = 2 };
+
 struct Header {
+    bool chunky = false;  // PBM: one byte per pixel instead of bit planes
     int width = 0;
     int height = 0;
     int planes = 0;
-    int masking = 0;
+    int masking = kNoMask;
     int compression = 0;
-    std::vector<size_t> paletteChunks;  // offsets of the CMAP and CAMG chunk ids
+    int transparent = 0;  // colour index made transparent with masking 2
+    uint32_t viewMode = 0;  // CAMG flags
+    std::vector<uint8_t> map;  // CMAP: R,G,B per colour, at most 256 colours
+    std::span<const uint8_t> body;
 };
 
 bool Fail(std::string& fault, const char* format, long long a = 0, long long b = 0) {
@@ -39,19 +55,14 @@ bool Fail(std::string& fault, const char* format, long long a = 0, long long b =
     return false;
 }
 
-// Walks the FORM's chunks up to the BODY. False with the fault set when the
-// file is not one the library reads correctly.
-bool CheckChunks(std::span<const uint8_t> file, Header& h, std::string& fault) {
-    if (file.size() < 12 || Read32(file.data()) != 0x464F524D /* FORM */) {
-        fault = "no IFF FORM";
-        return false;
-    }
+// Walks the FORM's chunks up to the BODY and checks the header against what
+// this reader draws. The BODY may be cut short by the file's end; the rows
+// say so when they are read.
+bool ReadChunks(std::span<const uint8_t> file, Header& h, std::string& fault) {
+    if (file.size() < 12 || Read32(file.data()) != Id("FORM")) return Fail(fault, "no IFF FORM");
     const uint32_t type = Read32(file.data() + 8);
-    const bool chunky = type == 0x50424D20;  // "PBM ": one byte per pixel, no planes
-    if (type != 0x494C424D /* ILBM */ && !chunky) {
-        fault = "IFF file is neither ILBM nor PBM";
-        return false;
-    }
+    h.chunky = type == Id("PBM ");
+    if (type != Id("ILBM") && !h.chunky) return Fail(fault, "IFF file is neither ILBM nor PBM");
     bool haveHeader = false;
     size_t at = 12;
     while (true) {
@@ -60,46 +71,118 @@ bool CheckChunks(std::span<const uint8_t> file, Header& h, std::string& fault) {
         const uint32_t length = Read32(file.data() + at + 4);
         at += 8;
         const size_t left = file.size() - at;
-        if (id == 0x424F4459 /* BODY */) {
+        if (id == Id("BODY")) {
             if (!haveHeader) return Fail(fault, "BODY comes before the BMHD header");
-            const size_t body = length < left ? length : left;
-            if (h.compression == 0) {
-                const size_t rowBytes = chunky ? size_t(h.width) : size_t(h.width + 15) / 16 * 2;
-                const size_t rowsPerLine = chunky ? 1 : size_t(h.planes + (h.masking == 1 ? 1 : 0));
-                const size_t needed = rowBytes * rowsPerLine * size_t(h.height);
-                if (body < needed)
-                    return Fail(fault, "BODY holds %lld bytes, the header asks for %lld", (long long)body,
-                                (long long)needed);
-            }
+            h.body = file.subspan(at, std::min<size_t>(length, left));
             return true;
         }
         if (length > left) return Fail(fault, "chunk of %lld bytes where %lld are left", length, (long long)left);
-        if (id == 0x434D4150 /* CMAP */ || id == 0x43414D47 /* CAMG */) h.paletteChunks.push_back(at - 8);
-        if (id == 0x424D4844 /* BMHD */) {
+        const uint8_t* p = file.data() + at;
+        if (id == Id("BMHD")) {
             if (length < 20) return Fail(fault, "BMHD header of %lld bytes is too short", length);
-            const uint8_t* p = file.data() + at;
-            h.width = static_cast<int>(Read16(p));
-            h.height = static_cast<int>(Read16(p + 2));
+            h.width = int(Read16(p));
+            h.height = int(Read16(p + 2));
             h.planes = p[8];
             h.masking = p[9];
             h.compression = p[10];
+            h.transparent = int(Read16(p + 12));
             if (!CheckSize(h.width, h.height, fault)) return false;
-            if (chunky ? h.planes != 8 : !((h.planes >= 1 && h.planes <= 8) || h.planes == 24))
-                return Fail(fault, "%lld bit planes are not read (1 to 8 and 24 are)", h.planes);
-            // The library pads PBM rows to 16 pixels, the format to an even
-            // count: only widths where the two agree are read.
-            if (chunky && h.width % 16 != 0)
-                return Fail(fault, "PBM picture %lld pixels wide is not read (multiples of 16 are)", h.width);
-            // The library takes a mask plane for one more colour plane: the
-            // colours come out wrong.
-            if (h.masking == 1) return Fail(fault, "pictures with a mask plane are not read");
+            if (h.chunky ? h.planes != 8 : !((h.planes >= 1 && h.planes <= 8) || h.planes == 24 || h.planes == 32))
+                return Fail(fault, "%lld bit planes are not read (1 to 8, 24 and 32 are)", h.planes);
+            if (h.chunky && h.masking == kMaskPlane) return Fail(fault, "PBM picture with a mask plane is not read");
             if (h.compression > 1)
                 return Fail(fault, "compression %lld is not read (none and ByteRun1 are)", h.compression);
+            if (h.masking > 3) return Fail(fault, "masking %lld is not read (0 to 3 are)", h.masking);
             haveHeader = true;
+        } else if (id == Id("CMAP")) {
+            h.map.assign(p, p + std::min<size_t>(length / 3, 256) * 3);
+        } else if (id == Id("CAMG") && length >= 4) {
+            h.viewMode = Read32(p);
         }
-        at += length + (length & 1);  // chunks are padded to even lengths
-        if (at > file.size()) return Fail(fault, "file ends inside a chunk");
+        at += length;
+        if (length & 1) {  // chunks are padded to even lengths
+            if (at == file.size()) return Fail(fault, "file ends before the BODY chunk");
+            ++at;
+        }
     }
+}
+
+// The BODY's bytes, uncompressed or ByteRun1. Runs may cross plane and row
+// boundaries (some writers pack a whole row, or the whole body, as one
+// stream), so a run left over at the end of a row carries into the next.
+class BodyReader {
+public:
+    BodyReader(std::span<const uint8_t> body, bool compressed) : body_(body), compressed_(compressed) {}
+
+    // Fills out with the next out.size() bytes. False when the body ends first.
+    bool Fill(std::span<uint8_t> out) {
+        size_t done = 0;
+        while (done < out.size()) {
+            if (!compressed_) {
+                const size_t n = std::min(out.size() - done, body_.size() - at_);
+                std::copy_n(body_.data() + at_, n, out.data() + done);
+                at_ += n;
+                done += n;
+                if (done < out.size()) return false;
+                break;
+            }
+            if (left_ == 0 && !NextRun()) return false;
+            const size_t n = std::min(out.size() - done, left_);
+            if (repeat_) {
+                std::fill_n(out.data() + done, n, value_);
+            } else {
+                std::copy_n(body_.data() + at_, n, out.data() + done);
+                at_ += n;
+            }
+            done += n;
+            left_ -= n;
+        }
+        return true;
+    }
+
+private:
+    // Reads the next run's control byte (and its repeated byte). A literal run
+    // longer than what is left of the body is refused when it is read.
+    bool NextRun() {
+        while (at_ < body_.size()) {
+            const int n = int(int8_t(body_[at_++]));
+            if (n >= 0) {
+                left_ = size_t(n) + 1;
+                repeat_ = false;
+                return body_.size() - at_ >= left_;
+            }
+            if (n == -128) continue;  // no operation
+            if (at_ == body_.size()) return false;
+            left_ = size_t(1 - n);
+            repeat_ = true;
+            value_ = body_[at_++];
+            return true;
+        }
+        return false;
+    }
+
+    std::span<const uint8_t> body_;
+    bool compressed_;
+    size_t at_ = 0;
+    size_t left_ = 0;  // bytes still to give from the current run
+    bool repeat_ = false;
+    uint8_t value_ = 0;
+};
+
+// The colours of a colour-mapped picture: the map, repeated when shorter than
+// the planes address, half-bright colours added, or a grey ramp without a map.
+std::vector<uint8_t> Palette(const Header& h) {
+    const int count = 1 << std::min(h.planes, 8);
+    std::vector<uint8_t> colours(size_t(count) * 3);
+    const int mapped = int(h.map.size() / 3);
+    for (int i = 0; i < count; ++i)
+        for (int k = 0; k < 3; ++k)
+            colours[size_t(i) * 3 + k] = mapped > 0 ? h.map[size_t(i % mapped) * 3 + k] : uint8_t(i * 255 / (count - 1));
+    if ((h.viewMode & kHalfBright) && !(h.viewMode & kHoldAndModify) && count == 64)
+        for (int i = 32; i < 64; ++i)
+            for (int k = 0; k < 3; ++k)
+                colours[size_t(i) * 3 + k] = uint8_t((mapped > 0 ? h.map[size_t((i - 32) % mapped) * 3 + k] : 0) / 2);
+    return colours;
 }
 
 }  // namespace
@@ -107,39 +190,66 @@ bool CheckChunks(std::span<const uint8_t> file, Header& h, std::string& fault) {
 bool DecodeIlbm(std::span<const uint8_t> file, Picture& out, std::string& fault) {
     out = Picture{};
     Header h;
-    if (!CheckChunks(file, h, fault)) return false;
-    // The library crashes on a deep picture that also has a colour map (it
-    // writes the map into the palette its true-colour surface lacks). A deep
-    // picture has no use for a map or a display mode: the copy it reads has
-    // those chunks renamed, so it skips them.
-    std::vector<uint8_t> copy;
-    if (h.planes == 24 && !h.paletteChunks.empty()) {
-        copy.assign(file.begin(), file.end());
-        for (size_t at : h.paletteChunks) std::memcpy(copy.data() + at, "XXXX", 4);
-        file = copy;
-    }
-    SDL_ClearError();
-    SDL_RWops* source = SDL_RWFromConstMem(file.data(), static_cast<int>(file.size()));
-    SDL_Surface* surface = source ? IMG_LoadLBM_RW(source) : nullptr;
-    if (source) SDL_RWclose(source);
-    if (!surface) {
-        fault = SDL_GetError();
-        if (fault.empty()) fault = "damaged picture data";
-        return false;
-    }
-    // The header's own size (the library's surface may be wider).
-    const uint8_t* bmhd = nullptr;
-    for (size_t at = 12; at + 8 <= file.size();) {
-        const uint32_t length = Read32(file.data() + at + 4);
-        if (Read32(file.data() + at) == 0x424D4844) {
-            bmhd = file.data() + at + 8;
-            break;
+    if (!ReadChunks(file, h, fault)) return false;
+    const bool deep = h.planes > 8;
+    const bool holdAndModify = !deep && !h.chunky && (h.viewMode & kHoldAndModify) && (h.planes == 6 || h.planes == 8);
+    const bool alpha = h.masking == kMaskPlane || h.planes == 32 || (!deep && h.masking == kTransparentColour);
+    Picture picture;
+    if (!Allocate(picture, h.width, h.height, alpha ? 32 : 24, fault)) return false;
+    const std::vector<uint8_t> colours = deep ? std::vector<uint8_t>{} : Palette(h);
+
+    // One row of the file: every plane's bits (and the mask plane's), or the
+    // PBM's bytes, each padded to an even length.
+    const size_t planeBytes = h.chunky ? size_t(h.width + 1) / 2 * 2 : size_t(h.width + 15) / 16 * 2;
+    const int stored = h.chunky ? 1 : h.planes + (h.masking == kMaskPlane ? 1 : 0);
+    std::vector<uint8_t> row(planeBytes * size_t(stored));
+    BodyReader body(h.body, h.compression == 1);
+    const int channels = alpha ? 4 : 3;
+    for (int y = 0; y < h.height; ++y) {
+        if (!body.Fill(row)) return Fail(fault, "BODY ends in row %lld of %lld", y + 1, h.height);
+        uint8_t* o = picture.Row(y);
+        uint8_t held[3] = {colours.empty() ? uint8_t(0) : colours[0], colours.empty() ? uint8_t(0) : colours[1],
+                           colours.empty() ? uint8_t(0) : colours[2]};
+        for (int x = 0; x < h.width; ++x, o += channels) {
+            uint32_t value = 0;
+            if (h.chunky) {
+                value = row[size_t(x)];
+            } else {
+                const size_t byte = size_t(x) >> 3;
+                const int bit = 7 - (x & 7);
+                for (int plane = 0; plane < h.planes; ++plane)
+                    value |= uint32_t((row[size_t(plane) * planeBytes + byte] >> bit) & 1) << plane;
+            }
+            if (deep) {
+                o[0] = uint8_t(value), o[1] = uint8_t(value >> 8), o[2] = uint8_t(value >> 16);
+            } else if (holdAndModify) {
+                // The top two bits choose: 0 a map colour, 1 modify blue, 2 red, 3 green.
+                const int bits = h.planes - 2;
+                const uint32_t index = value & ((1u << bits) - 1);
+                const uint32_t control = value >> bits;
+                const uint8_t level = bits == 4 ? uint8_t(index * 17) : uint8_t(index << 2 | index >> 4);
+                if (control == 0) {
+                    std::copy_n(colours.data() + size_t(index) * 3, 3, held);
+                } else {
+                    held[control == 1 ? 2 : control == 2 ? 0 : 1] = level;
+                }
+                std::copy_n(held, 3, o);
+            } else {
+                std::copy_n(colours.data() + size_t(value) * 3, 3, o);
+            }
+            if (!alpha) continue;
+            if (h.planes == 32) {
+                o[3] = uint8_t(value >> 24);
+            } else if (h.masking == kMaskPlane) {
+                const uint8_t maskBits = row[size_t(h.planes) * planeBytes + (size_t(x) >> 3)];
+                o[3] = (maskBits >> (7 - (x & 7))) & 1 ? 255 : 0;
+            } else {
+                o[3] = int(value) == h.transparent ? 0 : 255;
+            }
         }
-        at += 8 + size_t(length) + (length & 1);
     }
-    const bool ok = bmhd && SurfaceToPicture(surface, int(Read16(bmhd)), int(Read16(bmhd + 2)), out, fault);
-    SDL_FreeSurface(surface);
-    return ok;
+    out = std::move(picture);
+    return true;
 }
 
 }  // namespace images

@@ -1,4 +1,4 @@
-// Surfaces of SDL2 and SDL2_image to pictures.
+// Surfaces decoded by SDL2 to pictures.
 #include "plugins/images/sdl_surface.h"
 
 #include <cstring>

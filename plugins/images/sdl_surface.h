@@ -1,5 +1,5 @@
-// Turning an SDL surface decoded by SDL2 or SDL2_image into a Picture.
-// Internal to the BMP and IFF plug-ins.
+// Turning an SDL surface decoded by SDL2 into a Picture. Internal to the BMP
+// plug-in.
 #pragma once
 
 #include <SDL2/SDL.h>

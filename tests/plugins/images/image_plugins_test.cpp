@@ -262,6 +262,47 @@ TEST_F(ImagePlugins, IlbmPlanesHalfBrightAndDeepPicturesDecodeExactly) {
                                    })),
             0)
             << compressed;
+
+    // A mask plane after each row's colour planes: written as a fifth plane,
+    // then the header says four planes and a mask. The mask becomes alpha.
+    const std::vector<uint32_t> masked = values(31);
+    for (bool compressed : {false, true}) {
+        Bytes file = WriteIlbm(w, h, 5, masked, Bytes(cmap.begin(), cmap.begin() + 48), compressed);
+        file[8 + 4 + 8 + 8] = 4;
+        file[8 + 4 + 8 + 9] = 1;
+        EXPECT_EQ(MaxDifference(Load(file, "masked.iff"), Expected(w, h, 4,
+                                                                   [&](int x, int y, uint8_t* o) {
+                                                                       const uint32_t v = masked[size_t(y) * w + x];
+                                                                       std::copy_n(cmap.data() + (v & 15) * 3, 3, o);
+                                                                       o[3] = v & 16 ? 255 : 0;
+                                                                   })),
+                  0)
+            << compressed;
+    }
+
+    // Hold-and-modify, six planes: a map colour, or the colour to the left
+    // with one gun replaced (control 1 blue, 2 red, 3 green); rows start from
+    // colour 0.
+    const std::vector<uint32_t> ham = values(63);
+    EXPECT_EQ(MaxDifference(Load(WriteIlbm(w, h, 6, ham, Bytes(cmap.begin(), cmap.begin() + 48), true, 0x800), "h.iff"),
+                            Expected(w, h, 3,
+                                     [&](int x, int y, uint8_t* o) {
+                                         uint8_t c[3] = {cmap[0], cmap[1], cmap[2]};
+                                         for (int i = 0; i <= x; ++i) {
+                                             const uint32_t v = ham[size_t(y) * w + i], level = v & 15;
+                                             if (v >> 4 == 0) std::copy_n(cmap.data() + level * 3, 3, c);
+                                             else c[v >> 4 == 1 ? 2 : v >> 4 == 2 ? 0 : 1] = uint8_t(level * 17);
+                                         }
+                                         std::copy_n(c, 3, o);
+                                     })),
+              0);
+
+    // PBM: a byte per pixel, rows of odd width padded to even, the body
+    // compressed as one stream whose runs cross the rows.
+    const std::vector<uint32_t> chunky = values(255);
+    for (bool compressed : {false, true})
+        EXPECT_EQ(MaxDifference(Load(WritePbm(w, h, chunky, cmap, compressed), "p.lbm"), mapped(chunky, false)), 0)
+            << compressed;
 }
 
 TEST_F(ImagePlugins, DamagedLyingAndUnreadFilesGiveWidthZeroAndOneLine) {
@@ -299,9 +340,9 @@ TEST_F(ImagePlugins, DamagedLyingAndUnreadFilesGiveWidthZeroAndOneLine) {
     ExpectRefused(WriteIlbm(21, 6, 4, values, cmap, false, 0, 10), "short.iff", "BODY");
     ExpectRefused(WriteIlbm(21, 6, 4, values, cmap, true, 0, 4), "short.lbm");
     ExpectRefused(WriteIlbm(21, 6, 12, values, cmap, false), "twelve.iff", "12 bit planes");
-    Bytes masked = WriteIlbm(21, 6, 4, values, cmap, false);
-    masked[8 + 4 + 8 + 9] = 1;  // BMHD masking: a mask plane follows each row's planes
-    ExpectRefused(masked, "masked.iff", "mask plane");
+    Bytes squeezed = WriteIlbm(21, 6, 4, values, cmap, false);
+    squeezed[8 + 4 + 8 + 10] = 3;  // BMHD compression: only none and ByteRun1 exist
+    ExpectRefused(squeezed, "squeezed.iff", "compression 3");
     Bytes lying = WriteIlbm(21, 6, 4, values, cmap, false);
     lying[8 + 4 + 8 + 2] = 0xFF;  // BMHD height 65,535 + 6
     ExpectRefused(lying, "lying.iff");

@@ -213,6 +213,28 @@ Bytes WriteIlbm(int width, int height, int planes, const std::vector<uint32_t>& 
     return out;
 }
 
+Bytes WritePbm(int width, int height, const std::vector<uint32_t>& indices, const Bytes& cmap, bool compressed) {
+    const size_t rowBytes = size_t(width + 1) / 2 * 2;
+    Bytes body;
+    for (int y = 0; y < height; ++y) {
+        Bytes row(rowBytes);
+        for (int x = 0; x < width; ++x) row[x] = uint8_t(indices[size_t(y) * width + x]);
+        body.insert(body.end(), row.begin(), row.end());
+    }
+    if (compressed) body = ByteRun1(body);  // one stream: runs cross the rows
+    Bytes bmhd;
+    Big16(bmhd, width), Big16(bmhd, height), Big32(bmhd, 0);
+    bmhd.insert(bmhd.end(), {8, 0, uint8_t(compressed ? 1 : 0), 0, 0, 0, 1, 1});
+    Big16(bmhd, width), Big16(bmhd, height);
+    Bytes form = {'P', 'B', 'M', ' '};
+    Chunk(form, "BMHD", bmhd);
+    Chunk(form, "CMAP", cmap);
+    Chunk(form, "BODY", body);
+    Bytes out;
+    Chunk(out, "FORM", form);
+    return out;
+}
+
 Rgb Gradient(int width, int height, int channels) {
     Rgb p{width, height, channels, Bytes(size_t(width) * height * channels)};
     for (int y = 0; y < height; ++y)

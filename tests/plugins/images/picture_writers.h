@@ -45,6 +45,10 @@ Bytes WriteBmp(const Rgb& picture, int bits, bool topDown, const Bytes& indices 
 Bytes WriteIlbm(int width, int height, int planes, const std::vector<uint32_t>& values, const Bytes& cmap,
                 bool compressed, uint32_t camg = 0, size_t bodyCut = 0);
 
+// IFF PBM: one byte per pixel through cmap, the whole body ByteRun1-compressed
+// as one stream when asked.
+Bytes WritePbm(int width, int height, const std::vector<uint32_t>& indices, const Bytes& cmap, bool compressed);
+
 // Smooth test colours (JPEG keeps them close).
 Rgb Gradient(int width, int height, int channels);
 
