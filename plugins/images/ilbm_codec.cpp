@@ -30,7 +30,7 @@ constexpr uint32_t Id(const char (&s)[5]) {
            uint8_t(s[3]);
 }
 
-constexpr uint32_t kHalfBright = 0x80;    // CAMG: colours 32 to 63 are 0 to 31 at half brightness
+constexpr uint32_t kHalfBright = 0x80;      // CAMG: colours 32 to 63 are 0 to 31 at half brightness
 constexpr uint32_t kHoldAndModify = 0x800;  // CAMG: the top two bits of a pixel modify the last colour
 
 enum Masking { kNoMask = 0, kMaskPlane = 1, kTransparentColour = 2 };
@@ -42,8 +42,8 @@ struct Header {
     int planes = 0;
     int masking = kNoMask;
     int compression = 0;
-    int transparent = 0;  // colour index made transparent with masking 2
-    uint32_t viewMode = 0;  // CAMG flags
+    int transparent = 0;       // colour index made transparent with masking 2
+    uint32_t viewMode = 0;     // CAMG flags
     std::vector<uint8_t> map;  // CMAP: R,G,B per colour, at most 256 colours
     std::span<const uint8_t> body;
 };
@@ -177,7 +177,8 @@ std::vector<uint8_t> Palette(const Header& h) {
     const int mapped = int(h.map.size() / 3);
     for (int i = 0; i < count; ++i)
         for (int k = 0; k < 3; ++k)
-            colours[size_t(i) * 3 + k] = mapped > 0 ? h.map[size_t(i % mapped) * 3 + k] : uint8_t(i * 255 / (count - 1));
+            colours[size_t(i) * 3 + k] =
+                mapped > 0 ? h.map[size_t(i % mapped) * 3 + k] : uint8_t(i * 255 / (count - 1));
     if ((h.viewMode & kHalfBright) && !(h.viewMode & kHoldAndModify) && count == 64)
         for (int i = 32; i < 64; ++i)
             for (int k = 0; k < 3; ++k)
@@ -208,8 +209,8 @@ bool DecodeIlbm(std::span<const uint8_t> file, Picture& out, std::string& fault)
     for (int y = 0; y < h.height; ++y) {
         if (!body.Fill(row)) return Fail(fault, "BODY ends in row %lld of %lld", y + 1, h.height);
         uint8_t* o = picture.Row(y);
-        uint8_t held[3] = {colours.empty() ? uint8_t(0) : colours[0], colours.empty() ? uint8_t(0) : colours[1],
-                           colours.empty() ? uint8_t(0) : colours[2]};
+        uint8_t held[3] = {};  // hold-and-modify: each row starts from colour 0
+        if (!colours.empty()) std::copy_n(colours.data(), 3, held);
         for (int x = 0; x < h.width; ++x, o += channels) {
             uint32_t value = 0;
             if (h.chunky) {

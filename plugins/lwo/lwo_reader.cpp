@@ -17,8 +17,9 @@
 namespace lwo {
 namespace {
 
-// Every message of the plug-in is formatted here.
-char g_message[256];
+// Every message of the plug-in is formatted here: as long as the engine's own
+// message lines, so a long path leaves room for what is wrong.
+char g_message[1024];
 
 constexpr const char* kParseCaption = "CLwoRead::Parse Error";
 

@@ -290,8 +290,10 @@ TEST_F(ImagePlugins, IlbmPlanesHalfBrightAndDeepPicturesDecodeExactly) {
                                          uint8_t c[3] = {cmap[0], cmap[1], cmap[2]};
                                          for (int i = 0; i <= x; ++i) {
                                              const uint32_t v = ham[size_t(y) * w + i], level = v & 15;
-                                             if (v >> 4 == 0) std::copy_n(cmap.data() + level * 3, 3, c);
-                                             else c[v >> 4 == 1 ? 2 : v >> 4 == 2 ? 0 : 1] = uint8_t(level * 17);
+                                             if (v >> 4 == 0)
+                                                 std::copy_n(cmap.data() + level * 3, 3, c);
+                                             else
+                                                 c[v >> 4 == 1 ? 2 : v >> 4 == 2 ? 0 : 1] = uint8_t(level * 17);
                                          }
                                          std::copy_n(c, 3, o);
                                      })),

@@ -328,10 +328,10 @@ TEST(LwoCorpus, ConcavePolygonIsClippedNotFanned) {
 namespace {
 
 // The warning r_Load3D gives for damaged.lwo, without its fixed start and end.
-std::string DamageText(const Bytes& bytes) {
-    if (LoadBytes(bytes, "damaged.lwo") != 0 || Messages().size() != 2)
+std::string DamageText(const Bytes& bytes, const std::string& name = "damaged.lwo") {
+    if (LoadBytes(bytes, name) != 0 || Messages().size() != 2)
         return "(" + std::to_string(Messages().size()) + " messages)";
-    const std::string start = "Lwo.dll Load3D : Warning, " + TempPath("damaged.lwo") + " is damaged: ";
+    const std::string start = "Lwo.dll Load3D : Warning, " + TempPath(name) + " is damaged: ";
     const std::string& m = Messages()[0];
     if (m.compare(0, start.size(), start) != 0 || m.back() != '\n') return "(unexpected) " + m;
     return m.substr(start.size(), m.size() - start.size() - 1);
@@ -365,6 +365,9 @@ TEST(LwoDamaged, WarningNamesTheChunkAndItsByteOffset) {
     Bytes shorter = whole;
     shorter[132 + 7] = uint8_t(4 * 12 + 5);
     EXPECT_EQ(DamageText(shorter), "POLS chunk at byte 132: polygon 5 runs past the chunk end");
+    // A long path leaves the detail whole.
+    EXPECT_EQ(DamageText(shorter, std::string(200, 'd') + ".lwo"),
+              "POLS chunk at byte 132: polygon 5 runs past the chunk end");
     Bytes longer = whole;
     longer[132 + 6] = 1;
     EXPECT_EQ(DamageText(longer),
