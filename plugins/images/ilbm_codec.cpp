@@ -14,6 +14,7 @@
 // lying file is refused with the row it ends at.
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <vector>
 
@@ -169,6 +170,31 @@ private:
     uint8_t value_ = 0;
 };
 
+// Bit k of a byte (most significant first) as bit 0 of byte k of the result:
+// one plane's bits of eight pixels, spread so eight planes add up in one word.
+constexpr std::array<uint64_t, 256> kSpread = [] {
+    std::array<uint64_t, 256> table{};
+    for (int b = 0; b < 256; ++b)
+        for (int k = 0; k < 8; ++k)
+            if (b & (0x80 >> k)) table[size_t(b)] |= uint64_t(1) << (8 * k);
+    return table;
+}();
+
+// Gathers the value of every pixel of a planar row (planes of planeBytes
+// bytes each, plane 0 the lowest bit), eight pixels and eight planes at a time.
+void GatherPlanes(const uint8_t* row, size_t planeBytes, int planes, uint32_t* values) {
+    for (size_t column = 0; column < planeBytes; ++column) {
+        uint32_t* v = values + column * 8;
+        std::fill_n(v, 8, 0u);
+        for (int first = 0; first < planes; first += 8) {
+            uint64_t eight = 0;  // byte k: planes first..first+7 of pixel k
+            for (int plane = first; plane < std::min(first + 8, planes); ++plane)
+                eight |= kSpread[row[size_t(plane) * planeBytes + column]] << (plane - first);
+            for (int k = 0; k < 8; ++k) v[k] |= uint32_t((eight >> (8 * k)) & 0xFF) << first;
+        }
+    }
+}
+
 // The colours of a colour-mapped picture: the map, repeated when shorter than
 // the planes address, half-bright colours added, or a grey ramp without a map.
 std::vector<uint8_t> Palette(const Header& h) {
@@ -204,6 +230,7 @@ bool DecodeIlbm(std::span<const uint8_t> file, Picture& out, std::string& fault)
     const size_t planeBytes = h.chunky ? size_t(h.width + 1) / 2 * 2 : size_t(h.width + 15) / 16 * 2;
     const int stored = h.chunky ? 1 : h.planes + (h.masking == kMaskPlane ? 1 : 0);
     std::vector<uint8_t> row(planeBytes * size_t(stored));
+    std::vector<uint32_t> values(planeBytes * 8);  // each pixel's value, the row's padding included
     BodyReader body(h.body, h.compression == 1);
     const int channels = alpha ? 4 : 3;
     for (int y = 0; y < h.height; ++y) {
@@ -211,16 +238,13 @@ bool DecodeIlbm(std::span<const uint8_t> file, Picture& out, std::string& fault)
         uint8_t* o = picture.Row(y);
         uint8_t held[3] = {};  // hold-and-modify: each row starts from colour 0
         if (!colours.empty()) std::copy_n(colours.data(), 3, held);
+        if (h.chunky) {
+            std::copy_n(row.data(), h.width, values.data());
+        } else {
+            GatherPlanes(row.data(), planeBytes, h.planes, values.data());
+        }
         for (int x = 0; x < h.width; ++x, o += channels) {
-            uint32_t value = 0;
-            if (h.chunky) {
-                value = row[size_t(x)];
-            } else {
-                const size_t byte = size_t(x) >> 3;
-                const int bit = 7 - (x & 7);
-                for (int plane = 0; plane < h.planes; ++plane)
-                    value |= uint32_t((row[size_t(plane) * planeBytes + byte] >> bit) & 1) << plane;
-            }
+            const uint32_t value = values[size_t(x)];
             if (deep) {
                 o[0] = uint8_t(value), o[1] = uint8_t(value >> 8), o[2] = uint8_t(value >> 16);
             } else if (holdAndModify) {
