@@ -290,6 +290,19 @@ void ShutDown() {
 
 namespace {
 
+// What every run does before its first frame: the platform configured, the
+// video recording started where one is asked for, and the program's state
+// fresh. False when the platform or the recording cannot start.
+bool PrepareRun(const LaunchOptions& options, const std::string& videoPath) {
+    if (plat_Configure(&options.platform) != 0) return false;
+    if (options.videoPath && !StartRecording(options, videoPath)) return false;
+    ResetAppState();
+    SetShotFormat(options.shotFormat);
+    ReleaseSlots();
+    ReleaseProceduralTextures();
+    return true;
+}
+
 // The viewer's run: a headless run without --fixed-fps steps the clock at the
 // scene's own rate, so every presented frame is the next frame of the scene.
 int RunViewerProgram(LaunchOptions& options, InputFileKind kind, const std::string& videoPath) {
@@ -300,12 +313,7 @@ int RunViewerProgram(LaunchOptions& options, InputFileKind kind, const std::stri
         r_ResetAnim();
         options.platform.fixedFps = std::clamp(rate, 1, 1000);
     }
-    if (plat_Configure(&options.platform) != 0) return 1;
-    if (options.videoPath && !StartRecording(options, videoPath)) return 1;
-    ResetAppState();
-    SetShotFormat(options.shotFormat);
-    ReleaseSlots();
-    ReleaseProceduralTextures();
+    if (!PrepareRun(options, videoPath)) return 1;
     const int code = RunViewer(options.file, kind);
     StopRecording();  // finished by the viewer's shutdown already, unless it ended early
     if (code == 0 && plat_OutputFailed()) return 1;
@@ -375,13 +383,8 @@ int RunProgram(int argc, char** argv) {
         if (dataFolder.back() != '/') dataFolder += '/';
     }
     if (!DemoFolderReady(dataFolder)) return 2;
-    if (plat_Configure(&options.platform) != 0) return 1;
-    if (options.videoPath && !StartRecording(options, videoPath)) return 1;
+    if (!PrepareRun(options, videoPath)) return 1;
 
-    ResetAppState();
-    SetShotFormat(options.shotFormat);
-    ReleaseSlots();
-    ReleaseProceduralTextures();
     const int startError = StartUp(dataFolder);
     if (startError != 0) {
         StopRecording();
