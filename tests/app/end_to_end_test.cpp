@@ -70,7 +70,6 @@ ConsoleScreen ReadConsole(const demo::Picture& frame) {
 
 class EndToEnd : public runner::ProgramSuite<EndToEnd> {
 public:
-    static constexpr char kFolder[] = "tessaly_end_to_end_";
     static void WriteFiles() {
         demo::WriteDataSet(root_ + "data");
         demo::WriteDataSet(root_ + "nolake", false);

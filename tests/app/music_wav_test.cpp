@@ -102,7 +102,6 @@ size_t FirstSound(const std::vector<int16_t>& samples, size_t from) {
 
 class MusicWav : public runner::ProgramSuite<MusicWav> {
 public:
-    static constexpr char kFolder[] = "tessaly_music_wav_";
     static void WriteFiles() {
         // The four scenes without objects: the frames cost next to nothing and
         // the demo keeps its timing.

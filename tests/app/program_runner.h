@@ -30,14 +30,15 @@ int Wait(pid_t pid);
 std::string ReadAll(const std::string& path);
 
 // A suite of tests that run the program: a folder of the suite's own under
-// the test temporary folder (its name Suite::kFolder and the process id, as
-// test programs run side by side), made empty and filled by
-// Suite::WriteFiles() before the suite and removed after it.
+// the test temporary folder (named for the suite and the process, as test
+// programs run side by side), made empty and filled by Suite::WriteFiles()
+// before the suite and removed after it.
 template <class Suite>
 class ProgramSuite : public testing::Test {
 public:
     static void SetUpTestSuite() {
-        root_ = testing::TempDir() + Suite::kFolder + std::to_string(getpid()) + "/";
+        const std::string suite = testing::UnitTest::GetInstance()->current_test_suite()->name();
+        root_ = testing::TempDir() + "tessaly_" + suite + "_" + std::to_string(getpid()) + "/";
         std::filesystem::remove_all(root_);
         Suite::WriteFiles();
     }

@@ -35,7 +35,6 @@ std::vector<std::string> LinesWith(const std::string& text, const std::string& n
 
 class StartUpFailures : public runner::ProgramSuite<StartUpFailures> {
 public:
-    static constexpr char kFolder[] = "tessaly_startup_failures_";
     static void WriteFiles() { demo::WriteDataSet(root_ + "data"); }
 
 protected:

@@ -66,7 +66,6 @@ demo::Surface BrightSurface() {
 
 class Viewer : public runner::ProgramSuite<Viewer> {
 public:
-    static constexpr char kFolder[] = "tessaly_viewer_";
     static void WriteFiles() {
         fs::create_directories(root_ + "project/Objects");
         fs::create_directories(root_ + "project/Scenes");

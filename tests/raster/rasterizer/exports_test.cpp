@@ -9,13 +9,12 @@
 #include "platform/platform.h"
 #include "tessaly/raster_interface.h"
 #include "test_meshes.h"
+#include "tests/platform/platform_test_support.h"
 
 namespace {
 
 TEST(RasterizerExports, MeshDrawnThroughTheLoadedBackEnd) {
-    PlatOptions options{};
-    options.headless = 1;
-    ASSERT_EQ(plat_Configure(&options), 0);
+    ASSERT_EQ(platform_test::ConfigureHeadless(), 0);
     void* lib = plat_LoadLibrary("t7dxraster.dll");
     ASSERT_NE(lib, nullptr);
     RasterEntryTable r{};
