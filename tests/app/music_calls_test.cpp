@@ -86,6 +86,22 @@ protected:
         return calls;
     }
     static std::string Music(const char* name) { return dataDir_ + "/music/" + name; }
+    // The music calls of a whole run: the library opened, both modules loaded
+    // (first and second: what each load gave), the calls during the run, and
+    // the library closed.
+    static std::vector<std::string> WholeRun(const std::string& first, const std::string& second,
+                                             const std::vector<std::string>& during) {
+        std::vector<std::string> calls = {"MIDASstartup",
+                                          "MIDASsetOption 3 150",
+                                          "MIDASsetOption 4 4",
+                                          "MIDASinit",
+                                          "MIDASstartBackgroundPlay 100",
+                                          "MIDASloadModule " + Music("vdm.it") + " -> " + first,
+                                          "MIDASloadModule " + Music("vdm2.it") + " -> " + second};
+        calls.insert(calls.end(), during.begin(), during.end());
+        calls.insert(calls.end(), {"MIDASstopBackgroundPlay", "MIDASclose"});
+        return calls;
+    }
     static int Count(const std::string& text, const std::string& what) {
         int n = 0;
         for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
@@ -103,21 +119,10 @@ std::string MusicCalls::dataDir_;
 TEST_F(MusicCalls, DemoStartsTheFirstModuleAndSwitchesWhenLeavingTheMainScene) {
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(g_app.slotIndex, 3);
-    const std::vector<std::string> expected = {"MIDASstartup",
-                                               "MIDASsetOption 3 150",
-                                               "MIDASsetOption 4 4",
-                                               "MIDASinit",
-                                               "MIDASstartBackgroundPlay 100",
-                                               "MIDASloadModule " + Music("vdm.it") + " -> m1",
-                                               "MIDASloadModule " + Music("vdm2.it") + " -> m2",
-                                               "MIDASplayModule m1 0 -> p1",
-                                               "lights",  // slot 1
-                                               "lights",  // slot 2
-                                               "MIDASstopModule p1",
-                                               "MIDASplayModule m2 0 -> p2",
-                                               "lights",  // slot 3
-                                               "MIDASstopBackgroundPlay",
-                                               "MIDASclose"};
+    // The scene changes ("lights") are slots 1, 2 and 3.
+    const std::vector<std::string> expected = WholeRun("m1", "m2",
+                                                       {"MIDASplayModule m1 0 -> p1", "lights", "lights",
+                                                        "MIDASstopModule p1", "MIDASplayModule m2 0 -> p2", "lights"});
     EXPECT_EQ(MusicLog(), expected);
     EXPECT_EQ(out_.find("MIDAS"), std::string::npos) << out_;
 
@@ -159,20 +164,8 @@ TEST_F(MusicCalls, MissingSecondModuleIsReportedAndTheSwitchOnlyStops) {
     fs::remove(Music("vdm2.it"));
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(g_app.slotIndex, 3);
-    const std::vector<std::string> expected = {"MIDASstartup",
-                                               "MIDASsetOption 3 150",
-                                               "MIDASsetOption 4 4",
-                                               "MIDASinit",
-                                               "MIDASstartBackgroundPlay 100",
-                                               "MIDASloadModule " + Music("vdm.it") + " -> m1",
-                                               "MIDASloadModule " + Music("vdm2.it") + " -> null",
-                                               "MIDASplayModule m1 0 -> p1",
-                                               "lights",
-                                               "lights",
-                                               "MIDASstopModule p1",
-                                               "lights",
-                                               "MIDASstopBackgroundPlay",
-                                               "MIDASclose"};
+    const std::vector<std::string> expected =
+        WholeRun("m1", "null", {"MIDASplayModule m1 0 -> p1", "lights", "lights", "MIDASstopModule p1", "lights"});
     EXPECT_EQ(MusicLog(), expected);
     EXPECT_NE(out_.find("\nMIDAS error: no such module file\n"), std::string::npos) << out_;
     EXPECT_EQ(Count(out_, "MIDAS"), 1) << out_;
@@ -184,19 +177,8 @@ TEST_F(MusicCalls, MissingSecondModuleIsReportedAndTheSwitchOnlyStops) {
 TEST_F(MusicCalls, MissingFirstModuleLeavesTheSecondToPlayAtItsTime) {
     fs::remove(Music("vdm.it"));
     ASSERT_EQ(Run(), 0);
-    const std::vector<std::string> expected = {"MIDASstartup",
-                                               "MIDASsetOption 3 150",
-                                               "MIDASsetOption 4 4",
-                                               "MIDASinit",
-                                               "MIDASstartBackgroundPlay 100",
-                                               "MIDASloadModule " + Music("vdm.it") + " -> null",
-                                               "MIDASloadModule " + Music("vdm2.it") + " -> m1",
-                                               "lights",
-                                               "lights",
-                                               "MIDASplayModule m1 0 -> p1",
-                                               "lights",
-                                               "MIDASstopBackgroundPlay",
-                                               "MIDASclose"};
+    const std::vector<std::string> expected =
+        WholeRun("null", "m1", {"lights", "lights", "MIDASplayModule m1 0 -> p1", "lights"});
     EXPECT_EQ(MusicLog(), expected);
     EXPECT_EQ(Count(out_, "MIDAS error"), 1) << out_;
 }

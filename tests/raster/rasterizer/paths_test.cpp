@@ -305,11 +305,7 @@ TEST_P(Golden, RecedingCheckerboard) {
     r_SetTexture(0, 0);
     r_SetRenderState(RS_BILINEAR, 1);
     const Vector3 p[4] = {{-30, -1, 0.6f}, {30, -1, 0.6f}, {30, -1, 90}, {-30, -1, 90}};
-    TLVertex tl[4] = {V(0, 0, 0, ~0u, 0, 0), V(0, 0, 0, ~0u, 15, 0), V(0, 0, 0, ~0u, 15, 22), V(0, 0, 0, ~0u, 0, 22)};
-    r_FullVertexCamWork(tl, p, 4);
-    raster::GetDevice().state.cull = raster::CullMode::None;
-    const uint16_t idx[6] = {0, 1, 2, 0, 2, 3};
-    r_SimpleIndexedTLRender(tl, 4, idx, 6, 1);
+    rt::DrawWorldQuad(p, 15, 22);
     EXPECT_EQ(rt::CheckGolden("receding_checkerboard"), "");
 }
 
