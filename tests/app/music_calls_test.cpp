@@ -18,40 +18,29 @@
 #include "app/startup.h"
 #include "demo_data.h"
 #include "fake_engine.h"
+#include "recorded_runs.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class MusicCalls : public testing::Test {
+class MusicCalls : public demo::RecordedRuns {
 protected:
-    static std::string TempName(const std::string& name) {
-        return testing::TempDir() + "tessaly_app_music_" + std::to_string(getpid()) + "_" + name;
-    }
     static void SetUpTestSuite() {
-        dataDir_ = TempName("data");
-        fs::remove_all(dataDir_);
-        demo::WriteDataSet(dataDir_);
-        // The recording library only asks whether the files exist.
-        demo::WriteText(dataDir_ + "/music/vdm.it", "first");
-        demo::WriteText(dataDir_ + "/music/vdm2.it", "second");
-    }
-    static void TearDownTestSuite() {
-        fs::remove_all(dataDir_);
-        std::remove(TempName("script.txt").c_str());
+        RecordedRuns::SetUpTestSuite();
+        WriteModules();
     }
     void SetUp() override {
-        char cwd[PATH_MAX];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        cwd_ = cwd;
-        fake::Reset();
-        fake::g_engine.hardwareModes[0] = 3;
+        RecordedRuns::SetUp();
         // The end title fades through its mesh and then the demo ends.
         fake::g_engine.meshNames["ENDTITLE.LWO"] = {"ENDSURF"};
     }
     void TearDown() override {
-        ASSERT_EQ(chdir(cwd_.c_str()), 0);
-        ReleaseSlots();
+        RecordedRuns::TearDown();
+        WriteModules();
+    }
+    // The recording library only asks whether the files exist.
+    static void WriteModules() {
         demo::WriteText(dataDir_ + "/music/vdm.it", "first");
         demo::WriteText(dataDir_ + "/music/vdm2.it", "second");
     }
@@ -61,16 +50,8 @@ protected:
     // The whole demo is some 5200 frames; the default limit only guards
     // against a run that never ends.
     int Run(int frames = 8000, const std::string& script = "") {
-        std::vector<std::string> args = {"tessaly",     "--data", dataDir_,   "--headless",
-                                         "--fixed-fps", "24",     "--frames", std::to_string(frames)};
-        if (!script.empty()) {
-            demo::WriteText(TempName("script.txt"), script);
-            args.insert(args.end(), {"--script", TempName("script.txt")});
-        }
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
         testing::internal::CaptureStdout();
-        const int code = RunProgram(static_cast<int>(argv.size()), argv.data());
+        const int code = RunWith({"--frames", std::to_string(frames)}, script);
         out_ = testing::internal::GetCapturedStdout();
         return code;
     }
@@ -108,11 +89,8 @@ protected:
         return n;
     }
 
-    static std::string dataDir_;
-    std::string cwd_;
     std::string out_;
 };
-std::string MusicCalls::dataDir_;
 
 // The whole demo: the first module from start-up through slots 0 and 1, played
 // once; the second from the change to slot 2; nothing else touches the music.
