@@ -134,22 +134,7 @@ inline void Bilinear8(const TexLevel& l, int level, __m256i u, __m256i v, __m256
     ag = Lerp16(Lerp16(GreenAlpha(t00), GreenAlpha(t01), wx), Lerp16(GreenAlpha(t10), GreenAlpha(t11), wx), wy);
 }
 
-// Dither additions of eight pixels starting at x, by [y & 3][x & 3].
-struct DitherRows8 {
-    alignas(32) uint32_t rb[4][4][8];
-    alignas(32) uint32_t g[4][4][8];
-};
-inline constexpr DitherRows8 kDither8 = [] {
-    DitherRows8 d{};
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x)
-            for (int i = 0; i < 8; ++i) {
-                const uint32_t t = kBayer4[y][(x + i) & 3];
-                d.rb[y][x][i] = (t >> 1) | ((t >> 1) << 16);
-                d.g[y][x][i] = t >> 2;
-            }
-    return d;
-}();
+inline constexpr const block::DitherRows<8>& kDither8 = block::kDitherRows<8>;
 
 template <TargetKind Target>
 inline void LoadTarget(const uint8_t* row, int x, __m256i& rb, __m256i& ag) {
