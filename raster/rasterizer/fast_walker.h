@@ -46,6 +46,18 @@ void FastTriangle(const DrawContext& dc, const TriangleSetup& ts) {
         if (lo > hi) continue;
         uint8_t* colourRow = dc.colour + static_cast<size_t>(y) * static_cast<size_t>(dc.colourPitch);
         uint8_t* depthRow = kDepth ? dc.depth + static_cast<size_t>(y) * static_cast<size_t>(dc.depthPitch) : nullptr;
+        if (y < ts.maxY) {
+            // The next row's span lies about here: ask for its frame and depth
+            // lines now, so they arrive while this row is shaded.
+            constexpr int kPixelBytes = Cfg::kTarget == TargetKind::XRGB8888 ? 4 : 2;
+            constexpr int kDepthBytes = Cfg::kDepth == DepthKind::Bits32 ? 4 : 2;
+            const uint8_t* nextColour = colourRow + dc.colourPitch;
+            for (int64_t o = lo * kPixelBytes; o <= hi * kPixelBytes + 63; o += 64) __builtin_prefetch(nextColour + o, 1);
+            if constexpr (kDepth) {
+                const uint8_t* nextDepth = depthRow + dc.depthPitch;
+                for (int64_t o = lo * kDepthBytes; o <= hi * kDepthBytes + 63; o += 64) __builtin_prefetch(nextDepth + o, 1);
+            }
+        }
         PixelInputs in;
         EvaluatePlanes(ts, static_cast<int>(lo), y, in);
         // Texture coordinates: exact at the ends of 8-pixel segments from the
