@@ -78,18 +78,25 @@ void Clear(Queue& q) {
 void DrawBand(const Record& r, int top, int bottom) {
     DrawContext banded;  // a context's copy with its scissor cut to the band (points and lines)
     uint32_t bandedContext = UINT32_MAX;
+    TriangleSetup cut;  // a triangle's copy with its rows cut to the band
     const bool reference = CurrentRasterPath() == RasterPath::Reference;
     for (const Command& c : r.commands) {
         if (c.maxY < top || c.minY > bottom) continue;
         const DrawContext& dc = r.contexts[c.context];
         if (c.kind == CommandKind::Triangle) {
-            TriangleSetup ts = r.triangles[c.item];
-            ts.minY = std::max(ts.minY, top);
-            ts.maxY = std::min(ts.maxY, bottom);
+            // A triangle inside the band is drawn from the record itself; one
+            // that crosses its edges from a copy with its rows cut to the band.
+            const TriangleSetup* ts = &r.triangles[c.item];
+            if (ts->minY < top || ts->maxY > bottom) {
+                cut = *ts;
+                cut.minY = std::max(cut.minY, top);
+                cut.maxY = std::min(cut.maxY, bottom);
+                ts = &cut;
+            }
             if (reference)
-                FillTriangleReference(dc, ts);
+                FillTriangleReference(dc, *ts);
             else
-                FillTriangleFast(dc, ts);
+                FillTriangleFast(dc, *ts);
             continue;
         }
         if (bandedContext != c.context) {

@@ -1,6 +1,9 @@
 #include "raster/rasterizer/triangle_setup.h"
 
+#include <emmintrin.h>
+
 #include <algorithm>
+#include <bit>
 #include <cmath>
 
 namespace raster {
@@ -16,14 +19,44 @@ int64_t FloorDiv(int64_t n, int64_t d) {  // d > 0
     return q;
 }
 
-// Rounds a double to the nearest int64, saturating far outside the range
+// Rounds a double to the nearest int64, halves away from zero (as
+// std::llround, without the library call), saturating far outside the range
 // (only degenerate slivers get there; their few pixels then shade oddly but
-// safely).
+// safely). The truncation and the fraction v - trunc(v) are both exact.
 uint64_t ToFixed(double v) {
     constexpr double kLimit = 4.0e18;
     if (!(v > -kLimit)) v = -kLimit;
     if (v > kLimit) v = kLimit;
-    return static_cast<uint64_t>(std::llround(v));
+    int64_t i = static_cast<int64_t>(v);
+    const double fraction = v - static_cast<double>(i);
+    if (fraction >= 0.5)
+        ++i;
+    else if (fraction <= -0.5)
+        --i;
+    return static_cast<uint64_t>(i);
+}
+
+// std::llrint in the default rounding mode (to nearest, halves to even): the
+// one conversion instruction the library runs too.
+int64_t RoundToInt64(double v) { return _mm_cvtsd_si64(_mm_set_sd(v)); }
+
+// The exponent std::frexp gives a positive finite double (v = m 2^e, m in
+// [0.5, 1)), read from its bits; 0 for anything else, as frexp.
+int FrexpExponent(double v) {
+    const uint64_t bits = std::bit_cast<uint64_t>(v);
+    const int biased = static_cast<int>((bits >> 52) & 0x7FF);
+    if (biased == 0 || biased == 0x7FF) {
+        int e = 0;
+        std::frexp(v, &e);
+        return e;
+    }
+    return biased - 1022;
+}
+
+// 2^n, built from its bits where it is a normal double.
+double PowerOfTwo(int n) {
+    if (n < -1022 || n > 1023) return std::ldexp(1.0, n);
+    return std::bit_cast<double>(static_cast<uint64_t>(n + 1023) << 52);
 }
 
 }  // namespace
@@ -33,8 +66,8 @@ bool SetupTriangle(const DrawContext& dc, const ScreenVertex& va, const ScreenVe
     const ScreenVertex* v[3] = {&va, &vb, &vc};
     int64_t X[3], Y[3];
     for (int i = 0; i < 3; ++i) {
-        X[i] = std::llrint(static_cast<double>(v[i]->sx) * kSubPixel);
-        Y[i] = std::llrint(static_cast<double>(v[i]->sy) * kSubPixel);
+        X[i] = RoundToInt64(static_cast<double>(v[i]->sx) * kSubPixel);
+        Y[i] = RoundToInt64(static_cast<double>(v[i]->sy) * kSubPixel);
     }
     int64_t area = (X[1] - X[0]) * (Y[2] - Y[0]) - (X[2] - X[0]) * (Y[1] - Y[0]);
     if (area == 0) return false;
@@ -86,9 +119,8 @@ bool SetupTriangle(const DrawContext& dc, const ScreenVertex& va, const ScreenVe
     const double depthScale = static_cast<double>(dc.depthMax) * (1 << kDepthFractionBits);
     double maxRhw = 0.0;
     for (int i = 0; i < 3; ++i) maxRhw = std::max(maxRhw, static_cast<double>(v[i]->rhw));
-    int exp = 0;
-    std::frexp(maxRhw > 0.0 ? maxRhw : 1.0, &exp);
-    const double qScale = std::ldexp(1.0, 30 - exp);  // largest Q in [2^29, 2^30)
+    const int exp = FrexpExponent(maxRhw > 0.0 ? maxRhw : 1.0);
+    const double qScale = PowerOfTwo(30 - exp);  // largest Q in [2^29, 2^30)
     constexpr double kTexLimit = 4194304.0;           // 2^22 texels
     for (int i = 0; i < 3; ++i) {
         const ScreenVertex& s = *v[i];
