@@ -38,11 +38,7 @@ const std::string& TorusFile(bool lwo2) {
                                   .Sub("TFLG", U16(2))
                                   .Sub("TSIZ", Vec(8, 2, 8))
                                   .Sub("TIMG", Text("torus.tga"));
-        WriteFile(path, Lwob(Bytes()
-                                 .Chunk("SRFS", Names({"Torus"}))
-                                 .Chunk("PNTS", Points(points))
-                                 .Chunk("POLS", Polygons(triangles))
-                                 .Chunk("SURF", surface)));
+        WriteFile(path, OneSurfaceLwob("Torus", points, triangles, surface));
         return path;
     }
     Bytes pols, tags, vmap, vmad;

@@ -34,11 +34,7 @@ const std::string& TorusFile() {
                                   .Sub("TSIZ", Vec(8, 2, 8))
                                   .Sub("TIMG", Bytes().Text("maps/torus.tga"));
         const std::string file = TempPath("torus.lwo");
-        WriteFile(file, Lwob(Bytes()
-                                 .Chunk("SRFS", Names({"Torus"}))
-                                 .Chunk("PNTS", Points(points))
-                                 .Chunk("POLS", Polygons(quads))
-                                 .Chunk("SURF", surface)));
+        WriteFile(file, OneSurfaceLwob("Torus", points, quads, surface));
         return file;
     }();
     return path;
@@ -112,11 +108,7 @@ std::string HostileFile(int corners, bool cone) {
     }
     const Bytes surface =
         Bytes().Text("Pile").Sub("FLAG", Bytes().U16(0x4)).Sub("SMAN", Bytes().F32(cone ? 0.0001f : 1.0f));
-    WriteFile(path, Lwob(Bytes()
-                             .Chunk("SRFS", Names({"Pile"}))
-                             .Chunk("PNTS", Points(points))
-                             .Chunk("POLS", Polygons(polygons))
-                             .Chunk("SURF", surface)));
+    WriteFile(path, OneSurfaceLwob("Pile", points, polygons, surface));
     return path;
 }
 
