@@ -107,14 +107,7 @@ void RestartDemo() {
 
 // Keys read in every 3D frame; returns the move of the walk camera.
 Vector3 HandleFrameKeys() {
-    const float step = g_app.walkStep;
-    Vector3 move = {0, 0, 0};  // sideways, vertical, forward
-    if (T7I_CheckKey(DIK_A)) move.y = step;
-    if (T7I_CheckKey(DIK_Z)) move.y = -step;
-    if (T7I_CheckKey(DIK_UP)) move.z = step;
-    if (T7I_CheckKey(DIK_DOWN)) move.z = -step;
-    if (T7I_CheckKey(DIK_RIGHT)) move.x = step;
-    if (T7I_CheckKey(DIK_LEFT)) move.x = -step;
+    const Vector3 move = WalkMove();
     if (T7I_CheckKey(DIK_F1)) g_app.slotIndex = 0;
     if (T7I_CheckKey(DIK_ESCAPE)) g_app.quit = true;
     if (T7I_CheckKey(DIK_F2)) g_app.slotIndex = 1;
@@ -175,6 +168,18 @@ Matrix44 WithParents(Matrix44 matrix, int parent, const std::vector<Track>& obje
         parent = objects[static_cast<size_t>(parent)].parent;
     }
     return matrix;
+}
+
+Vector3 WalkMove() {
+    const float step = g_app.walkStep;
+    Vector3 move{0, 0, 0};  // sideways, vertical, forward
+    if (T7I_CheckKey(DIK_A)) move.y = step;
+    if (T7I_CheckKey(DIK_Z)) move.y = -step;
+    if (T7I_CheckKey(DIK_UP)) move.z = step;
+    if (T7I_CheckKey(DIK_DOWN)) move.z = -step;
+    if (T7I_CheckKey(DIK_RIGHT)) move.x = step;
+    if (T7I_CheckKey(DIK_LEFT)) move.x = -step;
+    return move;
 }
 
 void MoveWalkCamera(const Vector3& move) {

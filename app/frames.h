@@ -21,6 +21,9 @@ void UpdateWalkCamera();
 // Rebuilds the view matrix from the walk camera's angles and moves it by
 // (sideways, vertical, forward) along its own axes.
 void MoveWalkCamera(const Vector3& move);
+// The walk camera's move of this frame from the keys held (A/Z vertical,
+// up/down forward, right/left sideways), g_app.walkStep a key.
+Vector3 WalkMove();
 
 // Glow colour of the intro at scene time t: black until 50, up to full at 160.
 uint32_t IntroGlowColour(float t);

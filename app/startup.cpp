@@ -149,28 +149,30 @@ PlatWindow* CreateProgramWindow() {
     return plat_CreateResizableWindow("Tessaly", frame.width, frame.height);
 }
 
+namespace {
+
+// Starts the engine full screen on card in the frame's mode, on the hardware
+// device (hardware 1) or any (0); false, with nothing started, when the card
+// has no such mode.
+bool StartFullScreen(int card, const FrameMode& frame, int hardware) {
+    const int mode = r_SeekMode(card, frame.width, frame.height, frame.bits, hardware);
+    if (mode == -1) return false;
+    r_InitEngine(card, mode, hardware, &g_app.window, EXCLUSIVEFULLSCREEN, nullptr);
+    g_app.card = card;
+    g_app.mode = mode;
+    return true;
+}
+
+}  // namespace
+
 bool SetUpEngine() {
     bool found = false;
     const FrameMode frame = ChosenMode();
     if (!plat_GetOptions()->windowed) {
         // Hardware full screen: the highest-numbered card with the mode wins.
-        for (int card = r_GetCardsNum() - 1; card >= 0 && !found; --card) {
-            const int mode = r_SeekMode(card, frame.width, frame.height, frame.bits, 1);
-            if (mode == -1) continue;
-            r_InitEngine(card, mode, 1, &g_app.window, EXCLUSIVEFULLSCREEN, nullptr);
-            g_app.card = card;
-            g_app.mode = mode;
-            found = true;
-        }
+        for (int card = r_GetCardsNum() - 1; card >= 0 && !found; --card) found = StartFullScreen(card, frame, 1);
         // Any full-screen device: the lowest-numbered card with the mode wins.
-        for (int card = 0; card < r_GetCardsNum() && !found; ++card) {
-            const int mode = r_SeekMode(card, frame.width, frame.height, frame.bits, 0);
-            if (mode == -1) continue;
-            r_InitEngine(card, mode, 0, &g_app.window, EXCLUSIVEFULLSCREEN, nullptr);
-            g_app.card = card;
-            g_app.mode = mode;
-            found = true;
-        }
+        for (int card = 0; card < r_GetCardsNum() && !found; ++card) found = StartFullScreen(card, frame, 0);
     }
     if (!found) {
         // A window asked for (--window) shows the chosen mode; the fallback
@@ -288,6 +290,19 @@ void ShutDown() {
 
 namespace {
 
+// What every run does before its first frame: the platform configured, the
+// video recording started where one is asked for, and the program's state
+// fresh. False when the platform or the recording cannot start.
+bool PrepareRun(const LaunchOptions& options, const std::string& videoPath) {
+    if (plat_Configure(&options.platform) != 0) return false;
+    if (options.videoPath && !StartRecording(options, videoPath)) return false;
+    ResetAppState();
+    SetShotFormat(options.shotFormat);
+    ReleaseSlots();
+    ReleaseProceduralTextures();
+    return true;
+}
+
 // The viewer's run: a headless run without --fixed-fps steps the clock at the
 // scene's own rate, so every presented frame is the next frame of the scene.
 int RunViewerProgram(LaunchOptions& options, InputFileKind kind, const std::string& videoPath) {
@@ -298,12 +313,7 @@ int RunViewerProgram(LaunchOptions& options, InputFileKind kind, const std::stri
         r_ResetAnim();
         options.platform.fixedFps = std::clamp(rate, 1, 1000);
     }
-    if (plat_Configure(&options.platform) != 0) return 1;
-    if (options.videoPath && !StartRecording(options, videoPath)) return 1;
-    ResetAppState();
-    SetShotFormat(options.shotFormat);
-    ReleaseSlots();
-    ReleaseProceduralTextures();
+    if (!PrepareRun(options, videoPath)) return 1;
     const int code = RunViewer(options.file, kind);
     StopRecording();  // finished by the viewer's shutdown already, unless it ended early
     if (code == 0 && plat_OutputFailed()) return 1;
@@ -373,13 +383,8 @@ int RunProgram(int argc, char** argv) {
         if (dataFolder.back() != '/') dataFolder += '/';
     }
     if (!DemoFolderReady(dataFolder)) return 2;
-    if (plat_Configure(&options.platform) != 0) return 1;
-    if (options.videoPath && !StartRecording(options, videoPath)) return 1;
+    if (!PrepareRun(options, videoPath)) return 1;
 
-    ResetAppState();
-    SetShotFormat(options.shotFormat);
-    ReleaseSlots();
-    ReleaseProceduralTextures();
     const int startError = StartUp(dataFolder);
     if (startError != 0) {
         StopRecording();

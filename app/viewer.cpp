@@ -481,18 +481,6 @@ void HandleKeys() {
     }
 }
 
-Vector3 WalkMove() {
-    const float step = g_app.walkStep;
-    Vector3 move{0, 0, 0};
-    if (T7I_CheckKey(DIK_A)) move.y = step;
-    if (T7I_CheckKey(DIK_Z)) move.y = -step;
-    if (T7I_CheckKey(DIK_UP)) move.z = step;
-    if (T7I_CheckKey(DIK_DOWN)) move.z = -step;
-    if (T7I_CheckKey(DIK_RIGHT)) move.x = step;
-    if (T7I_CheckKey(DIK_LEFT)) move.x = -step;
-    return move;
-}
-
 void UpdateOrbit() {
     OrbitView& orbit = g_viewer.orbit;
     if (T7I_CheckKey(kKeyR) == 1) orbit = g_viewer.orbitStart;

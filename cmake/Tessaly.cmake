@@ -58,3 +58,18 @@ endfunction()
 function(tessaly_install_program target)
   install(TARGETS ${target} RUNTIME DESTINATION ${TESSALY_INSTALL_BINDIR})
 endfunction()
+
+# libopenmpt as a link item in out_var: the pkg-config target where pkg-config
+# knows the library, else the library found by name.
+function(tessaly_find_openmpt out_var)
+  find_package(PkgConfig QUIET)
+  if(PkgConfig_FOUND)
+    pkg_check_modules(OPENMPT IMPORTED_TARGET libopenmpt)
+  endif()
+  if(OPENMPT_FOUND)
+    set(${out_var} PkgConfig::OPENMPT PARENT_SCOPE)
+  else()
+    find_library(OPENMPT_LIBRARY NAMES openmpt REQUIRED)
+    set(${out_var} ${OPENMPT_LIBRARY} PARENT_SCOPE)
+  endif()
+endfunction()

@@ -9,11 +9,11 @@
 //               (which presents into the offscreen window); items = frames.
 #include <benchmark/benchmark.h>
 
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
+#include "bench/support/wavy_grid.h"
 #include "common/vecmath.h"
 #include "platform/platform.h"
 #include "tessaly/raster_interface.h"
@@ -120,35 +120,7 @@ Backend& TheBackend() {
     return b;
 }
 
-// A wavy grid of 3,333 triangles (19,998 unwelded corners), one texture layer.
-struct Grid {
-    CMesh mesh;
-    std::vector<uint32_t> colours;
-    Grid() : colours(20000, 0xFFE0E0E0) {
-        mesh.Allocate(20000);
-        mesh.AllocateTexCoords(0, 20000);
-        constexpr int kCols = 58;
-        int n = 0;
-        for (int q = 0; n + 6 <= 20000; ++q) {
-            const float x = static_cast<float>(q % kCols), y = static_cast<float>(q / kCols);
-            const float cx[4] = {x, x + 1, x + 1, x}, cy[4] = {y, y, y + 1, y + 1};
-            const int order[6] = {0, 2, 1, 0, 3, 2};
-            for (int k : order) {
-                mesh.positions[n] = {(cx[k] - kCols / 2.0f) * 0.25f, (cy[k] - 29) * 0.25f,
-                                     0.3f * std::sin(cx[k] * 0.7f)};
-                mesh.texCoords[0][n] = {cx[k] / 8, cy[k] / 8};
-                mesh.indices[n] = static_cast<uint32_t>(n);
-                ++n;
-            }
-        }
-        mesh.vertexCount = 20000;
-        mesh.indexCount = n;
-        mesh.centre = {0, 0, 0};
-        mesh.radius = 12;
-        mesh.textureCount = 1;
-        mesh.textureHandles[0] = 0;
-    }
-};
+using bench_support::WavyGrid;
 
 Matrix44 At(float x, float z) {
     Matrix44 m = MatIdentity();
@@ -159,7 +131,7 @@ Matrix44 At(float x, float z) {
 
 void RenderSbm(benchmark::State& state) {
     Backend& b = TheBackend();
-    Grid grid;
+    WavyGrid grid;
     const Matrix44 model = At(0, 12);
     b.SetModelMatrix(&model);
     for (auto _ : state) {
@@ -176,7 +148,7 @@ void RenderSbm(benchmark::State& state) {
 
 void Frame(benchmark::State& state) {
     Backend& b = TheBackend();
-    Grid grid;
+    WavyGrid grid;
     const Matrix44 models[5] = {At(-6, 30), At(6, 30), At(-3, 20), At(3, 20), At(0, 14)};
     for (auto _ : state) {
         b.ClearScreen(0, nullptr);

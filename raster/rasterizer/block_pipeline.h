@@ -17,12 +17,19 @@
 
 namespace raster {
 
-// The configurations the block shader covers: 16-bit or no depth, and
+// The configurations the block shader covers: any depth width, and
 // power-of-two textures (wrap by mask, row offset by shift) or none.
 template <class Cfg>
-inline constexpr bool kBlockShaded = Cfg::kDepth != DepthKind::Bits32 &&
-                                     (Cfg::kTex == TexKind::None || Cfg::kTex == TexKind::Nearest ||
-                                      Cfg::kTex == TexKind::Bilinear);
+inline constexpr bool kBlockShaded =
+    Cfg::kTex == TexKind::None || Cfg::kTex == TexKind::Nearest || Cfg::kTex == TexKind::Bilinear;
+
+// The largest depth plane value the block shader takes over a span: with a
+// 16-bit surface the plane itself fits 32-bit lanes; with a 32-bit one the
+// plane is stepped in 64 bits and only the depth (value >> 16) fits them.
+// Either way the depth needs no clamp.
+template <class Cfg>
+inline constexpr int64_t kBlockDepthLimit =
+    Cfg::kDepth == DepthKind::Bits32 ? (int64_t{1} << 48) - 1 : int64_t{0xFFFFFFFF};
 
 // True when a plane's values from one end of an n-pixel run to the other stay
 // within [lo, hi], stepping by dx without 64-bit wrap-around: the values are
@@ -38,15 +45,17 @@ inline bool PlaneFits(uint64_t first, uint64_t dx, int64_t n, int64_t lo, int64_
 
 // Plane values of four consecutive pixels, one per 32-bit lane.
 struct Lanes4 {
-    __m128i z, r, g, b, a;  // plane values (depth unsigned, colours signed)
+    __m128i z, r, g, b, a;  // plane values (depth unsigned, colours signed); z of a 32-bit surface is the depth itself
     __m128i u, v, lod;      // texel point
 };
 
 // Per-triangle lane steps of the depth and colour planes: (0, 1, 2, 3) x dx
 // and 4 x dx, in wrapping 32-bit arithmetic (exact wherever the values they
-// lead to fit 32 bits).
+// lead to fit 32 bits); and k x dx of the depth plane in wrapping 64-bit
+// arithmetic, two pixels k a register, for 32-bit depth surfaces.
 struct BlockSteps {
     __m128i ramp[kPlaneU], four[kPlaneU];
+    __m128i depth64[4];
 };
 inline void SetupBlockSteps(const TriangleSetup& ts, BlockSteps& s) {
     for (int k = 0; k < kPlaneU; ++k) {
@@ -54,6 +63,9 @@ inline void SetupBlockSteps(const TriangleSetup& ts, BlockSteps& s) {
         s.ramp[k] = _mm_setr_epi32(0, static_cast<int>(d), static_cast<int>(2 * d), static_cast<int>(3 * d));
         s.four[k] = _mm_set1_epi32(static_cast<int>(4 * d));
     }
+    const uint64_t dz = ts.plane[kPlaneZ].dx;
+    for (int k = 0; k < 4; ++k)
+        s.depth64[k] = _mm_set_epi64x(static_cast<long long>((2 * k + 1) * dz), static_cast<long long>(2 * k * dz));
 }
 
 // The mip choice of a whole block.
@@ -98,6 +110,31 @@ inline __m128i ColourPair(__m128i lo, __m128i hi) {
 inline __m128i PackLow16(__m128i v) {
     const __m128i s = _mm_srai_epi32(_mm_slli_epi32(v, 16), 16);  // signed view, so the pack keeps the bits
     return _mm_packs_epi32(s, s);
+}
+
+// The depths (plane >> 16) of four pixels from the 64-bit depth plane value
+// of the first and steps[0..1], the 64-bit steps of the four: exact where the
+// plane stays within [0, 2^48), so each depth fits its 32-bit lane.
+inline __m128i Depth32Lanes(uint64_t first, const __m128i* steps) {
+    const __m128i base = _mm_set1_epi64x(static_cast<long long>(first));
+    const __m128i lo = _mm_srli_epi64(_mm_add_epi64(base, steps[0]), kDepthFractionBits);
+    const __m128i hi = _mm_srli_epi64(_mm_add_epi64(base, steps[1]), kDepthFractionBits);
+    return _mm_castps_si128(_mm_shuffle_ps(_mm_castsi128_ps(lo), _mm_castsi128_ps(hi), _MM_SHUFFLE(2, 0, 2, 0)));
+}
+
+// DepthPasses on four lanes of signed-comparable values.
+inline __m128i DepthMask(DepthFunc f, __m128i z, __m128i stored) {
+    const __m128i ones = _mm_set1_epi32(-1);
+    switch (f) {
+        case DepthFunc::Less:
+            return _mm_cmpgt_epi32(stored, z);
+        case DepthFunc::LessEqual:
+            return _mm_xor_si128(_mm_cmpgt_epi32(z, stored), ones);
+        case DepthFunc::Greater:
+            return _mm_cmpgt_epi32(z, stored);
+        default:
+            return _mm_xor_si128(_mm_cmpgt_epi32(stored, z), ones);
+    }
 }
 
 // Texel indices of four pixels, gathered.
@@ -221,20 +258,13 @@ TESSALY_RASTER_INLINE void Shade4(const DrawContext& dc, uint8_t* colourRow, uin
         z = _mm_srli_epi32(in.z, kDepthFractionBits);
         const __m128i stored = _mm_unpacklo_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(depthRow + 2 * x)),
                                                   _mm_setzero_si128());
-        switch (dc.depthFunc) {  // both sides 0..65535: signed compares are exact
-            case DepthFunc::Less:
-                mask = _mm_cmpgt_epi32(stored, z);
-                break;
-            case DepthFunc::LessEqual:
-                mask = _mm_xor_si128(_mm_cmpgt_epi32(z, stored), mask);
-                break;
-            case DepthFunc::Greater:
-                mask = _mm_cmpgt_epi32(z, stored);
-                break;
-            default:
-                mask = _mm_xor_si128(_mm_cmpgt_epi32(stored, z), mask);
-                break;
-        }
+        mask = DepthMask(dc.depthFunc, z, stored);  // both sides 0..65535: signed compares are exact
+    } else if constexpr (Cfg::kDepth == DepthKind::Bits32) {
+        // Unsigned 32-bit depths, compared signed with the top bit flipped.
+        z = in.z;
+        const __m128i flip = Set1(INT32_MIN);
+        const __m128i stored = _mm_loadu_si128(reinterpret_cast<const __m128i*>(depthRow + 4 * x));
+        mask = DepthMask(dc.depthFunc, _mm_xor_si128(z, flip), _mm_xor_si128(stored, flip));
     }
     mask = _mm_and_si128(mask, lanes);
     if (_mm_movemask_epi8(mask) == 0) return;
@@ -291,6 +321,8 @@ TESSALY_RASTER_INLINE void Shade4(const DrawContext& dc, uint8_t* colourRow, uin
     }
     if constexpr (Cfg::kDepth == DepthKind::Bits16) {
         if (dc.depthWrite) MaskedStore64(depthRow + 2 * x, PackLow16(z), _mm_packs_epi32(mask, mask));
+    } else if constexpr (Cfg::kDepth == DepthKind::Bits32) {
+        if (dc.depthWrite) MaskedStore128(depthRow + 4 * x, z, mask);
     }
 }
 
@@ -345,7 +377,7 @@ inline BlockMip ChooseMip(int lod, int last) {
 // full segment (len 8) covers x..x+7, a span's last segment x..x+len. in
 // holds the plane values at x and steps the triangle's lane steps; the caller
 // has checked with PlaneFits that the colour planes stay within +-2^30 and the
-// depth plane within [0, 2^32) over the span, and that x..x+7 lies inside the
+// depth plane within [0, kBlockDepthLimit] over the span, and that x..x+7 lies inside the
 // surfaces (lanes past the segment are read and written back unchanged).
 // False, with nothing drawn, when the segment needs the per-pixel path: texel
 // steps too large for 32-bit lanes or more than one mip choice across it.
@@ -396,9 +428,13 @@ TESSALY_RASTER_INLINE bool ShadeSegment(const DrawContext& dc, uint8_t* colourRo
     }
     __m128i* first[kPlaneU] = {&lanes[0].z, &lanes[0].r, &lanes[0].g, &lanes[0].b, &lanes[0].a};
     __m128i* second[kPlaneU] = {&lanes[1].z, &lanes[1].r, &lanes[1].g, &lanes[1].b, &lanes[1].a};
-    for (int k = Cfg::kDepth != DepthKind::None ? kPlaneZ : kPlaneR; k < kPlaneU; ++k) {
+    for (int k = Cfg::kDepth == DepthKind::Bits16 ? kPlaneZ : kPlaneR; k < kPlaneU; ++k) {
         *first[k] = _mm_add_epi32(_mm_set1_epi32(static_cast<int>(static_cast<uint32_t>(in[k]))), steps.ramp[k]);
         *second[k] = _mm_add_epi32(*first[k], steps.four[k]);
+    }
+    if constexpr (Cfg::kDepth == DepthKind::Bits32) {
+        lanes[0].z = block::Depth32Lanes(in[kPlaneZ], steps.depth64);
+        lanes[1].z = block::Depth32Lanes(in[kPlaneZ], steps.depth64 + 2);
     }
     // Lanes inside the segment: all 8 of a full one, len + 1 of a last one.
     const __m128i count = _mm_set1_epi32(len == 8 ? 8 : len + 1);

@@ -20,9 +20,12 @@ struct Lanes8 {
     __m256i u, v, lod;
 };
 
-// (0..7) x dx and 8 x dx of the depth and colour planes, wrapping 32-bit.
+// (0..7) x dx and 8 x dx of the depth and colour planes, wrapping 32-bit;
+// (0..3) x dx and (4..7) x dx of the depth plane, wrapping 64-bit, for
+// 32-bit depth surfaces.
 struct Steps {
     __m256i ramp[kPlaneU], eight[kPlaneU];
+    __m256i depth64[2];
 };
 inline void SetupSteps(const TriangleSetup& ts, Steps& s) {
     for (int k = 0; k < kPlaneU; ++k) {
@@ -30,6 +33,38 @@ inline void SetupSteps(const TriangleSetup& ts, Steps& s) {
         s.ramp[k] =
             _mm256_mullo_epi32(_mm256_set1_epi32(static_cast<int>(d)), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
         s.eight[k] = _mm256_set1_epi32(static_cast<int>(8 * d));
+    }
+    const uint64_t dz = ts.plane[kPlaneZ].dx;
+    for (int k = 0; k < 2; ++k) {
+        const uint64_t at = 4 * static_cast<uint64_t>(k);
+        s.depth64[k] = _mm256_setr_epi64x(static_cast<long long>(at * dz), static_cast<long long>((at + 1) * dz),
+                                          static_cast<long long>((at + 2) * dz), static_cast<long long>((at + 3) * dz));
+    }
+}
+
+// The depths (plane >> 16) of eight pixels from the 64-bit depth plane value
+// of the first: exact where the plane stays within [0, 2^48).
+inline __m256i Depth32Lanes(uint64_t first, const Steps& s) {
+    const __m256i base = _mm256_set1_epi64x(static_cast<long long>(first));
+    const __m256i lo = _mm256_srli_epi64(_mm256_add_epi64(base, s.depth64[0]), kDepthFractionBits);
+    const __m256i hi = _mm256_srli_epi64(_mm256_add_epi64(base, s.depth64[1]), kDepthFractionBits);
+    // lo0 lo1 hi0 hi1 | lo2 lo3 hi2 hi3, then the middle quarters swapped.
+    const __m256 mixed = _mm256_shuffle_ps(_mm256_castsi256_ps(lo), _mm256_castsi256_ps(hi), _MM_SHUFFLE(2, 0, 2, 0));
+    return _mm256_permute4x64_epi64(_mm256_castps_si256(mixed), 0xD8);
+}
+
+// DepthPasses on eight lanes of signed-comparable values.
+inline __m256i DepthMask(DepthFunc f, __m256i z, __m256i stored) {
+    const __m256i ones = _mm256_set1_epi32(-1);
+    switch (f) {
+        case DepthFunc::Less:
+            return _mm256_cmpgt_epi32(stored, z);
+        case DepthFunc::LessEqual:
+            return _mm256_xor_si256(_mm256_cmpgt_epi32(z, stored), ones);
+        case DepthFunc::Greater:
+            return _mm256_cmpgt_epi32(z, stored);
+        default:
+            return _mm256_xor_si256(_mm256_cmpgt_epi32(stored, z), ones);
     }
 }
 
@@ -155,20 +190,12 @@ TESSALY_RASTER_INLINE void Shade8(const DrawContext& dc, uint8_t* colourRow, uin
         z = _mm256_srli_epi32(in.z, kDepthFractionBits);
         const __m256i stored =
             _mm256_cvtepu16_epi32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(depthRow + 2 * x)));
-        switch (dc.depthFunc) {
-            case DepthFunc::Less:
-                mask = _mm256_cmpgt_epi32(stored, z);
-                break;
-            case DepthFunc::LessEqual:
-                mask = _mm256_xor_si256(_mm256_cmpgt_epi32(z, stored), mask);
-                break;
-            case DepthFunc::Greater:
-                mask = _mm256_cmpgt_epi32(z, stored);
-                break;
-            default:
-                mask = _mm256_xor_si256(_mm256_cmpgt_epi32(stored, z), mask);
-                break;
-        }
+        mask = DepthMask(dc.depthFunc, z, stored);
+    } else if constexpr (Cfg::kDepth == DepthKind::Bits32) {
+        z = in.z;
+        const __m256i flip = Set1(INT32_MIN);
+        const __m256i stored = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(depthRow + 4 * x));
+        mask = DepthMask(dc.depthFunc, _mm256_xor_si256(z, flip), _mm256_xor_si256(stored, flip));
     }
     mask = _mm256_and_si256(mask, lanes);
     if (_mm256_movemask_epi8(mask) == 0) return;
@@ -223,6 +250,8 @@ TESSALY_RASTER_INLINE void Shade8(const DrawContext& dc, uint8_t* colourRow, uin
     }
     if constexpr (Cfg::kDepth == DepthKind::Bits16) {
         if (dc.depthWrite) MaskedStore128(depthRow + 2 * x, Pack16(z), Mask16(mask));
+    } else if constexpr (Cfg::kDepth == DepthKind::Bits32) {
+        if (dc.depthWrite) MaskedStore256(depthRow + 4 * x, z, mask);
     }
 }
 
@@ -275,9 +304,10 @@ struct Avx2Blocks {
             }
         }
         __m256i* planes[kPlaneU] = {&lanes.z, &lanes.r, &lanes.g, &lanes.b, &lanes.a};
-        for (int k = Cfg::kDepth != DepthKind::None ? kPlaneZ : kPlaneR; k < kPlaneU; ++k)
+        for (int k = Cfg::kDepth == DepthKind::Bits16 ? kPlaneZ : kPlaneR; k < kPlaneU; ++k)
             *planes[k] =
                 _mm256_add_epi32(_mm256_set1_epi32(static_cast<int>(static_cast<uint32_t>(in[k]))), steps.ramp[k]);
+        if constexpr (Cfg::kDepth == DepthKind::Bits32) lanes.z = block8::Depth32Lanes(in[kPlaneZ], steps);
         const __m256i count = _mm256_set1_epi32(len == 8 ? 8 : len + 1);
         block8::Shade8<Cfg>(dc, colourRow, depthRow, x, y, lanes, mip,
                             _mm256_cmpgt_epi32(count, _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7)));

@@ -137,6 +137,18 @@ void Touch(Record& r, int minY, int maxY) {
     }
 }
 
+// Records a command over count vertices (a point's one, a line's two) that
+// may draw on any row of its context's clip rectangle.
+void RecordOverClipRows(CommandKind kind, const ScreenVertex* v, size_t count) {
+    Queue& q = TheQueue();
+    const uint32_t context = Room(q, count);
+    Record& r = q.record;
+    const DrawContext& dc = r.contexts[context];
+    r.commands.push_back({kind, context, static_cast<uint32_t>(r.vertices.size()), dc.clipY0, dc.clipY1 - 1});
+    r.vertices.insert(r.vertices.end(), v, v + count);
+    Touch(r, dc.clipY0, dc.clipY1 - 1);
+}
+
 }  // namespace
 
 int CoreCount() {
@@ -205,27 +217,11 @@ void RecordTriangle(const TriangleSetup& ts) {
     Touch(r, ts.minY, ts.maxY);
 }
 
-void RecordPoint(const ScreenVertex& v) {
-    Queue& q = TheQueue();
-    const uint32_t context = Room(q, 1);
-    Record& r = q.record;
-    const DrawContext& dc = r.contexts[context];
-    r.commands.push_back(
-        {CommandKind::Point, context, static_cast<uint32_t>(r.vertices.size()), dc.clipY0, dc.clipY1 - 1});
-    r.vertices.push_back(v);
-    Touch(r, dc.clipY0, dc.clipY1 - 1);
-}
+void RecordPoint(const ScreenVertex& v) { RecordOverClipRows(CommandKind::Point, &v, 1); }
 
 void RecordLine(const ScreenVertex& a, const ScreenVertex& b) {
-    Queue& q = TheQueue();
-    const uint32_t context = Room(q, 2);
-    Record& r = q.record;
-    const DrawContext& dc = r.contexts[context];
-    r.commands.push_back(
-        {CommandKind::Line, context, static_cast<uint32_t>(r.vertices.size()), dc.clipY0, dc.clipY1 - 1});
-    r.vertices.push_back(a);
-    r.vertices.push_back(b);
-    Touch(r, dc.clipY0, dc.clipY1 - 1);
+    const ScreenVertex ends[2] = {a, b};
+    RecordOverClipRows(CommandKind::Line, ends, 2);
 }
 
 }  // namespace raster

@@ -53,16 +53,16 @@ void FastTriangle(const DrawContext& dc, const TriangleSetup& ts) {
         TexPoint ta{0, 0, 0};
         if constexpr (kTex) ta = ProjectTexel(dc, ts, in.v[kPlaneU], in.v[kPlaneV], in.v[kPlaneQ]);
         // Whether the span's blocks may use the block shader: its colour
-        // planes within +-2^30 and its depth plane within [0, 2^32) from end
-        // to end (then 32-bit lanes hold every value and the depth clamp is a
-        // no-op).
+        // planes within +-2^30 and its depth plane within [0,
+        // kBlockDepthLimit] from end to end (then 32-bit lanes hold every
+        // colour and depth and the depth clamp is a no-op).
         bool blocks = false;
         if constexpr (kBlockShaded<Cfg>) {
             const int64_t n = hi - lo;
             blocks = true;
             for (int k = kPlaneR; k <= kPlaneA; ++k)
                 blocks = blocks && PlaneFits(in.v[k], ts.plane[k].dx, n, -kColourRange, kColourRange);
-            if constexpr (kDepth) blocks = blocks && PlaneFits(in.v[kPlaneZ], dz, n, 0, int64_t{0xFFFFFFFF});
+            if constexpr (kDepth) blocks = blocks && PlaneFits(in.v[kPlaneZ], dz, n, 0, kBlockDepthLimit<Cfg>);
         }
         for (int a = static_cast<int>(lo); a <= static_cast<int>(hi); a += 8) {
             const int b = a + 8 < hi ? a + 8 : static_cast<int>(hi);

@@ -56,6 +56,12 @@ void KeyLines(std::string& s, const std::vector<Key>& keys) {
     s += "EndBehavior 1\n";
 }
 
+// An item's keys and its parent line, if it has a parent.
+void MotionLines(std::string& s, const Item& item) {
+    KeyLines(s, item.keys);
+    if (item.parent >= 0) s += "ParentObject " + std::to_string(item.parent + 1) + "\n";
+}
+
 uint32_t Flare(int x, int y) {
     const int dx = x - 8, dy = y - 8;
     const int v = 255 - (dx * dx + dy * dy) * 4;
@@ -90,21 +96,13 @@ std::string SceneText(const std::vector<Item>& objects, const std::vector<Item>&
     for (const Item& o : objects) {
         std::snprintf(line, sizeof line, "LoadObject Objects\\%s\nObjectMotion (unnamed)\n", o.name.c_str());
         s += line;
-        KeyLines(s, o.keys);
-        if (o.parent >= 0) {
-            std::snprintf(line, sizeof line, "ParentObject %d\n", o.parent + 1);
-            s += line;
-        }
+        MotionLines(s, o);
         s += "\n";
     }
     s += "AmbientColor 255 255 255\n";
     for (const Item& l : lights) {
         s += "AddLight\nLightName Light\nLightMotion (unnamed)\n";
-        KeyLines(s, l.keys);
-        if (l.parent >= 0) {
-            std::snprintf(line, sizeof line, "ParentObject %d\n", l.parent + 1);
-            s += line;
-        }
+        MotionLines(s, l);
         s += "LightColor 255 255 255\nLgtIntensity 1\nLightType 1\n\n";
     }
     s += "ShowCamera 1 0\nCameraMotion (unnamed)\n  9\n  1\n  0 0 -10 0 0 0 1 1 1\n  0 0 0 0 0\nEndBehavior 1\n";

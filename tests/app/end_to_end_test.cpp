@@ -68,16 +68,14 @@ ConsoleScreen ReadConsole(const demo::Picture& frame) {
     return screen;
 }
 
-class EndToEnd : public testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        root_ = testing::TempDir() + "tessaly_end_to_end_" + std::to_string(getpid()) + "/";
-        fs::remove_all(root_);
+class EndToEnd : public runner::ProgramSuite<EndToEnd> {
+public:
+    static void WriteFiles() {
         demo::WriteDataSet(root_ + "data");
         demo::WriteDataSet(root_ + "nolake", false);
     }
-    static void TearDownTestSuite() { fs::remove_all(root_); }
 
+protected:
     // Runs headless on the fixed clock; returns the exit code, output in output_.
     int Run(const std::string& data, int fps, std::vector<std::string> extra = {}, const std::string& script = "") {
         std::vector<std::string> args = {"--data", root_ + data, "--headless", "--fixed-fps", std::to_string(fps)};
@@ -87,10 +85,7 @@ protected:
             args.insert(args.end(), {"--script", path});
         }
         args.insert(args.end(), extra.begin(), extra.end());
-        const std::string outputPath = root_ + "output.txt";
-        const int code = Wait(Start(args, outputPath, fileSizeLimit_));
-        output_ = ReadAll(outputPath);
-        return code;
+        return RunProgram(runner::ProgramPath(), args, fileSizeLimit_);
     }
 
     static std::string Frame(const std::string& dir, int n) {
@@ -104,11 +99,8 @@ protected:
         return static_cast<size_t>(std::distance(fs::directory_iterator(path), fs::directory_iterator()));
     }
 
-    static std::string root_;
-    std::string output_;
     long long fileSizeLimit_ = 0;  // > 0: every file the program writes is capped there
 };
-std::string EndToEnd::root_;
 
 TEST_F(EndToEnd, DemoPlaysAllFourScenesAndTheCreditsThenExits) {
     // One frame a second keeps the fixed-length script short.

@@ -18,40 +18,29 @@
 #include "app/startup.h"
 #include "demo_data.h"
 #include "fake_engine.h"
+#include "recorded_runs.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class MusicCalls : public testing::Test {
+class MusicCalls : public demo::RecordedRuns {
 protected:
-    static std::string TempName(const std::string& name) {
-        return testing::TempDir() + "tessaly_app_music_" + std::to_string(getpid()) + "_" + name;
-    }
     static void SetUpTestSuite() {
-        dataDir_ = TempName("data");
-        fs::remove_all(dataDir_);
-        demo::WriteDataSet(dataDir_);
-        // The recording library only asks whether the files exist.
-        demo::WriteText(dataDir_ + "/music/vdm.it", "first");
-        demo::WriteText(dataDir_ + "/music/vdm2.it", "second");
-    }
-    static void TearDownTestSuite() {
-        fs::remove_all(dataDir_);
-        std::remove(TempName("script.txt").c_str());
+        RecordedRuns::SetUpTestSuite();
+        WriteModules();
     }
     void SetUp() override {
-        char cwd[PATH_MAX];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        cwd_ = cwd;
-        fake::Reset();
-        fake::g_engine.hardwareModes[0] = 3;
+        RecordedRuns::SetUp();
         // The end title fades through its mesh and then the demo ends.
         fake::g_engine.meshNames["ENDTITLE.LWO"] = {"ENDSURF"};
     }
     void TearDown() override {
-        ASSERT_EQ(chdir(cwd_.c_str()), 0);
-        ReleaseSlots();
+        RecordedRuns::TearDown();
+        WriteModules();
+    }
+    // The recording library only asks whether the files exist.
+    static void WriteModules() {
         demo::WriteText(dataDir_ + "/music/vdm.it", "first");
         demo::WriteText(dataDir_ + "/music/vdm2.it", "second");
     }
@@ -61,16 +50,8 @@ protected:
     // The whole demo is some 5200 frames; the default limit only guards
     // against a run that never ends.
     int Run(int frames = 8000, const std::string& script = "") {
-        std::vector<std::string> args = {"tessaly",     "--data", dataDir_,   "--headless",
-                                         "--fixed-fps", "24",     "--frames", std::to_string(frames)};
-        if (!script.empty()) {
-            demo::WriteText(TempName("script.txt"), script);
-            args.insert(args.end(), {"--script", TempName("script.txt")});
-        }
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
         testing::internal::CaptureStdout();
-        const int code = RunProgram(static_cast<int>(argv.size()), argv.data());
+        const int code = RunWith({"--frames", std::to_string(frames)}, script);
         out_ = testing::internal::GetCapturedStdout();
         return code;
     }
@@ -86,38 +67,40 @@ protected:
         return calls;
     }
     static std::string Music(const char* name) { return dataDir_ + "/music/" + name; }
+    // The music calls of a whole run: the library opened, both modules loaded
+    // (first and second: what each load gave), the calls during the run, and
+    // the library closed.
+    static std::vector<std::string> WholeRun(const std::string& first, const std::string& second,
+                                             const std::vector<std::string>& during) {
+        std::vector<std::string> calls = {"MIDASstartup",
+                                          "MIDASsetOption 3 150",
+                                          "MIDASsetOption 4 4",
+                                          "MIDASinit",
+                                          "MIDASstartBackgroundPlay 100",
+                                          "MIDASloadModule " + Music("vdm.it") + " -> " + first,
+                                          "MIDASloadModule " + Music("vdm2.it") + " -> " + second};
+        calls.insert(calls.end(), during.begin(), during.end());
+        calls.insert(calls.end(), {"MIDASstopBackgroundPlay", "MIDASclose"});
+        return calls;
+    }
     static int Count(const std::string& text, const std::string& what) {
         int n = 0;
         for (size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
         return n;
     }
 
-    static std::string dataDir_;
-    std::string cwd_;
     std::string out_;
 };
-std::string MusicCalls::dataDir_;
 
 // The whole demo: the first module from start-up through slots 0 and 1, played
 // once; the second from the change to slot 2; nothing else touches the music.
 TEST_F(MusicCalls, DemoStartsTheFirstModuleAndSwitchesWhenLeavingTheMainScene) {
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(g_app.slotIndex, 3);
-    const std::vector<std::string> expected = {"MIDASstartup",
-                                               "MIDASsetOption 3 150",
-                                               "MIDASsetOption 4 4",
-                                               "MIDASinit",
-                                               "MIDASstartBackgroundPlay 100",
-                                               "MIDASloadModule " + Music("vdm.it") + " -> m1",
-                                               "MIDASloadModule " + Music("vdm2.it") + " -> m2",
-                                               "MIDASplayModule m1 0 -> p1",
-                                               "lights",  // slot 1
-                                               "lights",  // slot 2
-                                               "MIDASstopModule p1",
-                                               "MIDASplayModule m2 0 -> p2",
-                                               "lights",  // slot 3
-                                               "MIDASstopBackgroundPlay",
-                                               "MIDASclose"};
+    // The scene changes ("lights") are slots 1, 2 and 3.
+    const std::vector<std::string> expected = WholeRun("m1", "m2",
+                                                       {"MIDASplayModule m1 0 -> p1", "lights", "lights",
+                                                        "MIDASstopModule p1", "MIDASplayModule m2 0 -> p2", "lights"});
     EXPECT_EQ(MusicLog(), expected);
     EXPECT_EQ(out_.find("MIDAS"), std::string::npos) << out_;
 
@@ -159,20 +142,8 @@ TEST_F(MusicCalls, MissingSecondModuleIsReportedAndTheSwitchOnlyStops) {
     fs::remove(Music("vdm2.it"));
     ASSERT_EQ(Run(), 0);
     EXPECT_EQ(g_app.slotIndex, 3);
-    const std::vector<std::string> expected = {"MIDASstartup",
-                                               "MIDASsetOption 3 150",
-                                               "MIDASsetOption 4 4",
-                                               "MIDASinit",
-                                               "MIDASstartBackgroundPlay 100",
-                                               "MIDASloadModule " + Music("vdm.it") + " -> m1",
-                                               "MIDASloadModule " + Music("vdm2.it") + " -> null",
-                                               "MIDASplayModule m1 0 -> p1",
-                                               "lights",
-                                               "lights",
-                                               "MIDASstopModule p1",
-                                               "lights",
-                                               "MIDASstopBackgroundPlay",
-                                               "MIDASclose"};
+    const std::vector<std::string> expected =
+        WholeRun("m1", "null", {"MIDASplayModule m1 0 -> p1", "lights", "lights", "MIDASstopModule p1", "lights"});
     EXPECT_EQ(MusicLog(), expected);
     EXPECT_NE(out_.find("\nMIDAS error: no such module file\n"), std::string::npos) << out_;
     EXPECT_EQ(Count(out_, "MIDAS"), 1) << out_;
@@ -184,19 +155,8 @@ TEST_F(MusicCalls, MissingSecondModuleIsReportedAndTheSwitchOnlyStops) {
 TEST_F(MusicCalls, MissingFirstModuleLeavesTheSecondToPlayAtItsTime) {
     fs::remove(Music("vdm.it"));
     ASSERT_EQ(Run(), 0);
-    const std::vector<std::string> expected = {"MIDASstartup",
-                                               "MIDASsetOption 3 150",
-                                               "MIDASsetOption 4 4",
-                                               "MIDASinit",
-                                               "MIDASstartBackgroundPlay 100",
-                                               "MIDASloadModule " + Music("vdm.it") + " -> null",
-                                               "MIDASloadModule " + Music("vdm2.it") + " -> m1",
-                                               "lights",
-                                               "lights",
-                                               "MIDASplayModule m1 0 -> p1",
-                                               "lights",
-                                               "MIDASstopBackgroundPlay",
-                                               "MIDASclose"};
+    const std::vector<std::string> expected =
+        WholeRun("null", "m1", {"lights", "lights", "MIDASplayModule m1 0 -> p1", "lights"});
     EXPECT_EQ(MusicLog(), expected);
     EXPECT_EQ(Count(out_, "MIDAS error"), 1) << out_;
 }

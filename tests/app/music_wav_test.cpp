@@ -100,11 +100,9 @@ size_t FirstSound(const std::vector<int16_t>& samples, size_t from) {
     return samples.size() / 2;
 }
 
-class MusicWav : public testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        root_ = testing::TempDir() + "tessaly_music_wav_" + std::to_string(getpid()) + "/";
-        fs::remove_all(root_);
+class MusicWav : public runner::ProgramSuite<MusicWav> {
+public:
+    static void WriteFiles() {
         // The four scenes without objects: the frames cost next to nothing and
         // the demo keeps its timing.
         for (const char* sub : {"maps", "meshes", "images", "music", "scenes", "shots"})
@@ -116,8 +114,8 @@ protected:
         // Rows of 0.47 s: 30 seconds.
         ASSERT_TRUE(demo::WriteBytes(root_ + "data/music/vdm2.it", ToneModule(64, 32, 16000, 30)));
     }
-    static void TearDownTestSuite() { fs::remove_all(root_); }
 
+protected:
     // Runs headless at fps fixed frames a second for the given frames, the
     // music going to music.wav; returns the exit code, standard output in output_.
     int Run(int fps, int frames, const std::string& script = "") {
@@ -128,18 +126,12 @@ protected:
             demo::WriteText(root_ + "script.txt", script);
             args.insert(args.end(), {"--script", root_ + "script.txt"});
         }
-        const int code = Wait(Start(args, root_ + "output.txt"));
-        output_ = ReadAll(root_ + "output.txt");
-        return code;
+        return RunProgram(runner::ProgramPath(), args);
     }
     static std::string Wav() { return root_ + "music.wav"; }
     // Where the music starts, in seconds of the file.
     static double MusicStart(int fps) { return kStartWait + double(kFramesBeforeMusic) / fps; }
-
-    static std::string root_;
-    std::string output_;
 };
-std::string MusicWav::root_;
 
 // At one frame a second the demo reaches slot 2 after some 165 frames: the
 // first module plays once from the start of the music, the second starts on

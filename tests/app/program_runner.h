@@ -2,7 +2,11 @@
 // end-to-end tests.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/types.h>
+#include <unistd.h>
+
+#include <filesystem>
 
 #include <string>
 #include <vector>
@@ -24,5 +28,34 @@ pid_t StartProgram(const std::string& program, const std::vector<std::string>& a
 int Wait(pid_t pid);
 // A whole file's bytes (empty when it cannot be read).
 std::string ReadAll(const std::string& path);
+
+// A suite of tests that run the program: a folder of the suite's own under
+// the test temporary folder (named for the suite and the process, as test
+// programs run side by side), made empty and filled by Suite::WriteFiles()
+// before the suite and removed after it.
+template <class Suite>
+class ProgramSuite : public testing::Test {
+public:
+    static void SetUpTestSuite() {
+        const std::string suite = testing::UnitTest::GetInstance()->current_test_suite()->name();
+        root_ = testing::TempDir() + "tessaly_" + suite + "_" + std::to_string(getpid()) + "/";
+        std::filesystem::remove_all(root_);
+        Suite::WriteFiles();
+    }
+    static void TearDownTestSuite() { std::filesystem::remove_all(root_); }
+
+protected:
+    // Runs program with args and waits for it: the exit code, with what it
+    // printed in output_.
+    int RunProgram(const std::string& program, const std::vector<std::string>& args, long long fileSizeLimit = 0) {
+        const std::string outputPath = root_ + "output.txt";
+        const int code = Wait(StartProgram(program, args, outputPath, fileSizeLimit));
+        output_ = ReadAll(outputPath);
+        return code;
+    }
+
+    static inline std::string root_;
+    std::string output_;
+};
 
 }  // namespace runner

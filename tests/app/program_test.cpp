@@ -19,58 +19,32 @@
 #include "demo_data.h"
 #include "fake_engine.h"
 #include "platform/platform.h"
+#include "recorded_runs.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-class Program : public testing::Test {
+class Program : public demo::RecordedRuns {
 protected:
-    // Names carry the process id: test programs may run side by side.
-    static std::string TempName(const std::string& name) {
-        return testing::TempDir() + "tessaly_app_program_" + std::to_string(getpid()) + "_" + name;
-    }
-    static void SetUpTestSuite() {
-        dataDir_ = TempName("data");
-        fs::remove_all(dataDir_);
-        demo::WriteDataSet(dataDir_);
-    }
     static void TearDownTestSuite() {
-        fs::remove_all(dataDir_);
-        std::remove(TempName("script.txt").c_str());
+        RecordedRuns::TearDownTestSuite();
         std::remove(TempName("big.lws").c_str());
     }
 
     void SetUp() override {
-        char cwd[PATH_MAX];
-        ASSERT_NE(getcwd(cwd, sizeof cwd), nullptr);
-        cwd_ = cwd;
-        fake::Reset();
+        RecordedRuns::SetUp();
         auto& names = fake::g_engine.meshNames;
         names["GLOW.LWO"] = {"glow"};
         names["HALFMASK1.LWO"] = {"Mask"};
         names["HALFMASK2.LWO"] = {"MASK2"};
         names["SKY.LWO"] = {"STARS", "Clouds"};
         names["ENDTITLE.LWO"] = {"ENDSURF"};
-        fake::g_engine.hardwareModes[0] = 3;
-    }
-    void TearDown() override {
-        ASSERT_EQ(chdir(cwd_.c_str()), 0);
-        ReleaseSlots();
     }
 
     // Runs the program headless at 24 fixed frames a second with extra options.
-    int Run(std::vector<std::string> extra = {}, const std::string& script = "") {
-        std::vector<std::string> args = {"tessaly", "--data", dataDir_, "--headless", "--fixed-fps", "24"};
-        if (!script.empty()) {
-            const std::string path = TempName("script.txt");
-            demo::WriteText(path, script);
-            args.insert(args.end(), {"--script", path});
-        }
-        args.insert(args.end(), extra.begin(), extra.end());
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        return RunProgram(static_cast<int>(argv.size()), argv.data());
+    int Run(const std::vector<std::string>& extra = {}, const std::string& script = "") {
+        return RunWith(extra, script);
     }
 
     // Every prefix appears in the call log, each after the one before.
@@ -88,11 +62,7 @@ protected:
             if (m->name == model) return m->meshes.at(static_cast<size_t>(mesh)).get();
         return nullptr;
     }
-
-    static std::string dataDir_;
-    std::string cwd_;
 };
-std::string Program::dataDir_;
 
 TEST_F(Program, StartsUpAndShutsDownInOrder) {
     EXPECT_EQ(Run({"--frames", "12"}), 0);

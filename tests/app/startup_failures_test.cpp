@@ -33,15 +33,11 @@ std::vector<std::string> LinesWith(const std::string& text, const std::string& n
     return found;
 }
 
-class StartUpFailures : public testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        root_ = testing::TempDir() + "tessaly_startup_failures_" + std::to_string(getpid()) + "/";
-        fs::remove_all(root_);
-        demo::WriteDataSet(root_ + "data");
-    }
-    static void TearDownTestSuite() { fs::remove_all(root_); }
+class StartUpFailures : public runner::ProgramSuite<StartUpFailures> {
+public:
+    static void WriteFiles() { demo::WriteDataSet(root_ + "data"); }
 
+protected:
     // A copy of the program and every library beside it, less one file: the
     // folder a user gets when one module is missing from the installation.
     static std::string ProgramWithout(const std::string& module) {
@@ -61,16 +57,9 @@ protected:
     int Run(const std::string& program, const std::string& data, std::vector<std::string> extra = {}) {
         std::vector<std::string> args = {"--data", root_ + data, "--headless", "--fixed-fps", "24", "--frames", "12"};
         args.insert(args.end(), extra.begin(), extra.end());
-        const std::string outputPath = root_ + "output.txt";
-        const int code = runner::Wait(runner::StartProgram(program, args, outputPath));
-        output_ = runner::ReadAll(outputPath);
-        return code;
+        return RunProgram(program, args);
     }
-
-    static std::string root_;
-    std::string output_;
 };
-std::string StartUpFailures::root_;
 
 TEST_F(StartUpFailures, AMissingModuleIsNamedOnceWithWhereItWasSought) {
     // Without the back-end nothing can be shown: one message, exit code 1, no frame.

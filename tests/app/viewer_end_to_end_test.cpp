@@ -65,27 +65,22 @@ demo::Surface BrightSurface() {
     return surface;
 }
 
-class Viewer : public testing::Test {
-protected:
-    static void SetUpTestSuite() {
-        root_ = testing::TempDir() + "tessaly_viewer_" + std::to_string(getpid()) + "/";
-        fs::remove_all(root_);
+class Viewer : public runner::ProgramSuite<Viewer> {
+public:
+    static void WriteFiles() {
         fs::create_directories(root_ + "project/Objects");
         fs::create_directories(root_ + "project/Scenes");
         // A small bright box at the origin.
         demo::WriteBytes(root_ + "project/Objects/Box.lwo", demo::BoxObject(0.25f, {BrightSurface()}));
     }
-    static void TearDownTestSuite() { fs::remove_all(root_); }
 
+protected:
     // Runs the program headless on file; the exit code, output in output_.
     int Run(const std::string& file, const std::vector<std::string>& extra) {
         std::vector<std::string> args = {"--headless"};
         args.insert(args.end(), extra.begin(), extra.end());
         args.push_back(file);
-        const std::string outputPath = root_ + "output.txt";
-        const int code = runner::Wait(runner::Start(args, outputPath));
-        output_ = runner::ReadAll(outputPath);
-        return code;
+        return RunProgram(runner::ProgramPath(), args);
     }
 
     static std::string Frame(const std::string& dir, int n) {
@@ -93,11 +88,7 @@ protected:
         std::snprintf(name, sizeof name, "/frame%05d.tga", n);
         return dir + name;
     }
-
-    static std::string root_;
-    std::string output_;
 };
-std::string Viewer::root_;
 
 // A version 1 scene: the box moving over frames 0 to 40, a camera at
 // (0, 0, -10) with the zoom factor given, frames 0 to 60 at 30 per second.

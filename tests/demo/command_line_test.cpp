@@ -2,7 +2,6 @@
 // relative paths on the command line, and the input script the README shows.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -12,29 +11,18 @@
 #include <sstream>
 #include <string>
 
+#include "shell_run.h"
 #include "tools/content/demo_set.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct RunResult {
-    int code = -1;
-    std::string output;  // standard output and error
-};
+using RunResult = demo_test::ShellRun;  // output: standard output and error
 
 // Runs the program in the folder dir through the shell, as a user would type it.
 RunResult RunIn(const std::string& dir, const std::string& arguments) {
-    RunResult run;
-    const std::string command =
-        "cd '" + dir + "' && " + std::string(TESSALY_BIN_DIR) + "/tessaly " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
-    const int status = pclose(pipe);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return demo_test::RunShell("cd '" + dir + "' && " + demo_test::ProgramCommand(arguments) + " 2>&1");
 }
 
 // The indented example script of the README's input-script section: the lines

@@ -3,7 +3,6 @@
 // change from the intro to the landscape.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,6 +12,7 @@
 #include <string>
 
 #include "app/run_report.h"
+#include "shell_run.h"
 #include "tools/content/demo_set.h"
 
 namespace {
@@ -27,21 +27,10 @@ std::string TempDir(const char* name) {
     return dir.string();
 }
 
-struct ProgramRun {
-    int code = -1;
-    std::string output;
-};
+using ProgramRun = demo_test::ShellRun;
 
 ProgramRun RunProgram(const std::string& arguments) {
-    ProgramRun run;
-    const std::string command = std::string(TESSALY_BIN_DIR) + "/tessaly " + arguments + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return run;
-    char buffer[512];
-    while (fgets(buffer, sizeof buffer, pipe)) run.output += buffer;
-    const int status = pclose(pipe);
-    run.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    return demo_test::RunShell(demo_test::ProgramCommand(arguments) + " 2>/dev/null");
 }
 
 bool HasLine(const std::string& output, const std::string& line) {

@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "tessaly/input_api.h"
+#include "tests/platform/platform_test_support.h"
 
 namespace {
 
@@ -85,9 +86,7 @@ TEST_F(ScriptedInput, KeyDownAndUpBetweenUpdatesIsNeverSeen) {
 }
 
 TEST_F(ScriptedInput, WithoutScriptKeysStayUp) {
-    PlatOptions options{};
-    options.headless = 1;
-    ASSERT_EQ(plat_Configure(&options), 0);
+    ASSERT_EQ(platform_test::ConfigureHeadless(), 0);
     EXPECT_STREQ(T7I_Init(nullptr, nullptr), "T7I_Init Devices Created :  Keyboard  Mouse ");
     for (int i = 0; i < 3; ++i) Frame();
     const uint8_t* keys = T7I_GetKeyboardPointer();

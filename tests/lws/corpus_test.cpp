@@ -10,11 +10,8 @@ using namespace lws_test;
 
 namespace {
 
-constexpr float kTol = 1e-4f;
-
-class Corpus : public testing::Test {
+class Corpus : public SceneTest {
 protected:
-    void TearDown() override { r_ResetAnim(); }
     void Load(const char* name) { ASSERT_EQ(r_LoadAnim(CorpusScene(name).c_str(), 0), 0) << name; }
 };
 

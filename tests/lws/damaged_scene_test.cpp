@@ -14,10 +14,7 @@ using namespace lws_test;
 
 namespace {
 
-class Damaged : public testing::Test {
-protected:
-    void TearDown() override { r_ResetAnim(); }
-};
+class Damaged : public SceneTest {};
 
 // Every track: frames strictly ascending, values finite; parents in range.
 void ExpectSaneScene() {

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <fstream>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,15 @@
 #include "tessaly/scene_api.h"
 
 namespace lws_test {
+
+inline constexpr float kTol = 1e-4f;  // what a value read from a scene may be off by
+inline constexpr double kPi = std::numbers::pi;
+
+// A scene library test: the loaded scene is dropped after each test.
+class SceneTest : public testing::Test {
+protected:
+    void TearDown() override { r_ResetAnim(); }
+};
 
 inline std::string CorpusScene(const std::string& name) { return std::string(TESSALY_CORPUS_DIR) + "/lws/" + name; }
 

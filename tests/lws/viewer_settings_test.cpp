@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 
 #include "scene_test_support.h"
 
@@ -12,13 +11,7 @@ using namespace lws_test;
 
 namespace {
 
-constexpr float kTol = 1e-4f;
-constexpr double kPi = std::numbers::pi;
-
-class ViewerSettings : public testing::Test {
-protected:
-    void TearDown() override { r_ResetAnim(); }
-};
+class ViewerSettings : public SceneTest {};
 
 TEST_F(ViewerSettings, CorpusSceneOfVersion5) {
     ASSERT_EQ(r_LoadAnim(CorpusScene("move_xz_bezier.lws").c_str(), 0), 0);

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <numbers>
 
 #include "scene_test_support.h"
 
@@ -12,13 +11,7 @@ using namespace lws_test;
 
 namespace {
 
-constexpr float kTol = 1e-4f;
-constexpr double kPi = std::numbers::pi;
-
-class Written : public testing::Test {
-protected:
-    void TearDown() override { r_ResetAnim(); }
-};
+class Written : public SceneTest {};
 
 // Keys out of order; a null object parented to the first object, a rock to the
 // null, a light to the null; one camera without AddCamera.

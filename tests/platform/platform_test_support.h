@@ -14,6 +14,14 @@
 
 namespace platform_test {
 
+// Configures the platform layer for a run without a display; what
+// plat_Configure returns.
+inline int ConfigureHeadless() {
+    PlatOptions options{};
+    options.headless = 1;
+    return plat_Configure(&options);
+}
+
 // Presents frames until the presented-frame count reaches frame.
 inline void AdvanceTo(long frame) {
     while (plat_PresentedFrames() < frame) plat_FramePresented(nullptr, 0, 0, 0);

@@ -1,6 +1,7 @@
 // The four scenes of the demo and the objects they load.
 #pragma once
 
+#include <initializer_list>
 #include <string>
 
 #include "tools/content/objects.h"
@@ -18,6 +19,12 @@ DemoScene IntroScene(ObjectLibrary& library);  // slot 0: the two mask halves an
 DemoScene MainScene(ObjectLibrary& library);   // slot 1: the landscape, 15 camera flights
 DemoScene InnerScene(ObjectLibrary& library);  // slot 2: the hall, 5 camera flights
 DemoScene EndScene(ObjectLibrary& library);    // slot 3: the end title
+
+// A scene written to path (below the data folder) at framesPerSecond, frames
+// 0 to lastFrame, holding first the objects atOrigin (file names) placed at
+// the origin, in that order.
+DemoScene NewDemoScene(const std::string& path, int framesPerSecond, int lastFrame,
+                       std::initializer_list<std::string> atOrigin = {});
 
 // Places an object with one key (heading in degrees).
 SceneObject Placed(const std::string& file, Vec3 position, float heading = 0);

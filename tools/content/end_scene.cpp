@@ -34,12 +34,8 @@ DemoScene EndScene(ObjectLibrary& library) {
     library["ENDTITLE.LWO"] = TitleLetters("TESSALY", 2, 3);
     library["SUN.LWO"] = SunObject();
 
-    DemoScene d{"scenes/endtitle.lws", {}};
+    DemoScene d = NewDemoScene("scenes/endtitle.lws", 24, 120, {"ENDTITLE.LWO", "SUN.LWO"});
     Scene& s = d.scene;
-    s.framesPerSecond = 24;
-    s.lastFrame = 120;
-    s.objects.push_back(Placed("ENDTITLE.LWO", {0, 0, 0}));
-    s.objects.push_back(Placed("SUN.LWO", {0, 0, 0}));
     s.lights.push_back(
         ViewTrack("TitleView", {LookKey(0, {0, 6, -95}, {0, 0, 0}), LookKey(120, {0, 2, -80}, {0, 0, 0})}));
     s.cameraKeys = {LookKey(0, {0, 6, -95}, {0, 0, 0})};

@@ -21,12 +21,8 @@ DemoScene InnerScene(ObjectLibrary& library) {
     library["GREENLAMP.LWO"] = LampObject("LOMNI_GREEN", 40, 255, 80, 11);
     library["BLUELAMP.LWO"] = LampObject("LOMNI_BLUE", 60, 90, 255, 11);
 
-    DemoScene d{"scenes/inner.lws", {}};
+    DemoScene d = NewDemoScene("scenes/inner.lws", 24, 1274, {"HALL.LWO", "SUN.LWO"});
     Scene& s = d.scene;
-    s.framesPerSecond = 24;
-    s.lastFrame = 1274;
-    s.objects.push_back(Placed("HALL.LWO", {0, 0, 0}));
-    s.objects.push_back(Placed("SUN.LWO", {0, 0, 0}));
     s.objects.push_back(Placed("ALTAR.LWO", kAltar));
     for (int side = -1; side <= 1; side += 2) {
         s.objects.push_back(Placed("BRAZIER.LWO", kAltar + Vec3{side * 9.0f, 0, -8}));

@@ -71,10 +71,8 @@ DemoScene IntroScene(ObjectLibrary& library) {
     library["HALFMASK2.LWO"] = MaskHalf("MASK2", 1.5f * kPi, 2 * kPi);
     library["GLOW.LWO"] = Glow();
 
-    DemoScene d{"scenes/intromask.lws", {}};
+    DemoScene d = NewDemoScene("scenes/intromask.lws", 60, 399);
     Scene& s = d.scene;
-    s.framesPerSecond = 60;
-    s.lastFrame = 399;
     // The halves come in from the sides and meet at frame 220; the glow stays behind them.
     s.objects.push_back(
         {"HALFMASK1.LWO", {{0, {-30, 4, 0}, -40, 0, 0}, {220, {0, 0, 0}, 0, 0, 0}, {399, {0, 0, 0}, 0, 0, 0}}, -1});
@@ -88,6 +86,15 @@ DemoScene IntroScene(ObjectLibrary& library) {
                                                  },
                                                  Still({0, 0, 0}), 40)));
     s.cameraKeys = {LookKey(0, {0, 0, -40}, {0, 0, 0})};
+    return d;
+}
+
+DemoScene NewDemoScene(const std::string& path, int framesPerSecond, int lastFrame,
+                       std::initializer_list<std::string> atOrigin) {
+    DemoScene d{path, {}};
+    d.scene.framesPerSecond = framesPerSecond;
+    d.scene.lastFrame = lastFrame;
+    for (const std::string& file : atOrigin) d.scene.objects.push_back(Placed(file, {0, 0, 0}));
     return d;
 }
 

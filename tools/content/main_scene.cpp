@@ -168,13 +168,8 @@ DemoScene MainScene(ObjectLibrary& library) {
         library["ROCK" + suffix + ".LWO"] = RockObject(level, 5);
     }
 
-    DemoScene d{"scenes/main.lws", {}};
+    DemoScene d = NewDemoScene("scenes/main.lws", 24, 3699, {"SKY.LWO", "TERRAIN.LWO", "SUN.LWO"});
     Scene& s = d.scene;
-    s.framesPerSecond = 24;
-    s.lastFrame = 3699;
-    s.objects.push_back(Placed("SKY.LWO", {0, 0, 0}));
-    s.objects.push_back(Placed("TERRAIN.LWO", {0, 0, 0}));
-    s.objects.push_back(Placed("SUN.LWO", {0, 0, 0}));
     s.objects.push_back(Placed("LAKE.LWO", kLake));
     s.objects.push_back(Placed("TEMPLE.LWO", kTemple));
     s.objects.push_back(Placed("TOWER.LWO", kTower, 20));

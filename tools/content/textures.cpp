@@ -42,6 +42,12 @@ float Tiled(float u, float v, int cells, int octaves, uint32_t seed) {
     return Fractal(u * cells, v * cells, octaves, seed, cells);
 }
 
+// A 64 x 64 picture of three-octave tiled noise (cells across, seed) between
+// two colours.
+Picture TiledBetween(int cells, uint32_t seed, Colour low, Colour high) {
+    return Paint(64, 64, [=](float u, float v) { return ToRgba(Mix(low, high, Tiled(u, v, cells, 3, seed))); });
+}
+
 Picture Clouds() {
     return Paint(256, 256, [](float u, float v) {
         const float n = Tiled(u, v, 4, 5, 11);
@@ -117,12 +123,7 @@ Picture Bark() {
     });
 }
 
-Picture Pine() {
-    return Paint(64, 64, [](float u, float v) {
-        const float n = Tiled(u, v, 8, 3, 81);
-        return ToRgba(Mix({0.05f, 0.2f, 0.1f}, {0.15f, 0.42f, 0.18f}, n));
-    });
-}
+Picture Pine() { return TiledBetween(8, 81, {0.05f, 0.2f, 0.1f}, {0.15f, 0.42f, 0.18f}); }
 
 // The mask: gold with engraved bands and dots.
 Picture Mask() {
@@ -148,12 +149,7 @@ Picture Banner() {
     });
 }
 
-Picture Crystal() {
-    return Paint(64, 64, [](float u, float v) {
-        const float n = Tiled(u, v, 4, 3, 111);
-        return ToRgba(Mix({0.2f, 0.7f, 0.9f}, {0.85f, 1.0f, 1.0f}, n));
-    });
-}
+Picture Crystal() { return TiledBetween(4, 111, {0.2f, 0.7f, 0.9f}, {0.85f, 1.0f, 1.0f}); }
 
 Picture Tiles() {
     return Paint(128, 128, [](float u, float v) {

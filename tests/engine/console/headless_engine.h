@@ -6,15 +6,14 @@
 
 #include "platform/platform.h"
 #include "tessaly/engine_api.h"
+#include "tests/platform/platform_test_support.h"
 
 namespace engine_test {
 
 class HeadlessEngine : public ::testing::Environment {
 public:
     void SetUp() override {
-        PlatOptions options{};
-        options.headless = 1;
-        ASSERT_EQ(plat_Configure(&options), 0);
+        ASSERT_EQ(platform_test::ConfigureHeadless(), 0);
         ASSERT_EQ(r_LinkRaster("t7dxraster.dll", nullptr), 0);
         r_GetSysInfo();
         ASSERT_EQ(r_InitEngine(0, r_SeekMode(0, 640, 480, 16, 0), 0, nullptr, 1, nullptr), 0);

@@ -10,6 +10,7 @@
 
 #include "common/vecmath.h"
 #include "platform/platform.h"
+#include "tests/platform/platform_test_support.h"
 
 namespace et {
 
@@ -103,9 +104,7 @@ bool WriteBytes(const std::string& path, const Bytes& bytes) {
 class EngineEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        PlatOptions options{};
-        options.headless = 1;
-        ASSERT_EQ(plat_Configure(&options), 0);
+        ASSERT_EQ(platform_test::ConfigureHeadless(), 0);
         g_dataDir =
             (std::filesystem::temp_directory_path() / ("tessaly_engine_draw_" + std::to_string(getpid()))).string() +
             "/";

@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "tessaly/engine_api.h"
+#include "tests/platform/platform_test_support.h"
 
 namespace storetest {
 
@@ -27,9 +28,7 @@ bool Saw(const std::string& message) {
 }
 
 void EngineTest::SetUpTestSuite() {
-    PlatOptions options{};
-    options.headless = 1;
-    ASSERT_EQ(plat_Configure(&options), 0);
+    ASSERT_EQ(platform_test::ConfigureHeadless(), 0);
     ASSERT_EQ(r_LinkRaster("t7dxraster.dll", nullptr), 0);
     ASSERT_GE(r_GetSysInfo(), 1);
     PlatWindow* window = nullptr;

@@ -17,6 +17,17 @@ int CallProbe(void* library) {
     return fn != nullptr ? fn() : -1;  // a null library gives a null symbol
 }
 
+// A new scratch folder holding junk.so, a file that is no library.
+fs::path FolderWithJunkLibrary() {
+    char pattern[] = "/tmp/tessaly_lib_XXXXXX";
+    const fs::path scratch = mkdtemp(pattern);
+    if (FILE* junk = std::fopen((scratch / "junk.so").c_str(), "wb")) {
+        std::fputs("not a library", junk);
+        std::fclose(junk);
+    }
+    return scratch;
+}
+
 }  // namespace
 
 // The probe module is built into bin as tessaly_probe_module.so, beside this
@@ -44,12 +55,8 @@ TEST(LibraryLookup, ExplicitDirectoriesMissingAndUnloadableLibraries) {
     EXPECT_EQ(plat_LoadLibrary(nullptr), nullptr);
 
     // A file of the right name that is no library is refused, not crashed on.
-    char pattern[] = "/tmp/tessaly_lib_XXXXXX";
-    const fs::path scratch = mkdtemp(pattern);
-    FILE* junk = std::fopen((scratch / "junk.so").c_str(), "wb");
-    ASSERT_NE(junk, nullptr);
-    std::fputs("not a library", junk);
-    std::fclose(junk);
+    const fs::path scratch = FolderWithJunkLibrary();
+    ASSERT_TRUE(fs::exists(scratch / "junk.so"));
     EXPECT_EQ(plat_LoadLibrary((scratch / "JUNK.dll").c_str()), nullptr);
     fs::remove_all(scratch);
 }
@@ -62,12 +69,8 @@ TEST(LibraryLookup, FailuresSayWhereTheLibraryWasSoughtAndWhy) {
     EXPECT_EQ(std::string(plat_LibraryError()),
               "no_such_module.so not found (searched " + bin + ", " + bin + "../lib/tessaly/, ./)");
 
-    char pattern[] = "/tmp/tessaly_lib_XXXXXX";
-    const fs::path scratch = mkdtemp(pattern);
-    FILE* junk = std::fopen((scratch / "junk.so").c_str(), "wb");
-    ASSERT_NE(junk, nullptr);
-    std::fputs("not a library", junk);
-    std::fclose(junk);
+    const fs::path scratch = FolderWithJunkLibrary();
+    ASSERT_TRUE(fs::exists(scratch / "junk.so"));
     EXPECT_EQ(plat_LoadLibrary((scratch / "JUNK.dll").c_str()), nullptr);
     const std::string refused = plat_LibraryError();
     EXPECT_EQ(refused.rfind("JUNK.so not loadable: " + (scratch / "junk.so").string() + ": ", 0), 0u) << refused;

@@ -12,6 +12,7 @@
 
 #include "platform/platform.h"
 #include "tessaly/raster_interface.h"
+#include "tests/platform/platform_test_support.h"
 
 namespace {
 
@@ -49,9 +50,7 @@ protected:
     static Backend b;
 
     static void SetUpTestSuite() {
-        PlatOptions options{};
-        options.headless = 1;
-        ASSERT_EQ(plat_Configure(&options), 0);
+        ASSERT_EQ(platform_test::ConfigureHeadless(), 0);
         b.library = plat_LoadLibrary("t7dxraster.dll");
         ASSERT_NE(b.library, nullptr);
         b.BindAll();

@@ -7,6 +7,7 @@
 
 #include "platform/platform.h"
 #include "raster/raster_device.h"
+#include "tests/platform/platform_test_support.h"
 
 TESSALY_EXPORT int GetSysInfo(void);
 TESSALY_EXPORT int r_SeekMode(int card, int width, int height, int bitsPerPixel, int requireHardware);
@@ -25,9 +26,7 @@ namespace {
 class RasterInternal : public ::testing::Test {
 protected:
     void SetUp() override {
-        PlatOptions options{};
-        options.headless = 1;
-        ASSERT_EQ(plat_Configure(&options), 0);
+        ASSERT_EQ(platform_test::ConfigureHeadless(), 0);
         ASSERT_EQ(GetSysInfo(), 1);
         ASSERT_EQ(r_AllocMaxTextures(8, nullptr), 0);
     }

@@ -8,13 +8,13 @@
 #include "common/vecmath.h"
 #include "platform/platform.h"
 #include "tessaly/raster_interface.h"
+#include "test_meshes.h"
+#include "tests/platform/platform_test_support.h"
 
 namespace {
 
 TEST(RasterizerExports, MeshDrawnThroughTheLoadedBackEnd) {
-    PlatOptions options{};
-    options.headless = 1;
-    ASSERT_EQ(plat_Configure(&options), 0);
+    ASSERT_EQ(platform_test::ConfigureHeadless(), 0);
     void* lib = plat_LoadLibrary("t7dxraster.dll");
     ASSERT_NE(lib, nullptr);
     RasterEntryTable r{};
@@ -63,15 +63,7 @@ TEST(RasterizerExports, MeshDrawnThroughTheLoadedBackEnd) {
     ASSERT_EQ(r.AddTexture(-1, 8, 8, 24, white.data(), "WHITE", 0, nullptr), 0);
 
     CMesh mesh;
-    ASSERT_TRUE(mesh.Allocate(6) && mesh.AllocateTexCoords(0, 6));
-    const Vector3 p[4] = {{-1, -1, 4}, {1, -1, 4}, {1, 1, 4}, {-1, 1, 4}};
-    const uint32_t idx[6] = {0, 2, 1, 0, 3, 2};
-    std::copy(p, p + 4, mesh.positions);
-    std::copy(idx, idx + 6, mesh.indices);
-    mesh.vertexCount = 4;
-    mesh.indexCount = 6;
-    mesh.centre = {0, 0, 4};
-    mesh.radius = 1.5f;
+    ASSERT_TRUE(rt::FacingSquare(mesh) && mesh.AllocateTexCoords(0, 6));
     mesh.textureCount = 1;
     mesh.textureHandles[0] = 0;
     const uint32_t colours[4] = {0xFF00FF00, 0xFF00FF00, 0xFF00FF00, 0xFF00FF00};

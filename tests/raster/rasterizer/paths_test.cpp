@@ -81,12 +81,12 @@ TEST(RasterPaths, FastAndReferenceGiveIdenticalFrames) {
 }
 
 // Wide perspective spans under each state the 8-pixel block shader covers
-// (16-bit or no depth, every depth function and blend mode, nearest, bilinear
-// or no texture, all three targets): mip choices changing along the rows,
-// texture wrap at both edges, layers that pass and fail the depth test.
+// (16-bit, 32-bit or no depth, every depth function and blend mode, nearest,
+// bilinear or no texture, all three targets): mip choices changing along the
+// rows, texture wrap at both edges, layers that pass and fail the depth test.
 std::vector<uint8_t> WideSpans(raster::RasterPath path, raster::PixelFormat fmt, bool dither, int combo,
-                               int threads = 1) {
-    rt::MakeDevice(203, 150, fmt, 16);
+                               int threads = 1, int depthBits = 16) {
+    rt::MakeDevice(203, 150, fmt, depthBits);
     raster::SetRasterPath(path);
     raster::SetDrawThreads(threads);
     rt::AddTexture(0, 64, 32, rt::Checker(64, 5, 0xFFE0C020, 0x40204080), true);
@@ -115,13 +115,17 @@ std::vector<uint8_t> WideSpans(raster::RasterPath path, raster::PixelFormat fmt,
 TEST(RasterPaths, BlockShaderMatchesReferenceOnWideSpans) {
     for (int combo = 0; combo < 15; ++combo) {
         for (int target = 0; target < 3; ++target) {
-            const raster::PixelFormat fmt = target == 2 ? raster::PixelFormat::XRGB8888 : raster::PixelFormat::RGB565;
-            const std::vector<uint8_t> fast = WideSpans(raster::RasterPath::Fast, fmt, target == 1, combo);
-            const std::vector<uint8_t> ref = WideSpans(raster::RasterPath::Reference, fmt, target == 1, combo);
-            ASSERT_EQ(fast.size(), ref.size());
-            size_t differ = 0;
-            for (size_t i = 0; i < fast.size(); ++i) differ += fast[i] != ref[i];
-            EXPECT_EQ(differ, 0u) << "combo " << combo << " target " << target;
+            for (int depthBits : {16, 32}) {
+                const raster::PixelFormat fmt =
+                    target == 2 ? raster::PixelFormat::XRGB8888 : raster::PixelFormat::RGB565;
+                const std::vector<uint8_t> fast =
+                    WideSpans(raster::RasterPath::Fast, fmt, target == 1, combo, 1, depthBits);
+                const std::vector<uint8_t> ref =
+                    WideSpans(raster::RasterPath::Reference, fmt, target == 1, combo, 1, depthBits);
+                ASSERT_EQ(fast.size(), ref.size());
+                EXPECT_EQ(CountDifferences(fast, ref), 0u)
+                    << "combo " << combo << " target " << target << " depth " << depthBits;
+            }
         }
     }
     rt::ReleaseDevice();
@@ -134,22 +138,26 @@ TEST(RasterPaths, BothBlockShadersGiveTheReferenceFrame) {
     for (int combo = 0; combo < 15; ++combo) {
         for (int target = 0; target < 3; ++target) {
             const raster::PixelFormat fmt = target == 2 ? raster::PixelFormat::XRGB8888 : raster::PixelFormat::RGB565;
-            const std::vector<uint8_t> ref = WideSpans(raster::RasterPath::Reference, fmt, target == 1, combo);
+            const int depthBits = (combo + target) % 2 ? 32 : 16;
+            const std::vector<uint8_t> ref =
+                WideSpans(raster::RasterPath::Reference, fmt, target == 1, combo, 1, depthBits);
             for (bool wide : {false, true}) {
                 raster::UseAvx2Blocks(wide);
-                const std::vector<uint8_t> fast = WideSpans(raster::RasterPath::Fast, fmt, target == 1, combo);
-                EXPECT_EQ(CountDifferences(fast, ref), 0u)
-                    << "combo " << combo << " target " << target << (wide ? " AVX2" : " SSE2");
+                const std::vector<uint8_t> fast =
+                    WideSpans(raster::RasterPath::Fast, fmt, target == 1, combo, 1, depthBits);
+                EXPECT_EQ(CountDifferences(fast, ref), 0u) << "combo " << combo << " target " << target << " depth "
+                                                           << depthBits << (wide ? " AVX2" : " SSE2");
             }
         }
     }
     for (unsigned seed = 20; seed <= 25; ++seed) {
         const raster::PixelFormat fmt = seed % 2 ? raster::PixelFormat::RGB565 : raster::PixelFormat::XRGB8888;
-        const std::vector<uint8_t> ref = RandomScene(seed, raster::RasterPath::Reference, fmt, 16);
+        const int depthBits = seed % 3 ? 16 : 32;
+        const std::vector<uint8_t> ref = RandomScene(seed, raster::RasterPath::Reference, fmt, depthBits);
         for (bool wide : {false, true}) {
             raster::UseAvx2Blocks(wide);
-            EXPECT_EQ(CountDifferences(RandomScene(seed, raster::RasterPath::Fast, fmt, 16, 2), ref), 0u)
-                << "seed " << seed << (wide ? " AVX2" : " SSE2");
+            EXPECT_EQ(CountDifferences(RandomScene(seed, raster::RasterPath::Fast, fmt, depthBits, 2), ref), 0u)
+                << "seed " << seed << " depth " << depthBits << (wide ? " AVX2" : " SSE2");
         }
     }
     raster::UseAvx2Blocks(true);
@@ -297,11 +305,7 @@ TEST_P(Golden, RecedingCheckerboard) {
     r_SetTexture(0, 0);
     r_SetRenderState(RS_BILINEAR, 1);
     const Vector3 p[4] = {{-30, -1, 0.6f}, {30, -1, 0.6f}, {30, -1, 90}, {-30, -1, 90}};
-    TLVertex tl[4] = {V(0, 0, 0, ~0u, 0, 0), V(0, 0, 0, ~0u, 15, 0), V(0, 0, 0, ~0u, 15, 22), V(0, 0, 0, ~0u, 0, 22)};
-    r_FullVertexCamWork(tl, p, 4);
-    raster::GetDevice().state.cull = raster::CullMode::None;
-    const uint16_t idx[6] = {0, 1, 2, 0, 2, 3};
-    r_SimpleIndexedTLRender(tl, 4, idx, 6, 1);
+    rt::DrawWorldQuad(p, 15, 22);
     EXPECT_EQ(rt::CheckGolden("receding_checkerboard"), "");
 }
 

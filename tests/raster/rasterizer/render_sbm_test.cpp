@@ -1,6 +1,7 @@
 // r_RenderSBM: cull mode from the mesh, vertex colours, one pass per texture
 // layer with the layer alpha, and meshes beyond the contract.
 #include "raster_fixture.h"
+#include "test_meshes.h"
 
 namespace {
 
@@ -9,16 +10,7 @@ protected:
     void SetUp() override {
         rt::MakeDevice(64, 64);
         r_AllocMaxVtcs(100, nullptr);
-        // A square facing the camera, wound clockwise on screen.
-        ASSERT_TRUE(mesh.Allocate(6));
-        const Vector3 p[4] = {{-1, -1, 4}, {1, -1, 4}, {1, 1, 4}, {-1, 1, 4}};
-        const uint32_t idx[6] = {0, 2, 1, 0, 3, 2};
-        std::copy(p, p + 4, mesh.positions);
-        std::copy(idx, idx + 6, mesh.indices);
-        mesh.vertexCount = 4;
-        mesh.indexCount = 6;
-        mesh.centre = {0, 0, 4};
-        mesh.radius = 1.5f;
+        ASSERT_TRUE(rt::FacingSquare(mesh));
     }
     void Redraw() {
         rt::FillColour(0);

@@ -51,11 +51,7 @@ TEST_F(Textures, MipLevelsRiseTowardsTheHorizonOfARecedingPlane) {
     r_SetTexture(0, 0);
     r_SetFrustum(1.5f, 1.0f, 0.5f, 200.0f, nullptr);
     const Vector3 p[4] = {{-20, -1, 0.6f}, {20, -1, 0.6f}, {20, -1, 100}, {-20, -1, 100}};
-    TLVertex tl[4] = {V(0, 0, 0, ~0u, 0, 0), V(0, 0, 0, ~0u, 20, 0), V(0, 0, 0, ~0u, 20, 50), V(0, 0, 0, ~0u, 0, 50)};
-    r_FullVertexCamWork(tl, p, 4);
-    raster::GetDevice().state.cull = raster::CullMode::None;
-    const uint16_t idx[6] = {0, 1, 2, 0, 2, 3};
-    r_SimpleIndexedTLRender(tl, 4, idx, 6, 1);
+    rt::DrawWorldQuad(p, 20, 50);
     EXPECT_LE(Level(32, 63), 1);
     int previous = Level(32, 63), rises = 0;
     for (int y = 62; y > 32; --y) {

@@ -1,4 +1,4 @@
-#include "raster_fixture.h"
+#include "hand_built_device.h"
 
 namespace rt {
 
@@ -50,6 +50,14 @@ void Quad(float x0, float y0, float x1, float y1, uint32_t c, float us, float vs
     const TLVertex v[6] = {V(x0, y0, z, c, 0, 0),  V(x1, y0, z, c, us, 0),  V(x0, y1, z, c, 0, vs),
                            V(x1, y0, z, c, us, 0), V(x1, y1, z, c, us, vs), V(x0, y1, z, c, 0, vs)};
     r_SimpleTLRender(v, 6, 1, 0);
+}
+
+void DrawWorldQuad(const Vector3 (&p)[4], float us, float vs) {
+    TLVertex tl[4] = {V(0, 0, 0, ~0u, 0, 0), V(0, 0, 0, ~0u, us, 0), V(0, 0, 0, ~0u, us, vs), V(0, 0, 0, ~0u, 0, vs)};
+    r_FullVertexCamWork(tl, p, 4);
+    raster::GetDevice().state.cull = raster::CullMode::None;
+    const uint16_t idx[6] = {0, 1, 2, 0, 2, 3};
+    r_SimpleIndexedTLRender(tl, 4, idx, 6, 1);
 }
 
 uint32_t Pixel(int x, int y) {
