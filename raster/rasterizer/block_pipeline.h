@@ -195,23 +195,27 @@ inline void Bilinear4(const TexLevel& l, int level, __m128i u, __m128i v, __m128
     ag = Lerp16(Lerp16(GreenAlpha(t00), GreenAlpha(t01), wx), Lerp16(GreenAlpha(t10), GreenAlpha(t11), wx), wy);
 }
 
-// Dither thresholds of four pixels starting at x, by [y & 3][x & 3]: the
-// blue/red and the green additions of StoreTarget.
+// Dither thresholds of Lanes pixels starting at x, by [y & 3][x & 3]: the
+// blue/red and the green additions of StoreTarget (for the SSE2 shader's four
+// lanes and the AVX2 shader's eight).
+template <int Lanes>
 struct DitherRows {
-    alignas(16) uint32_t rb[4][4][4];
-    alignas(16) uint32_t g[4][4][4];
+    alignas(4 * Lanes) uint32_t rb[4][4][Lanes];
+    alignas(4 * Lanes) uint32_t g[4][4][Lanes];
 };
-inline constexpr DitherRows kDither = [] {
-    DitherRows d{};
+template <int Lanes>
+inline constexpr DitherRows<Lanes> kDitherRows = [] {
+    DitherRows<Lanes> d{};
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 4; ++x)
-            for (int i = 0; i < 4; ++i) {
+            for (int i = 0; i < Lanes; ++i) {
                 const uint32_t t = kBayer4[y][(x + i) & 3];
                 d.rb[y][x][i] = (t >> 1) | ((t >> 1) << 16);
                 d.g[y][x][i] = t >> 2;
             }
     return d;
 }();
+inline constexpr const DitherRows<4>& kDither = kDitherRows<4>;
 
 // Four pixels of the frame row unpacked like UnpackTarget (alpha 0).
 template <TargetKind Target>

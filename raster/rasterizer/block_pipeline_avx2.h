@@ -134,22 +134,7 @@ inline void Bilinear8(const TexLevel& l, int level, __m256i u, __m256i v, __m256
     ag = Lerp16(Lerp16(GreenAlpha(t00), GreenAlpha(t01), wx), Lerp16(GreenAlpha(t10), GreenAlpha(t11), wx), wy);
 }
 
-// Dither additions of eight pixels starting at x, by [y & 3][x & 3].
-struct DitherRows8 {
-    alignas(32) uint32_t rb[4][4][8];
-    alignas(32) uint32_t g[4][4][8];
-};
-inline constexpr DitherRows8 kDither8 = [] {
-    DitherRows8 d{};
-    for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 4; ++x)
-            for (int i = 0; i < 8; ++i) {
-                const uint32_t t = kBayer4[y][(x + i) & 3];
-                d.rb[y][x][i] = (t >> 1) | ((t >> 1) << 16);
-                d.g[y][x][i] = t >> 2;
-            }
-    return d;
-}();
+inline constexpr const block::DitherRows<8>& kDither8 = block::kDitherRows<8>;
 
 template <TargetKind Target>
 inline void LoadTarget(const uint8_t* row, int x, __m256i& rb, __m256i& ag) {
@@ -255,6 +240,38 @@ TESSALY_RASTER_INLINE void Shade8(const DrawContext& dc, uint8_t* colourRow, uin
     }
 }
 
+// block::ShortLerp for the eight lanes k = 0..7 of a short segment (len 0 to
+// 7, lane k at min(k, len)), in doubles: every product, quotient estimate
+// and remainder is an integer below 2^53, so each step is exact and the
+// result is the same truncated quotient, lane for lane.
+struct ShortLerp8 {
+    __m256d at[2];  // min(k, len) of lanes 0..3 and 4..7
+    __m256d inv, len;
+    explicit ShortLerp8(int n) {
+        const int l = n > 0 ? n : 1;
+        const __m128i k = _mm_setr_epi32(0, 1, 2, 3);
+        at[0] = _mm256_cvtepi32_pd(_mm_min_epi32(k, _mm_set1_epi32(n)));
+        at[1] = _mm256_cvtepi32_pd(_mm_min_epi32(_mm_add_epi32(k, _mm_set1_epi32(4)), _mm_set1_epi32(n)));
+        inv = _mm256_set1_pd(1.0 / l);
+        len = _mm256_set1_pd(static_cast<double>(l));
+    }
+    __m128i Half(__m256d a, __m256d d, __m256d k) const {
+        const __m256d sign = _mm256_set1_pd(-0.0), one = _mm256_set1_pd(1.0);
+        const __m256d n = _mm256_mul_pd(d, k);  // |d| < 2^33, k <= 7
+        const __m256d m = _mm256_andnot_pd(sign, n);
+        __m256d q = _mm256_round_pd(_mm256_mul_pd(m, inv), _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
+        const __m256d r = _mm256_sub_pd(m, _mm256_mul_pd(q, len));
+        q = _mm256_sub_pd(q, _mm256_and_pd(_mm256_cmp_pd(r, _mm256_setzero_pd(), _CMP_LT_OQ), one));
+        q = _mm256_add_pd(q, _mm256_and_pd(_mm256_cmp_pd(r, len, _CMP_GE_OQ), one));
+        q = _mm256_or_pd(q, _mm256_and_pd(n, sign));  // q >= 0 takes the sign of n
+        return _mm256_cvttpd_epi32(_mm256_add_pd(a, q));  // between a and b: fits 32 bits
+    }
+    __m256i At(int32_t a, int32_t b) const {
+        const __m256d ad = _mm256_set1_pd(a), d = _mm256_set1_pd(static_cast<double>(int64_t{b} - a));
+        return _mm256_setr_m128i(Half(ad, d, at[0]), Half(ad, d, at[1]));
+    }
+};
+
 inline __m256i SegmentLanes(int32_t a, int32_t d) {
     const __m256i k = _mm256_mullo_epi32(_mm256_set1_epi32(d), _mm256_setr_epi32(0, 1, 2, 3, 4, 5, 6, 7));
     return _mm256_add_epi32(Set1(a), _mm256_srai_epi32(k, 3));
@@ -287,20 +304,15 @@ struct Avx2Blocks {
                 lanes.v = block8::SegmentLanes(ta.v, static_cast<int32_t>(dv));
                 lanes.lod = block8::SegmentLanes(ta.lod, static_cast<int32_t>(dl));
             } else {
-                alignas(32) int32_t u[8], v[8], lod[8];
-                const block::ShortLerp lerp{1.0 / (len > 0 ? len : 1), len > 0 ? len : 1};
-                for (int k = 0; k < 8; ++k) {
-                    const int at = k < len ? k : len;
-                    u[k] = lerp.At(ta.u, tb.u, at);
-                    v[k] = lerp.At(ta.v, tb.v, at);
-                    lod[k] = lerp.At(ta.lod, tb.lod, at);
-                }
-                mip = block::ChooseMip<Cfg::kTex>(lod[0], last);
-                const BlockMip end = block::ChooseMip<Cfg::kTex>(lod[len], last);
+                // The points at both ends are ta and tb themselves (tb is ta
+                // when len is 0), so the mip choice is known before the lerp.
+                mip = block::ChooseMip<Cfg::kTex>(ta.lod, last);
+                const BlockMip end = block::ChooseMip<Cfg::kTex>(tb.lod, last);
                 if (end.level != mip.level || end.blend != mip.blend) return false;
-                lanes.u = _mm256_load_si256(reinterpret_cast<const __m256i*>(u));
-                lanes.v = _mm256_load_si256(reinterpret_cast<const __m256i*>(v));
-                lanes.lod = _mm256_load_si256(reinterpret_cast<const __m256i*>(lod));
+                const block8::ShortLerp8 lerp(len);
+                lanes.u = lerp.At(ta.u, tb.u);
+                lanes.v = lerp.At(ta.v, tb.v);
+                lanes.lod = lerp.At(ta.lod, tb.lod);
             }
         }
         __m256i* planes[kPlaneU] = {&lanes.z, &lanes.r, &lanes.g, &lanes.b, &lanes.a};
