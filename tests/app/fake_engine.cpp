@@ -178,6 +178,10 @@ int r_LoadModel(int, char* name, const char* modelDir, const char*, int, r_MsgCa
     Log("r_LoadModel %s -> %d", name, static_cast<int>(g_engine.models.size()) - 1);
     return static_cast<int>(g_engine.models.size()) - 1;
 }
+// Layers are the real engine's business: here every layer is the whole model.
+int r_LoadModelLayer(int handle, char* name, const char* modelDir, const char* textureDir, int, r_MsgCallback cb) {
+    return r_LoadModel(handle, name, modelDir, textureDir, 0, cb);
+}
 int r_CopyModel(int, int, r_MsgCallback) { return -1; }
 int r_FreeModel(int, r_MsgCallback) { return 0; }
 Vector3 r_GetModelCenter(int handle) {
