@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "load_and_export.h"
 #include "lwo_test_support.h"
 
 using namespace lwotest;
@@ -57,12 +58,7 @@ BENCHMARK(BM_Load3D)->Unit(benchmark::kMillisecond);
 void BM_LoadAndExport(benchmark::State& state) {
     const std::string& path = TorusFile();
     int vertices = 0;
-    for (auto _ : state) {
-        Plugin().Load3D(path.c_str(), nullptr);
-        auto model = ExportModel(0);
-        vertices = model ? model->meshes[0].vertexCount : -1;
-        benchmark::DoNotOptimize(model);
-    }
+    for (auto _ : state) vertices = LoadAndExportOnce(path);
     state.counters["welded_vertices"] = vertices;
     state.counters["peak_MB"] = PeakMegabytes();
 }

@@ -119,6 +119,22 @@ std::vector<TexCoord> CornerCoordinates(const CMesh& m) {
     return std::vector<TexCoord>(m.texCoords[0], m.texCoords[0] + m.vertexCount);
 }
 
+// The chunks of two layers over the surfaces A and B: layer 0 ("base") one
+// triangle of A; layer 1 ("moved", pivot (5, 0, 0)) two triangles of B over
+// its own four points.
+Bytes TwoLayers() {
+    return Bytes()
+        .Chunk("TAGS", Names({"A", "B"}))
+        .Chunk("LAYR", Layer(0, {0, 0, 0}, "base"))
+        .Chunk("PNTS", Points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}))
+        .Chunk("POLS", Pols({{{0, 1, 2}}}))
+        .Chunk("PTAG", SurfaceTags({0}))
+        .Chunk("LAYR", Layer(1, {5, 0, 0}, "moved"))
+        .Chunk("PNTS", Points({{5, 0, 0}, {6, 0, 0}, {5, 1, 0}, {5, 0, 1}}))
+        .Chunk("POLS", Pols({{{0, 1, 2}}, {{0, 2, 3}}}))
+        .Chunk("PTAG", SurfaceTags({1, 1}));
+}
+
 }  // namespace
 
 TEST(Lwo2Corpus, EveryObjectLoadsWithItsSurfacesTrianglesAndTextures) {
@@ -343,16 +359,7 @@ TEST(Lwo2Layers, TwoLayersWithAPivotKeepTheirPointsAndTheirOwnIndices) {
     // layer's turning point in an animation and moves nothing at rest. Each
     // layer's polygons index its own points; an empty layer draws nothing and
     // an index past its points is dropped as damage.
-    const Bytes file = Lwo2(Bytes()
-                                .Chunk("TAGS", Names({"A", "B"}))
-                                .Chunk("LAYR", Layer(0, {0, 0, 0}, "base"))
-                                .Chunk("PNTS", Points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}))
-                                .Chunk("POLS", Pols({{{0, 1, 2}}}))
-                                .Chunk("PTAG", SurfaceTags({0}))
-                                .Chunk("LAYR", Layer(1, {5, 0, 0}, "moved"))
-                                .Chunk("PNTS", Points({{5, 0, 0}, {6, 0, 0}, {5, 1, 0}, {5, 0, 1}}))
-                                .Chunk("POLS", Pols({{{0, 1, 2}}, {{0, 2, 3}}}))
-                                .Chunk("PTAG", SurfaceTags({1, 1}))
+    const Bytes file = Lwo2(TwoLayers()
                                 .Chunk("LAYR", Layer(2, {9, 9, 9}, "empty"))
                                 .Chunk("POLS", Pols({{{0, 1, 2}}}))
                                 .Chunk("PTAG", SurfaceTags({0})));
@@ -384,16 +391,7 @@ TEST(Lwo2Layers, OneLayerAloneAndLayersTheFileLacksAreRefused) {
         return WriteFile(path, file) ? load(path.c_str(), layer, Capture) : -2;
     };
     // Layer 2 (numbered 1 in the file) of three: its two triangles alone.
-    const Bytes file = Lwo2(Bytes()
-                                .Chunk("TAGS", Names({"A", "B"}))
-                                .Chunk("LAYR", Layer(0, {0, 0, 0}, "base"))
-                                .Chunk("PNTS", Points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}))
-                                .Chunk("POLS", Pols({{{0, 1, 2}}}))
-                                .Chunk("PTAG", SurfaceTags({0}))
-                                .Chunk("LAYR", Layer(1, {5, 0, 0}, "moved"))
-                                .Chunk("PNTS", Points({{5, 0, 0}, {6, 0, 0}, {5, 1, 0}, {5, 0, 1}}))
-                                .Chunk("POLS", Pols({{{0, 1, 2}}, {{0, 2, 3}}}))
-                                .Chunk("PTAG", SurfaceTags({1, 1})));
+    const Bytes file = Lwo2(TwoLayers());
     ASSERT_EQ(loadLayer(file, 2), 0);
     auto model = ExportModel(0x4);
     ASSERT_EQ(model->meshCount, 1);  // surface A has no polygon in it
