@@ -178,10 +178,11 @@ int CountTriangles(int model) {
     return triangles;
 }
 
-// Loads the object a search found (its images looked for from the object's
-// folder, then the scene's); -1 after its failure line.
-int LoadObjectFile(const ContentSearch& search, const std::string& sceneFolder, const std::string& contentDir,
-                   std::vector<std::string>& reportedImages) {
+// Loads the object a search found, or one layer of it (layer 0 the whole
+// object; its images looked for from the object's folder, then the scene's);
+// -1 after its failure line.
+int LoadObjectFile(const ContentSearch& search, int layer, const std::string& sceneFolder,
+                   const std::string& contentDir, std::vector<std::string>& reportedImages) {
     const std::string& written = search.written;
     if (search.found.empty()) {
         Report("object " + written + " not found (" + TriedPlaces(search) + ")");
@@ -191,7 +192,7 @@ int LoadObjectFile(const ContentSearch& search, const std::string& sceneFolder, 
     char name[256];
     std::snprintf(name, sizeof name, "%s", BareFileName(search.found).c_str());
     g_lastEngineError.clear();
-    const int model = r_LoadModel(-1, name, folder.c_str(), folder.c_str(), 0, CaptureEngineMessage);
+    const int model = r_LoadModelLayer(-1, name, folder.c_str(), folder.c_str(), layer, CaptureEngineMessage);
     if (model == -1) {
         Report("object " + written + " could not be read from " + search.found + ": " +
                (g_lastEngineError.empty() ? std::string("the reader refused it") : g_lastEngineError));
@@ -290,7 +291,7 @@ bool LoadSceneFile(const std::string& path) {
         if (!r_GetAnimObjectHasFile(i)) continue;
         const ContentSearch search =
             FindContent(r_GetAnimObjectPath(i), ContentKind::Object, sceneFolder, contentDir, ContentFileExists);
-        object.model = LoadObjectFile(search, sceneFolder, contentDir, reportedImages);
+        object.model = LoadObjectFile(search, r_GetAnimObjectLayer(i), sceneFolder, contentDir, reportedImages);
         if (object.model == -1) continue;
         object.triangles = CountTriangles(object.model);
         KeepTransparency(object);
@@ -341,7 +342,7 @@ bool LoadObjectOnly(const std::string& path) {
     search.written = path;
     search.tried.push_back(path);
     if (ContentFileExists(path)) search.found = path;
-    object.model = LoadObjectFile(search, "", content != nullptr ? content : "", reportedImages);
+    object.model = LoadObjectFile(search, 0, "", content != nullptr ? content : "", reportedImages);
     if (object.model == -1) return false;
     object.triangles = CountTriangles(object.model);
     g_viewer.objects.push_back(object);

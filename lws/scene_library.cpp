@@ -194,6 +194,11 @@ int r_GetAnimObjectHasFile(int object) {
     return item != nullptr && item->hasFile ? 1 : 0;
 }
 
+int r_GetAnimObjectLayer(int object) {
+    const lws::SceneItem* item = Item(Objects, object);
+    return item != nullptr ? item->layer : 0;
+}
+
 int r_GetAnimObjectVisible(int object) {
     const lws::SceneItem* item = Item(Objects, object);
     return item != nullptr ? item->visible : 1;

@@ -250,8 +250,13 @@ void SceneParser::Keyword(std::string_view word, std::string_view rest) {
         StartObject(rest);
     } else if (word == "LoadObjectLayer") {
         std::string_view path;
-        FirstWord(rest, path);  // the layer number
+        const std::string_view number = FirstWord(rest, path);
         StartObject(SkipItemId(path));
+        SceneItem* item = Current();
+        double layer = 0.0;
+        if (current_ == ItemKind::Object && item != nullptr && ReadNumbers(number, &layer, 1) == 1 && layer >= 1.0 &&
+            layer <= 65536.0)
+            item->layer = static_cast<int>(layer);
     } else if (word == "AddNullObject") {
         Start(ItemKind::Object, SkipItemId(rest));
         if (SceneItem* item = Current()) item->path.assign(item->name);

@@ -52,6 +52,7 @@ struct SceneItem {
     Motion motion;                     // the curves the keys were made from
     std::string path;                  // objects: the path as written
     bool hasFile = false;              // objects: loads a file (not a null object)
+    int layer = 0;                     // objects: LoadObjectLayer's layer (1 the first), 0 the whole object
     int visible = 1;                   // objects: ShowObject level, 0 hidden
     ScalarChannel dissolve{0.0, {}};   // objects: 0 solid .. 1 gone
     ScalarChannel zoom{3.2, {}};       // cameras: ZoomFactor

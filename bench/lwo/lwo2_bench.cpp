@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "load_and_export.h"
 #include "lwo_test_support.h"
 
 using namespace lwotest;
@@ -38,11 +39,7 @@ const std::string& TorusFile(bool lwo2) {
                                   .Sub("TFLG", U16(2))
                                   .Sub("TSIZ", Vec(8, 2, 8))
                                   .Sub("TIMG", Text("torus.tga"));
-        WriteFile(path, Lwob(Bytes()
-                                 .Chunk("SRFS", Names({"Torus"}))
-                                 .Chunk("PNTS", Points(points))
-                                 .Chunk("POLS", Polygons(triangles))
-                                 .Chunk("SURF", surface)));
+        WriteFile(path, OneSurfaceLwob("Torus", points, triangles, surface));
         return path;
     }
     Bytes pols, tags, vmap, vmad;
@@ -89,12 +86,7 @@ const std::string& TorusFile(bool lwo2) {
 void LoadAndExport(benchmark::State& state, bool lwo2) {
     const std::string& path = TorusFile(lwo2);
     int vertices = 0;
-    for (auto _ : state) {
-        Plugin().Load3D(path.c_str(), nullptr);
-        auto model = ExportModel(0);
-        vertices = model ? model->meshes[0].vertexCount : -1;
-        benchmark::DoNotOptimize(model);
-    }
+    for (auto _ : state) vertices = LoadAndExportOnce(path);
     state.counters["triangles"] = Plugin().GetSurfacePolys(0);
     state.counters["welded_vertices"] = vertices;
 }

@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "load_and_export.h"
 #include "lwo_test_support.h"
 
 using namespace lwotest;
@@ -34,11 +35,7 @@ const std::string& TorusFile() {
                                   .Sub("TSIZ", Vec(8, 2, 8))
                                   .Sub("TIMG", Bytes().Text("maps/torus.tga"));
         const std::string file = TempPath("torus.lwo");
-        WriteFile(file, Lwob(Bytes()
-                                 .Chunk("SRFS", Names({"Torus"}))
-                                 .Chunk("PNTS", Points(points))
-                                 .Chunk("POLS", Polygons(quads))
-                                 .Chunk("SURF", surface)));
+        WriteFile(file, OneSurfaceLwob("Torus", points, quads, surface));
         return file;
     }();
     return path;
@@ -61,12 +58,7 @@ BENCHMARK(BM_Load3D)->Unit(benchmark::kMillisecond);
 void BM_LoadAndExport(benchmark::State& state) {
     const std::string& path = TorusFile();
     int vertices = 0;
-    for (auto _ : state) {
-        Plugin().Load3D(path.c_str(), nullptr);
-        auto model = ExportModel(0);
-        vertices = model ? model->meshes[0].vertexCount : -1;
-        benchmark::DoNotOptimize(model);
-    }
+    for (auto _ : state) vertices = LoadAndExportOnce(path);
     state.counters["welded_vertices"] = vertices;
     state.counters["peak_MB"] = PeakMegabytes();
 }
@@ -112,11 +104,7 @@ std::string HostileFile(int corners, bool cone) {
     }
     const Bytes surface =
         Bytes().Text("Pile").Sub("FLAG", Bytes().U16(0x4)).Sub("SMAN", Bytes().F32(cone ? 0.0001f : 1.0f));
-    WriteFile(path, Lwob(Bytes()
-                             .Chunk("SRFS", Names({"Pile"}))
-                             .Chunk("PNTS", Points(points))
-                             .Chunk("POLS", Polygons(polygons))
-                             .Chunk("SURF", surface)));
+    WriteFile(path, OneSurfaceLwob("Pile", points, polygons, surface));
     return path;
 }
 

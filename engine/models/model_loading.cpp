@@ -42,15 +42,18 @@ void ReportAboutFile(const std::string& path, const char* text, const char* more
         EngineReport("%s: %.1000s%s", path.c_str(), text, more);
 }
 
-// r_Load3D with the plug-in's word on a damaged file reported: its warning for
-// a file read in part, its error for a file that is there but was refused (a
-// missing file is the caller's business: detail levels are sought that way).
-int LoadAndReport(const ModelPluginTable& plugin, const std::string& path, r_MsgCallback cb) {
+// r_Load3D (or r_Load3DLayer for one layer) with the plug-in's word on a
+// damaged file reported: its warning for a file read in part, its error for a
+// file that is there but was refused (a missing file is the caller's business:
+// detail levels are sought that way).
+int LoadAndReport(const ModelPluginTable& plugin, ModelFn_Load3DLayer loadLayer, int layer, const std::string& path,
+                  r_MsgCallback cb) {
     g_loadCaller = cb;
     g_loadWarnings = 0;
     g_loadWarning[0] = '\0';
     g_loadError[0] = '\0';
-    const int result = plugin.Load3D(path.c_str(), CaptureLoadMessage);
+    const int result = loadLayer ? loadLayer(path.c_str(), layer, CaptureLoadMessage)
+                                 : plugin.Load3D(path.c_str(), CaptureLoadMessage);
     g_loadCaller = nullptr;
     if (g_loadWarnings > 0) ReportAboutFile(path, g_loadWarning, g_loadWarnings > 1 ? " (and further warnings)" : "");
     char found[1024];
@@ -99,10 +102,8 @@ void LoadSurfaceTextures(CModel& model, const ModelPluginTable& plugin, const ch
     }
 }
 
-}  // namespace
-
-TESSALY_EXPORT int r_LoadModel(int handle, char* name, const char* modelDir, const char* textureDir, int /*reserved*/,
-                               r_MsgCallback cb) {
+// Loads a whole object (layer 0) or one of its layers into a model slot.
+int LoadModelSlot(int handle, char* name, const char* modelDir, const char* textureDir, int layer, r_MsgCallback cb) {
     const int capacity = ModelCapacity();
     if (capacity == 0) {
         EngineMessage(cb, "r_LoadModel : Error, Objects Not Allocated\n");
@@ -126,15 +127,21 @@ TESSALY_EXPORT int r_LoadModel(int handle, char* name, const char* modelDir, con
     if (!textureDir) textureDir = "";
     for (char* c = name; *c; ++c) *c = char(std::toupper(static_cast<unsigned char>(*c)));
 
-    // A model already held under this name is copied; its file is not read again.
-    const int shared = FindModelByName(name);
+    // A model already held under this name (and layer) is copied; its file is
+    // not read again.
+    char key[288];
+    if (layer > 0)
+        std::snprintf(key, sizeof key, "%s (layer %d)", name, layer);
+    else
+        std::snprintf(key, sizeof key, "%s", name);
+    const int shared = FindModelByName(key);
     if (shared == handle) return handle;
     if (shared != -1) {
         if (!CopyModelSlot(shared, handle)) {
             EngineMessage(cb, "r_LoadModel : Error, Not Enough Memory For %s\n", name);
             return -1;
         }
-        SetModelName(handle, name);
+        SetModelName(handle, key);
         return handle;
     }
 
@@ -152,8 +159,21 @@ TESSALY_EXPORT int r_LoadModel(int handle, char* name, const char* modelDir, con
         EngineMessage(cb, "r_LoadModel : Error, Could not properly link %s\n", pluginFile);
         return -1;
     }
+    // One layer needs the plug-in's layer entry; without it only layer 1 (the
+    // whole object, for a plug-in that knows no layers) can be given.
+    ModelFn_Load3DLayer loadLayer = nullptr;
+    if (layer > 0) {
+        loadLayer = reinterpret_cast<ModelFn_Load3DLayer>(
+            plat_GetProcAddress(library.Handle(), TESSALY_MODEL_PLUGIN_LAYER_ENTRY));
+        if (loadLayer == nullptr && layer > 1) {
+            plugin = ModelPluginTable{};
+            library.Release();
+            EngineMessage(cb, "r_LoadModel : Error, %s cannot load layer %d of %s\n", pluginFile, layer, name);
+            return -1;
+        }
+    }
     const std::string path = std::string(modelDir) + name;
-    if (LoadAndReport(plugin, path, cb) == -1) {
+    if (LoadAndReport(plugin, loadLayer, layer, path, cb) == -1) {
         plugin = ModelPluginTable{};
         library.Release();
         EngineMessage(cb, "r_LoadModel : Error, Could not open %s\n", name);
@@ -184,6 +204,18 @@ TESSALY_EXPORT int r_LoadModel(int handle, char* name, const char* modelDir, con
 
     plugin = ModelPluginTable{};
     library.Release();
-    SetModelName(handle, name);
+    SetModelName(handle, key);
     return handle;
+}
+
+}  // namespace
+
+TESSALY_EXPORT int r_LoadModel(int handle, char* name, const char* modelDir, const char* textureDir, int /*reserved*/,
+                               r_MsgCallback cb) {
+    return LoadModelSlot(handle, name, modelDir, textureDir, 0, cb);
+}
+
+TESSALY_EXPORT int r_LoadModelLayer(int handle, char* name, const char* modelDir, const char* textureDir, int layer,
+                                    r_MsgCallback cb) {
+    return LoadModelSlot(handle, name, modelDir, textureDir, layer < 0 ? 0 : layer, cb);
 }

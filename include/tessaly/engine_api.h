@@ -58,6 +58,12 @@ TESSALY_EXPORT int r_FreeAllocatedModels(r_MsgCallback cb);
 // name is upper-cased in place; modelDir and textureDir end in '/'.
 TESSALY_EXPORT int r_LoadModel(int handle, char* name, const char* modelDir, const char* textureDir, int reserved,
                                r_MsgCallback cb);
+// As r_LoadModel, keeping only one layer of the object (1 the first, as a
+// scene's "LoadObjectLayer" counts; 0 the whole object). A model already held
+// for the same name and layer is copied. -1 when the file has no such layer or
+// its plug-in cannot pick layers (it can still give layer 1: the whole object).
+TESSALY_EXPORT int r_LoadModelLayer(int handle, char* name, const char* modelDir, const char* textureDir, int layer,
+                                    r_MsgCallback cb);
 TESSALY_EXPORT int r_CopyModel(int source, int target, r_MsgCallback cb);
 // Empties one model slot so that a later load can take it again (the store has
 // no other per-model release). 0, or -1 for a bad handle or no store.

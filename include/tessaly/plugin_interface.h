@@ -52,6 +52,14 @@ struct ModelPluginTable {
     TESSALY_MODEL_PLUGIN_ENTRIES(TESSALY_PLUGIN_SLOT)
 };
 
+// ---- model plug-in, optional entry ----
+// Bound only when the engine loads one layer of an object (r_LoadModelLayer);
+// a plug-in without it can give only whole objects. As r_Load3D, keeping only
+// the polygons of layer (1 the first; 0 every layer); -1 with an error message
+// when the file has no such layer.
+typedef int (*ModelFn_Load3DLayer)(const char* path, int layer, r_MsgCallback cb);
+#define TESSALY_MODEL_PLUGIN_LAYER_ENTRY "r_Load3DLayer"
+
 // ---- image plug-in ("Link2DFunctions"), binding order ----
 // Reads the picture at path and keeps it until the next read or the unload.
 // The first message holding "Error" or "Warning" about a file that exists is

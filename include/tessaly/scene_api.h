@@ -97,6 +97,9 @@ TESSALY_EXPORT const char* r_GetAnimObjectPath(int object);
 // 1 for an object item that loads a file (LoadObject, LoadObjectLayer), 0 for
 // a null object or a bad index.
 TESSALY_EXPORT int r_GetAnimObjectHasFile(int object);
+// The layer of the object file the item shows: LoadObjectLayer's number (1 the
+// first layer); 0 for the whole object (LoadObject, a null object, a bad index).
+TESSALY_EXPORT int r_GetAnimObjectLayer(int object);
 // ShowObject's first number (0 hides the object); 1 when absent or a bad index.
 TESSALY_EXPORT int r_GetAnimObjectVisible(int object);
 // ObjectDissolve at a frame: 0 solid .. 1 gone; 0 when absent or a bad index.

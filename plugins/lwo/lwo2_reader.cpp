@@ -26,6 +26,7 @@ struct Clip {
 struct Layer {
     uint32_t firstPoint = 0;
     uint32_t pointCount = 0;
+    bool shown = true;  // its polygons are drawn: every layer, or the one asked for
 };
 
 // The polygons of the latest POLS chunk, which PTAG and VMAD indices refer
@@ -99,7 +100,9 @@ void CLwoRead::ParseLwo2(int64_t end) {
     std::vector<SurfaceName> tags;
     std::vector<Clip> clips;
     std::vector<LwoSurface> read;  // SURF chunks in file order
+    // Data before the first LAYR belongs to layer 1.
     Layer layer;
+    layer.shown = layer_ == 0 || layer_ == 1;
     PolygonList latest;
     // Floats the vertex maps may hold by point number, all maps together.
     const int64_t denseBudget = 4 * int64_t{size} + 65536;
@@ -117,10 +120,14 @@ void CLwoRead::ParseLwo2(int64_t end) {
                 }
                 if (in.Short()) NoteDamage("TAGS chunk at byte %lld: its last tag has no end", At(chunk));
                 break;
-            case Id("LAYR"):
-                layer = Layer{static_cast<uint32_t>(points_.size()), 0};
+            case Id("LAYR"): {
+                const uint32_t number = in.U2();
+                layer = Layer{static_cast<uint32_t>(points_.size()), 0,
+                              layer_ == 0 || (!in.Short() && number + 1 == static_cast<uint32_t>(layer_))};
+                layerFound_ = layerFound_ || layer.shown;
                 latest.entry.clear();
                 break;
+            }
             case Id("PNTS"): {
                 const int64_t count = chunk.span / 12;
                 if (chunk.span % 12 != 0)
@@ -137,7 +144,7 @@ void CLwoRead::ParseLwo2(int64_t end) {
             }
             case Id("POLS"): {
                 const uint32_t kind = in.U4();
-                const bool drawn = kind == Id("FACE") || kind == Id("PTCH") || kind == Id("SUBD");
+                const bool drawn = layer.shown && (kind == Id("FACE") || kind == Id("PTCH") || kind == Id("SUBD"));
                 if (kind == Id("CURV"))
                     skipped_ |= kSkipCurve;
                 else if (kind == Id("MBAL"))

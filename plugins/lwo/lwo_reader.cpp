@@ -125,8 +125,12 @@ bool CLwoRead::WithinLimit(int64_t bytes) {
     return false;
 }
 
-int CLwoRead::Load3D(const char* path, r_MsgCallback cb) {
+int CLwoRead::Load3D(const char* path, r_MsgCallback cb, int layer) {
     Clear();
+    layer_ = layer < 0 ? 0 : layer;
+    // Every object has a layer 1: an LWOB object is one, and an LWO2 object's
+    // data before its first LAYR chunk is layer 1's. Others are found by LAYR.
+    layerFound_ = layer_ <= 1;
     if (path == nullptr) path = "";
     // A file past the ceiling is refused before it is read.
     std::error_code error;
@@ -146,6 +150,11 @@ int CLwoRead::Load3D(const char* path, r_MsgCallback cb) {
                           "allowed for an object of %lld bytes\n",
                           path, static_cast<long long>((neededBytes_ + (1 << 20) - 1) >> 20),
                           static_cast<long long>(LoadLimit(size) >> 20), static_cast<long long>(size)));
+        Clear();
+        return -1;
+    }
+    if (!layerFound_) {
+        Report(cb, Format("Lwo.dll Load3D : Error, %s has no layer %d\n", path, layer_));
         Clear();
         return -1;
     }

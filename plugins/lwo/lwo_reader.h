@@ -157,8 +157,11 @@ public:
     CLwoRead(const CLwoRead&) = delete;
     CLwoRead& operator=(const CLwoRead&) = delete;
 
-    // r_Load3D: releases the previous object, reads and parses path.
-    int Load3D(const char* path, r_MsgCallback cb);
+    // r_Load3D: releases the previous object, reads and parses path. layer 0
+    // keeps every layer; n keeps only the layer numbered n - 1 in the file
+    // (the layer a scene's "LoadObjectLayer n" names; an LWOB object is layer
+    // 1). A file without that layer is refused.
+    int Load3D(const char* path, r_MsgCallback cb, int layer = 0);
     // Frees everything and sets every count to 0.
     void Clear();
     // Parses the loaded bytes; warning boxes for files that are no LWOB.
@@ -250,6 +253,8 @@ private:
     bool damaged_ = false;
     bool lwo2_ = false;
     uint32_t skipped_ = 0;
+    int layer_ = 0;            // the layer asked for (see Load3D); set by each load
+    bool layerFound_ = false;  // the parse met the layer asked for
 };
 
 // The words the load message uses for one SkipNote bit.

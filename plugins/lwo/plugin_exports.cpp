@@ -1,4 +1,5 @@
-// The eight exports the engine binds when it loads a *.lwo model.
+// The eight exports the engine binds when it loads a *.lwo model, and the
+// optional one it binds to load a single layer.
 
 #include "lwo_reader.h"
 #include "mesh_export.h"
@@ -7,6 +8,11 @@
 TESSALY_MODEL_PLUGIN_ENTRIES(TESSALY_DECLARE_EXPORT)
 
 TESSALY_EXPORT int r_Load3D(const char* path, r_MsgCallback cb) { return lwo::Reader().Load3D(path, cb); }
+
+TESSALY_EXPORT std::remove_pointer_t<ModelFn_Load3DLayer> r_Load3DLayer;  // checks the type
+TESSALY_EXPORT int r_Load3DLayer(const char* path, int layer, r_MsgCallback cb) {
+    return lwo::Reader().Load3D(path, cb, layer);
+}
 
 TESSALY_EXPORT int r_GetSurfacesNum(void) { return lwo::Reader().SurfaceCount(); }
 

@@ -6,24 +6,17 @@
 #include <fstream>
 #include <iterator>
 
+#include "tests/common/big_endian.h"
+
 namespace demo {
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void U16(Bytes& b, uint32_t v) {
-    b.push_back(static_cast<uint8_t>(v >> 8));
-    b.push_back(static_cast<uint8_t>(v));
-}
-void U32(Bytes& b, uint32_t v) {
-    U16(b, v >> 16);
-    U16(b, v & 0xffff);
-}
-void F32(Bytes& b, float f) {
-    uint32_t v;
-    std::memcpy(&v, &f, 4);
-    U32(b, v);
-}
+using big_endian::F32;
+using big_endian::U16;
+using big_endian::U32;
+
 void Id(Bytes& b, const char* id) {
     for (int i = 0; i < 4; ++i) b.push_back(static_cast<uint8_t>(id[i]));
 }

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/message_buffer.h"
 #include "platform/platform.h"
 #include "tessaly/music_api.h"
 
@@ -33,14 +34,15 @@ using fake::g_engine;
 
 namespace {
 
-void Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
-void Log(const char* format, ...) {
+// Records a call in the log; 0, the answer of every call that only succeeds.
+int Log(const char* format, ...) __attribute__((format(printf, 1, 2)));
+int Log(const char* format, ...) {
     char text[512];
     va_list args;
     va_start(args, format);
-    std::vsnprintf(text, sizeof text, format, args);
+    g_engine.calls.emplace_back(FormatBoundedV(text, sizeof text, format, args));
     va_end(args);
-    g_engine.calls.emplace_back(text);
+    return 0;
 }
 
 fake::Model* FindModel(int handle) {
@@ -55,39 +57,20 @@ void UpperCase(char* text) {
 }  // namespace
 
 // ---- raster link and pass-throughs ----
-int r_LinkRaster(const char* name, r_MsgCallback) {
-    Log("r_LinkRaster %s", name);
-    return 0;
-}
-int r_FreeRaster(r_MsgCallback) {
-    Log("r_FreeRaster");
-    return 0;
-}
+int r_LinkRaster(const char* name, r_MsgCallback) { return Log("r_LinkRaster %s", name); }
+int r_FreeRaster(r_MsgCallback) { return Log("r_FreeRaster"); }
 void r_SetReportCallback(r_MsgCallback) {}
-int r_GetSysInfo(void) {
-    Log("r_GetSysInfo");
-    return 0;
-}
+int r_GetSysInfo(void) { return Log("r_GetSysInfo"); }
 int r_InitEngine(int card, int mode, int device, PlatWindow** window, int flags, r_MsgCallback) {
     Log("r_InitEngine %d %d %d %d %s", card, mode, device, flags, window ? "window" : "null");
     return flags == 2 ? g_engine.windowedResult : 0;
 }
-int r_DeinitEngine(void) {
-    Log("r_DeinitEngine");
-    return 0;
-}
+int r_DeinitEngine(void) { return Log("r_DeinitEngine"); }
 int r_SetViewportArea(float l, float t, float r, float b, r_MsgCallback) {
-    Log("r_SetViewportArea %g %g %g %g", l, t, r, b);
-    return 0;
+    return Log("r_SetViewportArea %g %g %g %g", l, t, r, b);
 }
-int r_ClearScreen(uint32_t colour, r_MsgCallback) {
-    Log("r_ClearScreen %#x", colour);
-    return 0;
-}
-int r_ClearZBuffer(float depth, r_MsgCallback) {
-    Log("r_ClearZBuffer %g", depth);
-    return 0;
-}
+int r_ClearScreen(uint32_t colour, r_MsgCallback) { return Log("r_ClearScreen %#x", colour); }
+int r_ClearZBuffer(float depth, r_MsgCallback) { return Log("r_ClearZBuffer %g", depth); }
 int r_SwapBuffers(int) {
     Log("r_SwapBuffers");
     ++g_engine.swaps;
@@ -96,27 +79,18 @@ int r_SwapBuffers(int) {
     return 0;
 }
 int r_SetFrustum(float f, float a, float n, float d, r_MsgCallback) {
-    Log("r_SetFrustum %g %g %g %g", f, a, n, d);
-    return 0;
+    return Log("r_SetFrustum %g %g %g %g", f, a, n, d);
 }
 int r_SimpleTLRender(const TLVertex*, int, int, int) { return 0; }
 int r_TransformIntoCamSpace(const Vector3*, Vector3*, int, Matrix44, int) { return 0; }
-int r_AllocMaxVtcs(int count, r_MsgCallback) {
-    Log("r_AllocMaxVtcs %d", count);
-    return 0;
-}
+int r_AllocMaxVtcs(int count, r_MsgCallback) { return Log("r_AllocMaxVtcs %d", count); }
 int r_FreeAllocatedVtcs(r_MsgCallback) { return 0; }
-int r_SetRenderState(int code, int value) {
-    Log("r_SetRenderState %d %d", code, value);
-    return 0;
-}
+int r_SetRenderState(int code, int value) { return Log("r_SetRenderState %d %d", code, value); }
 int r_DrawBitmap(int handle, int x, int y, int w, int h, unsigned flags, r_MsgCallback) {
-    Log("r_DrawBitmap %d %d %d %d %d %u", handle, x, y, w, h, flags);
-    return 0;
+    return Log("r_DrawBitmap %d %d %d %d %d %u", handle, x, y, w, h, flags);
 }
 int r_SysPrint(const char* text, int x, int y, uint32_t colour) {
-    Log("r_SysPrint %s|%d %d %#x", text ? text : "(null)", x, y, colour);
-    return 0;
+    return Log("r_SysPrint %s|%d %d %#x", text ? text : "(null)", x, y, colour);
 }
 int r_SeekMode(int card, int w, int h, int bits, int hardware) {
     Log("r_SeekMode %d %d %d %d %d", card, w, h, bits, hardware);
@@ -138,15 +112,9 @@ int r_GetVideoModeData(int card, int mode, int* w, int* h, int* bits, char*) {
 const char* r_GetVideoModeDataStr(int, int) { return ""; }
 
 // ---- model store ----
-int r_AllocMaxModels(int capacity, r_MsgCallback) {
-    Log("r_AllocMaxModels %d", capacity);
-    return 0;
-}
+int r_AllocMaxModels(int capacity, r_MsgCallback) { return Log("r_AllocMaxModels %d", capacity); }
 // The models stay until fake::Reset, so tests can look at them after a run.
-int r_FreeAllocatedModels(r_MsgCallback) {
-    Log("r_FreeAllocatedModels");
-    return 0;
-}
+int r_FreeAllocatedModels(r_MsgCallback) { return Log("r_FreeAllocatedModels"); }
 int r_LoadModel(int, char* name, const char* modelDir, const char*, int, r_MsgCallback cb) {
     UpperCase(name);
     for (size_t i = 0; i < g_engine.models.size(); ++i)
@@ -178,6 +146,10 @@ int r_LoadModel(int, char* name, const char* modelDir, const char*, int, r_MsgCa
     Log("r_LoadModel %s -> %d", name, static_cast<int>(g_engine.models.size()) - 1);
     return static_cast<int>(g_engine.models.size()) - 1;
 }
+// Layers are the real engine's business: here every layer is the whole model.
+int r_LoadModelLayer(int handle, char* name, const char* modelDir, const char* textureDir, int, r_MsgCallback cb) {
+    return r_LoadModel(handle, name, modelDir, textureDir, 0, cb);
+}
 int r_CopyModel(int, int, r_MsgCallback) { return -1; }
 int r_FreeModel(int, r_MsgCallback) { return 0; }
 Vector3 r_GetModelCenter(int handle) {
@@ -203,29 +175,16 @@ CMesh* r_GetMeshPointer(int handle, int mesh, r_MsgCallback) {
 }
 
 // ---- texture and image stores ----
-int r_AllocMaxTextures(int capacity, r_MsgCallback) {
-    Log("r_AllocMaxTextures %d", capacity);
-    return 0;
-}
-int r_FreeAllocatedTextures(r_MsgCallback) {
-    Log("r_FreeAllocatedTextures");
-    return 0;
-}
-int r_AllocMaxImages(int capacity, r_MsgCallback) {
-    Log("r_AllocMaxImages %d", capacity);
-    return 0;
-}
-int r_FreeAllocatedImages(r_MsgCallback) {
-    Log("r_FreeAllocatedImages");
-    return 0;
-}
+int r_AllocMaxTextures(int capacity, r_MsgCallback) { return Log("r_AllocMaxTextures %d", capacity); }
+int r_FreeAllocatedTextures(r_MsgCallback) { return Log("r_FreeAllocatedTextures"); }
+int r_AllocMaxImages(int capacity, r_MsgCallback) { return Log("r_AllocMaxImages %d", capacity); }
+int r_FreeAllocatedImages(r_MsgCallback) { return Log("r_FreeAllocatedImages"); }
 int r_LoadTexture(int handle, char* name, const char* dir, int flags, r_MsgCallback) {
     Log("r_LoadTexture %d %s %s %#x", handle, name, dir, flags);
     return handle;
 }
 int r_LoadImage(int handle, const char* name, const char* dir, int flags, r_MsgCallback) {
-    Log("r_LoadImage %d %s %s %#x", handle, name, dir, flags);
-    return 0;
+    return Log("r_LoadImage %d %s %s %#x", handle, name, dir, flags);
 }
 int r_AddTexture(int handle, unsigned w, unsigned h, int bits, const uint8_t* texels, const char* name, unsigned flags,
                  r_MsgCallback) {
@@ -252,8 +211,7 @@ uint8_t* r_LockTexturePointer(int handle, int* w, int* h, int* pitch, int* bits)
     return g_engine.lake.data();
 }
 int r_ReleaseTexturePointer(int handle, int writeBack) {
-    Log("r_ReleaseTexturePointer %d %d", handle, writeBack);
-    return 0;
+    return Log("r_ReleaseTexturePointer %d %d", handle, writeBack);
 }
 
 // ---- mesh drawing ----
@@ -268,50 +226,25 @@ int r_DrawCMeshData(int handle, Matrix44 model, int) {
     g_engine.drawnMatrices.push_back(model);
     return 0;
 }
-int r_AllocMaxAlphaMeshes(int capacity) {
-    Log("r_AllocMaxAlphaMeshes %d", capacity);
-    return 0;
-}
-int r_FreeAllocatedAlphaMeshes(void) {
-    Log("r_FreeAllocatedAlphaMeshes");
-    return 0;
-}
+int r_AllocMaxAlphaMeshes(int capacity) { return Log("r_AllocMaxAlphaMeshes %d", capacity); }
+int r_FreeAllocatedAlphaMeshes(void) { return Log("r_FreeAllocatedAlphaMeshes"); }
 int r_FlushAlphaMeshes(void) { return 0; }
 
 // ---- lighting front ----
 int r_AllocMaxLights(int lights, int colours, r_MsgCallback cb) {
-    Log("r_AllocMaxLights %d %d %s", lights, colours, cb ? "silent" : "null");
-    return 0;
+    return Log("r_AllocMaxLights %d %d %s", lights, colours, cb ? "silent" : "null");
 }
-int r_FreeAllocatedLights(r_MsgCallback) {
-    Log("r_FreeAllocatedLights");
-    return 0;
-}
+int r_FreeAllocatedLights(r_MsgCallback) { return Log("r_FreeAllocatedLights"); }
 int r_AddLight(const Matrix44*, const float*, float, int, uint8_t, int) { return 0; }
 int r_KillLight(int) { return 0; }
 int r_SetLightCone(int, float, float) { return 0; }
-int r_KillAllLights(void) {
-    Log("r_KillAllLights");
-    return 0;
-}
-int r_SetAmbient(float r, float g, float b) {
-    Log("r_SetAmbient %g %g %g", r, g, b);
-    return 0;
-}
+int r_KillAllLights(void) { return Log("r_KillAllLights"); }
+int r_SetAmbient(float r, float g, float b) { return Log("r_SetAmbient %g %g %g", r, g, b); }
 int r_LightMesh(CMesh*, const Matrix44*, uint32_t*, uint32_t*, int) { return 0; }
 int r_ResetSBMIllum(CMesh*, float) { return 0; }
-int r_AddModelLights(int handle, const Matrix44*, int) {
-    Log("r_AddModelLights %d", handle);
-    return 0;
-}
-int r_PreIllumModel(int handle, const Matrix44*, r_MsgCallback) {
-    Log("r_PreIllumModel %d", handle);
-    return 0;
-}
-int r_ResetModelIllum(int handle, r_MsgCallback) {
-    Log("r_ResetModelIllum %d", handle);
-    return 0;
-}
+int r_AddModelLights(int handle, const Matrix44*, int) { return Log("r_AddModelLights %d", handle); }
+int r_PreIllumModel(int handle, const Matrix44*, r_MsgCallback) { return Log("r_PreIllumModel %d", handle); }
+int r_ResetModelIllum(int handle, r_MsgCallback) { return Log("r_ResetModelIllum %d", handle); }
 
 // ---- 2D effects ----
 int r_Render2DFX(int, Vector3, float, float, uint32_t, int, int, r_MsgCallback) { return 0; }
@@ -359,8 +292,7 @@ int r_ConsoleCommandAccepted(void) {
 
 // ---- screenshots ----
 int r_ScreenShot(const char* prefix, const char* extension, const char* dir, int, r_MsgCallback) {
-    Log("r_ScreenShot %s %s %s", prefix, extension, dir);
-    return 0;
+    return Log("r_ScreenShot %s %s %s", prefix, extension, dir);
 }
 
 // ---- music library ----

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -485,6 +486,93 @@ TEST_F(Viewer, DissolveAndShowObjectDecideWhatIsDrawn) {
 }  // namespace
 
 namespace {
+
+// An LWO2 object of two layers: a bright box of half size 0.25 at x = -1.5 in
+// layer 1 and one at x = +1.5 in layer 2.
+std::vector<uint8_t> TwoLayerBoxes() {
+    std::vector<uint8_t> b;
+    auto u16 = [&](uint32_t v) { b.insert(b.end(), {uint8_t(v >> 8), uint8_t(v)}); };
+    auto u32 = [&](uint32_t v) { u16(v >> 16), u16(v & 0xFFFF); };
+    auto f32 = [&](float v) {
+        uint32_t bits = 0;
+        std::memcpy(&bits, &v, 4);
+        u32(bits);
+    };
+    auto id = [&](const char* text) { b.insert(b.end(), text, text + 4); };
+    // A chunk's length is filled in when it ends.
+    auto chunk = [&](const char* name, auto&& body) {
+        id(name);
+        const size_t at = b.size();
+        u32(0);
+        body();
+        const uint32_t length = uint32_t(b.size() - at - 4);
+        for (int k = 0; k < 4; ++k) b[at + k] = uint8_t(length >> (24 - 8 * k));
+        if (length & 1) b.push_back(0);
+    };
+    chunk("FORM", [&] {
+        id("LWO2");
+        chunk("TAGS", [&] { b.insert(b.end(), {'B', 'o', 'x', 0}); });
+        for (int layer = 0; layer < 2; ++layer) {
+            const float x = layer == 0 ? -1.5f : 1.5f;
+            chunk("LAYR", [&] { u16(uint32_t(layer)), u16(0), f32(x), f32(0), f32(0), u16(0); });
+            chunk("PNTS", [&] {
+                for (int i = 0; i < 8; ++i)
+                    f32(x + (i & 1 ? 0.25f : -0.25f)), f32(i & 2 ? 0.25f : -0.25f), f32(i & 4 ? 0.25f : -0.25f);
+            });
+            static constexpr int kFaces[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                                                 {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+            chunk("POLS", [&] {
+                id("FACE");
+                for (const auto& face : kFaces) {
+                    u16(4);
+                    for (int corner : face) u16(uint32_t(corner));
+                }
+            });
+            chunk("PTAG", [&] {
+                id("SURF");
+                for (int face = 0; face < 6; ++face) u16(uint32_t(face)), u16(0);
+            });
+        }
+        chunk("SURF", [&] {
+            b.insert(b.end(), {'B', 'o', 'x', 0, 0, 0});  // name, empty source
+            id("COLR"), u16(14), f32(0.95f), f32(0.95f), f32(0.95f), u16(0);
+            id("LUMI"), u16(6), f32(1.0f), u16(0);
+        });
+    });
+    return b;
+}
+
+// A scene item made from one layer of an object shows that layer alone; a
+// layer the object lacks is named and the item is left out.
+TEST_F(Viewer, SceneItemsShowTheirOwnLayerOfAnObject) {
+    demo::WriteBytes(root_ + "project/Objects/Layers.lwo", TwoLayerBoxes());
+    auto scene = [](int layer) {
+        return "LWSC\n3\nFirstFrame 0\nLastFrame 1\nLoadObjectLayer " + std::to_string(layer) +
+               " Objects/Layers.lwo\nObjectMotion\nNumChannels 0\nLoadObject Objects/Box.lwo\n"
+               "AmbientColor 255 255 255\nAmbIntensity 1\nAddCamera\nCameraMotion\nNumChannels 3\n"
+               "Channel 2\n{ Envelope\n  1\n  Key -10 0 0 0 0 0 0 0 0\n  Behaviors 1 1\n}\nZoomFactor 3.2\n";
+    };
+    const std::string file = root_ + "project/layers.lws";
+    const std::string dir = root_ + "layers";
+    for (int layer : {1, 2}) {
+        SCOPED_TRACE(layer);
+        demo::WriteText(file, scene(layer));
+        ASSERT_EQ(Run(file, {"--frames", "1", "--capture", dir}), 0) << output_;
+        const demo::Picture picture = demo::ReadTga(Frame(dir, 0));
+        ASSERT_EQ(picture.width, 640);
+        // Box.lwo at the centre, and the layer's box 1.5 units to its side
+        // (76.8 pixels a unit at 10 units with zoom 3.2); never the other one.
+        auto lit = [&](double x) { return picture.rgb[(240 * 640 + static_cast<size_t>(x)) * 3 + 1] > 100; };
+        const double side = layer == 1 ? -1.5 : 1.5;
+        EXPECT_TRUE(lit(320));
+        EXPECT_TRUE(lit(320 + side * 76.8));
+        EXPECT_FALSE(lit(320 - side * 76.8));
+        fs::remove_all(dir);
+    }
+    demo::WriteText(file, scene(3));
+    ASSERT_EQ(Run(file, {"--frames", "1"}), 0) << output_;
+    EXPECT_NE(output_.find("has no layer 3"), std::string::npos) << output_;
+}
 
 // A folder laid out like the demo plays the demo, as --data would.
 TEST_F(Viewer, FolderIsADemoDataSet) {

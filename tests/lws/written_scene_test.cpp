@@ -63,7 +63,7 @@ TEST_F(Written, Version1Scene) {
     EXPECT_EQ(cam[0].position[0], 8.0f);
 }
 
-TEST_F(Written, ObjectNamesLoseTheirDirectories) {
+TEST_F(Written, ObjectNamesLoseTheirDirectoriesAndKeepTheirLayers) {
     const std::string longName(400, 'n');
     ASSERT_EQ(LoadText("LWSC\n5\nLoadObjectLayer 1 10000000 Objects/sub dir/My Ship.lwo\n"
                        "LoadObjectLayer 2 10000001 Work:Sky.lwo\nLoadObject D:\\Demo\\GLOW.LWO\n"
@@ -76,6 +76,12 @@ TEST_F(Written, ObjectNamesLoseTheirDirectories) {
     EXPECT_STREQ(r_GetAnimObjectName(2), "GLOW.LWO");
     EXPECT_STREQ(r_GetAnimObjectName(3), "Null (1)");
     EXPECT_EQ(r_GetAnimObjectName(4), longName.substr(0, 255));
+    // The layer each item shows: LoadObjectLayer's number, 0 for a whole object.
+    EXPECT_EQ(r_GetAnimObjectLayer(0), 1);
+    EXPECT_EQ(r_GetAnimObjectLayer(1), 2);
+    EXPECT_EQ(r_GetAnimObjectLayer(2), 0);
+    EXPECT_EQ(r_GetAnimObjectLayer(3), 0);
+    EXPECT_EQ(r_GetAnimObjectLayer(9), 0);
     ASSERT_EQ(LoadText("LWSC\n3\nLoadObjectLayer 1 Objects/x.lwo\nAddNullObject Target\n"), 0);
     EXPECT_STREQ(r_GetAnimObjectName(0), "x.lwo");
     EXPECT_STREQ(r_GetAnimObjectName(1), "Target");

@@ -7,19 +7,10 @@
 
 #include "platform/platform.h"
 #include "tessaly/engine_api.h"
+#include "tests/common/big_endian.h"
 #include "tests/platform/platform_test_support.h"
 
 namespace storetest {
-
-std::vector<std::string>& Messages() {
-    static std::vector<std::string> messages;
-    return messages;
-}
-
-int Collect(const char* message) {
-    Messages().emplace_back(message);
-    return 0;
-}
 
 bool Saw(const std::string& message) {
     for (const std::string& m : Messages())
@@ -91,19 +82,10 @@ namespace {
 
 using Bytes = std::vector<uint8_t>;
 
-void U16(Bytes& b, uint32_t v) {
-    b.push_back(uint8_t(v >> 8));
-    b.push_back(uint8_t(v));
-}
-void U32(Bytes& b, uint32_t v) {
-    U16(b, v >> 16);
-    U16(b, v & 0xFFFF);
-}
-void F32(Bytes& b, float f) {
-    uint32_t v;
-    std::memcpy(&v, &f, 4);
-    U32(b, v);
-}
+using big_endian::F32;
+using big_endian::U16;
+using big_endian::U32;
+
 void Text(Bytes& b, const std::string& text) {  // zero-terminated, padded to even length
     for (char c : text) b.push_back(uint8_t(c));
     b.push_back(0);

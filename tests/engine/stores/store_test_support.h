@@ -10,11 +10,12 @@
 #include <vector>
 
 #include "common/vecmath.h"
+#include "tests/common/collected_messages.h"
 
 namespace storetest {
 
-std::vector<std::string>& Messages();  // collected since the test began (or was cleared)
-int Collect(const char* message);
+using test_messages::Collect;
+using test_messages::Messages;  // collected since the test began (or was cleared)
 bool Saw(const std::string& message);
 
 // Links t7dxraster and sets up 640x480x16 on card 0 headless once per

@@ -154,11 +154,8 @@ TEST(LwoExport, CornersPiledOnOnePointExportPromptly) {
     std::vector<Polygon> polygons = CubeQuads();
     polygons.push_back({std::vector<uint32_t>(65535, 8u), 1});
     const auto start = std::chrono::steady_clock::now();
-    auto model = LoadModel(Lwob(Bytes()
-                                    .Chunk("SRFS", Names({"Pile"}))
-                                    .Chunk("PNTS", Points(points))
-                                    .Chunk("POLS", Polygons(polygons))
-                                    .Chunk("SURF", Bytes().Text("Pile").Sub("FLAG", U16(4)).Sub("SMAN", F32(1.0f)))));
+    auto model = LoadModel(
+        OneSurfaceLwob("Pile", points, polygons, Bytes().Text("Pile").Sub("FLAG", U16(4)).Sub("SMAN", F32(1.0f))));
     EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
               30.0);  // 44 s of CPU before, under 0.1 s after
     ASSERT_TRUE(model);

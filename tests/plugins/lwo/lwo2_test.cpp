@@ -1,5 +1,6 @@
 // Reading LWO2 objects: the corpus, projections against the LWOB form, UV
 // maps, layers, image names, what is not shown, damaged files.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -116,6 +117,22 @@ int LoadPath(const std::string& path) {
 // Texture coordinates of slot 0 at every corner of an unwelded mesh.
 std::vector<TexCoord> CornerCoordinates(const CMesh& m) {
     return std::vector<TexCoord>(m.texCoords[0], m.texCoords[0] + m.vertexCount);
+}
+
+// The chunks of two layers over the surfaces A and B: layer 0 ("base") one
+// triangle of A; layer 1 ("moved", pivot (5, 0, 0)) two triangles of B over
+// its own four points.
+Bytes TwoLayers() {
+    return Bytes()
+        .Chunk("TAGS", Names({"A", "B"}))
+        .Chunk("LAYR", Layer(0, {0, 0, 0}, "base"))
+        .Chunk("PNTS", Points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}))
+        .Chunk("POLS", Pols({{{0, 1, 2}}}))
+        .Chunk("PTAG", SurfaceTags({0}))
+        .Chunk("LAYR", Layer(1, {5, 0, 0}, "moved"))
+        .Chunk("PNTS", Points({{5, 0, 0}, {6, 0, 0}, {5, 1, 0}, {5, 0, 1}}))
+        .Chunk("POLS", Pols({{{0, 1, 2}}, {{0, 2, 3}}}))
+        .Chunk("PTAG", SurfaceTags({1, 1}));
 }
 
 }  // namespace
@@ -342,16 +359,7 @@ TEST(Lwo2Layers, TwoLayersWithAPivotKeepTheirPointsAndTheirOwnIndices) {
     // layer's turning point in an animation and moves nothing at rest. Each
     // layer's polygons index its own points; an empty layer draws nothing and
     // an index past its points is dropped as damage.
-    const Bytes file = Lwo2(Bytes()
-                                .Chunk("TAGS", Names({"A", "B"}))
-                                .Chunk("LAYR", Layer(0, {0, 0, 0}, "base"))
-                                .Chunk("PNTS", Points({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}}))
-                                .Chunk("POLS", Pols({{{0, 1, 2}}}))
-                                .Chunk("PTAG", SurfaceTags({0}))
-                                .Chunk("LAYR", Layer(1, {5, 0, 0}, "moved"))
-                                .Chunk("PNTS", Points({{5, 0, 0}, {6, 0, 0}, {5, 1, 0}, {5, 0, 1}}))
-                                .Chunk("POLS", Pols({{{0, 1, 2}}, {{0, 2, 3}}}))
-                                .Chunk("PTAG", SurfaceTags({1, 1}))
+    const Bytes file = Lwo2(TwoLayers()
                                 .Chunk("LAYR", Layer(2, {9, 9, 9}, "empty"))
                                 .Chunk("POLS", Pols({{{0, 1, 2}}}))
                                 .Chunk("PTAG", SurfaceTags({0})));
@@ -368,6 +376,40 @@ TEST(Lwo2Layers, TwoLayersWithAPivotKeepTheirPointsAndTheirOwnIndices) {
     EXPECT_EQ(moved.positions[5].z, 1.0f);
     EXPECT_NEAR(moved.centre.x, 5.5f, 1e-6);
     EXPECT_EQ(model->meshes[0].positions[1].x, 1.0f);
+}
+
+TEST(Lwo2Layers, OneLayerAloneAndLayersTheFileLacksAreRefused) {
+    using LoadLayer = int (*)(const char*, int, r_MsgCallback);
+    Plugin();  // lwo.so, bound; the handle below is the same library's
+    void* library = dlopen((std::string(TESSALY_BIN_DIR) + "/lwo.so").c_str(), RTLD_NOW | RTLD_NOLOAD);
+    ASSERT_NE(library, nullptr);
+    const auto load = reinterpret_cast<LoadLayer>(dlsym(library, TESSALY_MODEL_PLUGIN_LAYER_ENTRY));
+    ASSERT_NE(load, nullptr);
+    auto loadLayer = [&](const Bytes& file, int layer) {
+        const std::string path = TempPath("layers.lwo");
+        Messages().clear();
+        return WriteFile(path, file) ? load(path.c_str(), layer, Capture) : -2;
+    };
+    // Layer 2 (numbered 1 in the file) of three: its two triangles alone.
+    const Bytes file = Lwo2(TwoLayers());
+    ASSERT_EQ(loadLayer(file, 2), 0);
+    auto model = ExportModel(0x4);
+    ASSERT_EQ(model->meshCount, 1);  // surface A has no polygon in it
+    EXPECT_EQ(model->meshes[0].indexCount, 6);
+    EXPECT_EQ(model->meshes[0].positions[1].x, 6.0f);
+    ASSERT_EQ(loadLayer(file, 0), 0);  // every layer
+    model = ExportModel(0x4);
+    ASSERT_EQ(model->meshCount, 2);
+    EXPECT_EQ(model->meshes[0].indexCount + model->meshes[1].indexCount, 9);
+
+    // A layer past the file's, and layer 2 of an LWOB object (which is one layer).
+    EXPECT_EQ(loadLayer(file, 3), -1);
+    ASSERT_FALSE(Messages().empty());
+    EXPECT_NE(Messages().back().find("has no layer 3"), std::string::npos) << Messages().back();
+    const Bytes lwob = Lwob(
+        Bytes().Chunk("SRFS", Names({"A"})).Chunk("PNTS", Points(CubePoints())).Chunk("POLS", Polygons(CubeQuads())));
+    EXPECT_EQ(loadLayer(lwob, 1), 0);
+    EXPECT_EQ(loadLayer(lwob, 2), -1);
 }
 
 TEST(Lwo2Images, ClipNamesResolveFromTheContentDirectoryThenBesideTheObject) {

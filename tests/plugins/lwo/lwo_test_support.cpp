@@ -72,6 +72,15 @@ Bytes Lwob(const Bytes& chunks, const char* type) {
     return Bytes().Id("FORM").U32(uint32_t(4 + chunks.size())).Id(type).Add(chunks);
 }
 
+Bytes OneSurfaceLwob(const std::string& name, const std::vector<Vector3>& points, const std::vector<Polygon>& polygons,
+                     const Bytes& surface) {
+    return Lwob(Bytes()
+                    .Chunk("SRFS", Names({name}))
+                    .Chunk("PNTS", Points(points))
+                    .Chunk("POLS", Polygons(polygons))
+                    .Chunk("SURF", surface));
+}
+
 Bytes Lwo2(const Bytes& chunks) { return Lwob(chunks, "LWO2"); }
 
 std::vector<Vector3> CubePoints(float h) {
@@ -116,16 +125,6 @@ const ModelPluginTable& Plugin() {
                                 reinterpret_cast<ModelFn_HasTexture>(bind("r_HasTexture"))};
     }();
     return table;
-}
-
-std::vector<std::string>& Messages() {
-    static std::vector<std::string> messages;
-    return messages;
-}
-
-int Capture(const char* message) {
-    Messages().emplace_back(message);
-    return 0;
 }
 
 std::string TempPath(const std::string& name) {

@@ -8,6 +8,7 @@
 
 #include "tessaly/model_records.h"
 #include "tessaly/plugin_interface.h"
+#include "tests/common/collected_messages.h"
 
 namespace lwotest {
 
@@ -39,6 +40,9 @@ Bytes F32(float v);
 Bytes Text(const std::string& s);
 Bytes Vec(float x, float y, float z);
 Bytes Lwob(const Bytes& chunks, const char* type = "LWOB");
+// An LWOB object of one surface: its name, points, polygons and SURF body.
+Bytes OneSurfaceLwob(const std::string& name, const std::vector<Vector3>& points, const std::vector<Polygon>& polygons,
+                     const Bytes& surface);
 Bytes Lwo2(const Bytes& chunks);
 std::vector<Vector3> CubePoints(float half = 1.0f);
 std::vector<Polygon> CubeQuads(int16_t surface = 1);  // outward-facing
@@ -47,8 +51,9 @@ std::vector<Polygon> CubeQuads(int16_t surface = 1);  // outward-facing
 std::vector<Vector3> TorusPoints(int around, int across);
 
 const ModelPluginTable& Plugin();
-std::vector<std::string>& Messages();  // callback texts since the last load
-int Capture(const char* message);
+using test_messages::Messages;  // callback texts since the last load
+// The message callback that collects them.
+inline int Capture(const char* message) { return test_messages::Collect(message); }
 std::string TempPath(const std::string& name);
 bool WriteFile(const std::string& path, const Bytes& bytes);
 int LoadBytes(const Bytes& bytes, const std::string& name = "object.lwo");  // r_Load3D's result
