@@ -56,17 +56,6 @@ void VecCross(const Vector3& a, const Vector3& b, Vector3& out) {
 
 float VecDot(const Vector3& a, const Vector3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
 
-float VecLength(float x, float y, float z) { return std::sqrt(x * x + y * y + z * z); }
-
-void VecNormalize(Vector3& v) {
-    const float length = VecLength(v.x, v.y, v.z);
-    if (length == 0.0f) return;
-    const float inv = 1.0f / length;
-    v.x *= inv;
-    v.y *= inv;
-    v.z *= inv;
-}
-
 float VecDistance(const Vector3& a, const Vector3& b) { return VecLength(b.x - a.x, b.y - a.y, b.z - a.z); }
 
 float PlaneDistance(const Vector3& normal, const Vector3& onPlane, const Vector3& p) {
@@ -80,19 +69,6 @@ float PointLineDistance(float px, float py, float pz, float qx, float qy, float 
     const Vector3 qp{px - qx, py - qy, pz - qz};
     const float t = VecDot(d, qp);
     return VecLength(qp.x - d.x * t, qp.y - d.y * t, qp.z - d.z * t);
-}
-
-void VecRotate(Vector3& v, const Matrix44& m) {
-    const Vector3 r{v.x * m.m[0] + v.y * m.m[4] + v.z * m.m[8], v.x * m.m[1] + v.y * m.m[5] + v.z * m.m[9],
-                    v.x * m.m[2] + v.y * m.m[6] + v.z * m.m[10]};
-    v = r;
-}
-
-void VecTransform(Vector3& v, const Matrix44& m) {
-    const Vector3 r{v.x * m.m[0] + v.y * m.m[4] + v.z * m.m[8] + m.m[12],
-                    v.x * m.m[1] + v.y * m.m[5] + v.z * m.m[9] + m.m[13],
-                    v.x * m.m[2] + v.y * m.m[6] + v.z * m.m[10] + m.m[14]};
-    v = r;
 }
 
 // ---------------------------------------------------------------- matrices

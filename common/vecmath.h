@@ -4,6 +4,7 @@
 // exported by none.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 
 #include "tessaly/vector_types.h"
@@ -11,13 +12,31 @@
 // ---- vectors ----
 void VecCross(const Vector3& a, const Vector3& b, Vector3& out);
 float VecDot(const Vector3& a, const Vector3& b);
-float VecLength(float x, float y, float z);
-void VecNormalize(Vector3& v);  // a zero vector stays unchanged
+// (The small ones are inline: the per-vertex lighting and transforms call
+// them for every vertex of every frame.)
+inline float VecLength(float x, float y, float z) { return std::sqrt(x * x + y * y + z * z); }
+inline void VecNormalize(Vector3& v) {  // a zero vector stays unchanged
+    const float length = VecLength(v.x, v.y, v.z);
+    if (length == 0.0f) return;
+    const float inv = 1.0f / length;
+    v.x *= inv;
+    v.y *= inv;
+    v.z *= inv;
+}
 float VecDistance(const Vector3& a, const Vector3& b);
 float PlaneDistance(const Vector3& normal, const Vector3& onPlane, const Vector3& p);
 float PointLineDistance(float px, float py, float pz, float qx, float qy, float qz, float dx, float dy, float dz);
-void VecRotate(Vector3& v, const Matrix44& m);     // v x upper 3x3 of m
-void VecTransform(Vector3& v, const Matrix44& m);  // v x m with translation
+inline void VecRotate(Vector3& v, const Matrix44& m) {  // v x upper 3x3 of m
+    const Vector3 r{v.x * m.m[0] + v.y * m.m[4] + v.z * m.m[8], v.x * m.m[1] + v.y * m.m[5] + v.z * m.m[9],
+                    v.x * m.m[2] + v.y * m.m[6] + v.z * m.m[10]};
+    v = r;
+}
+inline void VecTransform(Vector3& v, const Matrix44& m) {  // v x m with translation
+    const Vector3 r{v.x * m.m[0] + v.y * m.m[4] + v.z * m.m[8] + m.m[12],
+                    v.x * m.m[1] + v.y * m.m[5] + v.z * m.m[9] + m.m[13],
+                    v.x * m.m[2] + v.y * m.m[6] + v.z * m.m[10] + m.m[14]};
+    v = r;
+}
 
 // ---- matrices ----
 Matrix44 MatIdentity();
