@@ -45,6 +45,17 @@ uint32_t ChannelByte(float v) {
     return static_cast<uint32_t>(scaled);
 }
 
+// Flares keep the size in pixels they have in the 640 x 480 frame the demo was
+// made for, in any mode: the projection grows with the frame's height, so
+// their sizes shrink by as much. Other effects grow with the picture.
+constexpr float kFlareReferenceHeight = 480.0f;
+
+float FlarePixelScale() {
+    int width = 0, height = 0, bits = 0;
+    Raster().GetVideoModeData(RememberedCard(), RememberedVideoMode(), &width, &height, &bits, nullptr);
+    return height > 0 ? kFlareReferenceHeight / static_cast<float>(height) : 1.0f;
+}
+
 struct Effect {
     int texture;
     Vector3 position;
@@ -85,6 +96,9 @@ int DrawEffect(Effect fx, bool fade, r_MsgCallback cb) {
         fx.halfWidth *= k;
         fx.halfHeight *= k;
         fx.colour = ScaleColour(fx.colour, k);
+        const float pixels = FlarePixelScale();
+        fx.halfWidth *= pixels;
+        fx.halfHeight *= pixels;
     }
 
     const Vector3 corners[4] = {

@@ -124,4 +124,28 @@ TEST_F(ScreenEffects, LightsGetFlaresExceptDistantAndSwitchedOffOnes) {
     EXPECT_LE(Blue(c), 8);
 }
 
+// In a 1280 x 720 mode with the same vertical field of view the scene is drawn
+// 1.5 times larger, but a flare keeps its size in pixels.
+TEST_F(ScreenEffects, AFlareKeepsItsSizeInPixelsInAnyMode) {
+    auto flareWidth = [](int width, int height) {
+        PlatWindow* window = nullptr;
+        r_DeinitEngine();
+        EXPECT_EQ(r_InitEngine(0, r_SeekMode(0, width, height, 16, 0), 0, &window, EXCLUSIVEFULLSCREEN, nullptr), 0);
+        r_SetViewportArea(0.0f, 0.0f, 1.0f, 1.0f, nullptr);
+        // The horizontal field widens with the frame: 1 radian across 4:3.
+        r_SetFrustum(2.0f * std::atan(std::tan(0.5f) * 3.0f * width / (4.0f * height)), 0.75f, 1.0f, 1000.0f, nullptr);
+        ClearFrame();
+        // Depth 76 + half size 4 = 80: no fade. Untextured: a solid square.
+        r_RenderFlare(-1, Vector3{0, 0, 76}, 4, 4, 0x00FFFFFF, 4, 0, nullptr);
+        int lit = 0;
+        for (int x = 0; x < width; ++x) lit += Red(Pixel(x, height / 2)) > 128 ? 1 : 0;
+        return lit;
+    };
+    const int small = flareWidth(640, 480);
+    const int large = flareWidth(1280, 720);
+    flareWidth(kWidth, kHeight);  // back to the mode the other tests use
+    EXPECT_NEAR(small, 2.0 * 4.0 / 76.0 * ScreenScale(), 2.0);
+    EXPECT_NEAR(large, small, 1.0);
+}
+
 }  // namespace
