@@ -64,6 +64,7 @@ void FastTriangle(const DrawContext& dc, const TriangleSetup& ts) {
         // span's start, linear in between.
         TexPoint ta{0, 0, 0};
         if constexpr (kTex) ta = ProjectTexel(dc, ts, in.v[kPlaneU], in.v[kPlaneV], in.v[kPlaneQ]);
+        uint64_t tu = in.v[kPlaneU], tv = in.v[kPlaneV], tq = in.v[kPlaneQ];  // texture planes at the segment's start
         // Whether the span's blocks may use the block shader: its colour
         // planes within +-2^30 and its depth plane within [0,
         // kBlockDepthLimit] from end to end (then 32-bit lanes hold every
@@ -82,9 +83,13 @@ void FastTriangle(const DrawContext& dc, const TriangleSetup& ts) {
             TexPoint tb = ta;
             if constexpr (kTex) {
                 if (len > 0) {
-                    uint64_t u, v, q;
-                    EvaluateTexPlanes(ts, b, y, u, v, q);
-                    tb = ProjectTexel(dc, ts, u, v, q);
+                    // The texture planes stepped from a to b: the same wrapped
+                    // 64-bit values as evaluating them afresh at b.
+                    const uint64_t n = static_cast<uint64_t>(len);
+                    tu += n * ts.plane[kPlaneU].dx;
+                    tv += n * ts.plane[kPlaneV].dx;
+                    tq += n * ts.plane[kPlaneQ].dx;
+                    tb = ProjectTexel(dc, ts, tu, tv, tq);
                 }
             }
             auto step = [&] {
