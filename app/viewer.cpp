@@ -653,7 +653,12 @@ bool ViewerLoadFromConsole(const char* given) {
     const InputFileKind kind = ClassifyInputFile(path);
     bool loaded = false;
     if (kind == InputFileKind::Scene || kind == InputFileKind::Object) {
+        // Loading lets go of what is shown first (the scene library holds one
+        // scene): when nothing of the new file can be shown, the file shown
+        // before is opened again, so a failed LOAD loses nothing.
+        const std::string shown = g_viewer.file;
         loaded = LoadFile(path, kind);
+        if (!loaded && !shown.empty()) LoadFile(shown, ClassifyInputFile(shown.c_str()));
     } else {
         Report(std::string(path) +
                (kind == InputFileKind::Missing ? " not found" : " is neither a scene (.lws) nor an object (.lwo)"));

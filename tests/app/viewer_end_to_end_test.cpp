@@ -395,6 +395,29 @@ TEST_F(ViewerKeys, ConsoleLoadOpensAnySceneAndNamesWhatFailed) {
     fs::remove_all(dir);
 }
 
+// A LOAD of which nothing can be shown leaves the object that was shown.
+TEST_F(ViewerKeys, FailedConsoleLoadKeepsWhatWasShown) {
+    const std::string scene = root_ + "project/Scenes/empty.lws";
+    demo::WriteText(scene, "LWSC\n1\nLoadObject Objects/Lost.lwo\n");
+    const std::string command = "LOAD " + scene;
+    const int typed = 4 + 2 * static_cast<int>(command.size()) + 4;
+    const std::string script = "2 key GRAVE down\n3 key GRAVE up\n4 type " + command + "\n" + std::to_string(typed) +
+                               " key RETURN down\n" + std::to_string(typed + 1) + " key RETURN up\n" +
+                               std::to_string(typed + 3) + " key GRAVE down\n" + std::to_string(typed + 4) +
+                               " key GRAVE up\n";
+    const std::string dir = root_ + "kept";
+    ASSERT_EQ(RunScript(root_ + "project/Objects/Box.lwo", script, typed + 8, dir), 0) << output_;
+    EXPECT_NE(output_.find("has no object that could be loaded"), std::string::npos) << output_;
+    // The object view's grey-blue background and the box, as before the LOAD.
+    const demo::Picture before = demo::ReadTga(Frame(dir, 1));
+    const demo::Picture last = demo::ReadTga(Frame(dir, typed + 7));
+    ASSERT_EQ(last.width, 640);
+    EXPECT_NE(last.rgb[0], 0);
+    EXPECT_EQ(last.rgb[0], before.rgb[0]);
+    EXPECT_FALSE(FindSilhouette(last).Empty());
+    fs::remove_all(dir);
+}
+
 }  // namespace
 
 namespace {
