@@ -62,9 +62,37 @@ void FastTriangle(const DrawContext& dc, const TriangleSetup& ts) {
         EvaluatePlanes(ts, static_cast<int>(lo), y, in);
         // Texture coordinates: exact at the ends of 8-pixel segments from the
         // span's start, linear in between.
+        // The points are projected four at a time: point g of the span is at
+        // min(lo + 8 g, hi) (the end of a last segment of length 0 is its
+        // start, so the repeated point is the same).
+        uint64_t tu = in.v[kPlaneU], tv = in.v[kPlaneV], tq = in.v[kPlaneQ];  // texture planes at planeX
+        int64_t planeX = lo;
+        int64_t nextX = lo;  // where the next point to project lies
+        TexPoint points[4];
+        int taken = 4;
+        auto nextPoint = [&] {
+            if (taken == 4) {
+                uint64_t U[4], V[4], Q[4];
+                for (int k = 0; k < 4; ++k) {
+                    // The texture planes stepped along the row: the same
+                    // wrapped 64-bit values as evaluating them afresh.
+                    const uint64_t n = static_cast<uint64_t>(nextX - planeX);
+                    tu += n * ts.plane[kPlaneU].dx;
+                    tv += n * ts.plane[kPlaneV].dx;
+                    tq += n * ts.plane[kPlaneQ].dx;
+                    planeX = nextX;
+                    nextX = std::min<int64_t>(nextX + 8, hi);
+                    U[k] = tu;
+                    V[k] = tv;
+                    Q[k] = tq;
+                }
+                ProjectTexels4(dc, ts, U, V, Q, points);
+                taken = 0;
+            }
+            return points[taken++];
+        };
         TexPoint ta{0, 0, 0};
-        if constexpr (kTex) ta = ProjectTexel(dc, ts, in.v[kPlaneU], in.v[kPlaneV], in.v[kPlaneQ]);
-        uint64_t tu = in.v[kPlaneU], tv = in.v[kPlaneV], tq = in.v[kPlaneQ];  // texture planes at the segment's start
+        if constexpr (kTex) ta = nextPoint();
         // Whether the span's blocks may use the block shader: its colour
         // planes within +-2^30 and its depth plane within [0,
         // kBlockDepthLimit] from end to end (then 32-bit lanes hold every
@@ -81,17 +109,7 @@ void FastTriangle(const DrawContext& dc, const TriangleSetup& ts) {
             const int b = a + 8 < hi ? a + 8 : static_cast<int>(hi);
             const int len = b - a;
             TexPoint tb = ta;
-            if constexpr (kTex) {
-                if (len > 0) {
-                    // The texture planes stepped from a to b: the same wrapped
-                    // 64-bit values as evaluating them afresh at b.
-                    const uint64_t n = static_cast<uint64_t>(len);
-                    tu += n * ts.plane[kPlaneU].dx;
-                    tv += n * ts.plane[kPlaneV].dx;
-                    tq += n * ts.plane[kPlaneQ].dx;
-                    tb = ProjectTexel(dc, ts, tu, tv, tq);
-                }
-            }
+            if constexpr (kTex) tb = nextPoint();
             auto step = [&] {
                 if constexpr (kDepth) in.v[kPlaneZ] += dz;
                 in.v[kPlaneR] += dr;

@@ -124,6 +124,60 @@ TESSALY_RASTER_INLINE TexPoint ProjectTexel(const DrawContext& dc, const Triangl
     return {FloorToInt(u * 256.0f), FloorToInt(v * 256.0f), lod};
 }
 
+// ProjectTexel of four points at once, in SSE lanes: the same float
+// operations in the same order, compares and selects for the branches, so
+// each point comes out as ProjectTexel gives it.
+inline void ProjectTexels4(const DrawContext& dc, const TriangleSetup& ts, const uint64_t* U, const uint64_t* V,
+                           const uint64_t* Q, TexPoint* out) {
+    auto pick = [](__m128 mask, __m128 yes, __m128 no) {
+        return _mm_or_ps(_mm_and_ps(mask, yes), _mm_andnot_ps(mask, no));
+    };
+    auto pickInt = [](__m128i mask, __m128i yes, __m128i no) {
+        return _mm_or_si128(_mm_and_si128(mask, yes), _mm_andnot_si128(mask, no));
+    };
+    auto toFloat = [](const uint64_t* p) {
+        return _mm_setr_ps(static_cast<float>(static_cast<int64_t>(p[0])), static_cast<float>(static_cast<int64_t>(p[1])),
+                           static_cast<float>(static_cast<int64_t>(p[2])), static_cast<float>(static_cast<int64_t>(p[3])));
+    };
+    __m128 q = toFloat(Q);
+    const __m128 qMin = _mm_set1_ps(ts.qMin), one = _mm_set1_ps(1.0f);
+    q = pick(_mm_cmpge_ps(q, qMin), q, qMin);  // NaN compares false, as !(q >= qMin)
+    q = pick(_mm_cmpge_ps(q, one), q, one);
+    const __m128 inv = _mm_div_ps(one, q);
+    const __m128 limit = _mm_set1_ps(4194304.0f), negLimit = _mm_set1_ps(-4194304.0f);
+    auto clampCoord = [&](__m128 c) {
+        const __m128 high = pick(_mm_cmpgt_ps(c, limit), limit, c);
+        return pick(_mm_cmplt_ps(c, negLimit), negLimit, high);
+    };
+    const __m128 u = clampCoord(_mm_mul_ps(toFloat(U), inv));
+    const __m128 v = clampCoord(_mm_mul_ps(toFloat(V), inv));
+    __m128i lod = _mm_setzero_si128();
+    if (dc.levelCount > 1) {
+        const __m128 qdx = _mm_set1_ps(ts.qdx), qdy = _mm_set1_ps(ts.qdy);
+        const __m128 dudx = _mm_mul_ps(_mm_sub_ps(_mm_set1_ps(ts.udx), _mm_mul_ps(u, qdx)), inv);
+        const __m128 dvdx = _mm_mul_ps(_mm_sub_ps(_mm_set1_ps(ts.vdx), _mm_mul_ps(v, qdx)), inv);
+        const __m128 dudy = _mm_mul_ps(_mm_sub_ps(_mm_set1_ps(ts.udy), _mm_mul_ps(u, qdy)), inv);
+        const __m128 dvdy = _mm_mul_ps(_mm_sub_ps(_mm_set1_ps(ts.vdy), _mm_mul_ps(v, qdy)), inv);
+        const __m128 rx = _mm_add_ps(_mm_mul_ps(dudx, dudx), _mm_mul_ps(dvdx, dvdx));
+        const __m128 ry = _mm_add_ps(_mm_mul_ps(dudy, dudy), _mm_mul_ps(dvdy, dvdy));
+        const __m128 r = pick(_mm_cmpgt_ps(rx, ry), rx, ry);
+        lod = _mm_srai_epi32(_mm_sub_epi32(_mm_castps_si128(r), _mm_set1_epi32(0x3F800000)), 16);
+        const __m128i lowest = _mm_set1_epi32(-4096), highest = _mm_set1_epi32(4096);
+        lod = pickInt(_mm_cmplt_epi32(lod, lowest), lowest, lod);
+        lod = pickInt(_mm_cmpgt_epi32(lod, highest), highest, lod);
+    }
+    auto floorToInt = [](__m128 f) {  // FloorToInt: truncate, then one less where that rounded up
+        const __m128i i = _mm_cvttps_epi32(f);
+        return _mm_add_epi32(i, _mm_castps_si128(_mm_cmplt_ps(f, _mm_cvtepi32_ps(i))));
+    };
+    const __m128 scale = _mm_set1_ps(256.0f);
+    alignas(16) int32_t iu[4], iv[4], il[4];
+    _mm_store_si128(reinterpret_cast<__m128i*>(iu), floorToInt(_mm_mul_ps(u, scale)));
+    _mm_store_si128(reinterpret_cast<__m128i*>(iv), floorToInt(_mm_mul_ps(v, scale)));
+    _mm_store_si128(reinterpret_cast<__m128i*>(il), lod);
+    for (int k = 0; k < 4; ++k) out[k] = {iu[k], iv[k], il[k]};
+}
+
 // Linear step between two projected points a and b, len pixels apart, at k.
 inline int32_t SegmentLerp(int32_t a, int32_t b, int k, int len) {
     const int64_t d = static_cast<int64_t>(b) - a;
