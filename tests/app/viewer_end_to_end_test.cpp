@@ -288,6 +288,16 @@ protected:
         return Run(file, {"--frames", std::to_string(frames), "--capture", dir, "--script", path});
     }
     static std::string Bytes(const std::string& dir, int n) { return runner::ReadAll(Frame(dir, n)); }
+
+    // Opens the console, types "LOAD file", presses Return and closes the
+    // console again; typed is the frame of the Return, the last key's frame + 4.
+    static std::string ConsoleLoadScript(const std::string& file, int& typed) {
+        const std::string command = "LOAD " + file;
+        typed = 4 + 2 * static_cast<int>(command.size()) + 4;
+        return "2 key GRAVE down\n3 key GRAVE up\n4 type " + command + "\n" + std::to_string(typed) +
+               " key RETURN down\n" + std::to_string(typed + 1) + " key RETURN up\n" + std::to_string(typed + 3) +
+               " key GRAVE down\n" + std::to_string(typed + 4) + " key GRAVE up\n";
+    }
 };
 
 TEST_F(ViewerKeys, SpacePausesArrowsStepHomeRestartsF4WalksFromTheCamera) {
@@ -378,12 +388,8 @@ namespace {
 TEST_F(ViewerKeys, ConsoleLoadOpensAnySceneAndNamesWhatFailed) {
     const std::string scene = root_ + "project/Scenes/console.lws";
     demo::WriteText(scene, MovingBoxScene("Objects\\Box.lwo", 3.2f, "LoadObject Objects\\Lost.lwo\n"));
-    const std::string command = "LOAD " + scene;
-    const int typed = 4 + 2 * static_cast<int>(command.size()) + 4;
-    const std::string script = "2 key GRAVE down\n3 key GRAVE up\n4 type " + command + "\n" + std::to_string(typed) +
-                               " key RETURN down\n" + std::to_string(typed + 1) + " key RETURN up\n" +
-                               std::to_string(typed + 3) + " key GRAVE down\n" + std::to_string(typed + 4) +
-                               " key GRAVE up\n";
+    int typed = 0;
+    const std::string script = ConsoleLoadScript(scene, typed);
     const std::string dir = root_ + "console";
     ASSERT_EQ(RunScript(root_ + "project/Objects/Box.lwo", script, typed + 8, dir), 0) << output_;
     EXPECT_NE(output_.find("tessaly: object Objects\\Lost.lwo not found (tried "), std::string::npos) << output_;
@@ -399,12 +405,8 @@ TEST_F(ViewerKeys, ConsoleLoadOpensAnySceneAndNamesWhatFailed) {
 TEST_F(ViewerKeys, FailedConsoleLoadKeepsWhatWasShown) {
     const std::string scene = root_ + "project/Scenes/empty.lws";
     demo::WriteText(scene, "LWSC\n1\nLoadObject Objects/Lost.lwo\n");
-    const std::string command = "LOAD " + scene;
-    const int typed = 4 + 2 * static_cast<int>(command.size()) + 4;
-    const std::string script = "2 key GRAVE down\n3 key GRAVE up\n4 type " + command + "\n" + std::to_string(typed) +
-                               " key RETURN down\n" + std::to_string(typed + 1) + " key RETURN up\n" +
-                               std::to_string(typed + 3) + " key GRAVE down\n" + std::to_string(typed + 4) +
-                               " key GRAVE up\n";
+    int typed = 0;
+    const std::string script = ConsoleLoadScript(scene, typed);
     const std::string dir = root_ + "kept";
     ASSERT_EQ(RunScript(root_ + "project/Objects/Box.lwo", script, typed + 8, dir), 0) << output_;
     EXPECT_NE(output_.find("has no object that could be loaded"), std::string::npos) << output_;
