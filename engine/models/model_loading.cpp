@@ -131,7 +131,7 @@ int LoadModelSlot(int handle, char* name, const char* modelDir, const char* text
     // not read again.
     char key[288];
     if (layer > 0)
-        std::snprintf(key, sizeof key, "%s (layer %d)", name, layer);
+        std::snprintf(key, sizeof key, "LAYER %d OF %s", layer, name);  // a long name is cut, never the layer
     else
         std::snprintf(key, sizeof key, "%s", name);
     const int shared = FindModelByName(key);
